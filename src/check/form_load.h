@@ -1,0 +1,50 @@
+// The startup check: the main window's load sequence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "check/startup_operations.h"
+#include "platform/forms.h"
+
+namespace hw {
+
+// The two members of the main window that carry the check's results.
+struct Form1Members {
+  bool QuietMode = false;
+  std::string DnsShortName;  // the DNS name's first label, in the answer's letter case
+};
+
+enum class CheckVerdict {
+  Unfinished,     // the sequence has not reached its decision
+  Failed,         // ended at once: another instance, no version, no addresses
+  NotApplicable,  // the name check does not apply
+  Agree,
+  Mismatch,
+};
+
+// The working values of one run of the sequence, kept for the report mode.
+struct StartupValues {
+  uint32_t connectionFlags = 0;
+  bool isDialUp = false;
+  bool isLan = false;
+  std::string computerName;
+  std::string hostName;
+  std::string dnsServer;
+  std::string dnsName;
+  std::string selectedAddress;
+  CheckVerdict verdict = CheckVerdict::Unfinished;
+  bool mainWindowHidden = false;  // quiet mode with a mismatch: the dialog is up instead
+};
+
+// Runs the load sequence on the loaded, still invisible main window. May end
+// the program at once (Forms::End throws EndProgram); `values` is filled as
+// far as the sequence got.
+void Form_Load(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& operations,
+               std::string_view campusDomain, StartupValues& values);
+
+// The build's campus domain suffix.
+std::string_view DefaultCampusDomain();
+
+}  // namespace hw

@@ -1,0 +1,31 @@
+// The startup check's skip-on-error rule. An action is one assignment or one
+// test; when it fails, the rest of it is abandoned without a message and the
+// sequence goes on. Ending the program (EndProgram) is not a failure: it is
+// not a std::exception and passes through.
+#pragma once
+
+#include <exception>
+#include <utility>
+
+namespace hw {
+
+// Runs one action; an error abandons it.
+template <class Action>
+void attempt(Action&& action) {
+  try {
+    std::forward<Action>(action)();
+  } catch (const std::exception&) {
+  }
+}
+
+// Runs one test; an error counts as passed.
+template <class Test>
+bool passes(Test&& test) {
+  try {
+    return std::forward<Test>(test)();
+  } catch (const std::exception&) {
+    return true;
+  }
+}
+
+}  // namespace hw

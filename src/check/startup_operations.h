@@ -1,0 +1,39 @@
+// What the startup check calls, each with the contract it relies on. The real
+// program binds them to the probes and name lookups; tests may bind any of
+// them to a stand-in.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "probes/chk_ver.h"
+
+namespace hw {
+
+struct StartupOperations {
+  // The Windows version line ("" when unreadable); keeps the version data
+  // that IsWin2000OrLater reads.
+  std::function<std::string(OsVersionDetails&)> OsVersionText;
+  // "major.minor.build"; an error when the reporting library is missing.
+  std::function<std::string()> IeVersionText;
+  // Nonzero when connected; bit 0x01 modem, bit 0x02 LAN.
+  std::function<int(uint32_t& flags, uint32_t reserved)> InternetGetConnectedState;
+  std::function<std::string()> QueryUserName;      // "" on failure
+  std::function<std::string()> QueryComputerName;  // "" on failure
+  // True when cbo_IP holds the addresses with the first selected; false after
+  // a message box saying why.
+  std::function<bool()> ListLocalAddresses;
+  std::function<bool()> IsWin2000OrLater;
+  std::function<std::string()> QueryDnsHostName;   // "" on failure
+  std::function<std::string()> QueryDnsServer;     // "" on failure
+  // The name the server's PTR record gives the address; "" without a message.
+  std::function<std::string(const std::string& address, const std::string& server)> DnsReverseLookup;
+  // The resolver's name for the address; "" (with a message box for an
+  // invalid address or a failed lookup).
+  std::function<std::string(const std::string& address)> HostNameByAddress;
+  // Shows the warning dialog modeless, no owner; returns at once.
+  std::function<void()> ShowWarningDialog;
+};
+
+}  // namespace hw

@@ -1,0 +1,23 @@
+#include "platform/forms.h"
+
+#include <algorithm>
+
+namespace hw {
+
+std::string FirstFocusable(Window& window) {
+  std::vector<const ControlSpec*> inTabOrder;
+  for (const auto& c : window.Spec().controls)
+    if (c.tabIndex >= 0) inTabOrder.push_back(&c);
+  std::sort(inTabOrder.begin(), inTabOrder.end(),
+            [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  for (const ControlSpec* c : inTabOrder) {
+    bool canTakeFocus = c->kind == ControlKind::Button || c->kind == ControlKind::TextBox ||
+                        c->kind == ControlKind::ComboBox;
+    if (!canTakeFocus) continue;
+    Control& control = window[c->name];
+    if (control.Visible() && control.Enabled()) return c->name;
+  }
+  return "";
+}
+
+}  // namespace hw

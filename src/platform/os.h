@@ -1,0 +1,236 @@
+// The operating-system functions Hostwarden calls, shaped after the Windows
+// functions of the same names. Success and failure conventions are kept
+// (nonzero/zero, SOCKET_ERROR, INADDR_NONE, DNS status), but records are typed
+// C++ values instead of raw byte offsets.
+//
+// Text is UTF-8 everywhere in this interface. A layer converts to and from the
+// system's own encoding (the ANSI code page on Windows) at each call; a buffer
+// the system writes comes back whole, every character of it, NULs included.
+//
+// A function that cannot be bound (library or entry point missing) throws
+// MissingFunction. System-owned resources (a DNS answer list, a SID, a token
+// handle) are released by the `Released` the layer hands back with them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace hw {
+
+// A function of the operating system that could not be bound by name.
+class MissingFunction : public std::runtime_error {
+ public:
+  MissingFunction(const std::string& library, const std::string& function)
+      : std::runtime_error(library + "!" + function + " is not available"),
+        library_(library), function_(function) {}
+  const std::string& library() const { return library_; }
+  const std::string& function() const { return function_; }
+
+ private:
+  std::string library_, function_;
+};
+
+// Gives back something the system owns, exactly once, when it dies.
+class Released {
+ public:
+  Released() = default;
+  explicit Released(std::function<void()> release) : release_(std::move(release)) {}
+  Released(Released&& other) noexcept : release_(std::exchange(other.release_, nullptr)) {}
+  Released& operator=(Released&& other) noexcept {
+    if (this != &other) {
+      reset();
+      release_ = std::exchange(other.release_, nullptr);
+    }
+    return *this;
+  }
+  Released(const Released&) = delete;
+  Released& operator=(const Released&) = delete;
+  ~Released() { reset(); }
+  void reset() {
+    if (auto release = std::exchange(release_, nullptr)) release();
+  }
+  explicit operator bool() const { return static_cast<bool>(release_); }
+
+ private:
+  std::function<void()> release_;
+};
+
+// ---- Constants of the Windows API that the program passes or tests --------
+
+inline constexpr uint32_t kPlatformWin32s = 0;
+inline constexpr uint32_t kPlatformWin32Windows = 1;
+inline constexpr uint32_t kPlatformWin32NT = 2;
+// Our own platform id for Linux, outside the ids Windows uses (0 to 3).
+inline constexpr uint32_t kPlatformLinux = 0x4C4E5800;  // "LNX"
+
+inline constexpr int kComputerNameDnsHostname = 1;
+inline constexpr int kComputerNamePhysicalDnsHostname = 5;
+
+inline constexpr uint32_t kConnectionModem = 0x01;
+inline constexpr uint32_t kConnectionLan = 0x02;
+
+inline constexpr int kSocketError = -1;
+inline constexpr int kAfInet = 2;
+inline constexpr uint32_t kInaddrNone = 0xFFFFFFFFu;
+
+inline constexpr uint16_t kDnsTypeCname = 5;
+inline constexpr uint16_t kDnsTypePtr = 12;
+inline constexpr uint32_t kDnsQueryBypassCache = 8;
+inline constexpr int32_t kDnsStatusSuccess = 0;
+
+inline constexpr uint32_t kErrorSuccess = 0;
+inline constexpr uint32_t kErrorBufferOverflow = 111;
+inline constexpr uint32_t kErrorInsufficientBuffer = 122;
+
+inline constexpr uint32_t kTokenRead = 0x20008;
+inline constexpr int kTokenGroups = 2;  // TOKEN_INFORMATION_CLASS TokenGroups
+inline constexpr std::array<uint8_t, 6> kSecurityNtAuthority = {0, 0, 0, 0, 0, 5};
+inline constexpr uint32_t kSecurityBuiltinDomainRid = 32;
+inline constexpr uint32_t kDomainAliasRidAdmins = 544;
+
+// ---- Records ---------------------------------------------------------------
+
+// OSVERSIONINFOA. szCSDVersion holds all 128 characters the system wrote.
+struct OsVersionInfo {
+  uint32_t dwOSVersionInfoSize = 0;
+  uint32_t dwMajorVersion = 0;
+  uint32_t dwMinorVersion = 0;
+  uint32_t dwBuildNumber = 0;
+  uint32_t dwPlatformId = 0;
+  std::string szCSDVersion = std::string(128, '\0');
+};
+inline constexpr uint32_t kOsVersionInfoSize = 148;
+
+// DLLVERSIONINFO of Shlwapi.dll's DllGetVersion.
+struct DllVersionInfo {
+  uint32_t cbSize = 0;
+  uint32_t dwMajorVersion = 0;
+  uint32_t dwMinorVersion = 0;
+  uint32_t dwBuildNumber = 0;
+  uint32_t dwPlatformID = 0;
+};
+inline constexpr uint32_t kDllVersionInfoSize = 20;
+
+// The two fields of WSADATA the program reads.
+struct WsaData {
+  uint16_t wVersion = 0;     // major version in the low byte, minor in the high byte
+  uint16_t iMaxSockets = 0;
+};
+
+// A copy of a hostent, taken before the layer returns (the system's record is
+// only valid until the next Windows Sockets call).
+struct HostEnt {
+  std::string h_name;                               // "" for a null name
+  int16_t h_length = 0;                             // bytes per address
+  std::vector<std::vector<uint8_t>> h_addr_list;    // addresses in delivered order
+};
+
+// IP4_ARRAY: the DNS servers a query may ask. AddrCount is AddrArray.size().
+struct Ip4Array {
+  std::vector<uint32_t> AddrArray;  // inet_addr values, network byte order in memory
+};
+
+// One DNS_RECORD of an answer list, in answer order.
+struct DnsRecord {
+  uint16_t wType = 0;
+  std::string pName;        // the owner name of the record
+  std::string pNameHost;    // Data.PTR.pNameHost (also CNAME's target); "" when null
+};
+
+// A DNS answer list, owned by the DNS client until `owner` releases it
+// (DnsRecordListFree with DnsFreeRecordList).
+struct DnsRecordList {
+  std::vector<DnsRecord> records;
+  Released owner;
+};
+
+// FIXED_INFO of GetNetworkParams: the IpAddress field of its first DNS server
+// entry, all 16 characters as the system wrote them.
+struct FixedInfo {
+  std::string DnsServerIpAddress = std::string(16, '\0');
+};
+inline constexpr uint32_t kFixedInfoSize = 584;
+
+using Handle = std::uintptr_t;  // a process or token handle
+using SidRef = std::uintptr_t;  // names a SID that the system keeps; 0 for none
+
+// A token handle, closed (CloseHandle) when `owner` releases it.
+struct TokenHandle {
+  Handle value = 0;
+  Released owner;
+};
+
+// A SID the system allocated, freed (FreeSid) when `owner` releases it.
+struct Sid {
+  SidRef ref = 0;
+  Released owner;
+};
+
+struct SidAndAttributes {
+  SidRef Sid = 0;
+  uint32_t Attributes = 0;
+};
+
+// TOKEN_GROUPS. GroupCount is Groups.size(). `storage` keeps the buffer that
+// holds the SIDs alive as long as the record.
+struct TokenGroups {
+  std::vector<SidAndAttributes> Groups;
+  std::shared_ptr<const void> storage;
+};
+
+// ---- The functions -----------------------------------------------------------
+
+class Os {
+ public:
+  virtual ~Os() = default;
+
+  // kernel32 / advapi32: names. `buffer` comes in as `size` blanks and goes
+  // back as the characters the system left in it.
+  virtual int GetUserNameA(std::string& buffer, uint32_t& size) = 0;
+  virtual int GetComputerNameA(std::string& buffer, uint32_t& size) = 0;
+  virtual int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) = 0;
+  virtual int SetComputerNameA(const std::string& name) = 0;
+  virtual int SetComputerNameExA(int nameType, const std::string& name) = 0;
+
+  // kernel32, Shlwapi.dll, wininet: versions and connection.
+  virtual int GetVersionExA(OsVersionInfo& info) = 0;
+  virtual int32_t DllGetVersion(DllVersionInfo& info) = 0;
+  virtual int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) = 0;
+
+  // wsock32: Windows Sockets 1.1.
+  virtual int WSAStartup(uint16_t versionRequested, WsaData& data) = 0;
+  virtual int WSACleanup() = 0;
+  virtual int gethostname(std::string& name, int namelen) = 0;
+  virtual int WSAGetLastError() = 0;
+  virtual std::optional<HostEnt> gethostbyname(const std::string& name) = 0;
+  virtual std::optional<HostEnt> gethostbyaddr(const std::array<uint8_t, 4>& addr, int len, int type) = 0;
+  virtual uint32_t inet_addr(const std::string& cp) = 0;
+
+  // iphlpapi, Dnsapi. GetNetworkParams with a null `info` asks for the size.
+  virtual uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) = 0;
+  virtual int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options,
+                             const Ip4Array* extra, DnsRecordList& results) = 0;
+
+  // kernel32 / advapi32: security. GetTokenInformation with a null `info`
+  // (or a length too small) fails and reports the length it needs.
+  virtual Handle GetCurrentProcess() = 0;
+  virtual int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) = 0;
+  virtual int GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info,
+                                  uint32_t length, uint32_t& returnLength) = 0;
+  virtual int AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
+                                       const std::array<uint32_t, 8>& subAuthorities, Sid& sid) = 0;
+  // `name` and `domain` come in as `nameLen`/`domainLen` blanks and go back as
+  // the system left them (the name ended by a NUL on success).
+  virtual int LookupAccountSidA(const std::string* systemName, SidRef sid, std::string& name,
+                                uint32_t& nameLen, std::string& domain, uint32_t& domainLen,
+                                int& use) = 0;
+};
+
+}  // namespace hw

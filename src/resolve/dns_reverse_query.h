@@ -1,0 +1,16 @@
+// The name the network's DNS gives an address: one PTR query, past the
+// resolver cache, to one given server.
+#pragma once
+
+#include <string>
+
+#include "platform/os.h"
+
+namespace hw {
+
+// The dotted address of the first DNS server of the IP configuration, or "".
+std::string QueryDnsServer(Os& os);
+// The name of the first PTR record that `server` gives for `address`, or "".
+std::string DnsReverseLookup(Os& os, const std::string& address, const std::string& server);
+
+}  // namespace hw

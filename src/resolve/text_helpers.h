@@ -1,0 +1,30 @@
+// Small text and number helpers shared by the probes and the name lookups.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace hw {
+
+// The part before the first NUL; the whole text when it holds none.
+std::string TrimAtNul(std::string_view text);
+
+// Bits 8 to 15 and bits 0 to 7 of a 16-bit value.
+constexpr int HiByte(uint16_t value) { return (value >> 8) & 0xFF; }
+constexpr int LoByte(uint16_t value) { return value & 0xFF; }
+
+// The dot-separated parts of the text in reverse order, joined with "."
+// again; empty parts count, so "10.0.0.1." gives ".1.0.0.10".
+std::string ReverseDottedName(std::string_view text);
+
+// Lower case for ASCII and the Latin-1 letters (À to Þ, UTF-8), as the
+// German ANSI code page knows them; every other character is kept.
+std::string ToLower(std::string_view text);
+// Upper case for ASCII letters only.
+std::string ToUpperAscii(std::string_view text);
+
+// The number of characters (UTF-8 code points) of the text.
+std::size_t CharacterCount(std::string_view text);
+
+}  // namespace hw
