@@ -1,0 +1,7 @@
+#include "check/form_load.h"
+
+namespace hw {
+
+std::string_view DefaultCampusDomain() { return HOSTWARDEN_CAMPUS_DOMAIN; }
+
+}  // namespace hw

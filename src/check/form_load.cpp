@@ -1,0 +1,169 @@
+#include "check/form_load.h"
+
+#include "check/guard.h"
+#include "check/name_rules.h"
+#include "resolve/text_helpers.h"
+
+namespace hw {
+namespace {
+
+// One run of the load sequence. Each step is one method; from the quiet
+// switch on, every assignment and every test runs under the guards of
+// guard.h, so a failing action is skipped and a failing test counts as passed.
+class StartupCheck {
+ public:
+  StartupCheck(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& op,
+               std::string_view campusDomain, StartupValues& values)
+      : forms_(forms), form1_(form1), members_(members), op_(op), campusDomain_(campusDomain), v_(values) {}
+
+  void Run() {
+    RefuseSecondInstance();
+    ReadQuietSwitch();
+    ShowSystem();
+    ShowBrowser();
+    ReadConnection();
+    ShowUserName();
+    ReadComputerName();
+    ListAddresses();
+    SelectFirstAddress();
+    LookUpDnsName();
+    if (!NameCheckIsApplicable()) return EndInQuietMode(CheckVerdict::NotApplicable);
+    TakeShortName();
+    if (!NamesAreDifferent()) return EndInQuietMode(CheckVerdict::Agree);
+    RaiseWarning();
+  }
+
+ private:
+  void EndBecause(CheckVerdict verdict) {
+    v_.verdict = verdict;
+    forms_.End();
+  }
+
+  // In quiet mode there is nothing to show; in normal mode the window is shown
+  // without a warning.
+  void EndInQuietMode(CheckVerdict verdict) {
+    v_.verdict = verdict;
+    if (passes([&] { return members_.QuietMode; })) forms_.End();
+  }
+
+  void RefuseSecondInstance() {
+    if (forms_.PrevInstance()) EndBecause(CheckVerdict::Failed);
+  }
+
+  void ReadQuietSwitch() {
+    attempt([&] { members_.QuietMode = IsQuietSwitch(forms_.Command()); });
+  }
+
+  void ShowSystem() {
+    attempt([&] {
+      OsVersionDetails details;  // filled for its own sake; nothing reads it
+      form1_["lbl_System"].SetText(op_.OsVersionText(details));
+    });
+    if (passes([&] { return form1_["lbl_System"].Text().empty(); })) EndBecause(CheckVerdict::Failed);
+  }
+
+  void ShowBrowser() {
+    attempt([&] { form1_["lbl_IE"].SetText(op_.IeVersionText()); });
+  }
+
+  // Browsers before version 4 cannot tell the connection; the PC then counts
+  // as being on the LAN.
+  void ReadConnection() {
+    constexpr int kFirstBrowserThatTellsTheConnection = 4;
+    if (passes([&] { return LeadingVersionDigit(form1_["lbl_IE"].Text()) >= kFirstBrowserThatTellsTheConnection; })) {
+      int connected = 0;
+      attempt([&] { connected = op_.InternetGetConnectedState(v_.connectionFlags, 0); });
+      if (passes([&] { return connected != 0; })) {
+        attempt([&] { v_.isDialUp = (v_.connectionFlags & kConnectionModem) != 0; });
+        attempt([&] { v_.isLan = (v_.connectionFlags & kConnectionLan) != 0; });
+      }
+      if (passes([&] { return v_.isDialUp; })) attempt([&] { form1_["lbl_Conn"].SetText("Dial-Up"); });
+      if (passes([&] { return v_.isLan; })) attempt([&] { form1_["lbl_Conn"].SetText("LAN"); });
+    } else {
+      attempt([&] { v_.isLan = true; });
+    }
+  }
+
+  void ShowUserName() {
+    attempt([&] { form1_["lbl_Username"].SetText(op_.QueryUserName()); });
+  }
+
+  void ReadComputerName() {
+    attempt([&] { v_.computerName = op_.QueryComputerName(); });
+  }
+
+  // The address list has told the user why when it fails.
+  void ListAddresses() {
+    if (passes([&] { return !op_.ListLocalAddresses(); })) EndBecause(CheckVerdict::Failed);
+  }
+
+  void SelectFirstAddress() {
+    attempt([&] { v_.selectedAddress = form1_["cbo_IP"].Text(); });
+  }
+
+  void LookUpDnsName() {
+    if (passes([&] { return op_.IsWin2000OrLater(); })) {
+      attempt([&] { form1_["lbl_NB"].SetVisible(true); });
+      attempt([&] { form1_["txt_NB"].SetVisible(true); });
+      attempt([&] { v_.hostName = op_.QueryDnsHostName(); });
+      attempt([&] { v_.dnsServer = op_.QueryDnsServer(); });
+      attempt([&] { v_.dnsName = TrimAtNul(op_.DnsReverseLookup(v_.selectedAddress, v_.dnsServer)); });
+      attempt([&] { form1_["txt_CN"].SetText(v_.hostName); });
+      attempt([&] { form1_["txt_NB"].SetText(v_.computerName); });
+      attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
+    } else {
+      // Older systems ask the resolver, which may answer with the PC's own
+      // name from its own tables: such an answer says nothing about DNS.
+      attempt([&] { form1_["lbl_NB"].SetVisible(false); });
+      attempt([&] { form1_["txt_NB"].SetVisible(false); });
+      attempt([&] { form1_["txt_CN"].SetText(v_.computerName); });
+      attempt([&] { v_.hostName = v_.computerName; });
+      attempt([&] { v_.dnsName = TrimAtNul(op_.HostNameByAddress(v_.selectedAddress)); });
+      if (passes([&] { return v_.dnsName == v_.computerName; })) attempt([&] { v_.dnsName.clear(); });
+      attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
+    }
+  }
+
+  bool NameCheckIsApplicable() {
+    return passes([&] {
+      return NameCheckApplies({v_.isLan, v_.dnsName, v_.selectedAddress, campusDomain_});
+    });
+  }
+
+  void TakeShortName() {
+    attempt([&] { members_.DnsShortName = DnsShortNameOf(v_.dnsName); });
+  }
+
+  bool NamesAreDifferent() {
+    return passes([&] { return NamesDiffer(v_.hostName, v_.computerName, members_.DnsShortName); });
+  }
+
+  void RaiseWarning() {
+    v_.verdict = CheckVerdict::Mismatch;
+    attempt([&] { form1_["img_Warn"].SetVisible(true); });
+    attempt([&] { form1_["cmd_Sync"].SetEnabled(true); });
+    if (passes([&] { return members_.QuietMode; })) {
+      attempt([&] { op_.ShowWarningDialog(); });
+      attempt([&] {
+        form1_.Hide();
+        v_.mainWindowHidden = true;
+      });
+    }
+  }
+
+  Forms& forms_;
+  Window& form1_;
+  Form1Members& members_;
+  const StartupOperations& op_;
+  std::string_view campusDomain_;
+  StartupValues& v_;
+};
+
+}  // namespace
+
+void Form_Load(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& operations,
+               std::string_view campusDomain, StartupValues& values) {
+  StartupCheck(forms, form1, members, operations, campusDomain, values).Run();
+}
+
+}  // namespace hw

@@ -1,0 +1,69 @@
+#include "probes/chk_ver.h"
+
+#include "resolve/text_helpers.h"
+
+namespace hw {
+namespace {
+
+// The Windows name for a version record; `unchanged` for a platform this
+// table does not know.
+std::string WindowsName(const OsVersionInfo& v, const std::string& unchanged) {
+  switch (v.dwPlatformId) {
+    case kPlatformWin32s:
+      return "Win32s";
+    case kPlatformWin32Windows:
+      if (v.dwMinorVersion == 0) return "Windows 95";
+      if (v.dwMinorVersion == 90) return "Windows ME";
+      return "Windows 98";
+    case kPlatformWin32NT:
+      if (v.dwMajorVersion == 5 && v.dwMinorVersion == 0) return "Windows 2000";
+      if (v.dwMajorVersion == 5 && v.dwMinorVersion == 1) return "Windows XP";
+      return "Windows NT";
+    case kPlatformLinux:
+      return "Linux";
+    default:
+      return unchanged;
+  }
+}
+
+}  // namespace
+
+std::string ChkVer::OsVersionText(OsVersionDetails& details) {
+  OsVersionInfo read;  // kept only when the system filled it, so a failure leaves the zeros
+  read.dwOSVersionInfoSize = kOsVersionInfoSize;
+  if (os_.GetVersionExA(read) != 1) return "";
+  OsVersionInfo_ = read;
+
+  details.PlatformId = static_cast<int32_t>(read.dwPlatformId);
+  details.Name = WindowsName(read, details.Name);
+  details.Version = std::to_string(read.dwMajorVersion) + "." + std::to_string(read.dwMinorVersion);
+  // The Windows 95 family keeps the version in the high 16 bits.
+  details.Build = std::to_string(read.dwBuildNumber & 0xFFFF);
+
+  std::string line = details.Name + " " + details.Version + " build " + details.Build;
+  std::string servicePack = read.szCSDVersion.substr(0, 128);
+  if (servicePack.find('\0') != std::string::npos) {
+    details.ServicePack = TrimAtNul(servicePack);
+    line += " (" + details.ServicePack + ")";
+  }
+  return line;
+}
+
+bool ChkVer::IsWinNT() const {
+  return OsVersionInfo_.dwPlatformId == kPlatformWin32NT || OsVersionInfo_.dwPlatformId == kPlatformLinux;
+}
+
+bool ChkVer::IsWin2000OrLater() const {
+  return (OsVersionInfo_.dwPlatformId == kPlatformWin32NT && OsVersionInfo_.dwMajorVersion >= 5) ||
+         OsVersionInfo_.dwPlatformId == kPlatformLinux;
+}
+
+std::string ChkVer::IeVersionText() {
+  DllVersionInfo info;
+  info.cbSize = kDllVersionInfoSize;
+  os_.DllGetVersion(info);  // an error code leaves the zeros, which is what is shown then
+  return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
+         std::to_string(info.dwBuildNumber);
+}
+
+}  // namespace hw

@@ -1,0 +1,70 @@
+#include "ui/program.h"
+
+#include "probes/names.h"
+#include "resolve/dns_reverse_query.h"
+#include "resolve/host_by_address.h"
+#include "resolve/local_addresses.h"
+#include "sync/sync_command.h"
+#include "ui/windows.h"
+
+namespace hw {
+
+Program::Program(Os& os, Forms& forms, std::string campusDomain)
+    : os_(os), forms_(forms), campusDomain_(std::move(campusDomain)), chkVer_(os) {}
+
+void Program::Start() {
+  form1_ = &forms_.Load(Form1Window());
+  form1_->OnClick("cmd_Sync", [this] { cmd_Sync_Click(); });
+  Form_Load(forms_, *form1_, members_, RealOperations(), campusDomain_, values_);
+  if (!values_.mainWindowHidden) form1_->Show();
+}
+
+void Program::Run() {
+  Start();
+  forms_.Run();
+}
+
+void Program::cmd_Sync_Click() { hw::cmd_Sync_Click(os_, forms_, chkVer_, members_.DnsShortName); }
+
+StartupOperations Program::RealOperations() {
+  StartupOperations op;
+  op.OsVersionText = [this](OsVersionDetails& details) { return chkVer_.OsVersionText(details); };
+  op.IeVersionText = [this] { return chkVer_.IeVersionText(); };
+  op.InternetGetConnectedState = [this](uint32_t& flags, uint32_t reserved) {
+    return os_.InternetGetConnectedState(flags, reserved);
+  };
+  op.QueryUserName = [this] { return QueryUserName(os_); };
+  op.QueryComputerName = [this] { return QueryComputerName(os_); };
+  op.ListLocalAddresses = [this] { return ListLocalAddresses(os_, forms_, (*form1_)["cbo_IP"]); };
+  op.IsWin2000OrLater = [this] { return chkVer_.IsWin2000OrLater(); };
+  op.QueryDnsHostName = [this] { return QueryDnsHostName(os_); };
+  op.QueryDnsServer = [this] { return QueryDnsServer(os_); };
+  op.DnsReverseLookup = [this](const std::string& address, const std::string& server) {
+    return DnsReverseLookup(os_, address, server);
+  };
+  op.HostNameByAddress = [this](const std::string& address) { return HostNameByAddress(os_, forms_, address); };
+  op.ShowWarningDialog = [this] { ShowWarningDialog(); };
+  return op;
+}
+
+// "OK" synchronises and ends the program whatever the command reported;
+// "Details >>" trades the dialog for the main window. Closing the dialog
+// while the main window is hidden would leave an invisible program behind,
+// so that ends the program too.
+void Program::ShowWarningDialog() {
+  Window& dialog = forms_.Load(FrmInfoWindow());
+  dialog.OnClick("OKButton", [this] {
+    cmd_Sync_Click();
+    forms_.End();
+  });
+  dialog.OnClick("CancelButton", [this, &dialog] {
+    dialog.Unload();
+    form1_->Show();
+  });
+  dialog.OnClose([this] {
+    if (!form1_->Visible()) forms_.End();
+  });
+  dialog.Show();
+}
+
+}  // namespace hw
