@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "platform/headless/headless_forms.h"
+#include "ui/windows.h"
+
+namespace hw {
+namespace {
+
+struct Row {
+  const char* name;
+  ControlKind kind;
+  const char* caption;
+  int left, top, width, height, tab;
+};
+
+void ExpectControls(const WindowSpec& w, const std::vector<Row>& rows) {
+  ASSERT_EQ(w.controls.size(), rows.size()) << w.name;
+  for (const Row& r : rows) {
+    const ControlSpec* c = w.Find(r.name);
+    ASSERT_NE(c, nullptr) << w.name << " lacks " << r.name;
+    EXPECT_EQ(c->kind, r.kind) << r.name;
+    EXPECT_EQ(c->caption, r.caption) << r.name;
+    EXPECT_EQ((std::array{c->left, c->top, c->width, c->height, c->tabIndex}),
+              (std::array{r.left, r.top, r.width, r.height, r.tab}))
+        << r.name << ": left, top, width, height, tab index";
+  }
+}
+
+TEST(MainWindow, ControlTableToTheTwip) {
+  using K = ControlKind;
+  const WindowSpec& w = Form1Window();
+  EXPECT_EQ(w.caption, "Hostwarden");
+  EXPECT_EQ(w.clientWidth, 4650);
+  EXPECT_EQ(w.clientHeight, 3015);
+  EXPECT_EQ(w.border, Border::FixedSingle);
+  EXPECT_TRUE(w.showInTaskbar);
+  EXPECT_EQ(w.icon, Picture::Network);
+  // The line runs from (120, 600) to (4440, 600).
+  ExpectControls(w, {
+      {"Label4", K::Label, "System:", 120, 120, 975, 255, 2},
+      {"lbl_System", K::Label, "", 960, 120, 3615, 255, 4},
+      {"label6", K::Label, "IE-Version:", 120, 360, 975, 255, 3},
+      {"lbl_IE", K::Label, "", 960, 360, 975, 255, 5},
+      {"Line1", K::Line, "", 120, 600, 4440 - 120, 0, -1},
+      {"Label5", K::Label, "Username:", 120, 720, 855, 255, 8},
+      {"lbl_Username", K::Label, "", 960, 720, 1935, 255, 9},
+      {"Label1", K::Label, "Verbindung:", 2920, 720, 855, 255, 15},
+      {"lbl_Conn", K::Label, "", 3840, 720, 615, 255, 16},
+      {"Label7", K::Label, "Computername", 120, 1080, 1215, 255, 10},
+      {"lbl_NB", K::Label, "NetBIOS-Name", 2520, 1080, 1215, 255, 12},
+      {"txt_CN", K::TextBox, "", 120, 1320, 2265, 285, 11},
+      {"txt_NB", K::TextBox, "", 2520, 1320, 1935, 285, 13},
+      {"Label3", K::Label, "DNS-Hostname", 120, 1680, 1335, 255, 1},
+      {"txt_DNS", K::TextBox, "", 120, 1920, 4335, 285, 14},
+      {"Label2", K::Label, "IP-Addresse(n)", 120, 2280, 1095, 255, 6},
+      {"img_Warn", K::Image, "", 2160, 2400, 480, 480, -1},
+      {"cmd_Sync", K::Button, "Namen synchronisieren", 2640, 2480, 1815, 375, 0},
+      {"cbo_IP", K::ComboBox, "", 120, 2520, 1695, 315, 7},
+  });
+  const ControlSpec* warn = w.Find("img_Warn");
+  EXPECT_FALSE(warn->visible);
+  EXPECT_EQ(warn->picture, Picture::Warning);
+  const ControlSpec* sync = w.Find("cmd_Sync");
+  EXPECT_FALSE(sync->enabled);
+  EXPECT_EQ(sync->tooltip, "DNS-Kurzname wird Computer- und NetBios-Name");
+}
+
+TEST(WarningDialog, ControlTableToTheTwip) {
+  using K = ControlKind;
+  const WindowSpec& w = FrmInfoWindow();
+  EXPECT_EQ(w.caption, "Hostwarden");
+  EXPECT_EQ(w.clientWidth, 3900);
+  EXPECT_EQ(w.clientHeight, 2520);
+  EXPECT_EQ(w.border, Border::FixedDialog);
+  EXPECT_FALSE(w.showInTaskbar);
+  EXPECT_EQ(w.icon, Picture::Warning);
+  ExpectControls(w, {
+      {"Label1", K::Label, "Warnung", 1440, 120, 855, 255, 2},
+      {"Line1", K::Line, "", 240, 360, 3600 - 240, 0, -1},
+      {"Label2", K::Label, "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
+       240, 480, 3495, 495, 3},
+      {"Label3", K::Label,
+       "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.",
+       240, 960, 3615, 495, 4},
+      {"Label4", K::Label, "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu synchronisieren.",
+       240, 1440, 3495, 375, 5},
+      {"OKButton", K::Button, "OK", 600, 2040, 1215, 375, 0},
+      {"CancelButton", K::Button, "Details >>", 2040, 2040, 1215, 375, 1},
+  });
+  const ControlSpec* heading = w.Find("Label1");
+  EXPECT_TRUE(heading->bold);
+  EXPECT_EQ(heading->textColour, Rgb(192, 0, 0));
+}
+
+TEST(Windows, TabIndexesAreUniqueAndFocusFollowsThem) {
+  for (const WindowSpec* w : {&Form1Window(), &FrmInfoWindow()}) {
+    std::set<int> seen;
+    for (const auto& c : w->controls)
+      if (c.tabIndex >= 0) EXPECT_TRUE(seen.insert(c.tabIndex).second) << w->name << " " << c.name;
+  }
+  HeadlessForms forms;
+  Window& form1 = forms.Load(Form1Window());
+  form1.Show();
+  EXPECT_EQ(form1.FocusedControl(), "cbo_IP");  // the button starts disabled
+  Window& dialog = forms.Load(FrmInfoWindow());
+  dialog.Show();
+  EXPECT_EQ(dialog.FocusedControl(), "OKButton");
+}
+
+TEST(Windows, TwipsBecomePixelsAtTheScreensDpi) {
+  EXPECT_EQ(TwipsToPixels(4650), 310);
+  EXPECT_EQ(TwipsToPixels(3015), 201);
+  EXPECT_EQ(TwipsToPixels(480), 32);
+  EXPECT_EQ(TwipsToPixels(4650, 144), 465);
+  EXPECT_EQ(TwipsToPixels(8, 96), 1);  // rounds to the nearest pixel
+}
+
+}  // namespace
+}  // namespace hw
