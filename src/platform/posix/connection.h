@@ -1,0 +1,22 @@
+// InternetGetConnectedState for Linux: what the network interfaces say.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace hw::posix {
+
+struct InterfaceState {
+  std::string name;
+  int hardwareType = -1;  // ARPHRD_* from /sys/class/net/<name>/type; -1 unknown
+  bool up = false;
+  bool loopback = false;
+  bool hasIpv4 = false;
+};
+
+// kConnectionLan when a non-loopback, non-ppp interface is up with an IPv4
+// address; kConnectionModem when a ppp interface is up; both may be set.
+uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces);
+
+}  // namespace hw::posix

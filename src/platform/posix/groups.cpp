@@ -1,0 +1,128 @@
+// The process token on Linux: its groups are the process's supplementary
+// groups and its effective group. The Administrators group is the group
+// with gid 0, and the effective user root counts as its member. A SID is
+// a gid that this object has interned, so a SidRef stays valid as long as
+// the PosixOs and nothing has to be freed.
+#include <grp.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "platform/posix/name_buffer.h"
+#include "platform/posix/posix_os.h"
+#include "resolve/text_helpers.h"
+
+namespace hw::posix {
+namespace {
+
+constexpr unsigned kAdministratorsGid = 0;
+constexpr int kSidTypeGroup = 2;
+constexpr int kSidTypeAlias = 4;
+// What 32-bit Windows needs per group: a SID pointer, the attribute word and
+// a SID with two sub-authorities; and the count in front.
+constexpr uint32_t kBytesPerGroup = 8 + 16;
+constexpr uint32_t kSeGroupEnabled = 0x7;  // mandatory, enabled by default, enabled
+
+std::vector<unsigned> ProcessGroups() {
+  std::vector<unsigned> groups;
+  int count = ::getgroups(0, nullptr);
+  if (count > 0) {
+    std::vector<gid_t> ids(static_cast<std::size_t>(count));
+    count = ::getgroups(count, ids.data());
+    for (int i = 0; i < count; ++i) groups.push_back(ids[static_cast<std::size_t>(i)]);
+  }
+  groups.push_back(::getegid());
+  if (::geteuid() == 0) groups.push_back(kAdministratorsGid);
+  std::vector<unsigned> unique;
+  for (unsigned gid : groups)
+    if (std::find(unique.begin(), unique.end(), gid) == unique.end()) unique.push_back(gid);
+  return unique;
+}
+
+std::optional<std::string> GroupName(unsigned gid) {
+  long suggested = sysconf(_SC_GETGR_R_SIZE_MAX);
+  std::vector<char> storage(suggested > 0 ? static_cast<std::size_t>(suggested) : 1024);
+  for (;;) {
+    group entry{};
+    group* found = nullptr;
+    int error = ::getgrgid_r(static_cast<gid_t>(gid), &entry, storage.data(), storage.size(), &found);
+    if (error == ERANGE && storage.size() < (1u << 22)) {
+      storage.resize(storage.size() * 2);
+      continue;
+    }
+    if (error != 0 || !found || !found->gr_name) return std::nullopt;
+    return std::string(found->gr_name);
+  }
+}
+
+}  // namespace
+
+SidRef PosixOs::SidOfGroup(unsigned gid) {
+  auto it = std::find(sidGroups_.begin(), sidGroups_.end(), gid);
+  if (it == sidGroups_.end()) it = sidGroups_.insert(sidGroups_.end(), gid);
+  return static_cast<SidRef>(it - sidGroups_.begin()) + 1;
+}
+
+const unsigned* PosixOs::GroupOfSid(SidRef sid) const {
+  if (sid == 0 || sid > sidGroups_.size()) return nullptr;
+  return &sidGroups_[sid - 1];
+}
+
+Handle PosixOs::GetCurrentProcess() { return kCurrentProcess; }
+
+int PosixOs::OpenProcessToken(Handle process, uint32_t /*desiredAccess*/, TokenHandle& token) {
+  if (process != kCurrentProcess) return 0;
+  ++tokensOpen_;
+  token.value = 0x70;
+  token.owner = Released([this] { --tokensOpen_; });
+  return 1;
+}
+
+int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,
+                                 uint32_t& returnLength) {
+  if (!token.owner || infoClass != kTokenGroups) return 0;
+  std::vector<unsigned> groups = ProcessGroups();
+  uint32_t needed = 4 + static_cast<uint32_t>(groups.size()) * kBytesPerGroup;
+  returnLength = needed;
+  if (!info || length < needed) return 0;
+  info->Groups.clear();
+  for (unsigned gid : groups) info->Groups.push_back({SidOfGroup(gid), kSeGroupEnabled});
+  info->storage.reset();  // the interned SIDs live in this object
+  return 1;
+}
+
+int PosixOs::AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
+                                      const std::array<uint32_t, 8>& subAuthorities, Sid& sid) {
+  bool isAdministrators = authority == kSecurityNtAuthority && subAuthorityCount == 2 &&
+                          subAuthorities[0] == kSecurityBuiltinDomainRid &&
+                          subAuthorities[1] == kDomainAliasRidAdmins;
+  if (!isAdministrators) return 0;  // Linux has no other well-known group to stand for
+  sid.ref = SidOfGroup(kAdministratorsGid);
+  sid.owner = Released([] {});
+  return 1;
+}
+
+int PosixOs::LookupAccountSidA(const std::string* systemName, SidRef sid, std::string& name, uint32_t& nameLen,
+                               std::string& domain, uint32_t& domainLen, int& use) {
+  if (systemName && !systemName->empty()) return 0;  // only the local system can be asked
+  const unsigned* gid = GroupOfSid(sid);
+  if (!gid) return 0;
+  auto groupName = GroupName(*gid);
+  if (!groupName) return 0;  // a gid without a name: no account maps to it
+  // Both buffers must take their text and its NUL; otherwise both lengths
+  // report what is needed and nothing is written.
+  uint32_t nameNeeded = static_cast<uint32_t>(CharacterCount(*groupName) + 1), domainNeeded = 1;
+  if (nameNeeded > nameLen || domainNeeded > domainLen) {
+    nameLen = nameNeeded;
+    domainLen = domainNeeded;
+    return 0;
+  }
+  FillNameBuffer(*groupName, name, nameLen, false);
+  FillNameBuffer("", domain, domainLen, false);
+  use = *gid == kAdministratorsGid ? kSidTypeAlias : kSidTypeGroup;
+  return 1;
+}
+
+}  // namespace hw::posix

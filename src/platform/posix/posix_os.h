@@ -1,0 +1,87 @@
+// The operating-system functions of hw::Os on Linux: real system calls, the
+// C library's resolver, one DNS query through c-ares, the process's groups
+// standing for the token, and the static host name.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+
+namespace hw::posix {
+
+// Where the layer reads and writes the system's files. Tests point them at
+// files of their own; the program uses the defaults.
+struct SystemPaths {
+  std::string resolvConf = "/etc/resolv.conf";
+  std::string resolvedResolvConf = "/run/systemd/resolve/resolv.conf";
+  std::vector<std::string> osRelease = {"/etc/os-release", "/usr/lib/os-release"};
+  std::string sysClassNet = "/sys/class/net";
+  std::string hostnameFile = "/etc/hostname";
+  std::string systemdRunning = "/run/systemd/system";
+};
+
+// How long one DNS query may take: c-ares's own time-out per try and number
+// of tries, and a hard limit on the whole wait on top of them.
+struct DnsQueryLimits {
+  int timeoutMs = 1500;
+  int tries = 2;
+  int overallMs = 5000;
+};
+
+class PosixOs : public Os {
+ public:
+  PosixOs() = default;
+  explicit PosixOs(SystemPaths paths, DnsQueryLimits limits = {}) : paths_(std::move(paths)), limits_(limits) {}
+
+  int GetUserNameA(std::string& buffer, uint32_t& size) override;
+  int GetComputerNameA(std::string& buffer, uint32_t& size) override;
+  int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) override;
+  int SetComputerNameA(const std::string& name) override;
+  int SetComputerNameExA(int nameType, const std::string& name) override;
+
+  int GetVersionExA(OsVersionInfo& info) override;
+  int32_t DllGetVersion(DllVersionInfo& info) override;
+  int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
+
+  int WSAStartup(uint16_t versionRequested, WsaData& data) override;
+  int WSACleanup() override;
+  int gethostname(std::string& name, int namelen) override;
+  int WSAGetLastError() override { return lastError_; }
+  std::optional<HostEnt> gethostbyname(const std::string& name) override;
+  std::optional<HostEnt> gethostbyaddr(const std::array<uint8_t, 4>& addr, int len, int type) override;
+  uint32_t inet_addr(const std::string& cp) override;
+
+  uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) override;
+  int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
+                     DnsRecordList& results) override;
+
+  Handle GetCurrentProcess() override;
+  int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) override;
+  int GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,
+                          uint32_t& returnLength) override;
+  int AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
+                               const std::array<uint32_t, 8>& subAuthorities, Sid& sid) override;
+  int LookupAccountSidA(const std::string* systemName, SidRef sid, std::string& name, uint32_t& nameLen,
+                        std::string& domain, uint32_t& domainLen, int& use) override;
+
+  static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
+
+ private:
+  // A group id as a SID: SIDs are interned, so a SidRef stays valid for the
+  // life of this object and LookupAccountSidA can tell ours from any other.
+  SidRef SidOfGroup(unsigned gid);
+  const unsigned* GroupOfSid(SidRef sid) const;
+
+  SystemPaths paths_;
+  DnsQueryLimits limits_;
+  int lastError_ = 0;
+  int socketsStarted_ = 0;
+  int tokensOpen_ = 0;
+  std::vector<unsigned> sidGroups_;  // SidRef n names sidGroups_[n - 1]
+};
+
+}  // namespace hw::posix

@@ -1,0 +1,60 @@
+// The report mode: what the main window would show after the startup
+// check, and the verdict, as text for people or as one JSON object.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/form_load.h"
+#include "platform/os.h"
+
+namespace hw::posix {
+
+struct ReportMessage {
+  std::string text;
+  int style = 0;
+};
+
+struct Report {
+  std::string system, ieVersion, connection, userName, computerName;
+  std::optional<std::string> netbiosName;  // nullopt while the field is hidden
+  std::string dnsName;
+  std::vector<std::string> addresses;
+  std::string selectedAddress, dnsServer, dnsShortName;
+  CheckVerdict verdict = CheckVerdict::Unfinished;
+  bool ended = false;  // the program ended at once
+  std::vector<ReportMessage> messages;
+};
+
+// "agree", "mismatch", "not-applicable" or "failed"; a check that never
+// reached its decision counts as failed.
+std::string_view VerdictName(CheckVerdict verdict);
+
+// 0 for agree or not applicable, 1 for a mismatch, 2 when the program would
+// have ended for a failure.
+int ExitCodeOf(const Report& report);
+
+// A JSON string literal: quotes, backslashes and control bytes escaped, and
+// every byte that is not part of well-formed UTF-8 replaced by U+FFFD, so a
+// hostile name still yields valid JSON.
+std::string JsonString(std::string_view text);
+
+// The text with control bytes and malformed UTF-8 shown as \xNN, safe to
+// print on a terminal.
+std::string PrintableText(std::string_view text);
+
+std::string ReportAsJson(const Report& report);
+std::string ReportAsText(const Report& report);
+
+// Runs the startup check in normal mode on the headless forms runtime,
+// never opening a window and never changing the system, and fills a report.
+Report RunStartupCheck(Os& os);
+
+// The whole report mode: the report on `out`, each message on `err`; the
+// exit code.
+int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err);
+
+}  // namespace hw::posix

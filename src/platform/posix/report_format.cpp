@@ -1,0 +1,164 @@
+#include "platform/posix/report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "resolve/text_helpers.h"
+
+namespace hw::posix {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0
+// when it does not start with one (overlong forms, surrogates and code
+// points above U+10FFFF are not well-formed).
+std::size_t Utf8SequenceLength(std::string_view text) {
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  if (byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  return length;
+}
+
+std::string Hex(const char* format, unsigned value) {
+  char out[8];
+  std::snprintf(out, sizeof out, format, value);
+  return out;
+}
+
+void AppendField(std::string& json, std::string_view key, const std::string& value) {
+  json += JsonString(key) + ":" + JsonString(value) + ",";
+}
+
+}  // namespace
+
+std::string_view VerdictName(CheckVerdict verdict) {
+  switch (verdict) {
+    case CheckVerdict::Agree: return "agree";
+    case CheckVerdict::Mismatch: return "mismatch";
+    case CheckVerdict::NotApplicable: return "not-applicable";
+    default: return "failed";
+  }
+}
+
+int ExitCodeOf(const Report& report) {
+  switch (report.verdict) {
+    case CheckVerdict::Agree:
+    case CheckVerdict::NotApplicable: return 0;
+    case CheckVerdict::Mismatch: return 1;
+    default: return 2;
+  }
+}
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  while (!text.empty()) {
+    unsigned char c = static_cast<unsigned char>(text.front());
+    std::size_t length = Utf8SequenceLength(text);
+    if (length == 0) {
+      out += "\\ufffd";
+      length = 1;
+    } else if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += Hex("\\u%04x", c);
+    } else {
+      out.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  return out + "\"";
+}
+
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  while (!text.empty()) {
+    unsigned char c = static_cast<unsigned char>(text.front());
+    std::size_t length = Utf8SequenceLength(text);
+    if (length == 0 || c < 0x20 || c == 0x7F || c == '\\') {
+      out += c == '\\' ? "\\\\" : Hex("\\x%02x", c);
+      length = 1;
+    } else {
+      out.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  return out;
+}
+
+std::string ReportAsJson(const Report& report) {
+  std::string json = "{";
+  AppendField(json, "system", report.system);
+  AppendField(json, "ieVersion", report.ieVersion);
+  AppendField(json, "connection", report.connection);
+  AppendField(json, "userName", report.userName);
+  AppendField(json, "computerName", report.computerName);
+  json += "\"netbiosName\":" + (report.netbiosName ? JsonString(*report.netbiosName) : std::string("null")) + ",";
+  AppendField(json, "dnsName", report.dnsName);
+  json += "\"addresses\":[";
+  for (std::size_t i = 0; i < report.addresses.size(); ++i) json += (i ? "," : "") + JsonString(report.addresses[i]);
+  json += "],";
+  AppendField(json, "selectedAddress", report.selectedAddress);
+  AppendField(json, "dnsServer", report.dnsServer);
+  AppendField(json, "dnsShortName", report.dnsShortName);
+  AppendField(json, "verdict", std::string(VerdictName(report.verdict)));
+  json += "\"messages\":[";
+  for (std::size_t i = 0; i < report.messages.size(); ++i) {
+    const auto& message = report.messages[i];
+    json += std::string(i ? "," : "") + "{\"text\":" + JsonString(message.text) +
+            ",\"style\":" + std::to_string(message.style) + "}";
+  }
+  return json + "]}\n";
+}
+
+std::string ReportAsText(const Report& report) {
+  std::string addresses;
+  for (const auto& address : report.addresses) addresses += (addresses.empty() ? "" : ", ") + address;
+  const std::pair<const char*, std::string> rows[] = {
+      {"System:", report.system},
+      {"IE-Version:", report.ieVersion},
+      {"Verbindung:", report.connection},
+      {"Username:", report.userName},
+      {"Computername:", report.computerName},
+      {"NetBIOS-Name:", report.netbiosName.value_or("(ausgeblendet)")},
+      {"DNS-Hostname:", report.dnsName},
+      {"IP-Adresse(n):", addresses},
+      {"Gewählt:", report.selectedAddress},
+      {"DNS-Server:", report.dnsServer},
+      {"DNS-Kurzname:", report.dnsShortName},
+      {"Ergebnis:", std::string(VerdictName(report.verdict))},
+  };
+  std::string text;
+  for (const auto& [label, value] : rows) {
+    std::string line = label;
+    line.append(16 - std::min<std::size_t>(16, CharacterCount(line)), ' ');
+    text += line + PrintableText(value) + "\n";
+  }
+  return text;
+}
+
+}  // namespace hw::posix

@@ -1,0 +1,81 @@
+#include <exception>
+
+#include "platform/headless/headless_forms.h"
+#include "platform/posix/report.h"
+#include "ui/program.h"
+
+namespace hw::posix {
+namespace {
+
+std::string TextOf(Window& window, std::string_view control) {
+  try {
+    return window[control].Text();
+  } catch (const FormsError&) {
+    return "";
+  }
+}
+
+void CollectWindow(Window& form1, Report& report) {
+  report.system = TextOf(form1, "lbl_System");
+  report.ieVersion = TextOf(form1, "lbl_IE");
+  report.connection = TextOf(form1, "lbl_Conn");
+  report.userName = TextOf(form1, "lbl_Username");
+  report.computerName = TextOf(form1, "txt_CN");
+  try {
+    if (form1["txt_NB"].Visible()) report.netbiosName = form1["txt_NB"].Text();
+    report.addresses = form1["cbo_IP"].Items();
+  } catch (const FormsError&) {
+  }
+  report.dnsName = TextOf(form1, "txt_DNS");
+  report.selectedAddress = TextOf(form1, "cbo_IP");
+}
+
+// A message box's lines are joined with CR LF; on a terminal each goes on
+// a line of its own.
+void WriteMessage(std::ostream& err, std::string_view text) {
+  const char* prefix = "hostwarden: ";
+  for (;;) {
+    std::size_t end = text.find("\r\n");
+    err << prefix << PrintableText(text.substr(0, end)) << "\n";
+    if (end == std::string_view::npos) return;
+    text.remove_prefix(end + 2);
+    prefix = "  ";
+  }
+}
+
+}  // namespace
+
+Report RunStartupCheck(Os& os) {
+  HeadlessForms forms("", /*prevInstance=*/false);  // normal mode, outside the single-instance guard
+  Program program(os, forms);
+  Report report;
+  try {
+    program.Start();
+  } catch (const EndProgram&) {
+    report.ended = true;
+  }
+  if (HeadlessWindow* form1 = forms.Find("Form1")) CollectWindow(*form1, report);
+  report.dnsServer = program.Values().dnsServer;
+  report.dnsShortName = program.Members().DnsShortName;
+  report.verdict = program.Values().verdict;
+  // Ending at once after the decision (a failed clean-up, say) is a failure too.
+  if (report.ended && report.verdict != CheckVerdict::Failed) report.verdict = CheckVerdict::Failed;
+  for (const auto& shown : forms.Messages()) report.messages.push_back({shown.text, shown.style});
+  return report;
+}
+
+int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err) {
+  Report report;
+  try {
+    report = RunStartupCheck(os);
+  } catch (const std::exception& error) {
+    err << "hostwarden: " << PrintableText(error.what()) << "\n";
+    return 2;
+  }
+  for (const auto& message : report.messages) WriteMessage(err, message.text);
+  out << (json ? ReportAsJson(report) : ReportAsText(report));
+  out.flush();
+  return ExitCodeOf(report);
+}
+
+}  // namespace hw::posix
