@@ -1,0 +1,56 @@
+#include "sync/sync_command.h"
+
+#include "resolve/text_helpers.h"
+#include "sync/chk_admin.h"
+
+namespace hw {
+namespace {
+
+// The NetBIOS computer-name limit, in characters.
+constexpr std::size_t kMaxComputerNameLength = 15;
+
+bool UsableName(const std::string& name) {
+  return !name.empty() && CharacterCount(name) <= kMaxComputerNameLength;
+}
+
+std::string InvalidName(const std::string& name) {
+  return "Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
+         "Bitte wenden Sie sich an den Netzwerkadministrator";
+}
+
+constexpr const char* kRightsNeeded =
+    "Für diese Aktion sind administrative Rechte erforderlich,\r\n"
+    "bitte melden sie sich lokal als Administrator an\r\n"
+    "oder verständigen Sie Ihren Systemadministrator";
+constexpr const char* kNameSet =
+    "Der lokaler Computername wurde erfolgreich geändert.\r\n"
+    "Die Änderung wird erst beim nächsten Neustart wirksam";
+constexpr const char* kNameNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
+
+// SetComputerNameExA exists from Windows 2000 on only; the older call is used
+// before. The name goes to the system exactly as stored, letter case kept.
+int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
+  if (chkVer.IsWin2000OrLater()) return os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, name);
+  return os.SetComputerNameA(name);
+}
+
+}  // namespace
+
+void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName) {
+  if (!UsableName(dnsShortName)) {
+    forms.MsgBox(InvalidName(dnsShortName), kMbIconHand);
+    return;
+  }
+  // Only the NT family has administrators; Windows 9x is never asked.
+  if (chkVer.IsWinNT() && !IsAdmin(os)) {
+    forms.MsgBox(kRightsNeeded, kMbIconExclamation);
+    return;
+  }
+  if (SetComputerName(os, chkVer, dnsShortName) != 0)
+    forms.MsgBox(kNameSet, kMbIconInformation);
+  else
+    forms.MsgBox(kNameNotSet, kMbOk);
+  forms.End();  // after every attempt to set the name, whatever its outcome
+}
+
+}  // namespace hw

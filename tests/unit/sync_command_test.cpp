@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "platform/headless/headless_forms.h"
+#include "support/fake_os.h"
+#include "sync/sync_command.h"
+
+using namespace hw;
+
+namespace {
+const std::string kRights =
+    "Für diese Aktion sind administrative Rechte erforderlich,\r\nbitte melden sie sich lokal als Administrator "
+    "an\r\noder verständigen Sie Ihren Systemadministrator";
+const std::string kSet =
+    "Der lokaler Computername wurde erfolgreich geändert.\r\nDie Änderung wird erst beim nächsten Neustart wirksam";
+const std::string kNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
+std::string Invalid(const std::string& name) {
+  return "Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
+         "Bitte wenden Sie sich an den Netzwerkadministrator";
+}
+}  // namespace
+
+TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
+  const OsVersionInfo xp = test::WindowsXp(), nt4 = test::Version(kPlatformWin32NT, 4, 0, 1381, "Service Pack 6"),
+                      w98 = test::Version(kPlatformWin32Windows, 4, 10, 2222, " A ");
+  using NamesSet = std::vector<std::pair<int, std::string>>;  // (name type, -1 for SetComputerNameA)
+  struct Case { OsVersionInfo system; bool admin; std::string name; int setResult; std::string text; int style;
+                NamesSet namesSet; int adminChecks; };
+  for (const Case& c : {Case{xp, true, "WS-17", 1, kSet, kMbIconInformation, {{5, "WS-17"}}, 1},
+                        Case{xp, true, "ws-17", 0, kNotSet, kMbOk, {{5, "ws-17"}}, 1},
+                        Case{xp, false, "ws-17", 1, kRights, kMbIconExclamation, {}, 1},
+                        Case{nt4, true, "ws-17", 1, kSet, kMbIconInformation, {{-1, "ws-17"}}, 1},
+                        Case{nt4, false, "ws-17", 1, kRights, kMbIconExclamation, {}, 1},
+                        Case{w98, false, "Ws-17", 1, kSet, kMbIconInformation, {{-1, "Ws-17"}}, 0},
+                        Case{xp, true, "", 1, Invalid(""), kMbIconHand, {}, 0},
+                        Case{xp, true, "abcdefghijklmnop", 1, Invalid("abcdefghijklmnop"), kMbIconHand, {}, 0},
+                        Case{xp, true, "abcdefghijklmno", 1, kSet, kMbIconInformation, {{5, "abcdefghijklmno"}}, 1},
+                        Case{xp, true, "MÜLLERSTRASSE-Ä", 1, kSet, kMbIconInformation, {{5, "MÜLLERSTRASSE-Ä"}}, 1}}) {
+    SCOPED_TRACE(c.name + " on " + std::to_string(c.system.dwMajorVersion));
+    test::FakeOs os;
+    HeadlessForms forms;
+    os.version = c.system;
+    if (c.admin) os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    os.setComputerNameResult = c.setResult;
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    ASSERT_NE(chkVer.OsVersionText(details), "");
+    try {
+      cmd_Sync_Click(os, forms, chkVer, c.name);
+    } catch (EndProgram) {
+    }
+    EXPECT_EQ(forms.Ended(), !c.namesSet.empty());  // ended by every attempt, and only then
+    ASSERT_EQ(forms.Messages().size(), 1u);
+    EXPECT_EQ(forms.Messages()[0].text, c.text);
+    EXPECT_EQ(forms.Messages()[0].style, c.style);
+    EXPECT_EQ(os.namesSet, c.namesSet);
+    EXPECT_EQ(os.CallCount("OpenProcessToken"), c.adminChecks);
+    EXPECT_TRUE(os.AllReleased());
+  }
+}
