@@ -1,0 +1,156 @@
+// The report mode: JSON that stays valid whatever bytes a name holds, the
+// verdicts and exit codes, and what the main window would have shown.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "platform/posix/report.h"
+#include "support/fake_os.h"
+
+using namespace std::string_literals;
+
+namespace hw::posix {
+namespace {
+
+TEST(JsonString, EscapesWhatJsonForbidsAndKeepsWellFormedUtf8) {
+  struct Case { std::string in, out; };
+  for (const auto& c : {
+           Case{"", R"("")"},
+           Case{"ws-17.uni-falkenau.de", R"("ws-17.uni-falkenau.de")"},
+           Case{R"(a"b\c)", R"("a\"b\\c")"},
+           Case{"line\r\nnext\ttab", R"("line\r\nnext\ttab")"},
+           Case{"nul\0x"s, R"("nul\u0000x")"},
+           Case{"\x01\x1f\x7f", R"("\u0001\u001f\u007f")"},
+           Case{"MÜLLER € 😀", "\"MÜLLER € 😀\""},
+           Case{"/", R"("/")"},
+       }) {
+    EXPECT_EQ(JsonString(c.in), c.out) << c.in;
+  }
+}
+
+TEST(JsonString, ReplacesEveryByteOfMalformedUtf8) {
+  struct Case { std::string in, out; };
+  for (const auto& c : {
+           Case{"\xff", R"("\ufffd")"},                          // never a lead byte
+           Case{"ab\xc3", R"("ab\ufffd")"},                      // cut off at the end
+           Case{"\xc3(", R"("\ufffd(")"},                        // lead byte without its continuation
+           Case{"\xc0\xaf", R"("\ufffd\ufffd")"},                // overlong '/'
+           Case{"\xe0\x80\xaf", R"("\ufffd\ufffd\ufffd")"},      // overlong, three bytes
+           Case{"\xed\xa0\x80", R"("\ufffd\ufffd\ufffd")"},      // a UTF-16 surrogate
+           Case{"\xf4\x90\x80\x80", R"("\ufffd\ufffd\ufffd\ufffd")"},  // above U+10FFFF
+           Case{"\x80x\xbf", R"("\ufffdx\ufffd")"},              // stray continuation bytes
+           Case{"\xc3\xbc\xc3", "\"ü\\ufffd\""},                 // a good character, then a broken one
+       }) {
+    EXPECT_EQ(JsonString(c.in), c.out) << "case " << c.out;
+  }
+}
+
+TEST(PrintableText, ShowsControlAndMalformedBytesAsHex) {
+  struct Case { std::string in, out; };
+  for (const auto& c : {Case{"ws-17", "ws-17"}, Case{"a\x1b[2Jb", R"(a\x1b[2Jb)"}, Case{"\xff\xc3", R"(\xff\xc3)"},
+                        Case{R"(a\b)", R"(a\\b)"}, Case{"Grüße", "Grüße"}, Case{"nul\0"s, R"(nul\x00)"}}) {
+    EXPECT_EQ(PrintableText(c.in), c.out);
+  }
+}
+
+struct RunCase {
+  const char* name;
+  std::function<void(test::FakeOs&)> setup;
+  CheckVerdict verdict;
+  int exitCode;
+  std::string dnsShortName;
+  std::vector<ReportMessage> messages;
+};
+
+TEST(RunStartupCheck, GivesTheVerdictAndExitCodeOfEachOutcome) {
+  const std::vector<RunCase> cases = {
+      {"names agree", [](test::FakeOs&) {}, CheckVerdict::Agree, 0, "ws-17", {}},
+      {"mismatch", [](test::FakeOs& os) { os.dnsAnswer[0].pNameHost = "PC-99.uni-falkenau.de"; },
+       CheckVerdict::Mismatch, 1, "PC-99", {}},
+      {"dhcp name of the campus", [](test::FakeOs& os) { os.dnsAnswer[0].pNameHost = "dhcp-12.uni-falkenau.de"; },
+       CheckVerdict::NotApplicable, 0, "", {}},
+      {"no PTR record", [](test::FakeOs& os) { os.dnsStatus = 9003; }, CheckVerdict::NotApplicable, 0, "", {}},
+      {"no version", [](test::FakeOs& os) { os.version.reset(); }, CheckVerdict::Failed, 2, "", {}},
+      {"no addresses", [](test::FakeOs& os) { os.hostByName.reset(); }, CheckVerdict::Failed, 2, "",
+       {{"Winsock-Fehler bei GetHostByName", 16}}},
+      {"failed clean-up", [](test::FakeOs& os) { os.wsaCleanupResult = 10093; }, CheckVerdict::Failed, 2, "",
+       {{"Fehler bei Socket-Cleanup", 16}}},
+  };
+  for (const auto& c : cases) {
+    test::FakeOs os;
+    c.setup(os);
+    Report report = RunStartupCheck(os);
+    EXPECT_EQ(report.verdict, c.verdict) << c.name;
+    EXPECT_EQ(ExitCodeOf(report), c.exitCode) << c.name;
+    EXPECT_EQ(report.dnsShortName, c.dnsShortName) << c.name;
+    ASSERT_EQ(report.messages.size(), c.messages.size()) << c.name;
+    for (std::size_t i = 0; i < c.messages.size(); ++i) {
+      EXPECT_EQ(report.messages[i].text, c.messages[i].text) << c.name;
+      EXPECT_EQ(report.messages[i].style, c.messages[i].style) << c.name;
+    }
+    EXPECT_TRUE(os.namesSet.empty()) << c.name << ": the report must never change the system";
+  }
+}
+
+TEST(RunStartupCheck, ReportsWhatTheMainWindowShows) {
+  test::FakeOs os;
+  os.hostByName = HostEnt{"ws-17", 4, {{192, 0, 2, 7}, {198, 51, 100, 4}}};
+  Report report = RunStartupCheck(os);
+  EXPECT_EQ(report.system, "Windows XP 5.1 build 2600 (Service Pack 3)");
+  EXPECT_EQ(report.ieVersion, "6.0.2900");
+  EXPECT_EQ(report.connection, "LAN");
+  EXPECT_EQ(report.userName, "anna");
+  EXPECT_EQ(report.computerName, "ws-17");
+  EXPECT_EQ(report.netbiosName, std::optional<std::string>("WS-17"));
+  EXPECT_EQ(report.dnsName, "ws-17.uni-falkenau.de");
+  EXPECT_EQ(report.addresses, (std::vector<std::string>{"192.0.2.7", "198.51.100.4"}));
+  EXPECT_EQ(report.selectedAddress, "192.0.2.7");
+  EXPECT_EQ(report.dnsServer, "192.0.2.53");
+}
+
+TEST(RunStartupCheck, RunsInNormalModeOutsideTheSingleInstanceGuard) {
+  test::FakeOs os;
+  os.dnsAnswer[0].pNameHost = "pc-99.uni-falkenau.de";
+  Report report = RunStartupCheck(os);
+  // A quiet run would have ended on the mismatch; a guarded one could fail.
+  EXPECT_FALSE(report.ended);
+  EXPECT_EQ(report.verdict, CheckVerdict::Mismatch);
+}
+
+TEST(ReportAsJson, WritesEveryKeyAndNullForAHiddenNetbiosName) {
+  test::FakeOs os;
+  os.version = test::Version(kPlatformWin32Windows, 4, 10, 2222, "");  // Windows 98: no NetBIOS field
+  os.hostByAddr->h_name = "pc-\"7\"\x01\xff";
+  std::string json = ReportAsJson(RunStartupCheck(os));
+  EXPECT_NE(json.find(R"("netbiosName":null)"), std::string::npos) << json;
+  EXPECT_NE(json.find(R"("dnsName":"pc-\"7\"\u0001\ufffd")"), std::string::npos) << json;
+  for (const char* key : {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
+                          "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict", "messages"}) {
+    EXPECT_NE(json.find("\""s + key + "\":"), std::string::npos) << key;
+  }
+  EXPECT_EQ(json.back(), '\n');
+}
+
+TEST(RunReportMode, PrintsTheReportOnOutAndEachMessageLineOnErr) {
+  test::FakeOs os;
+  os.wsaData.wVersion = 0x0001;  // version 1.0: refused with a message, so the address list fails
+  std::ostringstream out, err;
+  EXPECT_EQ(RunReportMode(os, true, out, err), 2);
+  EXPECT_NE(out.str().find(R"("verdict":"failed")"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find(R"({"text":"Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.","style":48})"),
+            std::string::npos)
+      << out.str();
+  EXPECT_EQ(err.str(), "hostwarden: Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.\n");
+}
+
+TEST(RunReportMode, TextReportEndsWithTheVerdict) {
+  test::FakeOs os;
+  std::ostringstream out, err;
+  EXPECT_EQ(RunReportMode(os, false, out, err), 0);
+  EXPECT_NE(out.str().find("Ergebnis:       agree\n"), std::string::npos) << out.str();
+  EXPECT_EQ(err.str(), "");
+}
+
+}  // namespace
+}  // namespace hw::posix
