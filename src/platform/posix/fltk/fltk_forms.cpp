@@ -1,0 +1,62 @@
+#include "platform/posix/fltk/fltk_forms.h"
+
+#include <FL/Fl.H>
+
+#include "platform/posix/fltk/fltk_message_box.h"
+#include "platform/posix/fltk/fltk_runtime.h"
+#include "platform/posix/fltk/x11_window_hints.h"
+
+namespace hw {
+
+FltkForms::FltkForms(std::string commandLine, std::string instanceName)
+    : commandLine_(std::move(commandLine)), instanceName_(std::move(instanceName)), look_(PrepareLook()) {}
+
+// The first call claims this user's instance name; the answer holds for the
+// rest of the run.
+bool FltkForms::PrevInstance() {
+  if (!instance_) instance_.emplace(instanceName_);
+  return instance_->AnotherIsRunning();
+}
+
+void FltkForms::MsgBox(const std::string& text, int style) {
+  MessageBoxWindow box(text, style, look_);
+  box.RunModal();
+}
+
+Window& FltkForms::Load(const WindowSpec& spec) {
+  auto it = windows_.find(spec.name);
+  if (it == windows_.end()) {
+    it = windows_.emplace(spec.name, std::make_unique<FltkWindow>(spec, look_)).first;
+  } else if (!it->second->Loaded()) {
+    it->second->Create();
+  }
+  return *it->second;
+}
+
+void FltkForms::End() {
+  for (auto& [name, window] : windows_) window->Unload();
+  Fl::flush();
+  throw EndProgram{};
+}
+
+void FltkForms::Run() {
+  while (AnyWindowLoaded()) Fl::wait();
+}
+
+FltkWindow* FltkForms::Find(std::string_view window) {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : it->second.get();
+}
+
+bool FltkForms::AnyWindowLoaded() const {
+  for (const auto& [name, window] : windows_)
+    if (window->Loaded()) return true;
+  return false;
+}
+
+std::unique_ptr<Forms> MakeFltkForms(std::string commandLine) {
+  if (!OpenDisplay()) throw FormsError("cannot open the X display (is DISPLAY set?)");
+  return std::make_unique<FltkForms>(std::move(commandLine));
+}
+
+}  // namespace hw
