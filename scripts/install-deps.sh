@@ -7,7 +7,7 @@ packages=(
   # build
   cmake g++ make pkg-config
   # the Linux program: windows and the DNS query
-  libfltk1.3-dev libc-ares-dev libsystemd-dev fonts-dejavu-core
+  libfltk1.3-dev libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
   # unit tests
   googletest libgtest-dev libgmock-dev
   # integration tests: namespaces as test hosts with a real DNS server
