@@ -1,0 +1,183 @@
+// The whole program on the fake OS: the startup check with the real probes
+// and lookups, the main window's button, and the warning dialog's paths.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/headless/headless_forms.h"
+#include "support/fake_os.h"
+#include "ui/program.h"
+
+namespace hw {
+namespace {
+
+using test::FakeOs;
+
+const char* const kRightsNeeded =
+    "Für diese Aktion sind administrative Rechte erforderlich,\r\n"
+    "bitte melden sie sich lokal als Administrator an\r\n"
+    "oder verständigen Sie Ihren Systemadministrator";
+const char* const kSuccess =
+    "Der lokaler Computername wurde erfolgreich geändert.\r\n"
+    "Die Änderung wird erst beim nächsten Neustart wirksam";
+
+struct ProgramRun {
+  FakeOs os;
+  HeadlessForms forms;
+  Program program;
+
+  explicit ProgramRun(const std::string& commandLine, const std::function<void(FakeOs&)>& arrange = {})
+      : forms(commandLine), program(os, forms) {
+    if (arrange) arrange(os);
+    Do([&] { program.Start(); });
+  }
+  // Runs a step of the user's; an end of the program is what it may lead to.
+  void Do(const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const EndProgram&) {
+    }
+  }
+  HeadlessWindow& Window(const char* name) { return *forms.Find(name); }
+  void Click(const char* window, const char* control) { Do([&] { Window(window).Click(control); }); }
+};
+
+void Mismatch(FakeOs& os) { os.computerName = "PC-OLD"; }
+void MismatchAsAdministrator(FakeOs& os) {
+  Mismatch(os);
+  os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+}
+
+TEST(Program, NormalModeShowsWhatWasFound) {
+  ProgramRun run("");
+  HeadlessWindow& form1 = run.Window("Form1");
+  EXPECT_TRUE(form1.Visible());
+  EXPECT_EQ(form1["lbl_System"].Text(), "Windows XP 5.1 build 2600 (Service Pack 3)");
+  EXPECT_EQ(form1["lbl_IE"].Text(), "6.0.2900");
+  EXPECT_EQ(form1["lbl_Conn"].Text(), "LAN");
+  EXPECT_EQ(form1["lbl_Username"].Text(), "anna");
+  EXPECT_EQ(form1["txt_CN"].Text(), "ws-17");
+  EXPECT_EQ(form1["txt_NB"].Text(), "WS-17");
+  EXPECT_EQ(form1["txt_DNS"].Text(), "ws-17.uni-falkenau.de");
+  EXPECT_EQ(form1["cbo_IP"].Text(), "192.0.2.7");
+  EXPECT_FALSE(form1["img_Warn"].Visible());
+  EXPECT_FALSE(form1["cmd_Sync"].Enabled());
+  EXPECT_EQ(run.program.Values().verdict, CheckVerdict::Agree);
+  EXPECT_TRUE(run.forms.Messages().empty());
+  EXPECT_TRUE(run.os.AllReleased());
+  ASSERT_EQ(run.os.queries.size(), 1u);
+  EXPECT_EQ(run.os.queries[0].name, "7.2.0.192.IN-ADDR.ARPA");
+}
+
+TEST(Program, QuietModeEndsSilentlyWhenNamesAgree) {
+  ProgramRun run("/Q");
+  EXPECT_TRUE(run.forms.Ended());
+  EXPECT_TRUE(run.forms.Messages().empty());
+  EXPECT_EQ(run.forms.Find("frm_Info"), nullptr);
+}
+
+TEST(Program, QuietMismatchShowsOnlyTheDialog) {
+  ProgramRun run("-q", Mismatch);
+  EXPECT_FALSE(run.Window("Form1").Visible());
+  HeadlessWindow& dialog = run.Window("frm_Info");
+  EXPECT_TRUE(dialog.Visible());
+  EXPECT_EQ(dialog.FocusedControl(), "OKButton");
+  EXPECT_FALSE(run.forms.Ended());
+}
+
+TEST(Program, DialogOkWithoutRightsEndsAfterTheMessage) {
+  ProgramRun run("/Q", Mismatch);
+  run.Click("frm_Info", "OKButton");
+  ASSERT_EQ(run.forms.Messages().size(), 1u);
+  EXPECT_EQ(run.forms.Messages()[0].text, kRightsNeeded);
+  EXPECT_EQ(run.forms.Messages()[0].style, 48);
+  // The dialog stays on screen behind the message box.
+  EXPECT_EQ(run.forms.Messages()[0].visibleWindows, std::vector<std::string>{"frm_Info"});
+  EXPECT_TRUE(run.forms.Ended());
+  EXPECT_TRUE(run.os.namesSet.empty());
+  EXPECT_TRUE(run.os.AllReleased());
+}
+
+TEST(Program, DialogOkAsAdministratorSetsTheDnsShortName) {
+  ProgramRun run("/Q", [](FakeOs& os) {
+    MismatchAsAdministrator(os);
+    os.dnsAnswer[0].pNameHost = "WS-17.Uni-Falkenau.de";
+  });
+  run.Click("frm_Info", "OKButton");
+  ASSERT_EQ(run.os.namesSet.size(), 1u);
+  EXPECT_EQ(run.os.namesSet[0], (std::pair<int, std::string>{5, "WS-17"}));
+  ASSERT_EQ(run.forms.Messages().size(), 1u);
+  EXPECT_EQ(run.forms.Messages()[0].text, kSuccess);
+  EXPECT_EQ(run.forms.Messages()[0].style, 64);
+  EXPECT_TRUE(run.forms.Ended());
+}
+
+TEST(Program, DetailsBringsUpTheMainWindowWithTheWarning) {
+  ProgramRun run("/Q", Mismatch);
+  run.Click("frm_Info", "CancelButton");
+  EXPECT_FALSE(run.Window("frm_Info").Loaded());
+  HeadlessWindow& form1 = run.Window("Form1");
+  EXPECT_TRUE(form1.Visible());
+  EXPECT_TRUE(form1["img_Warn"].Visible());
+  EXPECT_TRUE(form1["cmd_Sync"].Enabled());
+  EXPECT_EQ(form1.FocusedControl(), "cmd_Sync");
+
+  // The button there behaves as in normal mode: without rights the program
+  // keeps running, so the user may try again.
+  run.Click("Form1", "cmd_Sync");
+  ASSERT_EQ(run.forms.Messages().size(), 1u);
+  EXPECT_EQ(run.forms.Messages()[0].text, kRightsNeeded);
+  EXPECT_FALSE(run.forms.Ended());
+  EXPECT_TRUE(form1["cmd_Sync"].Enabled());
+}
+
+TEST(Program, ClosingTheDialogWhileTheMainWindowIsHiddenEndsTheProgram) {
+  ProgramRun run("/Q", Mismatch);
+  run.Do([&] { run.Window("frm_Info").CloseByTitleBar(); });
+  EXPECT_TRUE(run.forms.Ended());
+  EXPECT_FALSE(run.forms.AnyWindowLoaded());
+  EXPECT_TRUE(run.os.namesSet.empty());
+}
+
+TEST(Program, NormalMismatchSynchronisesFromTheMainWindow) {
+  ProgramRun run("", MismatchAsAdministrator);
+  EXPECT_EQ(run.forms.Find("frm_Info"), nullptr);
+  run.Click("Form1", "cmd_Sync");
+  ASSERT_EQ(run.os.namesSet.size(), 1u);
+  EXPECT_EQ(run.os.namesSet[0].second, "ws-17");
+  EXPECT_TRUE(run.forms.Ended());
+}
+
+TEST(Program, AFailingWinsockCleanupEndsTheProgramMidSequence) {
+  ProgramRun run("", [](FakeOs& os) { os.wsaCleanupResult = 10093; });
+  ASSERT_EQ(run.forms.Messages().size(), 1u);
+  EXPECT_EQ(run.forms.Messages()[0].text, "Fehler bei Socket-Cleanup");
+  EXPECT_EQ(run.forms.Messages()[0].style, 16);
+  EXPECT_TRUE(run.forms.Ended());
+  EXPECT_EQ(run.os.CallCount("DnsQuery_A"), 0) << "nothing after the address list runs";
+  EXPECT_EQ(run.program.Values().verdict, CheckVerdict::Unfinished);
+}
+
+TEST(Program, OlderSystemsTakeTheResolversAnswer) {
+  ProgramRun run("", [](FakeOs& os) {
+    os.version = test::Version(kPlatformWin32Windows, 4, 10, 2222, " A ");
+    os.browser = DllVersionInfo{20, 5, 0, 2614, 1};
+    os.missing = {"GetComputerNameExA", "GetNetworkParams", "DnsQuery_A"};  // none of them on Windows 98
+    os.hostByAddr->h_name = "pc-9.uni-falkenau.de";
+  });
+  HeadlessWindow& form1 = run.Window("Form1");
+  EXPECT_EQ(form1["lbl_System"].Text(), "Windows 98 4.10 build 2222 ( A )");
+  EXPECT_FALSE(form1["txt_NB"].Visible());
+  EXPECT_EQ(form1["txt_DNS"].Text(), "pc-9.uni-falkenau.de");
+  EXPECT_EQ(run.program.Values().verdict, CheckVerdict::Mismatch);
+  EXPECT_EQ(run.os.CallCount("GetComputerNameExA"), 0);
+  EXPECT_TRUE(run.os.AllReleased());
+
+  run.Click("Form1", "cmd_Sync");  // no rights test on Windows 98
+  EXPECT_EQ(run.os.CallCount("OpenProcessToken"), 0);
+  ASSERT_EQ(run.os.namesSet.size(), 1u);
+  EXPECT_EQ(run.os.namesSet[0], (std::pair<int, std::string>{-1, "pc-9"}));
+}
+
+}  // namespace
+}  // namespace hw
