@@ -1,0 +1,155 @@
+"""The Linux layer's OS functions one at a time, through os_driver, in a
+namespace of their own. Usage: layer_cases.py --driver P CASE"""
+
+import argparse
+import json
+import os
+import socket
+import struct
+import subprocess
+import sys
+
+import dns_responder as dns
+import namespace_host
+from report_cases import expect
+
+CASES = {}
+
+
+def case(function):
+    CASES[function.__name__] = function
+    return function
+
+
+def driver(args, *command):
+    done = subprocess.run([args.driver, *command], capture_output=True, text=True, timeout=30)
+    expect(done.returncode == 0, f"os_driver {command} ended with {done.returncode}", done.stderr)
+    return done.stdout.strip()
+
+
+def query(args, name, *servers, limits=("--timeout-ms", "300", "--tries", "1")):
+    return json.loads(driver(args, "dns-query", *limits, name, *servers))
+
+
+def cname_then_two_ptr(query_):
+    """A classless delegation: a CNAME first, then two PTR records owned by
+    its target (a compression pointer to the CNAME's data)."""
+    target = dns.encode_name("14.0-25.2.0.192.in-addr.arpa")
+    target_at = struct.pack("!H", 0xC000 | (12 + len(query_.question) + 12))
+    return [query_.answer([
+        dns.record(b"\xc0\x0c", dns.TYPE_CNAME, target),
+        dns.record(target_at, dns.TYPE_PTR, dns.encode_name("Zeta.example")),
+        dns.record(target_at, dns.TYPE_PTR, dns.encode_name("alpha.example")),
+    ])]
+
+
+ANSWERS = {
+    "7.2.0.192.in-addr.arpa": dns.ptr_names("ws-17.uni-falkenau.de"),
+    "8.2.0.192.in-addr.arpa": lambda q: [q.answer(rcode=3)],
+    "9.2.0.192.in-addr.arpa": lambda q: [q.answer()],
+    "10.2.0.192.in-addr.arpa": lambda q: [q.answer(rcode=2)],
+    "11.2.0.192.in-addr.arpa": lambda q: [q.answer(rcode=5)],
+    "12.2.0.192.in-addr.arpa": lambda q: [q.answer([(dns.TYPE_A, socket.inet_aton("192.0.2.12"))])],
+    "13.2.0.192.in-addr.arpa": lambda q: [],
+    "14.2.0.192.in-addr.arpa": cname_then_two_ptr,
+    "15.2.0.192.in-addr.arpa": lambda q: [q.answer([(dns.TYPE_PTR, dns.encode_name("ws-15.example"))])[:-6]],
+}
+
+
+@case
+def dns_query_statuses(args):
+    table = [
+        # query name, status, PTR names in order, queries the server gets
+        ("7.2.0.192.IN-ADDR.ARPA", 0, ["ws-17.uni-falkenau.de"], 1),
+        ("8.2.0.192.IN-ADDR.ARPA", 9003, [], 1),    # name error
+        ("9.2.0.192.IN-ADDR.ARPA", 9501, [], 1),    # no records
+        ("10.2.0.192.IN-ADDR.ARPA", 9002, [], 1),   # server failure: its answer, not asked again
+        ("11.2.0.192.IN-ADDR.ARPA", 9005, [], 1),   # refused
+        ("12.2.0.192.IN-ADDR.ARPA", 9501, [], 1),   # an A record is no PTR record
+        ("13.2.0.192.IN-ADDR.ARPA", 1460, [], 1),   # no answer
+        ("14.2.0.192.IN-ADDR.ARPA", 0, ["Zeta.example", "alpha.example"], 1),  # after a CNAME, in order
+        ("15.2.0.192.IN-ADDR.ARPA", 9502, [], 1),   # cut short
+    ]
+    # resolv.conf names the second server, so a query that used the system's
+    # configuration instead of the server it was given would be seen there.
+    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"), nameservers=("192.0.2.54",)), \
+            dns.Responder("192.0.2.53", dns.host_table({}, ANSWERS)) as first, \
+            dns.Responder("192.0.2.54", dns.host_table({}, ANSWERS)) as second:
+        for name, status, names, sent in table:
+            before = len(first.queries)
+            result = query(args, name, "192.0.2.53", "192.0.2.54")
+            expect(result["status"] == status, f"{name}: status", result)
+            expect([r[2] for r in result["records"]] == names, f"{name}: records", result)
+            expect(all(r[0] == 12 for r in result["records"]), f"{name}: PTR records only", result)
+            asked = [q.name for q in first.queries[before:]]
+            expect(asked == [name] * sent, f"{name}: what the server was asked (letter case kept)", asked)
+        expect(second.queries == [], "only the first server of the list may be asked", second.queries)
+
+
+@case
+def dns_query_sends_nothing_without_a_usable_server(args):
+    # resolv.conf names the responder, so a query that fell back on the
+    # system's configuration would reach it.
+    with namespace_host.Host(), dns.Responder("192.0.2.53", dns.host_table({}, ANSWERS)) as server:
+        for servers, status in ((["--null"], 87), ([], 9852), ([""], 9852), (["255.255.255.255"], 9852),
+                                (["0.0.0.0"], 9852), (["224.0.0.251"], 9852)):
+            result = query(args, "7.2.0.192.IN-ADDR.ARPA", *servers)
+            expect(result == {"status": status, "records": []}, f"servers {servers}", result)
+        expect(server.queries == [], "a query was sent", [q.name for q in server.queries])
+
+
+@case
+def connection_state(args):
+    with namespace_host.Host():
+        expect(driver(args, "connected") == "0 0", "only the loop-back interface: no connection")
+        namespace_host.run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
+        namespace_host.run("ip", "addr", "add", "198.51.100.2/24", "dev", "v0")
+        expect(driver(args, "connected") == "0 0", "an interface that is down does not count")
+        namespace_host.run("ip", "link", "set", "v0", "up")
+        expect(driver(args, "connected") == "1 2", "an interface up with an IPv4 address is a LAN")
+
+
+def read(path):
+    with open(path) as f:
+        return f.read()
+
+
+@case
+def set_static_hostname(args):
+    with namespace_host.Host():
+        for command, name, result, stored in (
+                ("set-hostname", "PC-Labor-3", "1", "PC-Labor-3\n"),  # letter case kept
+                ("set-hostname", "bad name", "0", "PC-Labor-3\n"),
+                ("set-hostname", "-lead", "0", "PC-Labor-3\n"),
+                ("set-hostname", "x" * 64, "0", "PC-Labor-3\n"),
+                ("set-hostname", "a\nb", "0", "PC-Labor-3\n"),
+                ("set-hostname-plain", "ws-18", "1", "ws-18\n")):
+            expect(driver(args, command, name) == result, f"{command} {name!r}")
+            expect(read("/etc/hostname") == stored, f"/etc/hostname after {name!r}", read("/etc/hostname"))
+        expect(socket.gethostname() == "ws-17", "the running host name stays until the next start")
+        leftovers = [f for f in os.listdir("/etc") if f.startswith(".hostname")]
+        expect(leftovers == [], "temporary files left in /etc", leftovers)
+
+
+def main():
+    # Outside, the machine's own names are noted before and compared after.
+    machine = (read("/etc/hostname") if os.path.exists("/etc/hostname") else None, socket.gethostname())
+    code = namespace_host.enter(sys.argv)
+    if code is not None:
+        after = (read("/etc/hostname") if os.path.exists("/etc/hostname") else None, socket.gethostname())
+        if after != machine:
+            print(f"the machine's names changed: {machine} -> {after}", file=sys.stderr)
+            return 4
+        return code
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--inside", action="store_true")
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("case", choices=sorted(CASES))
+    args = parser.parse_args()
+    CASES[args.case](args)
+    print(f"{args.case}: passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

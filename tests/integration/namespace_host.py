@@ -1,0 +1,169 @@
+"""A test host inside namespaces of its own: network (only `lo`, with
+addresses from the documentation ranges), host name, and mounts (a private
+copy of /etc, /run/dbus and /run/systemd masked). Nothing a test does here
+can reach this machine's DNS server or rename this machine.
+
+`enter(argv)` re-runs the calling script under `unshare -n -u -m`; inside,
+`require_own_namespaces()` refuses to go on unless every namespace differs
+from the one the script was started in."""
+
+import json
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+OUTER_NS = "HOSTWARDEN_TEST_OUTER_NS"
+SKIP = 77  # ctest's SKIP_RETURN_CODE
+KINDS = ("net", "uts", "mnt")
+
+
+def namespace_ids(pid="self"):
+    return {kind: os.readlink(f"/proc/{pid}/ns/{kind}") for kind in KINDS}
+
+
+def enter(argv):
+    """Outside: run this script again in new namespaces and return its exit
+    code. Inside (the marker is set): return None."""
+    if os.environ.get(OUTER_NS) is not None and "--inside" in argv:
+        return None
+    if os.geteuid() != 0 or not shutil.which("unshare"):
+        print("skipped: the namespace tests need root and unshare")
+        return SKIP
+    env = dict(os.environ, **{OUTER_NS: json.dumps(namespace_ids())})
+    env.pop("DBUS_SYSTEM_BUS_ADDRESS", None)
+    command = ["unshare", "--net", "--uts", "--mount", "--propagation", "private",
+               sys.executable, argv[0], "--inside"] + argv[1:]
+    return subprocess.call(command, env=env)
+
+
+def refuse(reason):
+    print(f"refusing to run: {reason}", file=sys.stderr)
+    sys.exit(3)
+
+
+def require_own_namespaces():
+    outer = json.loads(os.environ.get(OUTER_NS) or "null")
+    if not outer:
+        refuse("not started through namespace_host.enter()")
+    mine = namespace_ids()
+    for kind in KINDS:
+        if mine[kind] == outer.get(kind):
+            refuse(f"the {kind} namespace is the one this test was started in")
+    try:
+        if os.readlink("/proc/1/ns/net") == mine["net"]:
+            refuse("the network namespace is the machine's own")
+    except OSError:
+        pass  # PID 1's namespaces may be hidden from us; the check above stands
+    names = [name for _, name in socket.if_nameindex()]
+    if names != ["lo"]:
+        refuse(f"the network namespace is not fresh: {names}")
+
+
+def run(*command, **kwargs):
+    subprocess.run(command, check=True, **kwargs)
+
+
+class Host:
+    """The test host: call inside the namespaces only."""
+
+    def __init__(self, hostname="ws-17", addresses=("192.0.2.7", "192.0.2.53"),
+                 nameservers=("192.0.2.53",), hosts="127.0.0.1\tlocalhost\n"):
+        require_own_namespaces()
+        self.tmp = tempfile.mkdtemp(prefix="hostwarden-it-")
+        self.etc = os.path.join(self.tmp, "etc")
+        self._processes = []
+        run("ip", "link", "set", "lo", "up")
+        for address in addresses:
+            run("ip", "addr", "add", f"{address}/24", "dev", "lo")
+        socket.sethostname(hostname)
+        self._private_etc(hostname, nameservers, hosts)
+        for masked in ("/run/dbus", "/run/systemd"):
+            if os.path.isdir(masked):
+                run("mount", "-t", "tmpfs", "-o", "size=1m,mode=755", "tmpfs", masked)
+        run("mount", "-t", "sysfs", "sysfs", "/sys")  # /sys/class/net of this namespace
+
+    def _private_etc(self, hostname, nameservers, hosts):
+        run("cp", "-a", "/etc", self.etc)
+        for name, text in (("resolv.conf", "".join(f"nameserver {s}\n" for s in nameservers)),
+                           ("hosts", hosts), ("hostname", hostname + "\n")):
+            path = os.path.join(self.etc, name)
+            if os.path.lexists(path):
+                os.remove(path)  # may be a link into /run
+            with open(path, "w") as f:
+                f.write(text)
+        run("mount", "--bind", self.etc, "/etc")
+
+    def dnsmasq(self, address, *options, name="dnsmasq"):
+        """dnsmasq answering on `address` only, logging every query."""
+        log = os.path.join(self.tmp, f"{name}.log")
+        open(log, "w").close()
+        process = subprocess.Popen(
+            ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts", f"--listen-address={address}",
+             "--bind-interfaces", "--port=53", "--log-queries", f"--log-facility={log}", "--pid-file=",
+             "--user=root", "--group=root", *options],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._processes.append(process)
+        self._wait_for_udp(address, 53, process)
+        return DnsmasqLog(log)
+
+    @staticmethod
+    def _wait_for_udp(address, port, process):
+        wanted = "%08X:%04X" % (int.from_bytes(socket.inet_aton(address), "little"), port)
+        for _ in range(200):
+            with open("/proc/net/udp") as table:
+                if any(line.split()[1] == wanted for line in table.readlines()[1:]):
+                    return
+            if process.poll() is not None:
+                raise RuntimeError("dnsmasq ended at start")
+            time.sleep(0.01)
+        raise RuntimeError(f"nothing listens on {address}:{port}")
+
+    def report(self, program, extra_env=None):
+        """Runs `program --report --json`; (exit code, parsed JSON, stderr)."""
+        env = dict(os.environ, **(extra_env or {}))
+        done = subprocess.run([program, "--report", "--json"], capture_output=True, env=env, timeout=30)
+        try:
+            report = json.loads(done.stdout.decode("utf-8"))
+        except ValueError as error:
+            raise AssertionError(f"not JSON ({error}): {done.stdout!r}\nstderr: {done.stderr!r}")
+        return done.returncode, report, done.stderr.decode("utf-8", "replace")
+
+    def close(self):
+        for process in self._processes:
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        self._processes.clear()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        # The mounts go with the namespace; the files are ours to remove.
+        subprocess.run(["umount", "/etc"], check=False)
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+class DnsmasqLog:
+    def __init__(self, path):
+        self.path = path
+
+    def queries(self, qtype=None):
+        """(type, name) of every query received, in order."""
+        found = []
+        with open(self.path, errors="replace") as log:
+            for line in log:
+                if " query[" not in line:
+                    continue
+                kind, _, rest = line.split(" query[", 1)[1].partition("] ")
+                if qtype is None or kind == qtype:
+                    found.append((kind, rest.split(" from ")[0]))
+        return found

@@ -1,0 +1,154 @@
+"""The real program in a namespace of its own: `hostwarden --report --json`
+against a real DNS server (dnsmasq) or a responder of ours, one case per
+ctest test. Usage: report_cases.py --program P [--asan P] [--driver P] CASE"""
+
+import argparse
+import sys
+
+import dns_responder as dns
+import namespace_host
+
+PTR_NAME = "7.2.0.192.IN-ADDR.ARPA"  # what the program asks for 192.0.2.7
+PTR_KEY = PTR_NAME.lower()
+HOSTS = {"ws-17": "192.0.2.7"}
+CASES = {}
+
+
+def case(function):
+    CASES[function.__name__] = function
+    return function
+
+
+def expect(condition, message, *context):
+    if not condition:
+        raise AssertionError(message + "".join(f"\n  {item!r}" for item in context))
+
+
+def expect_report(report, **wanted):
+    for key, value in wanted.items():
+        expect(report.get(key) == value, f"{key}: wanted {value!r}, got {report.get(key)!r}", report)
+
+
+@case
+def names_agree(args):
+    with namespace_host.Host() as host:
+        log = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de",
+                           "--address=/ws-17/192.0.2.7")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="agree", dnsName="ws-17.uni-falkenau.de", dnsShortName="ws-17",
+                      computerName="ws-17", netbiosName="WS-17", addresses=["192.0.2.7"],
+                      selectedAddress="192.0.2.7", dnsServer="192.0.2.53", messages=[])
+        expect(report["system"].startswith("Linux "), "the version line names Linux", report["system"])
+        # One PTR query, its name in the letter case the program wrote it.
+        expect(log.queries("PTR") == [("PTR", PTR_NAME)], "PTR queries", log.queries())
+
+
+@case
+def mismatch_keeps_the_answers_letter_case(args):
+    ptr = {PTR_KEY: dns.ptr_names("PC-Labor-3.Uni-Falkenau.DE")}
+    with namespace_host.Host() as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
+        code, report, _ = host.report(args.program)
+        expect(code == 1, f"exit code {code}", report)
+        expect_report(report, verdict="mismatch", dnsName="PC-Labor-3.Uni-Falkenau.DE", dnsShortName="PC-Labor-3")
+
+
+@case
+def dhcp_name_of_the_campus_is_exempt(args):
+    with namespace_host.Host() as host:
+        host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},dhcp-192-0-2-7.uni-falkenau.de",
+                     "--address=/ws-17/192.0.2.7")
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", dnsName="dhcp-192-0-2-7.uni-falkenau.de", dnsShortName="")
+
+
+@case
+def no_ptr_record(args):
+    with namespace_host.Host() as host:
+        log = host.dnsmasq("192.0.2.53", "--address=/ws-17/192.0.2.7")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", dnsName="", dnsServer="192.0.2.53", messages=[])
+        expect(len(log.queries("PTR")) == 1, "the server was asked once", log.queries())
+
+
+@case
+def no_dns_server_configured(args):
+    # The C library falls back to 127.0.0.1 for the host's own address; the
+    # program must send its PTR query nowhere.
+    with namespace_host.Host(nameservers=()) as host:
+        loopback = host.dnsmasq("127.0.0.1", "--address=/ws-17/192.0.2.7", name="loopback")
+        documented = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de", name="documented")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", dnsServer="", dnsName="")
+        expect(loopback.queries("PTR") == [] and documented.queries() == [], "no PTR query may be sent",
+               loopback.queries(), documented.queries())
+
+
+@case
+def two_ptr_records_first_one_wins(args):
+    ptr = {PTR_KEY: dns.ptr_names("Beta-17.example.org", "alpha-17.example.org")}
+    with namespace_host.Host() as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
+        code, report, _ = host.report(args.program)
+        expect(code == 1, f"exit code {code}", report)
+        expect_report(report, dnsName="Beta-17.example.org", dnsShortName="Beta-17")
+
+
+@case
+def classless_delegation_cname_first(args):
+    delegated = "7.0-25.2.0.192.in-addr.arpa"
+    with namespace_host.Host() as host:
+        host.dnsmasq("192.0.2.53", f"--cname={PTR_KEY},{delegated}", f"--ptr-record={delegated},ws-17.uni-falkenau.de",
+                     "--address=/ws-17/192.0.2.7")
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="agree", dnsName="ws-17.uni-falkenau.de")
+
+
+@case
+def second_server_is_never_asked(args):
+    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"),
+                             nameservers=("192.0.2.53", "192.0.2.54")) as host:
+        first = host.dnsmasq("192.0.2.53", "--address=/ws-17/192.0.2.7", name="first")
+        second = host.dnsmasq("192.0.2.54", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de", name="second")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", dnsName="", dnsServer="192.0.2.53")
+        expect(len(first.queries("PTR")) == 1, "the first server was asked", first.queries())
+        expect(second.queries() == [], "the second server was asked", second.queries())
+
+
+@case
+def silent_server(args):
+    # The server knows the host but never answers the PTR query: the program
+    # gives up after its bounded wait and finds no name.
+    ptr = {PTR_KEY: lambda query: []}
+    with namespace_host.Host() as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)) as server:
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", dnsName="", dnsServer="192.0.2.53")
+        expect(len(server.ptr_queries()) >= 1, "the PTR query reached the server")
+
+
+def main():
+    code = namespace_host.enter(sys.argv)
+    if code is not None:
+        return code
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--inside", action="store_true")
+    parser.add_argument("--program", required=True)
+    parser.add_argument("case", choices=sorted(CASES))
+    args = parser.parse_args()
+    CASES[args.case](args)
+    print(f"{args.case}: passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
