@@ -43,7 +43,10 @@ class Channel {
     options.tries = limits.tries;
     char lookups[] = "b";  // DNS only, never the hosts file
     options.lookups = lookups;
-    int mask = ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_LOOKUPS;
+    // A refusal or server failure is the server's answer: report it rather
+    // than asking again.
+    options.flags = ARES_FLAG_NOCHECKRESP;
+    int mask = ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_LOOKUPS | ARES_OPT_FLAGS;
     if (ares_init_options(&channel_, &options, mask) != ARES_SUCCESS) {
       channel_ = nullptr;
       return;
