@@ -141,6 +141,7 @@ def main():
             print(f"the machine's names changed: {machine} -> {after}", file=sys.stderr)
             return 4
         return code
+    namespace_host.require_own_namespaces()
     parser = argparse.ArgumentParser()
     parser.add_argument("--inside", action="store_true")
     parser.add_argument("--driver", required=True)

@@ -140,6 +140,7 @@ def main():
     code = namespace_host.enter(sys.argv)
     if code is not None:
         return code
+    namespace_host.require_own_namespaces()
     parser = argparse.ArgumentParser()
     parser.add_argument("--inside", action="store_true")
     parser.add_argument("--program", required=True)
