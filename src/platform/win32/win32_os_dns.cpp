@@ -1,0 +1,91 @@
+// The IP configuration (iphlpapi) and the DNS query (Dnsapi).
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "platform/win32/dns_record_data.h"
+#include "platform/win32/text_encoding.h"
+#include "platform/win32/win32_os.h"
+
+namespace hw {
+namespace {
+
+// Where FIXED_INFO keeps the address of its first DNS server.
+constexpr std::size_t kFirstDnsServerOffset = offsetof(FIXED_INFO, DnsServerList) + offsetof(IP_ADDR_STRING, IpAddress);
+constexpr std::size_t kDnsServerFieldSize = sizeof(IP_ADDRESS_STRING);
+static_assert(kDnsServerFieldSize == 16);
+// The published 32-bit layouts the program's records were described in.
+static_assert(sizeof(void*) != 4 || (sizeof(FIXED_INFO) == kFixedInfoSize && kFirstDnsServerOffset == 268 + 4));
+static_assert(sizeof(void*) != 4 || offsetof(DNS_RECORDA, Data) == 24);
+
+// IP4_ARRAY ends in a one-element array that really holds AddrCount
+// addresses: built in storage of the right size.
+class ServerList {
+ public:
+  explicit ServerList(const Ip4Array& servers)
+      : storage_(1 + std::max<std::size_t>(servers.AddrArray.size(), 1)) {
+    storage_[0] = static_cast<DWORD>(servers.AddrArray.size());
+    std::copy(servers.AddrArray.begin(), servers.AddrArray.end(), storage_.begin() + 1);
+  }
+  PIP4_ARRAY get() { return reinterpret_cast<PIP4_ARRAY>(storage_.data()); }
+
+ private:
+  static_assert(offsetof(IP4_ARRAY, AddrArray) == sizeof(DWORD));
+  std::vector<DWORD> storage_;
+};
+
+}  // namespace
+
+uint32_t Win32Os::GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) {
+  auto getParams = system_.GetNetworkParams.Get();
+  ULONG length = outBufLen;
+  if (!info) {
+    DWORD result = getParams(nullptr, &length);
+    outBufLen = length;
+    return result;
+  }
+  // Exactly the size the caller names; new[] storage is aligned for any record.
+  const std::size_t size = length;
+  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size == 0 ? 1 : size]());
+  if (!buffer) return ERROR_NOT_ENOUGH_MEMORY;
+  DWORD result = getParams(reinterpret_cast<PFIXED_INFO>(buffer.get()), &length);
+  if (result == ERROR_SUCCESS && size >= kFirstDnsServerOffset + kDnsServerFieldSize) {
+    const char* field = reinterpret_cast<const char*>(buffer.get()) + kFirstDnsServerOffset;
+    info->DnsServerIpAddress = win32::FromAnsi(std::string_view(field, kDnsServerFieldSize));
+  }
+  outBufLen = length;
+  return result;
+}
+
+int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
+                            DnsRecordList& results) {
+  auto query = system_.DnsQuery_A.Get();
+  // Bound before the query: whoever receives the list must be able to free it.
+  auto freeList = system_.DnsRecordListFree.Get();
+
+  std::optional<ServerList> servers;
+  if (extra) servers.emplace(*extra);
+  PDNS_RECORD list = nullptr;
+  DNS_STATUS status = query(win32::ToAnsi(name).c_str(), type, options, servers ? servers->get() : nullptr,
+                            &list, nullptr);
+
+  results.records.clear();
+  results.owner.reset();
+  if (!list) return status;
+  // The owner first, so the list is freed even if copying fails half-way.
+  results.owner = Released([freeList, list] { freeList(list, DnsFreeRecordList); });
+  for (const DNS_RECORDA* record = reinterpret_cast<const DNS_RECORDA*>(list); record;
+       record = record->pNext) {
+    DnsRecord copy;
+    copy.wType = record->wType;
+    copy.pName = CopyName(record->pName);
+    if (win32::RecordDataIsName(record->wType)) copy.pNameHost = CopyName(record->Data.PTR.pNameHost);
+    results.records.push_back(std::move(copy));
+  }
+  return status;
+}
+
+}  // namespace hw

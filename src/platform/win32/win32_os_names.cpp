@@ -1,0 +1,63 @@
+// User and computer names: kernel32 and advapi32.
+#include "platform/win32/ansi_buffer.h"
+#include "platform/win32/win32_os.h"
+
+namespace hw {
+namespace {
+
+// The system would read a name only up to a NUL inside it and set that part:
+// a computer name other than the one the user was shown. Refused instead,
+// as the system refuses a name it cannot take.
+bool HoldsNul(const std::string& name) { return name.find('\0') != std::string::npos; }
+
+}  // namespace
+
+using win32::AnsiBuffer;
+using win32::ToAnsi;
+
+int Win32Os::GetUserNameA(std::string& buffer, uint32_t& size) {
+  AnsiBuffer ansi(buffer, size);
+  DWORD length = size;
+  int result = system_.GetUserNameA(ansi.data(), &length);
+  buffer = ansi.Utf8();
+  size = length;
+  return result;
+}
+
+int Win32Os::GetComputerNameA(std::string& buffer, uint32_t& size) {
+  AnsiBuffer ansi(buffer, size);
+  DWORD length = size;
+  int result = system_.GetComputerNameA(ansi.data(), &length);
+  buffer = ansi.Utf8();
+  size = length;
+  return result;
+}
+
+int Win32Os::GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) {
+  AnsiBuffer ansi(buffer, size);
+  DWORD length = size;
+  int result = system_.GetComputerNameExA(static_cast<COMPUTER_NAME_FORMAT>(nameType), ansi.data(), &length);
+  buffer = ansi.Utf8();
+  size = length;
+  return result;
+}
+
+int Win32Os::SetComputerNameA(const std::string& name) {
+  auto setName = system_.SetComputerNameA.Get();
+  if (HoldsNul(name)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  return setName(ToAnsi(name).c_str());
+}
+
+int Win32Os::SetComputerNameExA(int nameType, const std::string& name) {
+  auto setName = system_.SetComputerNameExA.Get();
+  if (HoldsNul(name)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  return setName(static_cast<COMPUTER_NAME_FORMAT>(nameType), ToAnsi(name).c_str());
+}
+
+}  // namespace hw
