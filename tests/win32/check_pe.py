@@ -1,0 +1,253 @@
+#!/usr/bin/env python3
+"""Checks a cross-built hostwarden.exe.
+
+  check_pe.py imports EXE --arch i686|x86_64 --objects DIR --nm NM
+      The program binds every operating-system function it calls by name at
+      run time: no object file of ours (under DIR) may call one of them
+      through the import table, none of them may be in the executable's
+      load-time import table (but for those the compiler's own runtime
+      imports), no DLL outside the system's own may be imported (no compiler
+      runtime DLLs), and the 32-bit binary may need nothing newer than
+      Windows XP.
+
+  check_pe.py resources EXE --icons DIR
+      The version block (1.2.0.0, German, Unicode, "1.02"), the two icons in
+      their order, and a manifest Windows will accept.
+"""
+
+import argparse
+import os
+import re
+import struct
+import subprocess
+import sys
+import xml.etree.ElementTree as ElementTree
+
+from pe_image import (MACHINE_AMD64, MACHINE_I386, RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_VERSION, PeImage,
+                      group_icon_ids, icon_file_images, parse_version_node)
+
+# Every function the program calls, bound by name on first use.
+BOUND_AT_RUN_TIME = {
+    "GetComputerNameA", "GetComputerNameExA", "GetVersionExA", "SetComputerNameA", "SetComputerNameExA",
+    "GetCurrentProcess", "CloseHandle", "lstrlen", "lstrlenA", "RtlMoveMemory",
+    "GetUserNameA", "OpenProcessToken", "GetTokenInformation", "AllocateAndInitializeSid",
+    "LookupAccountSidA", "FreeSid",
+    "WSAStartup", "WSACleanup", "gethostname", "gethostbyname", "WSAGetLastError", "gethostbyaddr",
+    "inet_addr",
+    "DnsQuery_A", "DnsRecordListFree", "GetNetworkParams", "InternetGetConnectedState", "DllGetVersion",
+}
+
+# Imported by the compiler's runtime, not by the program: libgcc's thread
+# support (gthr-win32, used by the exception and static-initialisation
+# machinery) closes its semaphores with CloseHandle. The object check below
+# makes sure no code of ours calls it through the import table.
+RUNTIME_IMPORTS = {"CloseHandle"}
+
+# DLLs every Windows from XP on has; anything else (Dnsapi, iphlpapi, wsock32,
+# the compiler's runtime DLLs) must not be needed to start the program.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "advapi32.dll",
+               "shell32.dll", "ole32.dll", "comdlg32.dll"}
+
+# Functions a compiler runtime or window code pulls in easily that Windows XP
+# lacks; the 32-bit binary must start there.
+NEWER_THAN_XP = {
+    "GetTickCount64", "InitializeSRWLock", "AcquireSRWLockExclusive", "AcquireSRWLockShared",
+    "ReleaseSRWLockExclusive", "ReleaseSRWLockShared", "TryAcquireSRWLockExclusive",
+    "InitializeConditionVariable", "SleepConditionVariableCS", "SleepConditionVariableSRW",
+    "WakeConditionVariable", "WakeAllConditionVariable", "InitOnceExecuteOnce", "InitOnceBeginInitialize",
+    "InitOnceComplete", "FlsAlloc", "FlsFree", "FlsGetValue", "FlsSetValue", "InitializeCriticalSectionEx",
+    "CreateEventExW", "CreateMutexExW", "CreateSemaphoreExW", "GetSystemTimePreciseAsFileTime",
+    "GetFileInformationByHandleEx", "GetFinalPathNameByHandleW", "CreateSymbolicLinkW", "LCIDToLocaleName",
+    "LocaleNameToLCID", "GetLocaleInfoEx", "CompareStringEx", "GetUserDefaultLocaleName",
+    "QueryFullProcessImageNameW", "GetCurrentProcessorNumber", "SetDefaultDllDirectories", "AddDllDirectory",
+    "SetProcessDPIAware", "SetProcessDpiAwareness", "SetProcessDpiAwarenessContext", "GetDpiForWindow",
+    "GetDpiForSystem", "GetDpiForMonitor", "EnableNonClientDpiScaling", "AdjustWindowRectExForDpi",
+    "SystemParametersInfoForDpi", "GetSystemMetricsForDpi", "TaskDialog", "TaskDialogIndirect",
+    "LoadIconMetric", "LoadIconWithScaleDown", "RegGetValueW", "RegGetValueA",
+}
+
+VERSION_ENTRIES = {
+    "FileDescription": "Hostwarden \u2013 Abgleich von Computername und DNS-Name",
+    "FileVersion": "1.02",
+    "OriginalFilename": "hostwarden.exe",
+    "ProductName": "Hostwarden",
+    "ProductVersion": "1.02",
+}
+VERSION_ENTRIES_PRESENT = ("CompanyName", "InternalName", "LegalCopyright")
+GERMAN = 0x0407
+UNICODE = 1200
+
+
+class Findings:
+    def __init__(self):
+        self.faults = []
+
+    def expect(self, condition, fault):
+        if not condition:
+            self.faults.append(fault)
+
+    def report(self, passed):
+        for fault in self.faults:
+            print("FAULT: " + fault)
+        if not self.faults:
+            print(passed)
+        return 1 if self.faults else 0
+
+
+def check_imports(image, arch, findings):
+    expected_machine = MACHINE_I386 if arch == "i686" else MACHINE_AMD64
+    findings.expect(image.machine == expected_machine, "machine %#x, not %#x" % (image.machine, expected_machine))
+    findings.expect(image.subsystem == 2, "subsystem %d, not the windows subsystem (2)" % image.subsystem)
+    if arch == "i686":
+        findings.expect(image.subsystem_version <= (5, 1) and image.os_version <= (5, 1),
+                        "needs Windows %d.%d (subsystem) / %d.%d (OS): newer than XP"
+                        % (image.subsystem_version + image.os_version))
+
+    imported = {}
+    for table in (image.imports(), image.delay_imports()):
+        for dll, functions in table.items():
+            imported.setdefault(dll.lower(), []).extend(functions)
+    for dll, functions in sorted(imported.items()):
+        print("%s: %s" % (dll, " ".join(sorted(functions))))
+
+    # The binder itself must be there, or this reader found nothing to judge.
+    kernel32 = imported.get("kernel32.dll", [])
+    findings.expect("GetProcAddress" in kernel32 and "LoadLibraryExW" in kernel32,
+                    "kernel32's GetProcAddress/LoadLibraryExW not imported: the import table was not read")
+
+    for dll, functions in imported.items():
+        findings.expect(dll in SYSTEM_DLLS, "imports %s, which is not a system DLL every Windows has" % dll)
+        for function in functions:
+            findings.expect(function not in BOUND_AT_RUN_TIME - RUNTIME_IMPORTS,
+                            "%s!%s is imported at load time instead of bound by name" % (dll, function))
+            if arch == "i686":
+                findings.expect(function not in NEWER_THAN_XP,
+                                "%s!%s does not exist on Windows XP" % (dll, function))
+
+
+def imported_name(symbol, arch):
+    """The function an undefined symbol of an object file names: __imp__F@8 and
+    _F@8 (32-bit) or __imp_F and F (64-bit) all name F."""
+    if symbol.startswith("__imp_"):
+        symbol = symbol[len("__imp_"):]
+    if arch == "i686" and symbol.startswith("_"):
+        symbol = symbol[1:]
+    return re.sub(r"@\d+$", "", symbol)
+
+
+def check_objects(objects_dir, nm, arch, findings):
+    """No object file of ours calls a function it must bind by name."""
+    objects = []
+    for directory, _, files in os.walk(objects_dir):
+        objects.extend(os.path.join(directory, name) for name in files if name.endswith(".obj"))
+    findings.expect(len(objects) > 0, "no object files under %s: nothing was checked" % objects_dir)
+    for path in sorted(objects):
+        undefined = subprocess.run([nm, "-u", path], check=True, capture_output=True, text=True).stdout.split()
+        for symbol in undefined:
+            function = imported_name(symbol, arch)
+            findings.expect(function not in BOUND_AT_RUN_TIME,
+                            "%s calls %s through the import table (%s) instead of binding it by name"
+                            % (os.path.relpath(path, objects_dir), function, symbol))
+
+
+def resources_of(image, kind):
+    return [(name, language, data) for (rtype, name, language, data) in image.resources() if rtype == kind]
+
+
+def check_version(image, findings):
+    versions = resources_of(image, RT_VERSION)
+    findings.expect(len(versions) == 1, "%d version resources, not one" % len(versions))
+    if not versions:
+        return
+    _, language, data = versions[0]
+    findings.expect(language == GERMAN, "version resource in language %#x, not German" % language)
+    key, fixed, children, _ = parse_version_node(data)
+    findings.expect(key == "VS_VERSION_INFO", "version resource key %r" % key)
+    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed, 0)
+    findings.expect(signature == 0xFEEF04BD, "no VS_FIXEDFILEINFO")
+    for what, ms, ls in (("file", file_ms, file_ls), ("product", product_ms, product_ls)):
+        version = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+        findings.expect(version == (1, 2, 0, 0), "%s version %d.%d.%d.%d, not 1.2.0.0" % ((what,) + version))
+
+    blocks = {name: (value, grandchildren) for name, value, grandchildren in children}
+    tables = blocks.get("StringFileInfo", (None, []))[1]
+    findings.expect([name.upper() for name, _, _ in tables] == ["040704B0"],
+                    "string tables %r, not one German Unicode table 040704B0" % [name for name, _, _ in tables])
+    strings = {name: value for name, value, _ in tables[0][2]} if tables else {}
+    for name, expected in VERSION_ENTRIES.items():
+        findings.expect(strings.get(name) == expected, "%s is %r, not %r" % (name, strings.get(name), expected))
+    for name in VERSION_ENTRIES_PRESENT:
+        findings.expect(bool(strings.get(name)), "%s is missing or empty" % name)
+
+    variables = {name: value for name, value, _ in blocks.get("VarFileInfo", (None, []))[1]}
+    translation = variables.get("Translation", b"")
+    pairs = [tuple(struct.unpack_from("<HH", translation, i)) for i in range(0, len(translation), 4)]
+    findings.expect(pairs == [(GERMAN, UNICODE)], "Translation %r, not [(0x0407, 1200)]" % pairs)
+
+
+def check_icons(image, icons_dir, findings):
+    groups = resources_of(image, RT_GROUP_ICON)
+    singles = {name: data for name, _, data in resources_of(image, RT_ICON)}
+    names = [name for name, _, _ in groups]
+    # Explorer shows the first icon group of the directory: the application's.
+    findings.expect(names[:2] == [1, 2], "icon groups %r: the application icon (1) must come first, then 2" % names)
+    for (name, _, data), file_name in zip(groups, ("hostwarden.ico", "warning.ico")):
+        with open("%s/%s" % (icons_dir, file_name), "rb") as icon_file:
+            expected = icon_file_images(icon_file.read())
+        built = [singles.get(ident) for ident in group_icon_ids(data)]
+        findings.expect(built == expected, "icon group %r does not hold the images of %s" % (name, file_name))
+
+
+def check_manifest(image, findings):
+    manifests = resources_of(image, RT_MANIFEST)
+    findings.expect([name for name, _, _ in manifests] == [1], "manifest resources %r, not one with id 1"
+                    % [name for name, _, _ in manifests])
+    if not manifests:
+        return
+    try:
+        root = ElementTree.fromstring(manifests[0][2])
+    except ElementTree.ParseError as error:
+        findings.expect(False, "the manifest is not well-formed XML (Windows refuses to start the program): %s"
+                        % error)
+        return
+
+    def all_named(local):
+        return [element for element in root.iter() if element.tag.rsplit("}", 1)[-1] == local]
+
+    identities = [element.attrib for element in all_named("assemblyIdentity")]
+    findings.expect(any(identity.get("name") == "Microsoft.Windows.Common-Controls"
+                        and identity.get("version") == "6.0.0.0" for identity in identities),
+                    "no dependency on Common Controls 6")
+    levels = [element.get("level") for element in all_named("requestedExecutionLevel")]
+    findings.expect(levels == ["asInvoker"], "execution level %r, not asInvoker" % levels)
+    dpi = [element.text for element in all_named("dpiAware")]
+    findings.expect([text.strip().lower() for text in dpi if text] == ["true/pm"], "dpiAware %r, not true/pm" % dpi)
+    findings.expect(len(all_named("supportedOS")) >= 5, "supportedOS entries missing (Vista to 10)")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("check", choices=("imports", "resources"))
+    parser.add_argument("exe")
+    parser.add_argument("--arch", choices=("i686", "x86_64"), default="i686")
+    parser.add_argument("--icons")
+    parser.add_argument("--objects", help="the directory of the object files of our own code")
+    parser.add_argument("--nm", help="the cross toolchain's nm")
+    arguments = parser.parse_args()
+    with open(arguments.exe, "rb") as exe:
+        image = PeImage(exe.read())
+    findings = Findings()
+    if arguments.check == "imports":
+        check_imports(image, arguments.arch, findings)
+        if not (arguments.objects and arguments.nm):
+            parser.error("imports needs --objects and --nm")
+        check_objects(arguments.objects, arguments.nm, arguments.arch, findings)
+        return findings.report("imports: only system DLLs, nothing the program binds by name")
+    check_version(image, findings)
+    check_icons(image, arguments.icons, findings)
+    check_manifest(image, findings)
+    return findings.report("resources: version 1.2.0.0 (German, Unicode), both icons in order, manifest")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
