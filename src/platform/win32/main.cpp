@@ -1,0 +1,44 @@
+// The Windows program: the argument text, the forms runtime, the system
+// functions, and the program, until its last window closes or it ends at once.
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+
+#include "platform/win32/command_line.h"
+#include "platform/win32/text_encoding.h"
+#include "platform/win32/win32_forms.h"
+#include "platform/win32/win32_os.h"
+#include "ui/program.h"
+
+namespace {
+
+// What the program's Command() gives: the arguments without the program's path.
+std::string ArgumentText() {
+  return hw::win32::WideToUtf8(hw::win32::ArgumentsAfterProgramPath(GetCommandLineW()));
+}
+
+int RunProgram() {
+  std::unique_ptr<hw::Forms> forms = hw::MakeWin32Forms(ArgumentText());
+  hw::Win32Os os;
+  hw::Program program(os, *forms);
+  program.Run();
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    return RunProgram();
+  } catch (const hw::EndProgram&) {
+    // Ending at once: the runtime has closed every window on its way out.
+    return 0;
+  } catch (const std::exception& error) {
+    // Nothing the program expects; say so plainly instead of crashing.
+    std::wstring text = L"Hostwarden wurde wegen eines unerwarteten Fehlers beendet:\r\n" +
+                        hw::win32::Utf8ToWide(error.what());
+    MessageBoxW(nullptr, text.c_str(), L"Hostwarden", MB_OK | MB_ICONHAND);
+    return 1;
+  }
+}
