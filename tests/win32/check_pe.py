@@ -104,9 +104,8 @@ def check_imports(image, arch, findings):
                         % (image.subsystem_version + image.os_version))
 
     imported = {}
-    for table in (image.imports(), image.delay_imports()):
-        for dll, functions in table.items():
-            imported.setdefault(dll.lower(), []).extend(functions)
+    for dll, functions in image.imports().items():
+        imported.setdefault(dll.lower(), []).extend(functions)
     for dll, functions in sorted(imported.items()):
         print("%s: %s" % (dll, " ".join(sorted(functions))))
 

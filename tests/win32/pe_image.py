@@ -82,20 +82,6 @@ class PeImage:
             result.setdefault(self.c_string(name), []).extend(self._thunk_names(lookup or first_thunk))
             position += 20
 
-    def delay_imports(self):
-        """{dll name: [function names]} of the delay-load table."""
-        rva, _ = self.directory(13)
-        result = {}
-        if not rva:
-            return result
-        position = self.offset(rva)
-        while True:
-            _, name, _, _, name_table = struct.unpack_from("<IIIII", self.data, position)
-            if name == 0:
-                return result
-            result.setdefault(self.c_string(name), []).extend(self._thunk_names(name_table))
-            position += 32
-
     # ---- resources ---------------------------------------------------------------
 
     def resources(self):

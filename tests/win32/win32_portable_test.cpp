@@ -32,16 +32,13 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, CommandLineTest,
     testing::Values(
         CommandLineCase{"Switch", L"hostwarden.exe /Q", L"/Q"},
-        CommandLineCase{"ProgramOnly", L"hostwarden.exe", L""},
         CommandLineCase{"Empty", L"", L""},
         // A quoted path may hold blanks, and even the switch's letters.
         CommandLineCase{"QuotedPathWithBlanks", L"\"C:\\Program Files\\Hostwarden\\hostwarden.exe\" -q", L"-q"},
-        CommandLineCase{"SwitchInsideQuotedPath", L"\"C:\\Tools -Q\\hostwarden.exe\"", L""},
         // A quote without its partner: the whole line is the path.
         CommandLineCase{"UnclosedQuote", L"\"C:\\Tools\\hostwarden.exe /Q", L""},
         // The blanks after the path go, the rest stays as typed.
         CommandLineCase{"BlanksAndTabs", L"hostwarden.exe \t  /Q  extra ", L"/Q  extra "},
-        CommandLineCase{"Tab", L"hostwarden.exe\t-Q", L"-Q"},
         // A quoted path ends at its closing quote, blank or not.
         CommandLineCase{"SwitchAfterClosingQuote", L"\"C:\\hw\\hostwarden.exe\"/Q", L"/Q"},
         // A switch glued to an unquoted path is part of the path.
@@ -79,10 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(GroupsLayoutCase{"Usual", 4012, 3, 3},  // entries and SIDs fit
                     GroupsLayoutCase{"ExactlyFull", 4012, 501, 501},  // the 501 entries of 4012 bytes
                     GroupsLayoutCase{"CountBeyondBuffer", 4012, 502, 501},
-                    GroupsLayoutCase{"NoGroups", 4, 0, 0},
                     GroupsLayoutCase{"CountWithoutEntries", 4, 7, 0},
                     GroupsLayoutCase{"NoRoomForCount", 3, 1, 0},
-                    GroupsLayoutCase{"EmptyBuffer", 0, 0, 0},
                     GroupsLayoutCase{"PartialEntry", 27, 4, 2},
                     GroupsLayoutCase{"CountThatWouldWrap", 4012, 0x20000001u, 501}),  // count * 8 wraps in 32 bits
     [](const testing::TestParamInfo<GroupsLayoutCase>& info) { return std::string(info.param.name); });
