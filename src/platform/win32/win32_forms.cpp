@@ -1,0 +1,181 @@
+// The application object of the Win32 forms runtime: single instance, the
+// command line, message boxes, loading windows, the message loop, and
+// ending the program at once.
+#include "platform/win32/win32_forms.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <map>
+
+#include "platform/win32/win32_forms_layout.h"
+#include "platform/win32/win32_forms_text.h"
+#include "platform/win32/win32_forms_window.h"
+
+namespace hw {
+namespace {
+
+using win32forms::Win32Window;
+
+// The icon bits of a message box style; anything else the caller passes is
+// ignored, so a box always has exactly one OK button.
+UINT MessageBoxStyle(int style) { return MB_OK | (static_cast<UINT>(style) & MB_ICONMASK); }
+
+class Win32Forms final : public Forms, public win32forms::FormsHost {
+ public:
+  explicit Win32Forms(std::string commandLine)
+      : commandLine_(std::move(commandLine)), instance_(GetModuleHandleW(nullptr)),
+        dpi_(win32forms::ScreenDpi()) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+  }
+
+  ~Win32Forms() override {
+    windows_.clear();
+    if (owner_) DestroyWindow(owner_);
+    if (mutex_) CloseHandle(mutex_);
+  }
+
+  bool PrevInstance() override;
+  std::string Command() override { return commandLine_; }
+  void MsgBox(const std::string& text, int style) override;
+  Window& Load(const WindowSpec& spec) override;
+  [[noreturn]] void End() override;
+  void Run() override;
+
+  HINSTANCE Instance() const override { return instance_; }
+  int Dpi() const override { return dpi_; }
+  HWND HiddenOwner() override;
+  LRESULT Dispatch(const std::function<LRESULT()>& work) noexcept override;
+
+ private:
+  bool AnyWindowLoaded() const;
+  HWND MessageBoxOwner() const;
+  Win32Window* LoadedRoot(HWND hwnd) const;
+  [[noreturn]] static void EndProcess();
+
+  std::string commandLine_;
+  HINSTANCE instance_;
+  int dpi_;
+  HANDLE mutex_ = nullptr;
+  bool instanceChecked_ = false, prevInstance_ = false;
+  HWND owner_ = nullptr;
+  std::map<std::string, std::unique_ptr<Win32Window>, std::less<>> windows_;
+};
+
+// A named mutex per session: the first instance creates it and holds it
+// until the process ends. A mutex that exists already, or that another
+// user's instance in this session holds (access denied), means another
+// instance runs. Systems without session namespaces do not know "Local\".
+bool Win32Forms::PrevInstance() {
+  if (instanceChecked_) return prevInstance_;
+  instanceChecked_ = true;
+  for (const wchar_t* name : {L"Local\\Hostwarden.SingleInstance", L"Hostwarden.SingleInstance"}) {
+    SetLastError(ERROR_SUCCESS);
+    mutex_ = CreateMutexW(nullptr, FALSE, name);
+    DWORD error = GetLastError();
+    if (mutex_) {
+      prevInstance_ = error == ERROR_ALREADY_EXISTS;
+      return prevInstance_;
+    }
+    if (error == ERROR_ACCESS_DENIED) return prevInstance_ = true;
+  }
+  return prevInstance_ = false;  // no mutex at all: nothing tells of another instance
+}
+
+HWND Win32Forms::MessageBoxOwner() const {
+  if (HWND active = GetActiveWindow(); active && LoadedRoot(active)) return active;
+  for (const auto& [name, window] : windows_)
+    if (window->Visible()) return window->Handle();
+  return nullptr;
+}
+
+void Win32Forms::MsgBox(const std::string& text, int style) {
+  HWND owner = MessageBoxOwner();
+  UINT flags = MessageBoxStyle(style) | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
+  std::fflush(nullptr);
+  if (!MessageBoxW(owner, win32forms::Widen(text).c_str(), win32forms::Widen(Title()).c_str(), flags))
+    throw FormsError("cannot show the message box");
+}
+
+Window& Win32Forms::Load(const WindowSpec& spec) {
+  auto it = windows_.find(spec.name);
+  if (it == windows_.end())
+    it = windows_.emplace(spec.name, std::make_unique<Win32Window>(*this, spec)).first;
+  it->second->Create();
+  return *it->second;
+}
+
+void Win32Forms::End() {
+  for (auto& [name, window] : windows_) window->DestroySilently();
+  if (owner_) DestroyWindow(owner_);
+  owner_ = nullptr;
+  std::fflush(nullptr);
+  throw EndProgram{};
+}
+
+void Win32Forms::EndProcess() {
+  std::fflush(nullptr);
+  ExitProcess(0);
+}
+
+HWND Win32Forms::HiddenOwner() {
+  if (!owner_)
+    owner_ = CreateWindowExW(0, L"STATIC", L"Hostwarden", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+  return owner_;
+}
+
+LRESULT Win32Forms::Dispatch(const std::function<LRESULT()>& work) noexcept {
+  try {
+    return work();
+  } catch (const EndProgram&) {
+    EndProcess();  // End() has closed every window already
+  } catch (const std::exception& error) {
+    // A handler's failure abandons that handler only, like any other action
+    // of the program; the window goes on.
+    OutputDebugStringA(error.what());
+  } catch (...) {
+    OutputDebugStringA("Hostwarden: a window handler failed");
+  }
+  return 0;
+}
+
+bool Win32Forms::AnyWindowLoaded() const {
+  for (const auto& [name, window] : windows_)
+    if (window->Loaded()) return true;
+  return false;
+}
+
+Win32Window* Win32Forms::LoadedRoot(HWND hwnd) const {
+  HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+  for (const auto& [name, window] : windows_)
+    if (root && window->Handle() == root) return window.get();
+  return nullptr;
+}
+
+// The message loop, until the last window is unloaded. The dialog manager
+// gives Tab and Shift-Tab (along the tab order), Enter and Space on a button.
+void Win32Forms::Run() {
+  MSG msg;
+  while (AnyWindowLoaded()) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave WM_QUIT for the caller's loop
+      return;
+    }
+    if (got == -1) return;
+    Win32Window* window = LoadedRoot(msg.hwnd);
+    if (window && IsDialogMessageW(window->Handle(), &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Forms> MakeWin32Forms(std::string commandLine) {
+  return std::make_unique<Win32Forms>(std::move(commandLine));
+}
+
+}  // namespace hw

@@ -1,0 +1,109 @@
+// The operations on one control: text, visibility, enabled state, and the
+// combo box's list.
+#include <windowsx.h>
+
+#include "platform/win32/win32_forms_text.h"
+#include "platform/win32/win32_forms_window.h"
+
+namespace hw::win32forms {
+
+Win32Control::Win32Control(Win32Window& window, const ControlSpec& spec, int id)
+    : window_(window), spec_(spec), id_(id) {}
+
+void Win32Control::Attach(HWND hwnd, OwnedIcon picture) {
+  hwnd_ = hwnd;
+  picture_ = std::move(picture);
+  nameAtom_ = GlobalAddAtomW(Widen(spec_.name).c_str());
+  if (nameAtom_) SetPropW(hwnd_, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
+  if (picture_.get()) SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
+}
+
+// Called while the control still exists, before the system destroys it.
+void Win32Control::Detach() {
+  if (hwnd_) RemovePropW(hwnd_, kControlNameProperty);
+  if (nameAtom_) GlobalDeleteAtom(nameAtom_);
+  nameAtom_ = 0;
+  hwnd_ = nullptr;
+}
+
+HWND Win32Control::Require(const char* operation) const {
+  if (!hwnd_)
+    throw FormsError(std::string(operation) + " on " + spec_.name + " of " + window_.Spec().name +
+                     ", which is not loaded");
+  return hwnd_;
+}
+
+HWND Win32Control::RequireComboBox(const char* operation) const {
+  HWND hwnd = Require(operation);
+  if (spec_.kind != ControlKind::ComboBox)
+    throw FormsError(std::string(operation) + " on " + spec_.name + ", which is not a combo box");
+  return hwnd;
+}
+
+std::string Win32Control::Text() const {
+  HWND hwnd = Require("Text");
+  int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return Narrow(text);
+}
+
+void Win32Control::SetText(const std::string& text) {
+  if (!SetWindowTextW(Require("SetText"), Widen(text).c_str()))
+    throw FormsError("SetText on " + spec_.name + " failed");
+}
+
+// The control's own visibility, whether or not its window is on screen.
+bool Win32Control::Visible() const {
+  return (GetWindowLongW(Require("Visible"), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Win32Control::SetVisible(bool visible) {
+  ShowWindow(Require("SetVisible"), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Win32Control::Enabled() const { return IsWindowEnabled(Require("Enabled")) != FALSE; }
+
+void Win32Control::SetEnabled(bool enabled) { EnableWindow(Require("SetEnabled"), enabled ? TRUE : FALSE); }
+
+void Win32Control::AddItem(const std::string& item) {
+  HWND combo = RequireComboBox("AddItem");
+  std::wstring wide = Widen(item);
+  LRESULT at = SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
+  if (at == CB_ERR || at == CB_ERRSPACE) throw FormsError("AddItem on " + spec_.name + " failed");
+}
+
+void Win32Control::SetListIndex(int index) {
+  HWND combo = RequireComboBox("ListIndex");
+  int count = ComboBox_GetCount(combo);
+  if (index < -1 || index >= count)
+    throw FormsError("invalid list index " + std::to_string(index) + " for " + spec_.name);
+  if (index == -1) {
+    // No entry selected: the text the user sees stays as it was.
+    std::string text = Text();
+    ComboBox_SetCurSel(combo, -1);
+    SetText(text);
+    return;
+  }
+  ComboBox_SetCurSel(combo, index);
+}
+
+int Win32Control::ListIndex() const { return ComboBox_GetCurSel(RequireComboBox("ListIndex")); }
+
+std::vector<std::string> Win32Control::Items() const {
+  HWND combo = RequireComboBox("List");
+  std::vector<std::string> items;
+  int count = ComboBox_GetCount(combo);
+  for (int i = 0; i < count; ++i) {
+    int length = ComboBox_GetLBTextLen(combo, i);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    if (length > 0) SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    items.push_back(Narrow(text));
+  }
+  return items;
+}
+
+}  // namespace hw::win32forms

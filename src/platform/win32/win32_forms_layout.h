@@ -1,0 +1,53 @@
+// How window data becomes Win32 windows: pixel rectangles from twips at the
+// screen's dpi, and the window classes and styles of each kind of control.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/forms.h"
+
+namespace hw::win32forms {
+
+// The vertical dots per inch of the screen (96 on a standard screen).
+int ScreenDpi();
+
+// Twips to pixels at `dpi`. Edges are converted, not sizes, so neighbouring
+// controls that touch in twips still touch in pixels.
+RECT ControlRect(const ControlSpec& control, int dpi);
+// The client area of a window, placed at its stored screen position.
+RECT ClientRect(const WindowSpec& window, int dpi);
+
+struct FrameStyle {
+  DWORD style;
+  DWORD exStyle;
+};
+// Fixed single: caption, close button, no maximise or minimise, in the
+// taskbar. Fixed dialog: the same with a dialog frame.
+FrameStyle FrameStyleFor(const WindowSpec& window);
+// The outer rectangle of a window whose client area is `client`.
+RECT FrameRect(const RECT& client, const FrameStyle& frame);
+
+struct ControlClass {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+// The standard Win32 class and styles that render a control of this kind.
+ControlClass ControlClassFor(const ControlSpec& control);
+
+// The font height (negative: character height) for `points` at `dpi`.
+int FontHeight(double points, int dpi);
+
+// The order in which controls are created, which is also their Z order.
+// Focusable controls come first in tab-index order, so the dialog manager's
+// Tab and Shift-Tab follow the tab indexes. The other controls follow with
+// the higher tab index first: of two overlapping labels the later one (the
+// value beside its caption) lies on top, so no value's first letters are
+// covered by its caption's background.
+std::vector<std::size_t> CreationOrder(const WindowSpec& window);
+
+bool TakesFocus(ControlKind kind);
+
+}  // namespace hw::win32forms

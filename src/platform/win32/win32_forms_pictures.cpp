@@ -1,0 +1,28 @@
+#include "platform/win32/win32_forms_pictures.h"
+
+#include "platform/win32/resource_ids.h"
+
+namespace hw::win32forms {
+namespace {
+
+LPCWSTR OurIcon(Picture picture) {
+  return MAKEINTRESOURCEW(picture == Picture::Network ? IDI_HOSTWARDEN : IDI_WARNING);
+}
+
+LPCWSTR SystemIcon(Picture picture) {
+  return picture == Picture::Network ? MAKEINTRESOURCEW(32512)    // IDI_APPLICATION
+                                     : MAKEINTRESOURCEW(32515);  // IDI_EXCLAMATION
+}
+
+}  // namespace
+
+OwnedIcon LoadPicture(Picture picture, int size) {
+  if (picture == Picture::None) return OwnedIcon();
+  if (HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), OurIcon(picture), IMAGE_ICON, size, size, 0))
+    return OwnedIcon(static_cast<HICON>(icon));
+  // The system's icons are shared and must not be destroyed: hold a copy.
+  HANDLE shared = LoadImageW(nullptr, SystemIcon(picture), IMAGE_ICON, size, size, LR_SHARED);
+  return OwnedIcon(shared ? CopyIcon(static_cast<HICON>(shared)) : nullptr);
+}
+
+}  // namespace hw::win32forms

@@ -1,0 +1,293 @@
+// One window of the Win32 forms runtime: built from its window data, its
+// window procedure, and the events it raises (click, close).
+#include "platform/win32/win32_forms_window.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/win32_forms_layout.h"
+#include "platform/win32/win32_forms_text.h"
+
+namespace hw::win32forms {
+namespace {
+
+LRESULT CALLBACK FormProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return window->Host().Dispatch([&] { return window->HandleMessage(hwnd, message, wParam, lParam); });
+}
+
+// One window class per window of the program ("Hostwarden_Form1"), so UI
+// automation finds each by its class although both carry the same caption.
+std::wstring RegisterFormClass(HINSTANCE instance, const std::string& windowName) {
+  std::wstring className = L"Hostwarden_" + Widen(windowName);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = FormProcedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = className.c_str();
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw FormsError("cannot register the window class of " + windowName);
+  return className;
+}
+
+HFONT MakeFont(const WindowSpec& spec, int dpi, bool bold) {
+  return CreateFontW(FontHeight(spec.fontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, Widen(spec.fontName).c_str());
+}
+
+bool HasCaption(ControlKind kind) { return kind != ControlKind::Image && kind != ControlKind::Line; }
+
+}  // namespace
+
+Win32Window::Win32Window(FormsHost& host, const WindowSpec& spec) : host_(host), spec_(spec) {
+  for (std::size_t i = 0; i < spec_.controls.size(); ++i)
+    controls_.push_back(
+        std::make_unique<Win32Control>(*this, spec_.controls[i], kFirstControlId + static_cast<int>(i)));
+}
+
+Win32Window::~Win32Window() { DestroySilently(); }
+
+Control& Win32Window::operator[](std::string_view control) {
+  for (auto& c : controls_)
+    if (c->Spec().name == control) return *c;
+  throw FormsError(spec_.name + " has no control " + std::string(control));
+}
+
+void Win32Window::Create() {
+  if (hwnd_) return;
+  CreateFrame();
+  try {
+    CreateControls();
+  } catch (...) {
+    DestroySilently();
+    throw;
+  }
+}
+
+void Win32Window::CreateFrame() {
+  std::wstring className = RegisterFormClass(host_.Instance(), spec_.name);
+  FrameStyle frame = FrameStyleFor(spec_);
+  RECT outer = FrameRect(ClientRect(spec_, host_.Dpi()), frame);
+  HWND owner = spec_.showInTaskbar ? nullptr : host_.HiddenOwner();
+  silent_ = false;
+  HWND hwnd = CreateWindowExW(frame.exStyle, className.c_str(), Widen(spec_.caption).c_str(), frame.style,
+                              outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top, owner,
+                              nullptr, host_.Instance(), this);
+  if (!hwnd) throw FormsError("cannot create the window " + spec_.name);
+  hwnd_ = hwnd;
+  font_ = MakeFont(spec_, host_.Dpi(), false);
+  boldFont_ = MakeFont(spec_, host_.Dpi(), true);
+  ApplyIcons();
+}
+
+void Win32Window::ApplyIcons() {
+  bigIcon_ = LoadPicture(spec_.icon, GetSystemMetrics(SM_CXICON));
+  smallIcon_ = LoadPicture(spec_.icon, GetSystemMetrics(SM_CXSMICON));
+  if (bigIcon_.get()) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  if (smallIcon_.get()) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
+void Win32Window::CreateControls() {
+  for (std::size_t index : CreationOrder(spec_)) {
+    Win32Control& control = *controls_[index];
+    HWND hwnd = CreateControl(control, index);
+    // The picture at its natural size: 32 pixels at 96 dpi, scaled with the dpi.
+    OwnedIcon picture = LoadPicture(control.Spec().picture, MulDiv(32, host_.Dpi(), 96));
+    control.Attach(hwnd, std::move(picture));
+    if (!control.Spec().tooltip.empty()) AddTooltip(hwnd, control.Spec().tooltip);
+  }
+}
+
+HWND Win32Window::CreateControl(Win32Control& control, std::size_t index) {
+  const ControlSpec& spec = control.Spec();
+  ControlClass cls = ControlClassFor(spec);
+  RECT r = ControlRect(spec, host_.Dpi());
+  int height = r.bottom - r.top;
+  // A drop-down combo box's window height includes its list.
+  if (spec.kind == ControlKind::ComboBox) height *= 8;
+  std::wstring caption = HasCaption(spec.kind) ? Widen(spec.caption) : std::wstring();
+  HWND hwnd = CreateWindowExW(cls.exStyle, cls.className, caption.c_str(), cls.style, r.left, r.top,
+                              r.right - r.left, height, hwnd_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
+                              host_.Instance(), nullptr);
+  if (!hwnd) throw FormsError("cannot create the control " + spec.name + " of " + spec_.name);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(spec.bold ? boldFont_ : font_), FALSE);
+  return hwnd;
+}
+
+// A tooltip that shows while the pointer rests on the control. The tooltip
+// window is owned by ours and goes with it.
+void Win32Window::AddTooltip(HWND control, const std::string& text) {
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             host_.Instance(), nullptr);
+  if (!tip) return;  // a missing tooltip leaves the button fully usable
+  std::wstring wide = Widen(text);
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every comctl32 from 4.70 on
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = wide.data();
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Win32Window::Show() {
+  Create();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  UpdateWindow(hwnd_);
+  std::string first = FirstFocusable(*this);
+  if (!first.empty()) {
+    savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
+    SetFocus(savedFocus_);
+  }
+}
+
+void Win32Window::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void Win32Window::Unload() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Win32Window::DestroySilently() {
+  silent_ = true;
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool Win32Window::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Win32Window::OnClick(std::string_view control, std::function<void()> handler) {
+  (*this)[control];  // an unknown control is an error now, not at the click
+  onClick_[std::string(control)] = std::move(handler);
+}
+
+std::string Win32Window::FocusedControl() const {
+  if (!hwnd_) return "";
+  // The combo box's edit field has the focus when the combo box has it.
+  for (HWND h = GetFocus(); h && h != hwnd_; h = GetParent(h))
+    for (const auto& c : controls_)
+      if (c->Handle() == h) return c->Spec().name;
+  return "";
+}
+
+Win32Control* Win32Window::ControlByHandle(HWND hwnd) {
+  for (auto& c : controls_)
+    if (hwnd && c->Handle() == hwnd) return c.get();
+  return nullptr;
+}
+
+// Labels are opaque in the window's colour, in the system's text colour
+// unless the window data gives their own.
+LRESULT Win32Window::ColourStatic(HDC dc, HWND hwnd) {
+  Win32Control* control = ControlByHandle(hwnd);
+  uint32_t colour = control ? control->Spec().textColour : kSystemColour;
+  SetTextColor(dc, colour == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : static_cast<COLORREF>(colour));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetBkMode(dc, OPAQUE);
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+// A line: solid, one pixel wide, in the window-text colour, from the
+// control's top-left to its bottom-right corner.
+void Win32Window::DrawLine(const DRAWITEMSTRUCT& item) {
+  const RECT& r = item.rcItem;
+  if (r.bottom - r.top <= 1 || r.right - r.left <= 1) {
+    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_WINDOWTEXT));
+    return;
+  }
+  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
+  HGDIOBJ old = SelectObject(item.hDC, pen);
+  MoveToEx(item.hDC, r.left, r.top, nullptr);
+  LineTo(item.hDC, r.right - 1, r.bottom - 1);
+  SelectObject(item.hDC, old);
+  DeleteObject(pen);
+}
+
+void Win32Window::RaiseClick(Win32Control& button) {
+  if (silent_ || !Visible() || !button.Visible() || !button.Enabled()) return;
+  auto it = onClick_.find(button.Spec().name);
+  if (it == onClick_.end() || !it->second) return;
+  auto handler = it->second;  // the handler may replace itself
+  handler();
+}
+
+void Win32Window::RaiseClose() {
+  if (!silent_ && onClose_) {
+    auto handler = onClose_;
+    handler();
+  }
+  Unload();
+}
+
+void Win32Window::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+}
+
+bool Win32Window::RestoreFocus() {
+  if (!savedFocus_ || !IsWindow(savedFocus_) || !IsChild(hwnd_, savedFocus_)) return false;
+  SetFocus(savedFocus_);
+  return true;
+}
+
+void Win32Window::Detached() {
+  for (auto& c : controls_) c->Detach();
+}
+
+// `hwnd` is passed in: messages arrive during CreateWindowExW, before hwnd_
+// is known, and after WM_NCDESTROY has cleared it.
+LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CTLCOLORSTATIC:
+      return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item.CtlType != ODT_STATIC) break;
+      DrawLine(item);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      // Only a button's own click counts; the dialog manager's IDOK and
+      // IDCANCEL (Enter and Escape with no button focused) do nothing.
+      if (HIWORD(wParam) == BN_CLICKED && lParam)
+        if (Win32Control* control = ControlByHandle(reinterpret_cast<HWND>(lParam));
+            control && control->Spec().kind == ControlKind::Button)
+          RaiseClick(*control);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+        return 0;
+      }
+      if (RestoreFocus()) return 0;
+      break;
+    case WM_CLOSE:
+      RaiseClose();
+      return 0;
+    case WM_DESTROY:
+      Detached();
+      break;
+    case WM_NCDESTROY:
+      hwnd_ = nullptr;
+      savedFocus_ = nullptr;
+      DeleteObject(font_);
+      DeleteObject(boldFont_);
+      font_ = boldFont_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace hw::win32forms
