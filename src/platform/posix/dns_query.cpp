@@ -15,6 +15,7 @@
 
 #include "platform/posix/dns_status.h"
 #include "platform/posix/posix_os.h"
+#include "platform/posix/ptr_records.h"
 
 namespace hw::posix {
 namespace {
@@ -32,7 +33,8 @@ void OnAnswer(void* arg, int status, int /*timeouts*/, unsigned char* abuf, int 
   if (abuf && alen > 0) outcome->answer.assign(abuf, abuf + alen);
 }
 
-// A c-ares channel that asks one server only.
+// A c-ares channel that asks one server only. Each query gets a channel of
+// its own, so no answer can come from a cache that an earlier query filled.
 class Channel {
  public:
   Channel(const DnsQueryLimits& limits, uint32_t server) {
@@ -106,6 +108,8 @@ void WaitForAnswer(ares_channel channel, const QueryOutcome& outcome, std::chron
   }
 }
 
+}  // namespace
+
 // The PTR names of the answer, in answer order. c-ares gives them as the
 // aliases of a host entry whose h_name is the last one.
 int32_t PtrRecordsOf(const std::vector<unsigned char>& answer, const std::string& name, DnsRecordList& results) {
@@ -123,8 +127,6 @@ int32_t PtrRecordsOf(const std::vector<unsigned char>& answer, const std::string
   results.owner = Released([] {});  // the records are copies: nothing of c-ares's is held
   return kDnsStatusSuccess;
 }
-
-}  // namespace
 
 int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t /*options*/, const Ip4Array* extra,
                             DnsRecordList& results) {
