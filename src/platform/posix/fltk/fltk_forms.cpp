@@ -39,8 +39,12 @@ void FltkForms::End() {
   throw EndProgram{};
 }
 
+// Fl::wait() without a time returns at once when no window is shown, which
+// would spin while only hidden windows are loaded; a wait with a time blocks
+// until something happens.
 void FltkForms::Run() {
-  while (AnyWindowLoaded()) Fl::wait();
+  constexpr double kForever = 1e20;
+  while (AnyWindowLoaded()) Fl::wait(kForever);
 }
 
 FltkWindow* FltkForms::Find(std::string_view window) {

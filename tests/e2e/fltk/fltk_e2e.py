@@ -1,0 +1,501 @@
+#!/usr/bin/env python3
+"""End-to-end tests of Hostwarden's FLTK windows, driven with xdotool.
+
+  fltk_e2e.py xvfb-run COMMAND...
+      Runs COMMAND on a private Xvfb screen (96 dpi) and exits with its status.
+
+  fltk_e2e.py scenario NAME --program PATH --artifacts DIR
+      Runs the real program in a namespace of its own (network, host name,
+      mounts) with a private copy of /etc, an empty /run/dbus and
+      /run/systemd (so the machine can never be renamed), addresses from
+      192.0.2.0/24 on lo, and dnsmasq answering the PTR query. Screenshots go
+      to DIR. Needs root; exits 77 (skipped) without it.
+"""
+
+import argparse
+import ctypes
+import os
+import select
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+HOST_NAME = "ws-17"
+DNS_NAME = "labor-pc3.uni-falkenau.de"
+DNS_SHORT_NAME = "labor-pc3"
+OWN_ADDRESS = "192.0.2.7"
+DNS_SERVER = "192.0.2.53"
+PTR_NAME = "7.2.0.192.in-addr.arpa"
+NOBODY = 65534
+SKIPPED = 77
+
+# Pixel places from the window tables (twips / 15 at 96 dpi), client-relative.
+MAIN_SIZE = (310, 201)           # 4650 x 3015
+DIALOG_SIZE = (260, 168)         # 3900 x 2520
+WARNING_PICTURE = (144, 160, 32, 32)
+SYNC_BUTTON = (176, 165, 121, 25)
+DIALOG_OK = (40, 136, 81, 25)
+DIALOG_DETAILS = (136, 136, 81, 25)
+
+
+def centre(box):
+    x, y, w, h = box
+    return x + w // 2, y + h // 2
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_until(what, predicate, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(0.05)
+
+
+# ---- Xvfb ------------------------------------------------------------------------
+
+class Xvfb:
+    """A private X screen; Xvfb picks a free display number itself."""
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-dpi", "96",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=end_with_parent)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = os.read(read_end, 16) if ready else b""
+            if not chunk:
+                self.process.kill()
+                raise Failure("Xvfb did not start")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+def xvfb_run(command):
+    with Xvfb() as screen:
+        env = dict(os.environ, DISPLAY=screen.display)
+        return subprocess.run(command, env=env).returncode
+
+
+# ---- The screen, through xdotool, xprop and ImageMagick -------------------------
+
+class Screen:
+    def __init__(self, display):
+        self.env = dict(os.environ, DISPLAY=display)
+
+    def run(self, *command):
+        """A tool's output; "" when it hangs (xdotool can, while windows come and go)."""
+        try:
+            return subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=5).stdout
+        except subprocess.TimeoutExpired:
+            print(f"hung: {' '.join(command)}", file=sys.stderr)
+            return ""
+
+    def windows(self):
+        """The program's mapped windows: {role: (id, x, y, width, height)}."""
+        found = {}
+        for wid in self.run("xdotool", "search", "--onlyvisible", "--name", "^Hostwarden$").split():
+            role = self.run("xprop", "-id", wid, "WM_WINDOW_ROLE").partition("=")[2].strip().strip('"')
+            geometry = dict(line.split("=", 1) for line in
+                            self.run("xdotool", "getwindowgeometry", "--shell", wid).split() if "=" in line)
+            if "WIDTH" in geometry:
+                found[role] = (wid, int(geometry["X"]), int(geometry["Y"]),
+                               int(geometry["WIDTH"]), int(geometry["HEIGHT"]))
+        return found
+
+    def wait_for_windows(self, roles, timeout=15.0):
+        """Waits until exactly these roles are on screen."""
+        seen = {}
+
+        def exactly_these():
+            seen["last"] = self.windows()
+            return seen["last"] if set(seen["last"]) == set(roles) else None
+
+        try:
+            return wait_until(f"windows {sorted(roles)}", exactly_these, timeout)
+        except Failure as failure:
+            raise Failure(f"{failure}; on screen: {seen.get('last')}") from None
+
+    def click(self, window, point):
+        self.run("xdotool", "mousemove", "--window", window[0], str(point[0]), str(point[1]))
+        time.sleep(0.1)
+        self.run("xdotool", "click", "1")
+
+    def key_over(self, window, key):
+        """A key press; without a window manager the keyboard follows the pointer."""
+        self.run("xdotool", "mousemove", "--window", window[0], str(window[3] - 3), "3")
+        time.sleep(0.1)
+        self.run("xdotool", "key", key)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True, timeout=20)
+
+    def pixels(self, window):
+        """The window's pixels as rows of (r, g, b)."""
+        data = subprocess.run(["import", "-window", window[0], "-depth", "8", "ppm:-"], env=self.env,
+                              capture_output=True, check=True, timeout=20).stdout
+        fields, at = [], 0
+        while len(fields) < 4:  # P6, width, height, maximum
+            while data[at:at + 1].isspace():
+                at += 1
+            end = at
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[at:end])
+            at = end
+        width, height = int(fields[1]), int(fields[2])
+        body = data[at + 1:]
+        return [[tuple(body[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)]
+                for y in range(height)]
+
+
+def count_pixels(pixels, box, predicate):
+    x0, y0, w, h = box
+    return sum(1 for y in range(y0, y0 + h) for x in range(x0, x0 + w) if predicate(pixels[y][x]))
+
+
+def warning_picture_shown(pixels):
+    return count_pixels(pixels, WARNING_PICTURE, lambda p: p == (255, 0, 0)) > 100
+
+
+def sync_button_enabled(pixels):
+    """Enabled captions are drawn black; disabled ones grey."""
+    x, y, w, h = SYNC_BUTTON
+    inside = (x + 6, y + 5, w - 12, h - 10)
+    return count_pixels(pixels, inside, lambda p: max(p) < 80) > 15
+
+
+def message_ok(box):
+    """The message box's OK: centred, 12 pixels above the bottom, 23 high."""
+    return box[3] // 2, box[4] - 12 - 11
+
+
+# ---- The namespace -----------------------------------------------------------------
+
+NAMESPACES = ("net", "uts", "mnt")
+
+
+def namespace_ids():
+    return ",".join(os.readlink(f"/proc/self/ns/{kind}") for kind in NAMESPACES)
+
+
+def refuse_outside_own_namespace(outer_ids):
+    """Refuses unless every namespace differs from the one the scenario was
+    started in and from PID 1's (where it can be read), and the network
+    namespace is a fresh one with nothing but lo."""
+    def refuse(reason):
+        sys.exit(f"refusing to run: {reason}")
+
+    mine = namespace_ids().split(",")
+    for kind, own, outer in zip(NAMESPACES, mine, outer_ids.split(",")):
+        if own == outer:
+            refuse(f"the {kind} namespace is the one the scenario was started in")
+        try:
+            if own == os.readlink(f"/proc/1/ns/{kind}"):
+                refuse(f"the {kind} namespace is the machine's own")
+        except OSError:
+            pass  # PID 1's namespaces may be hidden; the comparison above stands
+    interfaces = [name for _, name in socket.if_nameindex()]
+    if interfaces != ["lo"]:
+        refuse(f"the network namespace is not a fresh one: {interfaces}")
+
+
+def end_with_parent():
+    """In a child before exec: end when the harness ends, however it ends."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
+def sh(*command):
+    subprocess.run(command, check=True, timeout=60)
+
+
+def private_etc(work, host_name):
+    """A copy of /etc over /etc, with our host name, hosts file and DNS server."""
+    etc = os.path.join(work, "etc")
+    sh("cp", "-a", "/etc", etc)
+    for name in ("hostname", "hosts", "resolv.conf"):
+        path = os.path.join(etc, name)
+        if os.path.lexists(path):
+            os.unlink(path)
+    with open(os.path.join(etc, "hostname"), "w") as f:
+        f.write(host_name + "\n")
+    with open(os.path.join(etc, "hosts"), "w") as f:
+        f.write(f"127.0.0.1 localhost\n{OWN_ADDRESS} {host_name}\n")
+    with open(os.path.join(etc, "resolv.conf"), "w") as f:
+        f.write(f"nameserver {DNS_SERVER}\n")
+    nsswitch = os.path.join(etc, "nsswitch.conf")
+    lines = open(nsswitch).read().splitlines() if os.path.exists(nsswitch) else []
+    lines = [line for line in lines if not line.startswith("hosts:")] + ["hosts: files dns"]
+    with open(nsswitch, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    sh("mount", "--bind", etc, "/etc")
+    for bus in ("/run/dbus", "/run/systemd"):
+        if os.path.isdir(bus):
+            sh("mount", "-t", "tmpfs", "-o", "size=1m,mode=755", "tmpfs", bus)
+
+
+def network(host_name):
+    socket.sethostname(host_name)
+    sh("ip", "link", "set", "lo", "up")
+    sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lo")
+    sh("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
+
+
+def ptr_query_answered():
+    """One PTR query to our own dnsmasq (inside the namespace)."""
+    labels = b"".join(bytes([len(p)]) + p.encode() for p in PTR_NAME.split(".")) + b"\0"
+    query = struct.pack(">HHHHHH", 0x4857, 0x0100, 1, 0, 0, 0) + labels + struct.pack(">HH", 12, 1)
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+        s.settimeout(0.3)
+        try:
+            s.sendto(query, (DNS_SERVER, 53))
+            return s.recv(512)[:2] == b"\x48\x57"
+        except OSError:
+            return False
+
+
+def start_dnsmasq(work):
+    log = os.path.join(work, "dnsmasq.log")
+    process = subprocess.Popen(
+        ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts", "--user=root",
+         f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53", "--log-queries",
+         f"--log-facility={log}", f"--pid-file={os.path.join(work, 'dnsmasq.pid')}",
+         f"--ptr-record={PTR_NAME},{DNS_NAME}"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
+    wait_until("dnsmasq", ptr_query_answered)
+    return process, log
+
+
+class Program:
+    def __init__(self, path, arguments, work, display, as_nobody):
+        self.output = os.path.join(work, "program.out")
+        home = tempfile.mkdtemp(dir=work)
+        os.chmod(home, 0o777)
+        command = [path] + arguments
+        if as_nobody:
+            command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--"] + command
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
+        with open(self.output, "w") as out:
+            self.process = subprocess.Popen(command, env=env, stdout=out, stderr=subprocess.STDOUT,
+                                            preexec_fn=end_with_parent)
+
+    def exit_status(self, timeout=15):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end")
+
+    def running(self):
+        return self.process.poll() is None
+
+    def stop(self):
+        if self.running():
+            self.process.send_signal(signal.SIGTERM)
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+def read_hostname_file():
+    with open("/etc/hostname") as f:
+        return f.read().strip()
+
+
+# ---- Scenarios -----------------------------------------------------------------------
+# Each gets the screen, the running program and a function saving a screenshot.
+
+def expect_main_window_with_warning(screen, windows):
+    main = windows["Form1"]
+    check(main[3:] == MAIN_SIZE, f"main window is {main[3:]}, not {MAIN_SIZE}")
+    pixels = screen.pixels(main)
+    check(warning_picture_shown(pixels), "the warning picture is not shown")
+    check(sync_button_enabled(pixels), "'Namen synchronisieren' is not enabled")
+    return main
+
+
+def confirm_success_and_end(screen, program, shot, name, behind):
+    """The success message, with the window `behind` still on screen; OK ends
+    the program, and the private /etc/hostname holds the DNS short name."""
+    box = screen.wait_for_windows({behind, "MsgBox"})["MsgBox"]
+    shot(f"{name}-success-message")
+    screen.click(box, message_ok(box))
+    check(program.exit_status() == 0, "the program did not end with status 0 after the message")
+    check(read_hostname_file() == DNS_SHORT_NAME,
+          f"/etc/hostname holds {read_hostname_file()!r}, not {DNS_SHORT_NAME!r}")
+
+
+def normal_mismatch(screen, program, shot):
+    windows = screen.wait_for_windows({"Form1"})
+    main = expect_main_window_with_warning(screen, windows)
+    shot("normal-mismatch-main")
+    # The button has the focus: Space runs the synchronise command.
+    screen.key_over(main, "space")
+    confirm_success_and_end(screen, program, shot, "normal-mismatch", "Form1")
+
+
+def quiet_mismatch_details(screen, program, shot):
+    windows = screen.wait_for_windows({"frm_Info"})
+    dialog = windows["frm_Info"]
+    check(dialog[3:] == DIALOG_SIZE, f"dialog is {dialog[3:]}, not {DIALOG_SIZE}")
+    shot("quiet-mismatch-dialog")
+    screen.click(dialog, centre(DIALOG_DETAILS))
+    windows = screen.wait_for_windows({"Form1"})
+    main = expect_main_window_with_warning(screen, windows)
+    shot("quiet-mismatch-details-main")
+    screen.click(main, centre(SYNC_BUTTON))
+    confirm_success_and_end(screen, program, shot, "quiet-mismatch-details", "Form1")
+
+
+def quiet_ok_syncs(screen, program, shot):
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    screen.click(dialog, centre(DIALOG_OK))
+    confirm_success_and_end(screen, program, shot, "quiet-ok", "frm_Info")
+
+
+def sync_without_rights(screen, program, shot):
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
+    shot("sync-without-rights-message")
+    screen.click(box, message_ok(box))
+    screen.wait_for_windows({"Form1"})
+    time.sleep(0.3)
+    check(program.running(), "the program ended after the rights message")
+    check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
+    # Still usable: the button asks again.
+    screen.click(main, centre(SYNC_BUTTON))
+    screen.wait_for_windows({"Form1", "MsgBox"})
+
+
+def normal_agree(screen, program, shot):
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    pixels = screen.pixels(main)
+    shot("normal-agree-main")
+    check(not warning_picture_shown(pixels), "the warning picture is shown although the names agree")
+    check(not sync_button_enabled(pixels), "'Namen synchronisieren' is enabled although the names agree")
+
+
+def quiet_agree(screen, program, shot):
+    check(program.exit_status() == 0, "quiet mode did not end with status 0 when the names agree")
+    check(not screen.windows(), "quiet mode showed a window although the names agree")
+
+
+SCENARIOS = {
+    # name: (function, arguments, host name, run as nobody)
+    "normal_mismatch": (normal_mismatch, [], HOST_NAME, False),
+    "quiet_mismatch_details": (quiet_mismatch_details, ["-Q"], HOST_NAME, False),
+    "quiet_ok_syncs": (quiet_ok_syncs, ["/q"], HOST_NAME, False),
+    "sync_without_rights": (sync_without_rights, [], HOST_NAME, True),
+    "normal_agree": (normal_agree, [], DNS_SHORT_NAME, False),
+    "quiet_agree": (quiet_agree, ["-Q"], DNS_SHORT_NAME, False),
+}
+
+
+def run_inside(name, program_path, artifacts, outer_ids):
+    refuse_outside_own_namespace(outer_ids)
+    scenario, arguments, host_name, as_nobody = SCENARIOS[name]
+    sh("mount", "--make-rprivate", "/")
+    work = tempfile.mkdtemp(prefix="hostwarden-fltk-e2e-")
+    os.chmod(work, 0o755)
+    os.makedirs(artifacts, exist_ok=True)
+    dnsmasq = program = None
+    try:
+        private_etc(work, host_name)
+        network(host_name)
+        dnsmasq, dns_log = start_dnsmasq(work)
+        with Xvfb() as x:
+            screen = Screen(x.display)
+            program = Program(program_path, arguments, work, x.display, as_nobody)
+
+            def shot(step):
+                screen.screenshot(os.path.join(artifacts, f"{step}.png"))
+
+            try:
+                scenario(screen, program, shot)
+                with open(dns_log) as f:
+                    check(PTR_NAME in f.read(), "dnsmasq never got the PTR query")
+            except Failure as failure:
+                shot(f"{name}-failure")
+                program.stop()
+                print(f"FAILED: {failure}", file=sys.stderr)
+                print("--- program output ---\n" + open(program.output).read(), file=sys.stderr)
+                print("--- dnsmasq ---\n" + open(dns_log).read(), file=sys.stderr)
+                return 1
+            finally:
+                program.stop()
+        return 0
+    finally:
+        if dnsmasq:
+            dnsmasq.terminate()
+            dnsmasq.wait(timeout=10)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def run_scenario(name, program_path, artifacts):
+    if os.geteuid() != 0:
+        print("SKIPPED: namespaces and mounts need root")
+        return SKIPPED
+    missing = [t for t in ("unshare", "Xvfb", "xdotool", "xprop", "import", "dnsmasq", "setpriv", "ip")
+               if not shutil.which(t)]
+    if missing:
+        print("SKIPPED: missing " + " ".join(missing))
+        return SKIPPED
+    before = (socket.gethostname(), open("/etc/hostname").read() if os.path.exists("/etc/hostname") else None)
+    status = subprocess.run(["unshare", "-n", "-u", "-m", "--propagation", "private", sys.executable,
+                             os.path.abspath(__file__), "inside", name, "--program", os.path.abspath(program_path),
+                             "--artifacts", os.path.abspath(artifacts), "--outer-namespaces", namespace_ids()],
+                            preexec_fn=end_with_parent).returncode
+    after = (socket.gethostname(), open("/etc/hostname").read() if os.path.exists("/etc/hostname") else None)
+    if before != after:
+        print(f"FAILED: the machine's own host name changed: {before} -> {after}", file=sys.stderr)
+        return 1
+    return status
+
+
+def main():
+    if len(sys.argv) >= 3 and sys.argv[1] == "xvfb-run":
+        return xvfb_run(sys.argv[2:])
+    parser = argparse.ArgumentParser()
+    parser.add_argument("mode", choices=["scenario", "inside"])
+    parser.add_argument("name", choices=sorted(SCENARIOS))
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--outer-namespaces", default="")
+    args = parser.parse_args()
+    if args.mode == "inside":
+        return run_inside(args.name, args.program, args.artifacts, args.outer_namespaces)
+    return run_scenario(args.name, args.program, args.artifacts)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
