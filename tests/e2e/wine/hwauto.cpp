@@ -1,0 +1,336 @@
+// hwauto: UI automation for the Windows program's end-to-end tests. Finds our
+// windows from another process the way UI tests on Windows do (FindWindow,
+// EnumChildWindows, WM_GETTEXT, GetGUIThreadInfo), presses buttons with a
+// posted BM_CLICK and closes windows with WM_CLOSE. Every answer is one line
+// of JSON (ASCII only, other characters as \u escapes) on stdout.
+//
+//   hwauto window <class>                   the window and its controls
+//   hwauto wait-window <class> [ms]         the same, once it is visible
+//   hwauto wait-gone <class> [ms]           until no such window exists
+//   hwauto click <class> <control>          posts BM_CLICK to the named control
+//   hwauto close <class>                    posts WM_CLOSE
+//   hwauto wait-msgbox [ms]                 a message box titled "Hostwarden"
+//   hwauto msgbox-ok [ms]                   presses its OK button
+//
+// Exit status: 0 done, 1 not found or timed out, 2 bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kControlNameProperty[] = L"HostwardenControl";
+constexpr wchar_t kMessageBoxTitle[] = L"Hostwarden";
+constexpr DWORD kDefaultTimeoutMs = 15000;
+constexpr DWORD kPollMs = 50;
+constexpr UINT kSendTimeoutMs = 2000;
+
+// ---- JSON output ---------------------------------------------------------------
+
+std::string Quote(const std::wstring& text) {
+  std::string out = "\"";
+  for (wchar_t c : text) {
+    if (c == L'"' || c == L'\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c) & 0xFFFFu);
+      out += escaped;
+    }
+  }
+  return out + "\"";
+}
+
+std::string Bool(bool value) { return value ? "true" : "false"; }
+
+std::string Rect(const RECT& r) {
+  return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) +
+         "," + std::to_string(r.bottom - r.top) + "]";
+}
+
+int Answer(const std::string& json, int status = 0) {
+  std::fputs(json.c_str(), stdout);
+  std::fputs("\n", stdout);
+  std::fflush(stdout);
+  return status;
+}
+
+int Fail(const std::string& what) { return Answer("{\"error\":" + Quote(std::wstring(what.begin(), what.end())) + "}", 1); }
+
+// ---- Reading windows of another process -----------------------------------------
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+// WM_GETTEXT is marshalled across processes; GetWindowTextW would give an
+// edit control's creation caption instead of its current text.
+std::wstring TextOf(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) return L"";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                      kSendTimeoutMs, &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::wstring ControlName(HWND hwnd) {
+  auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, kControlNameProperty)));
+  if (!atom) return L"";
+  wchar_t name[256] = {};
+  return GlobalGetAtomNameW(atom, name, 256) ? name : L"";
+}
+
+// The named control of ours that holds `hwnd` (a combo box's edit field
+// belongs to the combo box).
+std::wstring NamedAncestor(HWND hwnd, HWND top) {
+  for (HWND h = hwnd; h && h != top; h = GetParent(h))
+    if (std::wstring name = ControlName(h); !name.empty()) return name;
+  return L"";
+}
+
+std::wstring FocusedControl(HWND top) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return L"";
+  if (!info.hwndFocus || (info.hwndFocus != top && !IsChild(top, info.hwndFocus))) return L"";
+  return NamedAncestor(info.hwndFocus, top);
+}
+
+RECT RectInParent(HWND child, HWND parent) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool OwnVisible(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+std::string ComboItems(HWND combo) {
+  std::string out = "[";
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count);
+  for (DWORD_PTR i = 0; i < count && i < 64; ++i) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
+    std::wstring item(length + 1, L'\0');
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()), SMTO_ABORTIFHUNG,
+                        kSendTimeoutMs, nullptr);
+    item.resize(length);
+    out += (i ? "," : "") + Quote(item);
+  }
+  return out + "]";
+}
+
+std::string ControlJson(HWND hwnd, HWND top) {
+  std::wstring cls = ClassOf(hwnd);
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  std::string json = "{\"name\":" + Quote(ControlName(hwnd)) + ",\"class\":" + Quote(cls) +
+                     ",\"id\":" + std::to_string(GetDlgCtrlID(hwnd)) + ",\"text\":" + Quote(TextOf(hwnd)) +
+                     ",\"visible\":" + Bool(OwnVisible(hwnd)) + ",\"enabled\":" + Bool(IsWindowEnabled(hwnd)) +
+                     ",\"rect\":" + Rect(RectInParent(hwnd, top)) + ",\"style\":" + std::to_string(style) +
+                     ",\"exStyle\":" + std::to_string(GetWindowLongW(hwnd, GWL_EXSTYLE));
+  if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutW(hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &icon);
+    json += ",\"hasIcon\":" + Bool(icon != 0);
+  }
+  if (_wcsicmp(cls.c_str(), L"ComboBox") == 0) {
+    DWORD_PTR selected = 0;
+    SendMessageTimeoutW(hwnd, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &selected);
+    json += ",\"items\":" + ComboItems(hwnd) + ",\"selected\":" + std::to_string(static_cast<LONG>(selected));
+  }
+  return json + "}";
+}
+
+struct ChildList {
+  HWND top;
+  std::vector<HWND> children;
+};
+
+BOOL CALLBACK CollectDirectChild(HWND hwnd, LPARAM param) {
+  auto* list = reinterpret_cast<ChildList*>(param);
+  if (GetParent(hwnd) == list->top) list->children.push_back(hwnd);
+  return TRUE;
+}
+
+// Direct children only, in Z order (which is also the tab order of ours).
+std::vector<HWND> DirectChildren(HWND top) {
+  ChildList list{top, {}};
+  EnumChildWindows(top, CollectDirectChild, reinterpret_cast<LPARAM>(&list));
+  return list.children;
+}
+
+struct OwnedList {
+  HWND owner;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOwnedTooltip(HWND hwnd, LPARAM param) {
+  auto* list = reinterpret_cast<OwnedList*>(param);
+  if (GetWindow(hwnd, GW_OWNER) == list->owner && _wcsicmp(ClassOf(hwnd).c_str(), L"tooltips_class32") == 0)
+    list->windows.push_back(hwnd);
+  return TRUE;
+}
+
+// Tooltip windows that belong to `owner`.
+std::string TooltipsJson(HWND owner) {
+  OwnedList list{owner, {}};
+  EnumWindows(CollectOwnedTooltip, reinterpret_cast<LPARAM>(&list));
+  std::string out = "[";
+  for (std::size_t i = 0; i < list.windows.size(); ++i)
+    out += (i ? "," : "") + std::string("{\"visible\":") + Bool(IsWindowVisible(list.windows[i])) +
+           ",\"text\":" + Quote(TextOf(list.windows[i])) + "}";
+  return out + "]";
+}
+
+std::string WindowJson(HWND top) {
+  RECT client{}, outer{};
+  GetClientRect(top, &client);
+  GetWindowRect(top, &outer);
+  POINT origin{0, 0};
+  ClientToScreen(top, &origin);
+  HWND owner = GetWindow(top, GW_OWNER);
+  std::string json = "{\"exists\":true,\"class\":" + Quote(ClassOf(top)) + ",\"title\":" + Quote(TextOf(top)) +
+                     ",\"visible\":" + Bool(IsWindowVisible(top)) + ",\"enabled\":" + Bool(IsWindowEnabled(top)) +
+                     ",\"client\":[" + std::to_string(client.right) + "," + std::to_string(client.bottom) + "]" +
+                     ",\"rect\":" + Rect(outer) + ",\"clientOrigin\":[" + std::to_string(origin.x) + "," +
+                     std::to_string(origin.y) + "]" + ",\"style\":" + std::to_string(GetWindowLongW(top, GWL_STYLE)) +
+                     ",\"exStyle\":" + std::to_string(GetWindowLongW(top, GWL_EXSTYLE)) +
+                     ",\"ownerVisible\":" + Bool(owner && IsWindowVisible(owner)) +
+                     ",\"owned\":" + Bool(owner != nullptr) +
+                     ",\"focus\":" + Quote(FocusedControl(top)) + ",\"tooltips\":" + TooltipsJson(top) +
+                     ",\"controls\":[";
+  std::vector<HWND> children = DirectChildren(top);
+  for (std::size_t i = 0; i < children.size(); ++i) json += (i ? "," : "") + ControlJson(children[i], top);
+  return json + "]}";
+}
+
+HWND NamedControl(HWND top, const std::wstring& name) {
+  for (HWND child : DirectChildren(top))
+    if (ControlName(child) == name) return child;
+  return nullptr;
+}
+
+struct Search {
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectMessageBox(HWND hwnd, LPARAM param) {
+  if (IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770" && TextOf(hwnd) == kMessageBoxTitle)
+    reinterpret_cast<Search*>(param)->found.push_back(hwnd);
+  return TRUE;
+}
+
+// A visible message box (dialog class #32770) with our title.
+HWND FindMessageBox() {
+  Search search;
+  EnumWindows(CollectMessageBox, reinterpret_cast<LPARAM>(&search));
+  return search.found.empty() ? nullptr : search.found.front();
+}
+
+std::string MessageBoxJson(HWND box) {
+  std::wstring text;
+  bool icon = false;
+  std::string buttons = "[";
+  for (HWND child : DirectChildren(box)) {
+    std::wstring cls = ClassOf(child);
+    LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+      if ((style & SS_TYPEMASK) == SS_ICON) {
+        icon = icon || (OwnVisible(child) && SendMessageW(child, STM_GETICON, 0, 0) != 0);
+      } else if (std::wstring t = TextOf(child); !t.empty()) {
+        text = t;
+      }
+    } else if (_wcsicmp(cls.c_str(), L"Button") == 0 && OwnVisible(child)) {
+      buttons += (buttons.size() > 1 ? "," : "") + Quote(TextOf(child));
+    }
+  }
+  HWND owner = GetWindow(box, GW_OWNER);
+  return "{\"exists\":true,\"title\":" + Quote(TextOf(box)) + ",\"text\":" + Quote(text) +
+         ",\"icon\":" + Bool(icon) + ",\"buttons\":" + buttons + "]" +
+         ",\"owner\":" + Quote(owner ? ClassOf(owner) : L"") + "}";
+}
+
+// ---- Commands ----------------------------------------------------------------------
+
+// Polls `found` until it gives something (a window, true) or time is up.
+template <typename Found>
+auto WaitFor(DWORD timeoutMs, Found found) -> decltype(found()) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (auto result = found()) return result;
+    if (GetTickCount() - start >= timeoutMs) return {};
+    Sleep(kPollMs);
+  }
+}
+
+DWORD TimeoutArg(int argc, wchar_t** argv, int index) {
+  return argc > index ? static_cast<DWORD>(_wtoi(argv[index])) : kDefaultTimeoutMs;
+}
+
+int Run(int argc, wchar_t** argv) {
+  if (argc < 2) return Answer("{\"error\":\"usage\"}", 2);
+  std::wstring command = argv[1];
+  if (command == L"window" && argc >= 3) {
+    HWND top = FindWindowW(argv[2], nullptr);
+    return top ? Answer(WindowJson(top)) : Answer("{\"exists\":false}");
+  }
+  if (command == L"wait-window" && argc >= 3) {
+    HWND top = WaitFor(TimeoutArg(argc, argv, 3), [&]() -> HWND {
+      HWND h = FindWindowW(argv[2], nullptr);
+      return h && IsWindowVisible(h) ? h : nullptr;
+    });
+    return top ? Answer(WindowJson(top)) : Fail("no visible window of that class");
+  }
+  if (command == L"wait-gone" && argc >= 3) {
+    bool gone = WaitFor(TimeoutArg(argc, argv, 3), [&] { return FindWindowW(argv[2], nullptr) == nullptr; });
+    return gone ? Answer("{\"gone\":true}") : Fail("the window is still there");
+  }
+  if (command == L"click" && argc >= 4) {
+    HWND top = FindWindowW(argv[2], nullptr);
+    HWND button = top ? NamedControl(top, argv[3]) : nullptr;
+    if (!button) return Fail("no such control");
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return Answer("{\"clicked\":true}");
+  }
+  if (command == L"close" && argc >= 3) {
+    HWND top = FindWindowW(argv[2], nullptr);
+    if (!top) return Fail("no such window");
+    PostMessageW(top, WM_CLOSE, 0, 0);
+    return Answer("{\"closed\":true}");
+  }
+  if (command == L"wait-msgbox") {
+    HWND box = WaitFor(TimeoutArg(argc, argv, 2), FindMessageBox);
+    return box ? Answer(MessageBoxJson(box)) : Fail("no message box");
+  }
+  if (command == L"msgbox-ok") {
+    HWND box = WaitFor(TimeoutArg(argc, argv, 2), FindMessageBox);
+    HWND ok = box ? GetDlgItem(box, IDOK) : nullptr;
+    if (!ok) return Fail("no message box with an OK button");
+    PostMessageW(ok, BM_CLICK, 0, 0);
+    return Answer("{\"clicked\":true}");
+  }
+  return Answer("{\"error\":\"usage\"}", 2);
+}
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv) return Answer("{\"error\":\"no command line\"}", 2);
+  int status = Run(argc, argv);
+  LocalFree(argv);
+  return status;
+}

@@ -1,0 +1,387 @@
+#!/usr/bin/env python3
+"""End-to-end tests of hostwarden.exe under Wine, driven by hwauto.exe.
+
+  wine_e2e.py prepare --prefix DIR [--build-dir DIR --source-dir DIR]
+      cross-builds hostwarden.exe and hwauto.exe when they are missing and
+      creates the run's base Wine prefix.
+  wine_e2e.py run CASE --prefix DIR --exe FILE --hwauto FILE --artifacts DIR
+      runs one case in namespaces of its own (it re-executes itself under
+      `unshare -n -u -m`; the case itself refuses to run outside them).
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import wine_host  # noqa: E402
+from wine_host import Automation, TestHost, control  # noqa: E402
+
+FORM1 = "Hostwarden_Form1"
+FRM_INFO = "Hostwarden_frm_Info"
+CAMPUS = "uni-falkenau.de"
+MISMATCH_NAME = "pc-0815." + CAMPUS
+AGREEING_NAME = "ws-17." + CAMPUS
+
+WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME = 0x10000, 0x20000, 0x40000
+WS_SYSMENU, WS_TABSTOP = 0x80000, 0x10000
+WS_EX_DLGMODALFRAME, WS_EX_CLIENTEDGE, WS_EX_APPWINDOW = 0x1, 0x200, 0x40000
+CBS_DROPDOWN_TYPE, SS_ICON = 0x2, 0x3
+
+# Where every control must stand, in pixels at 96 dpi (15 twips a pixel):
+# left, top, width, height from the window tables' twips.
+FORM1_TWIPS = {
+    "Label4": (120, 120, 975, 255), "lbl_System": (960, 120, 3615, 255),
+    "label6": (120, 360, 975, 255), "lbl_IE": (960, 360, 975, 255),
+    "Label5": (120, 720, 855, 255), "lbl_Username": (960, 720, 1935, 255),
+    "Label1": (2920, 720, 855, 255), "lbl_Conn": (3840, 720, 615, 255),
+    "Label7": (120, 1080, 1215, 255), "lbl_NB": (2520, 1080, 1215, 255),
+    "txt_CN": (120, 1320, 2265, 285), "txt_NB": (2520, 1320, 1935, 285),
+    "Label3": (120, 1680, 1335, 255), "txt_DNS": (120, 1920, 4335, 285),
+    "Label2": (120, 2280, 1095, 255), "img_Warn": (2160, 2400, 480, 480),
+    "cmd_Sync": (2640, 2480, 1815, 375), "Line1": (120, 600, 4320, 0),
+}
+FRM_INFO_TWIPS = {
+    "Label1": (1440, 120, 855, 255), "Line1": (240, 360, 3360, 0),
+    "Label2": (240, 480, 3495, 495), "Label3": (240, 960, 3615, 495),
+    "Label4": (240, 1440, 3495, 375), "OKButton": (600, 2040, 1215, 375),
+    "CancelButton": (2040, 2040, 1215, 375),
+}
+FRM_INFO_TEXTS = {
+    "Label1": "Warnung",
+    "Label2": "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
+    "Label3": "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.",
+    "Label4": "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu synchronisieren.",
+    "OKButton": "OK",
+    "CancelButton": "Details >>",
+}
+
+
+def pixels(twips):
+    return (twips * 96 + 720) // 1440
+
+
+def expected_rect(twips):
+    left, top, width, height = twips
+    x0, y0 = pixels(left), pixels(top)
+    return [x0, y0, max(1, pixels(left + width) - x0), max(1, pixels(top + height) - y0)]
+
+
+class Failures:
+    def __init__(self):
+        self.messages = []
+
+    def check(self, condition, message):
+        if not condition:
+            self.messages.append(message)
+        return condition
+
+    def equal(self, actual, expected, what):
+        return self.check(actual == expected, f"{what}: expected {expected!r}, got {actual!r}")
+
+
+# ---- shared checks --------------------------------------------------------------
+
+def check_layout(f, window, table):
+    for name, twips in table.items():
+        f.equal(control(window, name)["rect"], expected_rect(twips), f"{window['class']} {name} rectangle")
+
+
+def check_fixed_frame(f, window):
+    style = window["style"]
+    f.check(style & WS_SYSMENU, f"{window['class']} has no close button")
+    f.check(not style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME),
+            f"{window['class']} can be resized, maximised or minimised (style {style:#x})")
+
+
+def check_form1_frame(f, form1):
+    f.equal(form1["title"], "Hostwarden", "Form1 caption")
+    f.equal(form1["client"], [310, 201], "Form1 client area (4650 x 3015 twips)")
+    check_fixed_frame(f, form1)
+    f.check(form1["exStyle"] & WS_EX_APPWINDOW and not form1["owned"], "Form1 is not in the taskbar")
+    check_layout(f, form1, FORM1_TWIPS)
+    f.check(control(form1, "txt_CN")["exStyle"] & WS_EX_CLIENTEDGE, "txt_CN has no sunken border")
+    f.equal(control(form1, "cbo_IP")["style"] & 0x3, CBS_DROPDOWN_TYPE, "cbo_IP is not a drop-down combo box")
+    f.equal(control(form1, "cmd_Sync")["text"], "Namen synchronisieren", "cmd_Sync caption")
+    f.equal(form1["tooltips"] and len(form1["tooltips"]), 1, "tooltip windows of Form1")
+    for name, text in {"Label4": "System:", "label6": "IE-Version:", "Label5": "Username:",
+                       "Label1": "Verbindung:", "Label7": "Computername", "lbl_NB": "NetBIOS-Name",
+                       "Label3": "DNS-Hostname", "Label2": "IP-Addresse(n)"}.items():
+        f.equal(control(form1, name)["text"], text, f"caption of {name}")
+
+
+def check_only_address(f, form1):
+    combo = control(form1, "cbo_IP")
+    f.equal(combo["items"], [wine_host.HOST_ADDRESS], "cbo_IP entries")
+    f.equal(combo["selected"], 0, "cbo_IP selection")
+    f.equal(combo["text"], wine_host.HOST_ADDRESS, "cbo_IP text")
+
+
+def check_mismatch_window(f, form1):
+    f.check(form1["visible"], "Form1 is not visible")
+    f.check(control(form1, "lbl_System")["text"].startswith("Windows 98 4.10 build "),
+            f"System line {control(form1, 'lbl_System')['text']!r} is not Windows 98's")
+    f.equal(control(form1, "txt_CN")["text"], "WS-17", "txt_CN on the older systems (the computer name)")
+    f.equal(control(form1, "txt_DNS")["text"], MISMATCH_NAME, "txt_DNS (the resolver's answer)")
+    f.check(not control(form1, "lbl_NB")["visible"] and not control(form1, "txt_NB")["visible"],
+            "NetBIOS-Name and its box are shown on Windows 98")
+    image = control(form1, "img_Warn")
+    f.check(image["visible"] and image.get("hasIcon"), "the warning picture is not visible")
+    f.check(image["style"] & 0x1F == SS_ICON, "img_Warn does not show an icon")
+    f.check(control(form1, "cmd_Sync")["enabled"], "Namen synchronisieren is not enabled")
+    f.equal(form1["focus"], "cmd_Sync", "focus after a mismatch")
+    check_only_address(f, form1)
+
+
+def check_tab_order(f, host, auto, window_class, order):
+    """Tab walks `order` from its first control; Shift-Tab walks back one step."""
+    window = auto.window(window_class)
+    f.equal(window["focus"], order[0], f"{window_class} focus before Tab")
+    walked = [order[0]]
+    for _ in order[1:]:
+        host.keys(window, "Tab")
+        walked.append(auto.window(window_class)["focus"])
+    f.equal(walked, order, f"{window_class} tab order")
+    host.keys(window, "shift+Tab")
+    f.equal(auto.window(window_class)["focus"], order[-2], f"{window_class} focus after Shift-Tab")
+    host.keys(window, "Tab")
+
+
+def wait_for_exit(process, seconds, f, what):
+    try:
+        code = process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        f.check(False, f"{what}: the program is still running after {seconds} s")
+        return None
+    f.equal(code, 0, f"{what}: exit status")
+    return code
+
+
+def ptr_queries(host):
+    # DNS names compare without regard to letter case.
+    return [q for q in host.dns_queries() if q[0] == "PTR" and q[1].lower() == wine_host.PTR_NAME]
+
+
+# The message the synchronise command shows under Wine for Windows 98:
+# SetComputerNameA succeeds in Wine's registry.
+SYNC_MESSAGE = ("Der lokaler Computername wurde erfolgreich geändert.\r\n"
+                "Die Änderung wird erst beim nächsten Neustart wirksam")
+
+
+# ---- the cases ----------------------------------------------------------------------
+
+def case_normal_window(host, auto, exe, f):
+    """Windows XP, normal mode: every value in its place, no warning. Wine's
+    DnsQuery_A answers the PTR query with an error, so the check does not apply."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    host.screenshot("form1_normal_winxp")
+    check_form1_frame(f, form1)
+    f.equal(control(form1, "lbl_System")["text"], "Windows XP 5.1 build 2600 (Service Pack 3)", "System line")
+    f.equal(control(form1, "lbl_IE")["text"], "6.0.2800", "IE version (Wine's shlwapi)")
+    f.equal(control(form1, "lbl_Conn")["text"], "LAN", "connection")
+    f.equal(control(form1, "lbl_Username")["text"], "root", "user name")
+    f.equal(control(form1, "txt_CN")["text"], "ws-17", "txt_CN (the DNS host name)")
+    f.equal(control(form1, "txt_NB")["text"], "WS-17", "txt_NB (the NetBIOS name)")
+    f.check(control(form1, "lbl_NB")["visible"] and control(form1, "txt_NB")["visible"],
+            "NetBIOS-Name and its box are hidden on Windows XP")
+    f.equal(control(form1, "txt_DNS")["text"], "", "txt_DNS")
+    check_only_address(f, form1)
+    f.check(not control(form1, "img_Warn")["visible"], "the warning picture shows without a mismatch")
+    f.check(not control(form1, "cmd_Sync")["enabled"], "Namen synchronisieren is enabled without a mismatch")
+    f.equal(form1["focus"], "cbo_IP", "focus without a mismatch")
+    f.check(ptr_queries(host), f"no PTR query reached the DNS server: {host.dns_queries()}")
+    check_tab_order(f, host, auto, FORM1, ["cbo_IP", "txt_CN", "txt_NB", "txt_DNS", "cbo_IP"])
+    auto.close(FORM1)
+    f.check(auto.wait_gone(FORM1).get("gone"), "Form1 is still there after its close button")
+    wait_for_exit(program, 10, f, "closing the main window")
+
+
+def case_quiet_agree(host, auto, exe, f):
+    """Windows 98, quiet mode, the resolver's name agrees: no window, the program ends."""
+    program = host.start_wine(exe, "-q")
+    wait_for_exit(program, 30, f, "quiet mode with agreeing names")
+    f.equal(auto.window(FORM1), {"exists": False}, "Form1 after the quiet end")
+    f.equal(auto.window(FRM_INFO), {"exists": False}, "frm_Info after the quiet end")
+    f.check(ptr_queries(host), f"the resolver asked no PTR query: {host.dns_queries()}")
+
+
+def case_mismatch_sync(host, auto, exe, f):
+    """Windows 98, normal mode, the resolver gives another name: the warning in
+    the main window; "Namen synchronisieren" sets the name, reports and ends."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    check_form1_frame(f, form1)
+    check_mismatch_window(f, form1)
+    host.rest_pointer_on(form1, control(form1, "cmd_Sync")["rect"])
+    tips = auto.window(FORM1)["tooltips"]
+    f.check(any(t["visible"] and t["text"] == "DNS-Kurzname wird Computer- und NetBios-Name" for t in tips),
+            f"no tooltip while the pointer rests on Namen synchronisieren: {tips}")
+    host.screenshot("form1_mismatch_win98")
+    check_tab_order(f, host, auto, FORM1, ["cmd_Sync", "cbo_IP", "txt_CN", "txt_DNS", "cmd_Sync"])
+    host.keys(form1, "Escape")
+    f.check(auto.wait_message_box(500).get("error"), "Escape raised a message box")
+    # Enter on the focused button runs the synchronise command at once.
+    host.keys(form1, "Return")
+    box = auto.wait_message_box()
+    host.screenshot("message_box_sync_win98")
+    f.equal(box["text"], SYNC_MESSAGE, "message after Namen synchronisieren")
+    f.equal(box["buttons"], ["OK"], "message box buttons")
+    f.check(box["icon"], "the success message shows no icon")
+    f.equal(box["owner"], FORM1, "owner of the message box")
+    f.check(program.poll() is None, "the program ended before its message box was closed")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after the synchronise message")
+    f.equal(auto.window(FORM1), {"exists": False}, "Form1 after the synchronise command")
+
+
+def case_quiet_details(host, auto, exe, f):
+    """Windows 98, quiet mode, mismatch: only the dialog; "Details >>" trades it
+    for the main window with the warning."""
+    program = host.start_wine(exe, "/Q")
+    dialog = auto.wait_window(FRM_INFO)
+    host.screenshot("frm_info_quiet_win98")
+    f.equal(dialog["title"], "Hostwarden", "frm_Info caption")
+    f.equal(dialog["client"], [260, 168], "frm_Info client area (3900 x 2520 twips)")
+    check_fixed_frame(f, dialog)
+    f.check(dialog["exStyle"] & WS_EX_DLGMODALFRAME, "frm_Info has no dialog frame")
+    f.check(not dialog["exStyle"] & WS_EX_APPWINDOW and dialog["owned"] and not dialog["ownerVisible"],
+            "frm_Info would get a taskbar button")
+    check_layout(f, dialog, FRM_INFO_TWIPS)
+    for name, text in FRM_INFO_TEXTS.items():
+        f.equal(control(dialog, name)["text"], text, f"frm_Info {name} text")
+    f.equal(dialog["focus"], "OKButton", "focus in frm_Info")
+    host.keys(dialog, "Escape")
+    f.check(auto.window(FRM_INFO).get("visible"), "Escape closed the dialog")
+    f.equal(auto.window(FRM_INFO)["focus"], "OKButton", "focus in frm_Info after Escape")
+    hidden = auto.window(FORM1)
+    f.check(hidden.get("exists") and not hidden["visible"], "Form1 is not loaded-but-hidden behind the dialog")
+    auto.click(FRM_INFO, "CancelButton")
+    f.check(auto.wait_gone(FRM_INFO).get("gone"), "frm_Info stays after Details >>")
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1)
+    host.screenshot("form1_after_details_win98")
+    f.check(program.poll() is None, "the program ended after Details >>")
+    auto.close(FORM1)
+    wait_for_exit(program, 10, f, "closing the main window after Details >>")
+
+
+def case_quiet_ok(host, auto, exe, f):
+    """Windows 98, quiet mode, mismatch: "OK" synchronises, reports, and ends."""
+    program = host.start_wine(exe, "-Q")
+    auto.wait_window(FRM_INFO)
+    auto.click(FRM_INFO, "OKButton")
+    box = auto.wait_message_box()
+    f.equal(box["text"], SYNC_MESSAGE, "message after OK")
+    f.equal(box["owner"], FRM_INFO, "owner of the message box")
+    f.check(auto.window(FRM_INFO).get("visible"), "frm_Info left the screen behind the message box")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after OK")
+
+
+def case_quiet_close(host, auto, exe, f):
+    """Windows 98, quiet mode, mismatch: the dialog's close button with the main
+    window hidden leaves no invisible program behind."""
+    program = host.start_wine(exe, "-Q")
+    auto.wait_window(FRM_INFO)
+    auto.close(FRM_INFO)
+    wait_for_exit(program, 15, f, "closing the dialog")
+    f.equal(auto.window(FORM1), {"exists": False}, "Form1 after the dialog was closed")
+    f.check(auto.wait_message_box(500).get("error"), "closing the dialog showed a message")
+
+
+def case_second_instance(host, auto, exe, f):
+    """A second start while one runs ends at once and shows nothing."""
+    first = host.start_wine(exe)
+    auto.wait_window(FORM1)
+    started = time.monotonic()
+    second = host.start_wine(exe)
+    wait_for_exit(second, 20, f, "the second instance")
+    f.check(time.monotonic() - started < 20, "the second instance did not end at once")
+    f.check(first.poll() is None, "the first instance ended")
+    f.check(auto.window(FORM1).get("visible"), "the first instance's window went away")
+    auto.close(FORM1)
+    wait_for_exit(first, 10, f, "the first instance")
+
+
+CASES = {
+    "normal_window": ("winxp", None, case_normal_window),
+    "quiet_agree": ("win98", AGREEING_NAME, case_quiet_agree),
+    "mismatch_sync": ("win98", MISMATCH_NAME, case_mismatch_sync),
+    "quiet_details": ("win98", MISMATCH_NAME, case_quiet_details),
+    "quiet_ok": ("win98", MISMATCH_NAME, case_quiet_ok),
+    "quiet_close": ("win98", MISMATCH_NAME, case_quiet_close),
+    "second_instance": ("winxp", None, case_second_instance),
+}
+
+
+# ---- entry points ----------------------------------------------------------------------
+
+def prepare(args):
+    exe_missing = not (os.path.exists(args.exe) and os.path.exists(args.hwauto))
+    if exe_missing and args.source_dir:
+        env = dict(os.environ)
+        env.pop("CMAKE_BUILD_PARALLEL_LEVEL", None)
+        subprocess.run(["cmake", "--preset", "mingw-i686", "-B", args.build_dir], cwd=args.source_dir,
+                       env=env, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["cmake", "--build", args.build_dir, "--parallel", "2"], env=env, check=True)
+    for path in (args.exe, args.hwauto):
+        if not os.path.exists(path):
+            print(f"missing {path}", file=sys.stderr)
+            return 1
+    wine_host.create_base_prefix(args.prefix)
+    print(f"prefix ready: {args.prefix}")
+    return 0
+
+
+def run_case(args):
+    if not wine_host.own_namespaces():
+        if args.inside:
+            print("refusing to run: not inside namespaces of its own", file=sys.stderr)
+            return 2
+        os.environ.update(wine_host.outer_namespaces())
+        os.execvp("unshare", ["unshare", "-n", "-u", "-m", "--propagation", "private",
+                              sys.executable, os.path.abspath(__file__), *sys.argv[1:], "--inside"])
+    version, ptr_answer, case = CASES[args.case]
+    f = Failures()
+    started = time.monotonic()
+    try:
+        with TestHost(args.prefix, args.artifacts, version, ptr_answer) as host:
+            try:
+                case(host, Automation(host, args.hwauto), args.exe, f)
+            except (KeyError, RuntimeError, subprocess.SubprocessError) as error:
+                # An answer the case did not expect: a failure with its reason.
+                f.check(False, f"stopped early: {error!r}\n{traceback.format_exc()}")
+    except wine_host.Refused as refused:
+        print(refused, file=sys.stderr)
+        return 2
+    elapsed = time.monotonic() - started
+    for message in f.messages:
+        print(f"FAIL {args.case}: {message}")
+    print(f"{args.case}: {'failed' if f.messages else 'passed'} in {elapsed:.1f} s")
+    return 1 if f.messages else 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    sub = parser.add_subparsers(dest="command", required=True)
+    p = sub.add_parser("prepare")
+    r = sub.add_parser("run")
+    r.add_argument("case", choices=sorted(CASES))
+    r.add_argument("--artifacts", required=True)
+    r.add_argument("--inside", action="store_true")
+    for each in (p, r):
+        each.add_argument("--prefix", required=True)
+        each.add_argument("--exe", required=True)
+        each.add_argument("--hwauto", required=True)
+    p.add_argument("--build-dir")
+    p.add_argument("--source-dir")
+    args = parser.parse_args()
+    return prepare(args) if args.command == "prepare" else run_case(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,324 @@
+"""A test host for the Windows program: Wine and a screen inside namespaces of
+their own.
+
+Inside a fresh network, UTS and mount namespace (see `enter_namespace`) the
+host gets the name ws-17, the address 192.0.2.7 on a veth pair with a default
+route (so Wine reports a LAN connection), its own /etc/resolv.conf and
+/etc/hosts (the hosts file does not know 192.0.2.7, so lookups reach DNS),
+dnsmasq on 192.0.2.53 as its only DNS server, an Xvfb screen, and a Wine
+prefix laid over the run's base prefix, so a test's registry changes (the
+Windows version, a new computer name) stay in that test. Nothing is sent to
+an address outside the namespace.
+"""
+
+import json
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import time
+
+HOST_NAME = "ws-17"
+HOST_ADDRESS = "192.0.2.7"
+GATEWAY = "192.0.2.1"
+DNS_SERVER = "192.0.2.53"
+PTR_NAME = "7.2.0.192.in-addr.arpa"
+WINE_ENV = {"WINEARCH": "win32", "WINEDEBUG": "-all", "USER": "root", "LANG": "C.UTF-8"}
+
+# Wine's own fonts, which a 32-bit Wine on Debian does not find by itself:
+# "MS Sans Serif" (the windows' font) and Tahoma (the message boxes').
+WINE_FONTS_DIR = "/usr/share/wine/fonts"
+WINE_FONTS = ["sserife.fon", "ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf", "marlett.ttf"]
+
+
+class Refused(Exception):
+    """The test would run outside a namespace of its own."""
+
+
+OUTER_NAMESPACE_VARIABLE = "HOSTWARDEN_E2E_OUTER_{}NS"
+
+
+def namespace(pid, kind):
+    try:
+        return os.readlink(f"/proc/{pid}/ns/{kind}")
+    except OSError:
+        return None
+
+
+def outer_namespaces():
+    """What the launcher records before it enters new namespaces: compared
+    with where the test then runs when PID 1's namespaces cannot be read
+    (a sandbox may hide them)."""
+    return {OUTER_NAMESPACE_VARIABLE.format(kind.upper()): namespace("self", kind) or ""
+            for kind in ("net", "uts")}
+
+
+def own_namespaces():
+    """True when this process's network and UTS namespaces are not PID 1's
+    (or, where those cannot be read, not the launcher's)."""
+    for kind in ("net", "uts"):
+        mine = namespace("self", kind)
+        outer = namespace(1, kind) or os.environ.get(OUTER_NAMESPACE_VARIABLE.format(kind.upper()))
+        if not mine or not outer or mine == outer:
+            return False
+    return True
+
+
+def refuse_outside_namespace():
+    # A fresh network namespace has nothing but its loop-back interface.
+    fresh = [name for _, name in socket.if_nameindex()] == ["lo"]
+    if not own_namespaces() or not fresh:
+        raise Refused("refusing to run: this test changes the host name and runs a DNS server, "
+                      "so it runs only inside a fresh network and UTS namespace of its own")
+
+
+def run(*command, env=None, check=True, timeout=60, **kwargs):
+    return subprocess.run(list(command), env=env, check=check, timeout=timeout, **kwargs)
+
+
+def create_base_prefix(prefix):
+    """A fresh 32-bit prefix with Wine's fonts in its Fonts folder. Run it in
+    a namespace without network: nothing here needs one."""
+    if os.path.isdir(prefix):
+        shutil.rmtree(prefix)
+    os.makedirs(os.path.dirname(prefix), exist_ok=True)
+    env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
+    env.pop("DISPLAY", None)
+    run("wineboot", "-i", env=env, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    run("wineserver", "-w", env=env, timeout=120)
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    for font in WINE_FONTS:
+        source = os.path.join(WINE_FONTS_DIR, font)
+        if os.path.exists(source):
+            shutil.copy(source, fonts)
+
+
+class TestHost:
+    """Use as a context manager inside the namespace; everything it starts is
+    stopped on the way out, the Wine server included."""
+
+    def __init__(self, base_prefix, artifacts, windows_version, ptr_answer=None):
+        self.base_prefix = base_prefix
+        self.artifacts = artifacts
+        self.windows_version = windows_version
+        self.ptr_answer = ptr_answer
+        self.work = "/tmp/hostwarden-e2e"
+        self.processes = []
+        self.env = None
+
+    # ---- set-up -------------------------------------------------------------
+
+    def __enter__(self):
+        refuse_outside_namespace()
+        try:
+            self._private_tmp()
+            self._network()
+            self._name_service_files()
+            self._dns_server()
+            self._screen()
+            self._prefix()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _private_tmp(self):
+        # Our own /tmp: the Wine server's socket and the X server's socket
+        # live there, so tests running side by side never meet.
+        run("mount", "-t", "tmpfs", "tmpfs", "/tmp")
+        os.makedirs(self.work)
+
+    def _network(self):
+        socket.sethostname(HOST_NAME)
+        run("ip", "link", "set", "lo", "up")
+        run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
+        run("ip", "addr", "add", f"{HOST_ADDRESS}/24", "dev", "v0")
+        run("ip", "link", "set", "v1", "up")
+        run("ip", "link", "set", "v0", "up")
+        # The peer carries no address: the host has exactly one besides loop-back.
+        run("ip", "route", "add", "default", "via", GATEWAY, "dev", "v0", "onlink")
+        run("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
+
+    def _name_service_files(self):
+        hosts = os.path.join(self.work, "hosts")
+        resolv = os.path.join(self.work, "resolv.conf")
+        with open(hosts, "w") as f:
+            f.write("127.0.0.1 localhost\n")
+        with open(resolv, "w") as f:
+            f.write(f"nameserver {DNS_SERVER}\noptions timeout:1 attempts:1\n")
+        run("mount", "--bind", hosts, "/etc/hosts")
+        run("mount", "--bind", resolv, "/etc/resolv.conf")
+
+    def _dns_server(self):
+        self.dns_log = os.path.join(self.work, "dnsmasq.log")
+        command = ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts",
+                   f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53",
+                   "--user=root", "--group=root", "--log-queries", f"--log-facility={self.dns_log}",
+                   f"--address=/{HOST_NAME}/{HOST_ADDRESS}"]
+        if self.ptr_answer:
+            command.append(f"--ptr-record={PTR_NAME},{self.ptr_answer}")
+        self._start(command)
+        self._wait_for(lambda: self._udp_listening(DNS_SERVER, 53), "dnsmasq to listen")
+
+    @staticmethod
+    def _udp_listening(address, port):
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+            try:
+                s.bind((address, port))
+            except OSError:
+                return True
+        return False
+
+    def _screen(self):
+        read_end, write_end = os.pipe()
+        self._start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                    pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            display = f.readline().strip()
+        if not display:
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{display}"
+
+    def _prefix(self):
+        layers = os.path.join(self.work, "prefix-layers")
+        upper, scratch, merged = (os.path.join(layers, d) for d in ("upper", "work", "prefix"))
+        for d in (upper, scratch, merged):
+            os.makedirs(d)
+        run("mount", "-t", "overlay", "overlay", "-o",
+            f"lowerdir={self.base_prefix},upperdir={upper},workdir={scratch}", merged)
+        self.prefix = merged
+        self.env = dict(os.environ, WINEPREFIX=merged, DISPLAY=self.display, **WINE_ENV)
+        self.wine("winecfg", "-v", self.windows_version)
+
+    # ---- clean-up ------------------------------------------------------------
+
+    def __exit__(self, *exc):
+        if self.env:
+            run("wineserver", "-k", env=self.env, check=False, timeout=30,
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.send_signal(signal.SIGTERM)
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        return False
+
+    # ---- using it --------------------------------------------------------------
+
+    def _start(self, command, **kwargs):
+        process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kwargs)
+        self.processes.append(process)
+        return process
+
+    @staticmethod
+    def _wait_for(condition, what, timeout=10):
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"timed out waiting for {what}")
+            time.sleep(0.05)
+
+    def wine(self, *args, timeout=60):
+        return run("wine", *args, env=self.env, timeout=timeout, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+
+    def start_wine(self, *args):
+        """A Windows program, running on; the caller waits for it."""
+        process = subprocess.Popen(["wine", *args], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def keys(self, window, *keys):
+        """Presses keys (xdotool names: Tab, shift+Tab, Return) in `window`.
+        Without a window manager the keyboard follows the pointer, so the
+        pointer goes to the window's top-left corner first, over no control."""
+        x, y = window["clientOrigin"]
+        run("xdotool", "mousemove", str(x + 1), str(y + 1), env=self.env, timeout=30)
+        for key in keys:
+            run("xdotool", "key", key, env=self.env, timeout=30)
+            time.sleep(0.3)  # Wine picks the key up from the X server
+
+    def rest_pointer_on(self, window, rect):
+        """Moves the pointer onto the middle of `rect` (client coordinates of
+        `window`) and lets it rest there long enough for a tooltip."""
+        x = window["clientOrigin"][0] + rect[0] + rect[2] // 2
+        y = window["clientOrigin"][1] + rect[1] + rect[3] // 2
+        run("xdotool", "mousemove", str(x - 3), str(y - 2), env=self.env, timeout=30)
+        time.sleep(0.2)
+        run("xdotool", "mousemove", str(x), str(y), env=self.env, timeout=30)
+        time.sleep(1.5)
+
+    def screenshot(self, name):
+        os.makedirs(self.artifacts, exist_ok=True)
+        path = os.path.join(self.artifacts, name + ".png")
+        run("import", "-window", "root", path, env=self.env, timeout=30)
+        return path
+
+    def dns_queries(self):
+        """The names dnsmasq was asked for, in order, with their types."""
+        try:
+            with open(self.dns_log) as f:
+                lines = f.read().splitlines()
+        except FileNotFoundError:
+            return []
+        queries = []
+        for line in lines:
+            # "... query[PTR] 7.2.0.192.in-addr.arpa from 192.0.2.7"
+            marker = line.find("query[")
+            if marker >= 0:
+                kind, _, rest = line[marker + 6:].partition("] ")
+                queries.append((kind, rest.split(" ")[0]))
+        return queries
+
+
+class Automation:
+    """The UI-automation program, run in the host's Wine next to the program."""
+
+    def __init__(self, host, hwauto):
+        self.host = host
+        self.hwauto = hwauto
+
+    def __call__(self, *args, timeout=60):
+        result = run("wine", self.hwauto, *[str(a) for a in args], env=self.host.env, check=False,
+                     timeout=timeout, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        lines = [line for line in result.stdout.splitlines() if line.strip().startswith("{")]
+        if not lines:
+            raise RuntimeError(f"hwauto {' '.join(map(str, args))} answered nothing "
+                               f"(exit {result.returncode}): {result.stdout!r}")
+        return json.loads(lines[-1])
+
+    def window(self, window_class):
+        return self("window", window_class)
+
+    def wait_window(self, window_class, ms=20000):
+        return self("wait-window", window_class, ms)
+
+    def wait_gone(self, window_class, ms=10000):
+        return self("wait-gone", window_class, ms)
+
+    def click(self, window_class, control):
+        return self("click", window_class, control)
+
+    def close(self, window_class):
+        return self("close", window_class)
+
+    def wait_message_box(self, ms=15000):
+        return self("wait-msgbox", ms)
+
+    def press_message_box_ok(self, ms=5000):
+        return self("msgbox-ok", ms)
+
+
+def control(window, name):
+    for c in window.get("controls", []):
+        if c["name"] == name:
+            return c
+    raise AssertionError(f"{window.get('class')} has no control {name}; it has "
+                         f"{[c['name'] for c in window.get('controls', [])]}")
