@@ -10,3 +10,9 @@ fi
 cmake --preset default
 cmake --build --preset default -j"$(nproc)"
 ctest --preset default -j"$(nproc)"
+
+# The unit and integration suites again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzz target for a bounded time
+# (HOSTWARDEN_FUZZ_SECONDS, 60 by default); a finding fails the run.
+bash scripts/test-sanitized.sh
+bash fuzz/run --time "${HOSTWARDEN_FUZZ_SECONDS:-60}"
