@@ -60,14 +60,14 @@ FRM_INFO_TEXTS = {
 }
 
 
-def pixels(twips):
-    return (twips * 96 + 720) // 1440
+def pixels(twips, dpi=96):
+    return (twips * dpi + 720) // 1440
 
 
-def expected_rect(twips):
+def expected_rect(twips, dpi=96):
     left, top, width, height = twips
-    x0, y0 = pixels(left), pixels(top)
-    return [x0, y0, max(1, pixels(left + width) - x0), max(1, pixels(top + height) - y0)]
+    x0, y0 = pixels(left, dpi), pixels(top, dpi)
+    return [x0, y0, max(1, pixels(left + width, dpi) - x0), max(1, pixels(top + height, dpi) - y0)]
 
 
 class Failures:
@@ -85,9 +85,14 @@ class Failures:
 
 # ---- shared checks --------------------------------------------------------------
 
-def check_layout(f, window, table):
+def check_layout(f, window, table, dpi=96):
     for name, twips in table.items():
-        f.equal(control(window, name)["rect"], expected_rect(twips), f"{window['class']} {name} rectangle")
+        f.equal(control(window, name)["rect"], expected_rect(twips, dpi),
+                f"{window['class']} {name} rectangle at {dpi} dpi")
+    if window["class"] == FORM1:
+        # A drop-down combo box's height follows its font; its place and width do not.
+        f.equal(control(window, "cbo_IP")["rect"][:3], expected_rect((120, 2520, 1695, 315), dpi)[:3],
+                f"cbo_IP position and width at {dpi} dpi")
 
 
 def check_fixed_frame(f, window):
@@ -282,6 +287,18 @@ def case_quiet_ok(host, auto, exe, f):
     wait_for_exit(program, 15, f, "after OK")
 
 
+def case_scaled_dpi(host, auto, exe, f):
+    """A screen of 120 dpi: every size in twips scales with it."""
+    host.set_screen_dpi(120)
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    host.screenshot("form1_120dpi_winxp")
+    f.equal(form1["client"], [pixels(4650, 120), pixels(3015, 120)], "Form1 client area at 120 dpi")
+    check_layout(f, form1, FORM1_TWIPS, 120)
+    auto.close(FORM1)
+    wait_for_exit(program, 10, f, "closing the main window")
+
+
 def case_quiet_close(host, auto, exe, f):
     """Windows 98, quiet mode, mismatch: the dialog's close button with the main
     window hidden leaves no invisible program behind."""
@@ -315,6 +332,7 @@ CASES = {
     "quiet_ok": ("win98", MISMATCH_NAME, case_quiet_ok),
     "quiet_close": ("win98", MISMATCH_NAME, case_quiet_close),
     "second_instance": ("winxp", None, case_second_instance),
+    "scaled_dpi": ("winxp", None, case_scaled_dpi),
 }
 
 

@@ -27,9 +27,10 @@ PTR_NAME = "7.2.0.192.in-addr.arpa"
 WINE_ENV = {"WINEARCH": "win32", "WINEDEBUG": "-all", "USER": "root", "LANG": "C.UTF-8"}
 
 # Wine's own fonts, which a 32-bit Wine on Debian does not find by itself:
-# "MS Sans Serif" (the windows' font) and Tahoma (the message boxes').
+# "MS Sans Serif" at 96 and at 120 dpi (the windows' font), Tahoma (the
+# message boxes').
 WINE_FONTS_DIR = "/usr/share/wine/fonts"
-WINE_FONTS = ["sserife.fon", "ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf", "marlett.ttf"]
+WINE_FONTS = ["sserife.fon", "sseriff.fon", "ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf", "marlett.ttf"]
 
 
 class Refused(Exception):
@@ -78,15 +79,16 @@ def run(*command, env=None, check=True, timeout=60, **kwargs):
 
 
 def create_base_prefix(prefix):
-    """A fresh 32-bit prefix with Wine's fonts in its Fonts folder. Run it in
-    a namespace without network: nothing here needs one."""
+    """A fresh 32-bit prefix with Wine's fonts in its Fonts folder, made in a
+    network namespace of its own with no interface up: nothing here needs a
+    network, and nothing can reach one."""
     if os.path.isdir(prefix):
         shutil.rmtree(prefix)
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
     env.pop("DISPLAY", None)
-    run("wineboot", "-i", env=env, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    run("wineserver", "-w", env=env, timeout=120)
+    run("unshare", "-n", "sh", "-c", "wineboot -i && wineserver -w", env=env, timeout=600,
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
     os.makedirs(fonts, exist_ok=True)
     for font in WINE_FONTS:
@@ -234,6 +236,11 @@ class TestHost:
                                    stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
+
+    def set_screen_dpi(self, dpi):
+        """What GetDeviceCaps(LOGPIXELSY) reports to programs started afterwards."""
+        self.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                  "/d", str(dpi), "/f")
 
     def keys(self, window, *keys):
         """Presses keys (xdotool names: Tab, shift+Tab, Return) in `window`.
