@@ -31,10 +31,11 @@ class Win32Forms final : public Forms, public win32forms::FormsHost {
     InitCommonControlsEx(&icc);
   }
 
+  // The instance mutex is left to the system, which closes it when the
+  // process ends: the instance must count as running until then.
   ~Win32Forms() override {
     windows_.clear();
     if (owner_) DestroyWindow(owner_);
-    if (mutex_) CloseHandle(mutex_);
   }
 
   bool PrevInstance() override;
