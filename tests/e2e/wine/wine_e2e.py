@@ -361,7 +361,9 @@ def run_case(args):
             print("refusing to run: not inside namespaces of its own", file=sys.stderr)
             return 2
         os.environ.update(wine_host.outer_namespaces())
-        os.execvp("unshare", ["unshare", "-n", "-u", "-m", "--propagation", "private",
+        # A PID namespace as well: should the case be killed (a time-out),
+        # the kernel ends every process it started, Wine server included.
+        os.execvp("unshare", ["unshare", "-n", "-u", "-m", "-p", "-f", "--kill-child", "--mount-proc", "--propagation", "private",
                               sys.executable, os.path.abspath(__file__), *sys.argv[1:], "--inside"])
     version, ptr_answer, case = CASES[args.case]
     f = Failures()

@@ -60,7 +60,9 @@ def own_namespaces():
     (or, where those cannot be read, not the launcher's)."""
     for kind in ("net", "uts"):
         mine = namespace("self", kind)
-        outer = namespace(1, kind) or os.environ.get(OUTER_NAMESPACE_VARIABLE.format(kind.upper()))
+        # As the first process of a PID namespace of its own, PID 1 is itself.
+        init = namespace(1, kind) if os.getpid() != 1 else None
+        outer = init or os.environ.get(OUTER_NAMESPACE_VARIABLE.format(kind.upper()))
         if not mine or not outer or mine == outer:
             return False
     return True
