@@ -387,6 +387,10 @@ TEST_F(FltkRuntime, ComboBoxKeepsOrderSelectsByIndexAndNoticesTyping) {
   ASSERT_EQ(choice->menubutton()->size(), 4);  // three entries and the end marker
   EXPECT_STREQ(choice->menubutton()->menu()[2].label(), "a/b&c");
   EXPECT_STREQ(choice->value(), "192.0.2.7");
+  choice->menubutton()->value(0);
+  choice->menubutton()->do_callback();  // the user picks the first entry from the list
+  EXPECT_EQ(combo.Text(), "198.51.100.9");
+  EXPECT_EQ(combo.ListIndex(), 0);
   choice->value("10.0.0.1");
   EXPECT_EQ(combo.Text(), "10.0.0.1");
   EXPECT_EQ(combo.ListIndex(), -1);
@@ -452,7 +456,7 @@ TEST_F(FltkRuntime, EscapeDoesNothingAndTheTitleBarCloseUnloads) {
   dialog.OnClose([&] { events.push_back(dialog.Loaded() ? "close while loaded" : "close after unload"); });
   dialog.Show();
   PressKey(dialog, FL_Escape);
-  EXPECT_TRUE(dialog.Loaded());
+  ASSERT_TRUE(dialog.Loaded());
   EXPECT_TRUE(dialog.Visible());
   Fl::handle(FL_CLOSE, dialog.FlWindow());  // what FLTK does for WM_DELETE_WINDOW
   EXPECT_THAT(events, ElementsAre("close while loaded"));

@@ -2,7 +2,8 @@
 """End-to-end tests of Hostwarden's FLTK windows, driven with xdotool.
 
   fltk_e2e.py xvfb-run COMMAND...
-      Runs COMMAND on a private Xvfb screen (96 dpi) and exits with its status.
+      Runs COMMAND on an Xvfb screen of its own (96 dpi) and exits with its
+      status; as root inside network and mount namespaces of its own.
 
   fltk_e2e.py scenario NAME --program PATH --artifacts DIR
       Runs the real program in a namespace of its own (network, host name,
@@ -70,14 +71,30 @@ def wait_until(what, predicate, timeout=10.0):
 
 # ---- Xvfb ------------------------------------------------------------------------
 
+def private_x_directories():
+    """In a mount namespace of our own: empty socket and keymap directories.
+    Xvfb servers in different network namespaces all take display :0 and
+    would share /tmp/.X11-unix/X0 and /var/lib/xkb/server-0.xkm otherwise."""
+    for directory, mode in (("/tmp/.X11-unix", "1777"), ("/var/lib/xkb", "755")):
+        os.makedirs(directory, exist_ok=True)
+        sh("mount", "-t", "tmpfs", "-o", f"size=4m,mode={mode}", "tmpfs", directory)
+
+
 class Xvfb:
-    """A private X screen; Xvfb picks a free display number itself."""
+    """An X screen; Xvfb picks a free display number itself. No reset when the
+    last client leaves: each xdotool call is a client, and a connection
+    arriving while the server resets is refused. `private`: the screen's
+    directories are our own (private_x_directories), so no lock file is
+    shared either."""
+
+    def __init__(self, private=False):
+        self.private = private
 
     def __enter__(self):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-dpi", "96",
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"] + (["-nolock"] if self.private else []),
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=end_with_parent)
         os.close(write_end)
@@ -100,8 +117,20 @@ class Xvfb:
 
 
 def xvfb_run(command):
-    with Xvfb() as screen:
+    """As root, in a network and mount namespace of its own, so the screen
+    shares nothing with other tests' screens; otherwise on a shared /tmp."""
+    private = os.environ.get("HOSTWARDEN_FLTK_PRIVATE_X") == "1"
+    if os.geteuid() == 0 and not private:
+        return subprocess.run(["unshare", "-n", "-m", "--propagation", "private", sys.executable,
+                               os.path.abspath(__file__), "xvfb-run"] + command,
+                              env=dict(os.environ, HOSTWARDEN_FLTK_PRIVATE_X="1"),
+                              preexec_fn=end_with_parent).returncode
+    if private:
+        sh("ip", "link", "set", "lo", "up")
+        private_x_directories()
+    with Xvfb(private) as screen:
         env = dict(os.environ, DISPLAY=screen.display)
+        env.pop("HOSTWARDEN_FLTK_PRIVATE_X", None)
         return subprocess.run(command, env=env).returncode
 
 
@@ -154,6 +183,26 @@ class Screen:
         self.run("xdotool", "mousemove", "--window", window[0], str(window[3] - 3), "3")
         time.sleep(0.1)
         self.run("xdotool", "key", key)
+
+    def tooltip_shown(self):
+        """FLTK's tooltip: a mapped, unnamed, override-redirect window."""
+        for line in self.run("xwininfo", "-root", "-children").splitlines():
+            fields = line.split()
+            if not fields or not fields[0].startswith("0x") or "(has no name)" not in line:
+                continue
+            info = self.run("xwininfo", "-id", fields[0])
+            if "IsViewable" in info and "Override Redirect State: yes" in info and "Width: 1\n" not in info:
+                return True
+        return False
+
+    def icon_sizes(self, window):
+        text = self.run("xprop", "-id", window[0], "_NET_WM_ICON")
+        return [size for size in ("32 x 32", "16 x 16") if f"Icon ({size})" in text]
+
+    def hover(self, window, point):
+        self.run("xdotool", "mousemove", "--window", window[0], str(point[0] - 1), str(point[1]))
+        time.sleep(0.1)
+        self.run("xdotool", "mousemove", "--window", window[0], str(point[0]), str(point[1]))
 
     def screenshot(self, path):
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True, timeout=20)
@@ -357,7 +406,11 @@ def confirm_success_and_end(screen, program, shot, name, behind):
 def normal_mismatch(screen, program, shot):
     windows = screen.wait_for_windows({"Form1"})
     main = expect_main_window_with_warning(screen, windows)
+    check(screen.icon_sizes(main) == ["32 x 32", "16 x 16"], "the main window lacks its icons")
     shot("normal-mismatch-main")
+    screen.hover(main, centre(SYNC_BUTTON))
+    wait_until("the button's tooltip", screen.tooltip_shown, timeout=5)
+    shot("normal-mismatch-tooltip")
     # The button has the focus: Space runs the synchronise command.
     screen.key_over(main, "space")
     confirm_success_and_end(screen, program, shot, "normal-mismatch", "Form1")
@@ -432,8 +485,9 @@ def run_inside(name, program_path, artifacts, outer_ids):
     try:
         private_etc(work, host_name)
         network(host_name)
+        private_x_directories()
         dnsmasq, dns_log = start_dnsmasq(work)
-        with Xvfb() as x:
+        with Xvfb(private=True) as x:
             screen = Screen(x.display)
             program = Program(program_path, arguments, work, x.display, as_nobody)
 
@@ -448,6 +502,8 @@ def run_inside(name, program_path, artifacts, outer_ids):
                 shot(f"{name}-failure")
                 program.stop()
                 print(f"FAILED: {failure}", file=sys.stderr)
+                print(f"X screen {x.display}: Xvfb {'running' if x.process.poll() is None else 'ended'}",
+                      file=sys.stderr)
                 print("--- program output ---\n" + open(program.output).read(), file=sys.stderr)
                 print("--- dnsmasq ---\n" + open(dns_log).read(), file=sys.stderr)
                 return 1
