@@ -1,5 +1,6 @@
 #include "platform/posix/static_hostname.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <systemd/sd-bus.h>
@@ -7,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "platform/posix/files.h"
 #include "platform/posix/posix_os.h"
@@ -46,15 +48,54 @@ void SyncDirectory(const std::string& directory) {
   ::close(fd);
 }
 
+// libsystemd's bus functions, bound by name when a name is first set: the
+// check that runs at every log-on then never loads libsystemd and the five
+// libraries it pulls in. Each pointer has the type of the header's own
+// declaration, so a wrong signature fails to compile.
+struct SdBus {
+  decltype(&::sd_bus_open_system) open_system;
+  decltype(&::sd_bus_set_method_call_timeout) set_method_call_timeout;
+  decltype(&::sd_bus_call_method) call_method;
+  decltype(&::sd_bus_error_has_name) error_has_name;
+  decltype(&::sd_bus_error_is_set) error_is_set;
+  decltype(&::sd_bus_error_free) error_free;
+  decltype(&::sd_bus_flush_close_unref) flush_close_unref;
+};
+
+template <typename Function>
+bool Bind(void* library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(::dlsym(library, name));
+  return function != nullptr;
+}
+
+// nullptr when libsystemd or one of its functions is missing.
+const SdBus* BoundSdBus() {
+  static const std::optional<SdBus> bound = []() -> std::optional<SdBus> {
+    void* library = ::dlopen("libsystemd.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return std::nullopt;
+    SdBus bus{};
+    if (!Bind(library, "sd_bus_open_system", bus.open_system) ||
+        !Bind(library, "sd_bus_set_method_call_timeout", bus.set_method_call_timeout) ||
+        !Bind(library, "sd_bus_call_method", bus.call_method) ||
+        !Bind(library, "sd_bus_error_has_name", bus.error_has_name) ||
+        !Bind(library, "sd_bus_error_is_set", bus.error_is_set) ||
+        !Bind(library, "sd_bus_error_free", bus.error_free) ||
+        !Bind(library, "sd_bus_flush_close_unref", bus.flush_close_unref))
+      return std::nullopt;
+    return bus;  // the library stays loaded for the life of the process
+  }();
+  return bound ? &*bound : nullptr;
+}
+
 // Errors that mean nobody answered on the bus, as opposed to hostnamed
 // answering with a refusal.
-bool IsUnreachable(const sd_bus_error& error, int result) {
-  if (sd_bus_error_has_name(&error, SD_BUS_ERROR_SERVICE_UNKNOWN) ||
-      sd_bus_error_has_name(&error, SD_BUS_ERROR_NAME_HAS_NO_OWNER) ||
-      sd_bus_error_has_name(&error, SD_BUS_ERROR_NO_REPLY) || sd_bus_error_has_name(&error, SD_BUS_ERROR_TIMEOUT) ||
-      sd_bus_error_has_name(&error, SD_BUS_ERROR_DISCONNECTED))
+bool IsUnreachable(const SdBus& sd, const sd_bus_error& error, int result) {
+  if (sd.error_has_name(&error, SD_BUS_ERROR_SERVICE_UNKNOWN) ||
+      sd.error_has_name(&error, SD_BUS_ERROR_NAME_HAS_NO_OWNER) ||
+      sd.error_has_name(&error, SD_BUS_ERROR_NO_REPLY) || sd.error_has_name(&error, SD_BUS_ERROR_TIMEOUT) ||
+      sd.error_has_name(&error, SD_BUS_ERROR_DISCONNECTED))
     return true;
-  return !sd_bus_error_is_set(&error) && (result == -ENOENT || result == -ECONNREFUSED || result == -ETIMEDOUT);
+  return !sd.error_is_set(&error) && (result == -ENOENT || result == -ECONNREFUSED || result == -ETIMEDOUT);
 }
 
 }  // namespace
@@ -85,18 +126,20 @@ bool WriteHostnameFileAtomically(const std::string& path, const std::string& nam
 }
 
 HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name) {
+  const SdBus* sd = BoundSdBus();
+  if (!sd) return HostnamedResult::Unreachable;  // no libsystemd: no hostnamed to ask either
   sd_bus* bus = nullptr;
-  if (sd_bus_open_system(&bus) < 0) return HostnamedResult::Unreachable;
-  sd_bus_set_method_call_timeout(bus, 10 * 1000 * 1000);  // microseconds
+  if (sd->open_system(&bus) < 0) return HostnamedResult::Unreachable;
+  sd->set_method_call_timeout(bus, 10 * 1000 * 1000);  // microseconds
   sd_bus_error error = SD_BUS_ERROR_NULL;
-  int result = sd_bus_call_method(bus, "org.freedesktop.hostname1", "/org/freedesktop/hostname1",
-                                  "org.freedesktop.hostname1", "SetStaticHostname", &error, nullptr, "sb",
-                                  name.c_str(), 0 /* not interactive: no password prompt */);
-  HostnamedResult outcome = result >= 0                      ? HostnamedResult::Set
-                            : IsUnreachable(error, result) ? HostnamedResult::Unreachable
-                                                           : HostnamedResult::Refused;
-  sd_bus_error_free(&error);
-  sd_bus_flush_close_unref(bus);
+  int result = sd->call_method(bus, "org.freedesktop.hostname1", "/org/freedesktop/hostname1",
+                               "org.freedesktop.hostname1", "SetStaticHostname", &error, nullptr, "sb", name.c_str(),
+                               0 /* not interactive: no password prompt */);
+  HostnamedResult outcome = result >= 0                          ? HostnamedResult::Set
+                            : IsUnreachable(*sd, error, result) ? HostnamedResult::Unreachable
+                                                                : HostnamedResult::Refused;
+  sd->error_free(&error);
+  sd->flush_close_unref(bus);
   return outcome;
 }
 

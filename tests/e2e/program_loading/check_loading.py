@@ -1,0 +1,58 @@
+"""Checks, from the ELF files alone, that the program starts without the
+window toolkit, X11 and libsystemd, and that the window module it loads
+instead carries them and exports the entry the program looks up. Nothing
+is run. Usage: check_loading.py --program P --module M"""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+
+AT_START_FORBIDDEN = re.compile(r"^lib(fltk|X11|Xft|Xext|fontconfig|freetype|systemd|gcrypt)\b")
+MODULE_ENTRY = "hostwarden_run_window_mode"
+
+
+def needed(path):
+    """The libraries an ELF file names as NEEDED."""
+    out = subprocess.run(["readelf", "-d", path], capture_output=True, text=True, check=True).stdout
+    return re.findall(r"\(NEEDED\)\s+Shared library: \[([^\]]+)\]", out)
+
+
+def exported_functions(path):
+    out = subprocess.run(["readelf", "--dyn-syms", "-W", path], capture_output=True, text=True, check=True).stdout
+    names = []
+    for line in out.splitlines():
+        fields = line.split()
+        if len(fields) >= 8 and fields[3] == "FUNC" and fields[4] == "GLOBAL" and fields[6] != "UND":
+            names.append(fields[7])
+    return names
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--module", required=True)
+    args = parser.parse_args()
+    failures = []
+
+    at_start = needed(args.program)
+    loaded = [library for library in at_start if AT_START_FORBIDDEN.match(library)]
+    if loaded:
+        failures.append(f"the program loads {loaded} at start")
+    if os.path.dirname(os.path.abspath(args.module)) != os.path.dirname(os.path.abspath(args.program)):
+        failures.append("the window module is not built beside the program, where the program looks first")
+    if not any(library.startswith("libfltk") for library in needed(args.module)):
+        failures.append(f"the window module does not carry FLTK: {needed(args.module)}")
+    if MODULE_ENTRY not in exported_functions(args.module):
+        failures.append(f"the window module does not export {MODULE_ENTRY}")
+
+    for failure in failures:
+        print("FAIL:", failure)
+    if not failures:
+        print("the program starts with", ", ".join(at_start))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
