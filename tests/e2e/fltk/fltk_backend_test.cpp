@@ -200,12 +200,6 @@ INSTANTIATE_TEST_SUITE_P(Reported, LayoutDpiCases,
                                            DpiCase{108, 120}, DpiCase{120, 120}, DpiCase{144, 144},
                                            DpiCase{192, 192}, DpiCase{100000, 480}));
 
-TEST(FontPixels, ScalesEightAndAQuarterPoints) {
-  EXPECT_EQ(FontPixels(8.25, 96), 11);
-  EXPECT_EQ(FontPixels(8.25, 120), 14);
-  EXPECT_EQ(FontPixels(8.25, 144), 17);
-}
-
 const ControlSpec& ControlOf(const WindowSpec& window, const char* name) {
   const ControlSpec* control = window.Find(name);
   if (!control) throw std::logic_error(std::string("no control ") + name);
@@ -259,15 +253,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MessageDisplayText, KeepsLeadingAndDoubledBreaks) {
   EXPECT_EQ(MessageDisplayText("\r\nx\r\n\r\ny"), "\nx\n\ny");
-}
-
-TEST(IconForStyle, MapsTheFourStyles) {
-  EXPECT_EQ(IconForStyle(kMbOk), MessageIcon::NoIcon);
-  EXPECT_EQ(IconForStyle(kMbIconHand), MessageIcon::Stop);
-  EXPECT_EQ(IconForStyle(kMbIconExclamation), MessageIcon::Warning);
-  EXPECT_EQ(IconForStyle(kMbIconInformation), MessageIcon::Information);
-  EXPECT_EQ(IconForStyle(32), MessageIcon::NoIcon);
-  EXPECT_EQ(IconForStyle(17), MessageIcon::NoIcon);
 }
 
 // ---- The runtime on the screen ----------------------------------------------------

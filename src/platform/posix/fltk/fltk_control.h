@@ -34,7 +34,7 @@ class FltkControl : public Control {
   std::vector<std::string> Items() const override { return items_; }
 
   const ControlSpec& Spec() const { return spec_; }
-  // Creates the widget in FLTK's current group; the window owns it from then on.
+  // Creates the widget, for the window to add; the window owns it from then on.
   Fl_Widget& Build(const FltkLook& look);
   // The window and its widgets are being destroyed: keep what the user typed.
   void Detach();

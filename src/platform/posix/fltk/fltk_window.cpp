@@ -20,15 +20,15 @@ void FltkWindow::Create() {
   lastFocus_.clear();
   PixelRect client = ClientPixels(spec_, look_.dpi);
   window_ = new Fl_Double_Window(client.x, client.y, client.w, client.h);
+  window_->end();  // widgets are added one by one: a failing one leaves no group open
   window_->copy_label(spec_.caption.c_str());
   window_->xclass("hostwarden");
   window_->callback(&FltkWindow::WindowCallback, this);
   for (const ControlSpec* spec : CreationOrder(spec_)) {
     auto control = std::make_unique<FltkControl>(*this, *spec);
-    control->Build(look_);  // goes into window_, the current group
+    window_->add(control->Build(look_));
     controls_.emplace(spec->name, std::move(control));
   }
-  window_->end();
   window_->size_range(client.w, client.h, client.w, client.h);  // fixed size, nothing resizable
   const Fl_RGB_Image* icons[] = {PictureImage(spec_.icon, 32), PictureImage(spec_.icon, 16)};
   if (icons[0]) window_->icons(icons, 2);
