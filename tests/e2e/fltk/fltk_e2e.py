@@ -263,8 +263,10 @@ def refuse_outside_own_namespace(outer_ids):
     def refuse(reason):
         sys.exit(f"refusing to run: {reason}")
 
-    mine = namespace_ids().split(",")
-    for kind, own, outer in zip(NAMESPACES, mine, outer_ids.split(",")):
+    mine, outer_ids = namespace_ids().split(","), outer_ids.split(",")
+    if len(outer_ids) != len(NAMESPACES):
+        refuse("not started through 'fltk_e2e.py scenario'")
+    for kind, own, outer in zip(NAMESPACES, mine, outer_ids):
         if own == outer:
             refuse(f"the {kind} namespace is the one the scenario was started in")
         try:
