@@ -1,7 +1,6 @@
 """The Linux layer's OS functions one at a time, through os_driver, in a
 namespace of their own. Usage: layer_cases.py --driver P CASE"""
 
-import argparse
 import json
 import os
 import socket
@@ -141,15 +140,7 @@ def main():
             print(f"the machine's names changed: {machine} -> {after}", file=sys.stderr)
             return 4
         return code
-    namespace_host.require_own_namespaces()
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--inside", action="store_true")
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("case", choices=sorted(CASES))
-    args = parser.parse_args()
-    CASES[args.case](args)
-    print(f"{args.case}: passed")
-    return 0
+    return namespace_host.run_cases(CASES, "--driver")
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@ can reach this machine's DNS server or rename this machine.
 `require_own_namespaces()` refuses to go on unless every namespace differs
 from the one the script was started in."""
 
+import argparse
 import ctypes
 import json
 import os
@@ -63,6 +64,20 @@ def require_own_namespaces():
     names = [name for _, name in socket.if_nameindex()]
     if names != ["lo"]:
         refuse(f"the network namespace is not fresh: {names}")
+
+
+def run_cases(cases, program_option):
+    """The inside half of a case script: refuses to run outside its own
+    namespaces, then runs the case named on the command line."""
+    require_own_namespaces()
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--inside", action="store_true")
+    parser.add_argument(program_option, required=True)
+    parser.add_argument("case", choices=sorted(cases))
+    args = parser.parse_args()
+    cases[args.case](args)
+    print(f"{args.case}: passed")
+    return 0
 
 
 def _end_with_parent():

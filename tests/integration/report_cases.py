@@ -2,7 +2,6 @@
 against a real DNS server (dnsmasq) or a responder of ours, one case per
 ctest test. Usage: report_cases.py --program P [--asan P] [--driver P] CASE"""
 
-import argparse
 import sys
 
 import dns_responder as dns
@@ -140,15 +139,7 @@ def main():
     code = namespace_host.enter(sys.argv)
     if code is not None:
         return code
-    namespace_host.require_own_namespaces()
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--inside", action="store_true")
-    parser.add_argument("--program", required=True)
-    parser.add_argument("case", choices=sorted(CASES))
-    args = parser.parse_args()
-    CASES[args.case](args)
-    print(f"{args.case}: passed")
-    return 0
+    return namespace_host.run_cases(CASES, "--program")
 
 
 if __name__ == "__main__":
