@@ -1,7 +1,9 @@
 """Checks, from the ELF files alone, that the program starts without the
 window toolkit, X11 and libsystemd, and that the window module it loads
 instead carries them and exports the entry the program looks up. Nothing
-is run. Usage: check_loading.py --program P --module M"""
+is run. With --static-cxx the program must also carry its own C++ library
+rather than resolve the shared one's symbols at every start.
+Usage: check_loading.py --program P --module M [--static-cxx]"""
 
 import argparse
 import os
@@ -33,6 +35,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--module", required=True)
+    parser.add_argument("--static-cxx", action="store_true")
     args = parser.parse_args()
     failures = []
 
@@ -40,6 +43,8 @@ def main():
     loaded = [library for library in at_start if AT_START_FORBIDDEN.match(library)]
     if loaded:
         failures.append(f"the program loads {loaded} at start")
+    if args.static_cxx and any(library.startswith("libstdc++") for library in at_start):
+        failures.append("the program loads the shared C++ library at start")
     if os.path.dirname(os.path.abspath(args.module)) != os.path.dirname(os.path.abspath(args.program)):
         failures.append("the window module is not built beside the program, where the program looks first")
     if not any(library.startswith("libfltk") for library in needed(args.module)):
