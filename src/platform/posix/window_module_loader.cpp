@@ -1,6 +1,7 @@
 // RunWindowMode for the program: loads the window module and runs its
 // entry. The module is looked for beside the program (the build tree), then
-// where `cmake --install` puts it.
+// where `cmake --install` puts it relative to the program, then at the
+// install path the build was configured with.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -26,7 +27,10 @@ std::string DirectoryOfProgram() {
 std::vector<std::string> ModuleCandidates() {
   std::vector<std::string> candidates;
   std::string beside = DirectoryOfProgram();
-  if (!beside.empty()) candidates.push_back(beside + "/" + kWindowModuleFile);
+  if (!beside.empty()) {
+    candidates.push_back(beside + "/" + kWindowModuleFile);
+    candidates.push_back(beside + "/" + HOSTWARDEN_MODULE_DIR_FROM_PROGRAM + "/" + kWindowModuleFile);
+  }
   candidates.push_back(std::string(HOSTWARDEN_MODULE_DIR) + "/" + kWindowModuleFile);
   return candidates;
 }
