@@ -129,10 +129,12 @@ class TestHost:
         return self
 
     def _private_tmp(self):
-        # Our own /tmp: the Wine server's socket and the X server's socket
-        # live there, so tests running side by side never meet.
-        run("mount", "-t", "tmpfs", "tmpfs", "/tmp")
-        os.makedirs(self.work)
+        # Our own folders for the X server's and the Wine server's sockets and
+        # for the work, so tests running side by side never meet. The rest of
+        # /tmp stays visible: the build tree with the programs may be there.
+        for folder, mode in (("/tmp/.X11-unix", "1777"), (f"/tmp/.wine-{os.getuid()}", "0700"), (self.work, "0755")):
+            os.makedirs(folder, exist_ok=True)
+            run("mount", "-t", "tmpfs", "-o", f"mode={mode}", "tmpfs", folder)
 
     def _network(self):
         socket.sethostname(HOST_NAME)
