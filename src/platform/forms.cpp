@@ -6,7 +6,7 @@ namespace hw {
 
 std::string FirstFocusable(Window& window) {
   std::vector<const ControlSpec*> inTabOrder;
-  for (const auto& c : window.Spec().controls)
+  for (const auto& c : window.Definition().controls)
     if (c.tabIndex >= 0) inTabOrder.push_back(&c);
   std::sort(inTabOrder.begin(), inTabOrder.end(),
             [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });

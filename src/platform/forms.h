@@ -103,7 +103,7 @@ class Control {
 class Window {
  public:
   virtual ~Window() = default;
-  virtual const WindowSpec& Spec() const = 0;
+  virtual const WindowSpec& Definition() const = 0;
   // The control of that name; FormsError for a name the window lacks.
   virtual Control& operator[](std::string_view control) = 0;
   virtual void Show() = 0;    // modeless, no owner; the caller goes on at once
@@ -130,7 +130,7 @@ class Forms {
   virtual void MsgBox(const std::string& text, int style) = 0;
   // Creates the window (invisible) from its data when it is not loaded;
   // returns the loaded one otherwise.
-  virtual Window& Load(const WindowSpec& spec) = 0;
+  virtual Window& Load(const WindowSpec& definition) = 0;
   // Ends the program at once: every window closes, no further event runs.
   [[noreturn]] virtual void End() = 0;
   // Runs the windows until none is loaded any more.

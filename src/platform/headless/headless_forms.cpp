@@ -2,12 +2,15 @@
 
 namespace hw {
 
-HeadlessControl::HeadlessControl(const ControlSpec& spec)
-    : spec_(spec), text_(spec.caption), visible_(spec.visible), enabled_(spec.enabled) {}
+HeadlessControl::HeadlessControl(const ControlSpec& definition)
+    : definition_(definition),
+      text_(definition.caption),
+      visible_(definition.visible),
+      enabled_(definition.enabled) {}
 
 void HeadlessControl::RequireComboBox(const char* operation) const {
-  if (spec_.kind != ControlKind::ComboBox)
-    throw FormsError(std::string(operation) + " on " + spec_.name + ", which is not a combo box");
+  if (definition_.kind != ControlKind::ComboBox)
+    throw FormsError(std::string(operation) + " on " + definition_.name + ", which is not a combo box");
 }
 
 void HeadlessControl::AddItem(const std::string& item) {
@@ -18,14 +21,14 @@ void HeadlessControl::AddItem(const std::string& item) {
 void HeadlessControl::SetListIndex(int index) {
   RequireComboBox("ListIndex");
   if (index < -1 || index >= static_cast<int>(items_.size()))
-    throw FormsError("invalid list index " + std::to_string(index) + " for " + spec_.name);
+    throw FormsError("invalid list index " + std::to_string(index) + " for " + definition_.name);
   listIndex_ = index;
   if (index >= 0) text_ = items_[static_cast<std::size_t>(index)];
 }
 
 void HeadlessWindow::Create() {
   controls_.clear();
-  for (const auto& c : spec_.controls) controls_.emplace(c.name, std::make_unique<HeadlessControl>(c));
+  for (const auto& c : definition_.controls) controls_.emplace(c.name, std::make_unique<HeadlessControl>(c));
   loaded_ = true;
   visible_ = false;
   focus_.clear();
@@ -33,7 +36,7 @@ void HeadlessWindow::Create() {
 
 Control& HeadlessWindow::operator[](std::string_view control) {
   auto it = controls_.find(control);
-  if (it == controls_.end()) throw FormsError(spec_.name + " has no control " + std::string(control));
+  if (it == controls_.end()) throw FormsError(definition_.name + " has no control " + std::string(control));
   return *it->second;
 }
 
@@ -74,10 +77,10 @@ void HeadlessForms::MsgBox(const std::string& text, int style) {
   if (onMessage) onMessage(messages_.back());
 }
 
-Window& HeadlessForms::Load(const WindowSpec& spec) {
-  auto it = windows_.find(spec.name);
+Window& HeadlessForms::Load(const WindowSpec& definition) {
+  auto it = windows_.find(definition.name);
   if (it == windows_.end()) {
-    it = windows_.emplace(spec.name, std::make_unique<HeadlessWindow>(spec)).first;
+    it = windows_.emplace(definition.name, std::make_unique<HeadlessWindow>(definition)).first;
   } else if (!it->second->Loaded()) {
     it->second->Create();
   }

@@ -15,7 +15,7 @@ namespace hw {
 
 class HeadlessControl : public Control {
  public:
-  explicit HeadlessControl(const ControlSpec& spec);
+  explicit HeadlessControl(const ControlSpec& definition);
   std::string Text() const override { return text_; }
   void SetText(const std::string& text) override { text_ = text; }
   bool Visible() const override { return visible_; }
@@ -27,12 +27,12 @@ class HeadlessControl : public Control {
   int ListIndex() const override { return listIndex_; }
   std::vector<std::string> Items() const override { return items_; }
 
-  const ControlSpec& spec() const { return spec_; }
+  const ControlSpec& definition() const { return definition_; }
 
  private:
   void RequireComboBox(const char* operation) const;
 
-  ControlSpec spec_;
+  ControlSpec definition_;
   std::string text_;
   bool visible_, enabled_;
   std::vector<std::string> items_;
@@ -41,8 +41,8 @@ class HeadlessControl : public Control {
 
 class HeadlessWindow : public Window {
  public:
-  explicit HeadlessWindow(const WindowSpec& spec) : spec_(spec) { Create(); }
-  const WindowSpec& Spec() const override { return spec_; }
+  explicit HeadlessWindow(const WindowSpec& definition) : definition_(definition) { Create(); }
+  const WindowSpec& Definition() const override { return definition_; }
   Control& operator[](std::string_view control) override;
   void Show() override;
   void Hide() override { visible_ = false; }
@@ -60,7 +60,7 @@ class HeadlessWindow : public Window {
   void Create();  // (re)creates the controls from the window data
 
  private:
-  WindowSpec spec_;
+  WindowSpec definition_;
   std::map<std::string, std::unique_ptr<HeadlessControl>, std::less<>> controls_;
   std::map<std::string, std::function<void()>, std::less<>> onClick_;
   std::function<void()> onClose_;
@@ -83,7 +83,7 @@ class HeadlessForms : public Forms {
   bool PrevInstance() override { return prevInstance_; }
   std::string Command() override { return commandLine_; }
   void MsgBox(const std::string& text, int style) override;
-  Window& Load(const WindowSpec& spec) override;
+  Window& Load(const WindowSpec& definition) override;
   [[noreturn]] void End() override;
   void Run() override {}  // nothing to wait for without a screen
 

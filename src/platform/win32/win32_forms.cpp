@@ -41,7 +41,7 @@ class Win32Forms final : public Forms, public win32forms::FormsHost {
   bool PrevInstance() override;
   std::string Command() override { return commandLine_; }
   void MsgBox(const std::string& text, int style) override;
-  Window& Load(const WindowSpec& spec) override;
+  Window& Load(const WindowSpec& definition) override;
   [[noreturn]] void End() override;
   void Run() override;
 
@@ -100,10 +100,10 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
     throw FormsError("cannot show the message box");
 }
 
-Window& Win32Forms::Load(const WindowSpec& spec) {
-  auto it = windows_.find(spec.name);
+Window& Win32Forms::Load(const WindowSpec& definition) {
+  auto it = windows_.find(definition.name);
   if (it == windows_.end())
-    it = windows_.emplace(spec.name, std::make_unique<Win32Window>(*this, spec)).first;
+    it = windows_.emplace(definition.name, std::make_unique<Win32Window>(*this, definition)).first;
   it->second->Create();
   return *it->second;
 }

@@ -7,13 +7,13 @@
 
 namespace hw::win32forms {
 
-Win32Control::Win32Control(Win32Window& window, const ControlSpec& spec, int id)
-    : window_(window), spec_(spec), id_(id) {}
+Win32Control::Win32Control(Win32Window& window, const ControlSpec& definition, int id)
+    : window_(window), definition_(definition), id_(id) {}
 
 void Win32Control::Attach(HWND hwnd, OwnedIcon picture) {
   hwnd_ = hwnd;
   picture_ = std::move(picture);
-  nameAtom_ = GlobalAddAtomW(Widen(spec_.name).c_str());
+  nameAtom_ = GlobalAddAtomW(Widen(definition_.name).c_str());
   if (nameAtom_) SetPropW(hwnd_, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
   if (picture_.get()) SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
 }
@@ -28,15 +28,15 @@ void Win32Control::Detach() {
 
 HWND Win32Control::Require(const char* operation) const {
   if (!hwnd_)
-    throw FormsError(std::string(operation) + " on " + spec_.name + " of " + window_.Spec().name +
+    throw FormsError(std::string(operation) + " on " + definition_.name + " of " + window_.Definition().name +
                      ", which is not loaded");
   return hwnd_;
 }
 
 HWND Win32Control::RequireComboBox(const char* operation) const {
   HWND hwnd = Require(operation);
-  if (spec_.kind != ControlKind::ComboBox)
-    throw FormsError(std::string(operation) + " on " + spec_.name + ", which is not a combo box");
+  if (definition_.kind != ControlKind::ComboBox)
+    throw FormsError(std::string(operation) + " on " + definition_.name + ", which is not a combo box");
   return hwnd;
 }
 
@@ -52,7 +52,7 @@ std::string Win32Control::Text() const {
 
 void Win32Control::SetText(const std::string& text) {
   if (!SetWindowTextW(Require("SetText"), Widen(text).c_str()))
-    throw FormsError("SetText on " + spec_.name + " failed");
+    throw FormsError("SetText on " + definition_.name + " failed");
 }
 
 // The control's own visibility, whether or not its window is on screen.
@@ -72,14 +72,14 @@ void Win32Control::AddItem(const std::string& item) {
   HWND combo = RequireComboBox("AddItem");
   std::wstring wide = Widen(item);
   LRESULT at = SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
-  if (at == CB_ERR || at == CB_ERRSPACE) throw FormsError("AddItem on " + spec_.name + " failed");
+  if (at == CB_ERR || at == CB_ERRSPACE) throw FormsError("AddItem on " + definition_.name + " failed");
 }
 
 void Win32Control::SetListIndex(int index) {
   HWND combo = RequireComboBox("ListIndex");
   int count = ComboBox_GetCount(combo);
   if (index < -1 || index >= count)
-    throw FormsError("invalid list index " + std::to_string(index) + " for " + spec_.name);
+    throw FormsError("invalid list index " + std::to_string(index) + " for " + definition_.name);
   if (index == -1) {
     // No entry selected: the text the user sees stays as it was.
     std::string text = Text();

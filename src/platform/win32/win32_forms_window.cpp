@@ -36,28 +36,28 @@ std::wstring RegisterFormClass(HINSTANCE instance, const std::string& windowName
   return className;
 }
 
-HFONT MakeFont(const WindowSpec& spec, int dpi, bool bold) {
-  return CreateFontW(FontHeight(spec.fontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+HFONT MakeFont(const WindowSpec& definition, int dpi, bool bold) {
+  return CreateFontW(FontHeight(definition.fontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                      ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, Widen(spec.fontName).c_str());
+                     DEFAULT_PITCH | FF_SWISS, Widen(definition.fontName).c_str());
 }
 
 bool HasCaption(ControlKind kind) { return kind != ControlKind::Image && kind != ControlKind::Line; }
 
 }  // namespace
 
-Win32Window::Win32Window(FormsHost& host, const WindowSpec& spec) : host_(host), spec_(spec) {
-  for (std::size_t i = 0; i < spec_.controls.size(); ++i)
+Win32Window::Win32Window(FormsHost& host, const WindowSpec& definition) : host_(host), definition_(definition) {
+  for (std::size_t i = 0; i < definition_.controls.size(); ++i)
     controls_.push_back(
-        std::make_unique<Win32Control>(*this, spec_.controls[i], kFirstControlId + static_cast<int>(i)));
+        std::make_unique<Win32Control>(*this, definition_.controls[i], kFirstControlId + static_cast<int>(i)));
 }
 
 Win32Window::~Win32Window() { DestroySilently(); }
 
 Control& Win32Window::operator[](std::string_view control) {
   for (auto& c : controls_)
-    if (c->Spec().name == control) return *c;
-  throw FormsError(spec_.name + " has no control " + std::string(control));
+    if (c->Definition().name == control) return *c;
+  throw FormsError(definition_.name + " has no control " + std::string(control));
 }
 
 void Win32Window::Create() {
@@ -72,53 +72,53 @@ void Win32Window::Create() {
 }
 
 void Win32Window::CreateFrame() {
-  std::wstring className = RegisterFormClass(host_.Instance(), spec_.name);
-  FrameStyle frame = FrameStyleFor(spec_);
-  RECT outer = FrameRect(ClientRect(spec_, host_.Dpi()), frame);
-  HWND owner = spec_.showInTaskbar ? nullptr : host_.HiddenOwner();
+  std::wstring className = RegisterFormClass(host_.Instance(), definition_.name);
+  FrameStyle frame = FrameStyleFor(definition_);
+  RECT outer = FrameRect(ClientRect(definition_, host_.Dpi()), frame);
+  HWND owner = definition_.showInTaskbar ? nullptr : host_.HiddenOwner();
   silent_ = false;
-  HWND hwnd = CreateWindowExW(frame.exStyle, className.c_str(), Widen(spec_.caption).c_str(), frame.style,
+  HWND hwnd = CreateWindowExW(frame.exStyle, className.c_str(), Widen(definition_.caption).c_str(), frame.style,
                               outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top, owner,
                               nullptr, host_.Instance(), this);
-  if (!hwnd) throw FormsError("cannot create the window " + spec_.name);
+  if (!hwnd) throw FormsError("cannot create the window " + definition_.name);
   hwnd_ = hwnd;
-  font_ = MakeFont(spec_, host_.Dpi(), false);
-  boldFont_ = MakeFont(spec_, host_.Dpi(), true);
+  font_ = MakeFont(definition_, host_.Dpi(), false);
+  boldFont_ = MakeFont(definition_, host_.Dpi(), true);
   ApplyIcons();
 }
 
 void Win32Window::ApplyIcons() {
-  bigIcon_ = LoadPicture(spec_.icon, GetSystemMetrics(SM_CXICON));
-  smallIcon_ = LoadPicture(spec_.icon, GetSystemMetrics(SM_CXSMICON));
+  bigIcon_ = LoadPicture(definition_.icon, GetSystemMetrics(SM_CXICON));
+  smallIcon_ = LoadPicture(definition_.icon, GetSystemMetrics(SM_CXSMICON));
   if (bigIcon_.get()) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   if (smallIcon_.get()) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 }
 
 void Win32Window::CreateControls() {
-  for (std::size_t index : CreationOrder(spec_)) {
+  for (std::size_t index : CreationOrder(definition_)) {
     Win32Control& control = *controls_[index];
     HWND hwnd = CreateControl(control, index);
     // The picture at its natural size: 32 pixels at 96 dpi, scaled with the dpi.
-    OwnedIcon picture = LoadPicture(control.Spec().picture, MulDiv(32, host_.Dpi(), 96));
+    OwnedIcon picture = LoadPicture(control.Definition().picture, MulDiv(32, host_.Dpi(), 96));
     control.Attach(hwnd, std::move(picture));
-    if (!control.Spec().tooltip.empty()) AddTooltip(hwnd, control.Spec().tooltip);
+    if (!control.Definition().tooltip.empty()) AddTooltip(hwnd, control.Definition().tooltip);
   }
 }
 
 HWND Win32Window::CreateControl(Win32Control& control, std::size_t index) {
-  const ControlSpec& spec = control.Spec();
-  ControlClass cls = ControlClassFor(spec);
-  RECT r = ControlRect(spec, host_.Dpi());
+  const ControlSpec& definition = control.Definition();
+  ControlClass cls = ControlClassFor(definition);
+  RECT r = ControlRect(definition, host_.Dpi());
   int height = r.bottom - r.top;
   // A drop-down combo box's window height includes its list.
-  if (spec.kind == ControlKind::ComboBox) height *= 8;
-  std::wstring caption = HasCaption(spec.kind) ? Widen(spec.caption) : std::wstring();
+  if (definition.kind == ControlKind::ComboBox) height *= 8;
+  std::wstring caption = HasCaption(definition.kind) ? Widen(definition.caption) : std::wstring();
   HWND hwnd = CreateWindowExW(cls.exStyle, cls.className, caption.c_str(), cls.style, r.left, r.top,
                               r.right - r.left, height, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
                               host_.Instance(), nullptr);
-  if (!hwnd) throw FormsError("cannot create the control " + spec.name + " of " + spec_.name);
-  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(spec.bold ? boldFont_ : font_), FALSE);
+  if (!hwnd) throw FormsError("cannot create the control " + definition.name + " of " + definition_.name);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(definition.bold ? boldFont_ : font_), FALSE);
   return hwnd;
 }
 
@@ -176,7 +176,7 @@ std::string Win32Window::FocusedControl() const {
   // The combo box's edit field has the focus when the combo box has it.
   for (HWND h = GetFocus(); h && h != hwnd_; h = GetParent(h))
     for (const auto& c : controls_)
-      if (c->Handle() == h) return c->Spec().name;
+      if (c->Handle() == h) return c->Definition().name;
   return "";
 }
 
@@ -190,7 +190,7 @@ Win32Control* Win32Window::ControlByHandle(HWND hwnd) {
 // unless the window data gives their own.
 LRESULT Win32Window::ColourStatic(HDC dc, HWND hwnd) {
   Win32Control* control = ControlByHandle(hwnd);
-  uint32_t colour = control ? control->Spec().textColour : kSystemColour;
+  uint32_t colour = control ? control->Definition().textColour : kSystemColour;
   SetTextColor(dc, colour == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : static_cast<COLORREF>(colour));
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   SetBkMode(dc, OPAQUE);
@@ -215,7 +215,7 @@ void Win32Window::DrawLine(const DRAWITEMSTRUCT& item) {
 
 void Win32Window::RaiseClick(Win32Control& button) {
   if (silent_ || !Visible() || !button.Visible() || !button.Enabled()) return;
-  auto it = onClick_.find(button.Spec().name);
+  auto it = onClick_.find(button.Definition().name);
   if (it == onClick_.end() || !it->second) return;
   auto handler = it->second;  // the handler may replace itself
   handler();
@@ -261,7 +261,7 @@ LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
       // IDCANCEL (Enter and Escape with no button focused) do nothing.
       if (HIWORD(wParam) == BN_CLICKED && lParam)
         if (Win32Control* control = ControlByHandle(reinterpret_cast<HWND>(lParam));
-            control && control->Spec().kind == ControlKind::Button)
+            control && control->Definition().kind == ControlKind::Button)
           RaiseClick(*control);
       return 0;
     case WM_ACTIVATE:

@@ -38,7 +38,7 @@ class Win32Window;
 
 class Win32Control : public Control {
  public:
-  Win32Control(Win32Window& window, const ControlSpec& spec, int id);
+  Win32Control(Win32Window& window, const ControlSpec& definition, int id);
   std::string Text() const override;
   void SetText(const std::string& text) override;
   bool Visible() const override;
@@ -50,7 +50,7 @@ class Win32Control : public Control {
   int ListIndex() const override;
   std::vector<std::string> Items() const override;
 
-  const ControlSpec& Spec() const { return spec_; }
+  const ControlSpec& Definition() const { return definition_; }
   int Id() const { return id_; }
   HWND Handle() const { return hwnd_; }
   void Attach(HWND hwnd, OwnedIcon picture);
@@ -61,7 +61,7 @@ class Win32Control : public Control {
   HWND RequireComboBox(const char* operation) const;
 
   Win32Window& window_;
-  ControlSpec spec_;
+  ControlSpec definition_;
   int id_;
   HWND hwnd_ = nullptr;
   ATOM nameAtom_ = 0;
@@ -70,12 +70,12 @@ class Win32Control : public Control {
 
 class Win32Window : public Window {
  public:
-  Win32Window(FormsHost& host, const WindowSpec& spec);
+  Win32Window(FormsHost& host, const WindowSpec& definition);
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
 
-  const WindowSpec& Spec() const override { return spec_; }
+  const WindowSpec& Definition() const override { return definition_; }
   Control& operator[](std::string_view control) override;
   void Show() override;
   void Hide() override;
@@ -110,7 +110,7 @@ class Win32Window : public Window {
   void Detached();
 
   FormsHost& host_;
-  WindowSpec spec_;
+  WindowSpec definition_;
   std::vector<std::unique_ptr<Win32Control>> controls_;  // in the order of the window data
   std::map<std::string, std::function<void()>, std::less<>> onClick_;
   std::function<void()> onClose_;

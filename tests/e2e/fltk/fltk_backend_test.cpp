@@ -298,23 +298,23 @@ TEST_F(FltkRuntime, LaysOutAt96DpiWithElevenPixelFonts) {
 }
 
 TEST_F(FltkRuntime, WindowsHaveTheTableSizeFixedAndTheirCaption) {
-  for (const WindowSpec* spec : {&Form1Window(), &FrmInfoWindow()}) {
-    auto& window = static_cast<FltkWindow&>(forms_->Load(*spec));
+  for (const WindowSpec* definition : {&Form1Window(), &FrmInfoWindow()}) {
+    auto& window = static_cast<FltkWindow&>(forms_->Load(*definition));
     window.Show();
     Fl_Window* fl = window.FlWindow();
-    PixelRect client = ClientPixels(*spec, 96);
-    EXPECT_EQ(fl->w(), client.w) << spec->name;
-    EXPECT_EQ(fl->h(), client.h) << spec->name;
-    EXPECT_EQ(fl->resizable(), nullptr) << spec->name;
+    PixelRect client = ClientPixels(*definition, 96);
+    EXPECT_EQ(fl->w(), client.w) << definition->name;
+    EXPECT_EQ(fl->h(), client.h) << definition->name;
+    EXPECT_EQ(fl->resizable(), nullptr) << definition->name;
     EXPECT_STREQ(fl->label(), "Hostwarden");
   }
 }
 
 TEST_F(FltkRuntime, EveryWidgetLiesWhereTheTableSaysInTabOrder) {
-  for (const WindowSpec* spec : {&Form1Window(), &FrmInfoWindow()}) {
-    auto& window = static_cast<FltkWindow&>(forms_->Load(*spec));
+  for (const WindowSpec* definition : {&Form1Window(), &FrmInfoWindow()}) {
+    auto& window = static_cast<FltkWindow&>(forms_->Load(*definition));
     Fl_Window* fl = window.FlWindow();
-    auto order = CreationOrder(*spec);
+    auto order = CreationOrder(*definition);
     ASSERT_EQ(fl->children(), static_cast<int>(order.size()));
     for (int i = 0; i < fl->children(); ++i) {
       Fl_Widget* widget = fl->child(i);

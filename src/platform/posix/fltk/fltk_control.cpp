@@ -21,19 +21,19 @@ Fl_Color ToFlColour(uint32_t colour, Fl_Color system) {
 
 }  // namespace
 
-FltkControl::FltkControl(FltkWindow& window, const ControlSpec& spec)
-    : window_(window), spec_(spec), text_(spec.caption), visible_(spec.visible), enabled_(spec.enabled) {}
+FltkControl::FltkControl(FltkWindow& window, const ControlSpec& definition)
+    : window_(window), definition_(definition), text_(definition.caption), visible_(definition.visible), enabled_(definition.enabled) {}
 
 FltkControl::~FltkControl() = default;  // the window deletes the widgets
 
 void FltkControl::RequireComboBox(const char* operation) const {
-  if (spec_.kind != ControlKind::ComboBox)
-    throw FormsError(std::string(operation) + " on " + spec_.name + ", which is not a combo box");
+  if (definition_.kind != ControlKind::ComboBox)
+    throw FormsError(std::string(operation) + " on " + definition_.name + ", which is not a combo box");
 }
 
 std::string FltkControl::Text() const {
   if (!widget_) return text_;
-  switch (spec_.kind) {
+  switch (definition_.kind) {
     case ControlKind::TextBox: return static_cast<Fl_Input*>(widget_)->value();
     case ControlKind::ComboBox: return static_cast<Fl_Input_Choice*>(widget_)->value();
     default: return text_;
@@ -67,7 +67,7 @@ void FltkControl::AddItem(const std::string& item) {
 void FltkControl::SetListIndex(int index) {
   RequireComboBox("ListIndex");
   if (index < -1 || index >= static_cast<int>(items_.size()))
-    throw FormsError("invalid list index " + std::to_string(index) + " for " + spec_.name);
+    throw FormsError("invalid list index " + std::to_string(index) + " for " + definition_.name);
   listIndex_ = index;
   if (index >= 0) SetText(items_[static_cast<std::size_t>(index)]);
   ShowListIndex();
@@ -85,7 +85,7 @@ void FltkControl::ShowListIndex() {
 // The entry the user picked last, or the one the program selected, as long
 // as the text still shows it; -1 once the text was typed over.
 int FltkControl::ListIndex() const {
-  if (spec_.kind != ControlKind::ComboBox) return -1;
+  if (definition_.kind != ControlKind::ComboBox) return -1;
   int index = listIndex_;
   if (widget_) {
     int picked = static_cast<Fl_Input_Choice*>(widget_)->menubutton()->value();
@@ -97,7 +97,7 @@ int FltkControl::ListIndex() const {
 
 void FltkControl::ShowText() {
   if (!widget_) return;
-  switch (spec_.kind) {
+  switch (definition_.kind) {
     case ControlKind::Label: static_cast<CaptionBox*>(widget_)->text(text_); break;
     case ControlKind::TextBox: static_cast<Fl_Input*>(widget_)->value(text_.c_str()); break;
     case ControlKind::ComboBox: static_cast<Fl_Input_Choice*>(widget_)->value(text_.c_str()); break;
@@ -121,21 +121,21 @@ void FltkControl::ShowItems() {
 }
 
 Fl_Widget* FltkControl::MakeWidget(const FltkLook& look) {
-  PixelRect r = ControlPixels(spec_, look.dpi);
-  Fl_Font font = spec_.bold ? look.boldFont : look.font;
-  switch (spec_.kind) {
+  PixelRect r = ControlPixels(definition_, look.dpi);
+  Fl_Font font = definition_.bold ? look.boldFont : look.font;
+  switch (definition_.kind) {
     case ControlKind::Label: {
       auto* label = new CaptionBox(r.x, r.y, r.w, r.h);
       label->labelfont(font);
       label->labelsize(look.fontSize);
-      label->labelcolor(ToFlColour(spec_.textColour, FL_FOREGROUND_COLOR));
+      label->labelcolor(ToFlColour(definition_.textColour, FL_FOREGROUND_COLOR));
       return label;
     }
     case ControlKind::TextBox: {
       auto* input = new Fl_Input(r.x, r.y, r.w, r.h);
       input->textfont(font);
       input->textsize(look.fontSize);
-      input->textcolor(ToFlColour(spec_.textColour, FL_FOREGROUND_COLOR));
+      input->textcolor(ToFlColour(definition_.textColour, FL_FOREGROUND_COLOR));
       return input;
     }
     case ControlKind::ComboBox: {
@@ -150,7 +150,7 @@ Fl_Widget* FltkControl::MakeWidget(const FltkLook& look) {
       auto* button = new PushButton(r.x, r.y, r.w, r.h);
       button->labelfont(font);
       button->labelsize(look.fontSize);
-      button->labelcolor(ToFlColour(spec_.textColour, FL_FOREGROUND_COLOR));
+      button->labelcolor(ToFlColour(definition_.textColour, FL_FOREGROUND_COLOR));
       button->callback(&FltkControl::Clicked, this);
       return button;
     }
@@ -158,25 +158,25 @@ Fl_Widget* FltkControl::MakeWidget(const FltkLook& look) {
       auto* image = new Fl_Box(r.x, r.y, r.w, r.h);
       image->box(FL_NO_BOX);
       image->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-      if (const Fl_RGB_Image* picture = PictureImage(spec_.picture, kPictureSize))
+      if (const Fl_RGB_Image* picture = PictureImage(definition_.picture, kPictureSize))
         image->image(const_cast<Fl_RGB_Image*>(picture));  // shared, never deleted by the box
       return image;
     }
     case ControlKind::Line: {
-      bool fallsToTheRight = (spec_.width >= 0) == (spec_.height >= 0);
+      bool fallsToTheRight = (definition_.width >= 0) == (definition_.height >= 0);
       auto* line = new RuleLine(r.x, r.y, r.w, r.h, fallsToTheRight);
-      line->color(ToFlColour(spec_.textColour, FL_FOREGROUND_COLOR));
+      line->color(ToFlColour(definition_.textColour, FL_FOREGROUND_COLOR));
       return line;
     }
   }
-  throw FormsError("unknown kind of control " + spec_.name);
+  throw FormsError("unknown kind of control " + definition_.name);
 }
 
 Fl_Widget& FltkControl::Build(const FltkLook& look) {
   widget_ = MakeWidget(look);
-  if (!spec_.tooltip.empty()) widget_->copy_tooltip(spec_.tooltip.c_str());
+  if (!definition_.tooltip.empty()) widget_->copy_tooltip(definition_.tooltip.c_str());
   ShowText();
-  if (spec_.kind == ControlKind::ComboBox) {
+  if (definition_.kind == ControlKind::ComboBox) {
     ShowItems();
   }
   if (!visible_) widget_->hide();
@@ -203,7 +203,7 @@ bool FltkControl::HasFocus() const {
 // guard, since nothing may unwind through FLTK.
 void FltkControl::Clicked(Fl_Widget*, void* control) {
   auto* self = static_cast<FltkControl*>(control);
-  self->window_.Clicked(self->spec_.name);
+  self->window_.Clicked(self->definition_.name);
 }
 
 }  // namespace hw

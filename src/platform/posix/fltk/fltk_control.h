@@ -17,7 +17,7 @@ class FltkWindow;
 
 class FltkControl : public Control {
  public:
-  FltkControl(FltkWindow& window, const ControlSpec& spec);
+  FltkControl(FltkWindow& window, const ControlSpec& definition);
   ~FltkControl() override;
   FltkControl(const FltkControl&) = delete;
   FltkControl& operator=(const FltkControl&) = delete;
@@ -33,7 +33,7 @@ class FltkControl : public Control {
   int ListIndex() const override;
   std::vector<std::string> Items() const override { return items_; }
 
-  const ControlSpec& Spec() const { return spec_; }
+  const ControlSpec& Definition() const { return definition_; }
   // Creates the widget, for the window to add; the window owns it from then on.
   Fl_Widget& Build(const FltkLook& look);
   // The window and its widgets are being destroyed: keep what the user typed.
@@ -51,7 +51,7 @@ class FltkControl : public Control {
   static void Clicked(Fl_Widget*, void* control);
 
   FltkWindow& window_;
-  ControlSpec spec_;
+  ControlSpec definition_;
   std::string text_;
   bool visible_, enabled_;
   std::vector<std::string> items_;

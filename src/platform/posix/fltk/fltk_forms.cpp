@@ -23,10 +23,10 @@ void FltkForms::MsgBox(const std::string& text, int style) {
   box.RunModal();
 }
 
-Window& FltkForms::Load(const WindowSpec& spec) {
-  auto it = windows_.find(spec.name);
+Window& FltkForms::Load(const WindowSpec& definition) {
+  auto it = windows_.find(definition.name);
   if (it == windows_.end()) {
-    it = windows_.emplace(spec.name, std::make_unique<FltkWindow>(spec, look_)).first;
+    it = windows_.emplace(definition.name, std::make_unique<FltkWindow>(definition, look_)).first;
   } else if (!it->second->Loaded()) {
     it->second->Create();
   }

@@ -9,7 +9,7 @@
 
 namespace hw {
 
-FltkWindow::FltkWindow(const WindowSpec& spec, const FltkLook& look) : spec_(spec), look_(look) { Create(); }
+FltkWindow::FltkWindow(const WindowSpec& definition, const FltkLook& look) : definition_(definition), look_(look) { Create(); }
 
 FltkWindow::~FltkWindow() { DestroyWidgets(); }
 
@@ -18,19 +18,19 @@ void FltkWindow::Create() {
   controls_.clear();
   visible_ = false;
   lastFocus_.clear();
-  PixelRect client = ClientPixels(spec_, look_.dpi);
+  PixelRect client = ClientPixels(definition_, look_.dpi);
   window_ = new Fl_Double_Window(client.x, client.y, client.w, client.h);
   window_->end();  // widgets are added one by one: a failing one leaves no group open
-  window_->copy_label(spec_.caption.c_str());
+  window_->copy_label(definition_.caption.c_str());
   window_->xclass("hostwarden");
   window_->callback(&FltkWindow::WindowCallback, this);
-  for (const ControlSpec* spec : CreationOrder(spec_)) {
-    auto control = std::make_unique<FltkControl>(*this, *spec);
+  for (const ControlSpec* definition : CreationOrder(definition_)) {
+    auto control = std::make_unique<FltkControl>(*this, *definition);
     window_->add(control->Build(look_));
-    controls_.emplace(spec->name, std::move(control));
+    controls_.emplace(definition->name, std::move(control));
   }
   window_->size_range(client.w, client.h, client.w, client.h);  // fixed size, nothing resizable
-  const Fl_RGB_Image* icons[] = {PictureImage(spec_.icon, 32), PictureImage(spec_.icon, 16)};
+  const Fl_RGB_Image* icons[] = {PictureImage(definition_.icon, 32), PictureImage(definition_.icon, 16)};
   if (icons[0]) window_->icons(icons, 2);
 }
 
@@ -45,7 +45,7 @@ void FltkWindow::DestroyWidgets() {
 
 Control& FltkWindow::operator[](std::string_view control) {
   auto it = controls_.find(control);
-  if (it == controls_.end()) throw FormsError(spec_.name + " has no control " + std::string(control));
+  if (it == controls_.end()) throw FormsError(definition_.name + " has no control " + std::string(control));
   return *it->second;
 }
 
@@ -53,7 +53,7 @@ void FltkWindow::Show() {
   if (!window_) Create();
   visible_ = true;
   window_->show();
-  DescribeShownWindow(*window_, spec_.name.c_str(), spec_.showInTaskbar);
+  DescribeShownWindow(*window_, definition_.name.c_str(), definition_.showInTaskbar);
   lastFocus_ = FirstFocusable(*this);
   if (!lastFocus_.empty()) controls_.find(lastFocus_)->second->Widget()->take_focus();
 }
