@@ -20,4 +20,8 @@ std::string FirstFocusable(Window& window) {
   return "";
 }
 
+void ThrowNoSuchControl(const WindowSpec& window, std::string_view control) {
+  throw FormsError(window.name + " has no control " + std::string(control));
+}
+
 }  // namespace hw

@@ -137,6 +137,16 @@ class Forms {
   virtual void Run() = 0;
 };
 
+// For the backends: whether any window of a name-to-window map is loaded,
+// and the error for a control that a window lacks.
+template <class Windows>
+bool AnyLoaded(const Windows& windows) {
+  for (const auto& named : windows)
+    if (named.second->Loaded()) return true;
+  return false;
+}
+[[noreturn]] void ThrowNoSuchControl(const WindowSpec& window, std::string_view control);
+
 // The control that takes the focus when a window is shown: the first, in tab
 // order, that can take it (a visible, enabled button, text box or combo box).
 std::string FirstFocusable(Window& window);

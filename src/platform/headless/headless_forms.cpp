@@ -36,7 +36,7 @@ void HeadlessWindow::Create() {
 
 Control& HeadlessWindow::operator[](std::string_view control) {
   auto it = controls_.find(control);
-  if (it == controls_.end()) throw FormsError(definition_.name + " has no control " + std::string(control));
+  if (it == controls_.end()) ThrowNoSuchControl(definition_, control);
   return *it->second;
 }
 
@@ -98,10 +98,6 @@ HeadlessWindow* HeadlessForms::Find(std::string_view window) {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
-bool HeadlessForms::AnyWindowLoaded() const {
-  for (const auto& [name, window] : windows_)
-    if (window->Loaded()) return true;
-  return false;
-}
+bool HeadlessForms::AnyWindowLoaded() const { return AnyLoaded(windows_); }
 
 }  // namespace hw

@@ -142,11 +142,7 @@ LRESULT Win32Forms::Dispatch(const std::function<LRESULT()>& work) noexcept {
   return 0;
 }
 
-bool Win32Forms::AnyWindowLoaded() const {
-  for (const auto& [name, window] : windows_)
-    if (window->Loaded()) return true;
-  return false;
-}
+bool Win32Forms::AnyWindowLoaded() const { return AnyLoaded(windows_); }
 
 Win32Window* Win32Forms::LoadedRoot(HWND hwnd) const {
   HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;

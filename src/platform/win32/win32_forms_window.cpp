@@ -57,7 +57,7 @@ Win32Window::~Win32Window() { DestroySilently(); }
 Control& Win32Window::operator[](std::string_view control) {
   for (auto& c : controls_)
     if (c->Definition().name == control) return *c;
-  throw FormsError(definition_.name + " has no control " + std::string(control));
+  ThrowNoSuchControl(definition_, control);
 }
 
 void Win32Window::Create() {

@@ -52,11 +52,7 @@ FltkWindow* FltkForms::Find(std::string_view window) {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
-bool FltkForms::AnyWindowLoaded() const {
-  for (const auto& [name, window] : windows_)
-    if (window->Loaded()) return true;
-  return false;
-}
+bool FltkForms::AnyWindowLoaded() const { return AnyLoaded(windows_); }
 
 std::unique_ptr<Forms> MakeFltkForms(std::string commandLine) {
   if (!OpenDisplay()) throw FormsError("cannot open the X display (is DISPLAY set?)");

@@ -45,7 +45,7 @@ void FltkWindow::DestroyWidgets() {
 
 Control& FltkWindow::operator[](std::string_view control) {
   auto it = controls_.find(control);
-  if (it == controls_.end()) throw FormsError(definition_.name + " has no control " + std::string(control));
+  if (it == controls_.end()) ThrowNoSuchControl(definition_, control);
   return *it->second;
 }
 
