@@ -10,36 +10,34 @@ namespace {
 // as the system refuses a name it cannot take.
 bool HoldsNul(const std::string& name) { return name.find('\0') != std::string::npos; }
 
+// Hands the system the caller's buffer in the ANSI code page and brings all
+// of it back, with the length the system wrote.
+template <class Call>
+int ReadNameInto(std::string& buffer, uint32_t& size, Call call) {
+  win32::AnsiBuffer ansi(buffer, size);
+  DWORD length = size;
+  int result = call(ansi.data(), &length);
+  buffer = ansi.Utf8();
+  size = length;
+  return result;
+}
+
 }  // namespace
 
-using win32::AnsiBuffer;
 using win32::ToAnsi;
 
 int Win32Os::GetUserNameA(std::string& buffer, uint32_t& size) {
-  AnsiBuffer ansi(buffer, size);
-  DWORD length = size;
-  int result = system_.GetUserNameA(ansi.data(), &length);
-  buffer = ansi.Utf8();
-  size = length;
-  return result;
+  return ReadNameInto(buffer, size, [&](char* name, DWORD* length) { return system_.GetUserNameA(name, length); });
 }
 
 int Win32Os::GetComputerNameA(std::string& buffer, uint32_t& size) {
-  AnsiBuffer ansi(buffer, size);
-  DWORD length = size;
-  int result = system_.GetComputerNameA(ansi.data(), &length);
-  buffer = ansi.Utf8();
-  size = length;
-  return result;
+  return ReadNameInto(buffer, size, [&](char* name, DWORD* length) { return system_.GetComputerNameA(name, length); });
 }
 
 int Win32Os::GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) {
-  AnsiBuffer ansi(buffer, size);
-  DWORD length = size;
-  int result = system_.GetComputerNameExA(static_cast<COMPUTER_NAME_FORMAT>(nameType), ansi.data(), &length);
-  buffer = ansi.Utf8();
-  size = length;
-  return result;
+  return ReadNameInto(buffer, size, [&](char* name, DWORD* length) {
+    return system_.GetComputerNameExA(static_cast<COMPUTER_NAME_FORMAT>(nameType), name, length);
+  });
 }
 
 int Win32Os::SetComputerNameA(const std::string& name) {
