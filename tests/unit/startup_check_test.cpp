@@ -50,7 +50,9 @@ TEST(StartupCheck, EveryOutcomeInBothModes) {
       EXPECT_EQ(WhatIsShown(s), quiet ? o.quiet : o.normal) << o.situation << (quiet ? ", quiet" : ", normal");
       EXPECT_EQ(s.values.verdict, o.verdict) << o.situation;
       EXPECT_TRUE(s.forms.Messages().empty()) << o.situation << ": the check itself shows no message";
-      if (!quiet) EXPECT_EQ(s.dialogsShown, 0) << o.situation << ": no dialog in normal mode";
+      if (!quiet) {
+        EXPECT_EQ(s.dialogsShown, 0) << o.situation << ": no dialog in normal mode";
+      }
     }
   }
 }

@@ -99,7 +99,9 @@ TEST(Windows, TabIndexesAreUniqueAndFocusFollowsThem) {
   for (const WindowSpec* w : {&Form1Window(), &FrmInfoWindow()}) {
     std::set<int> seen;
     for (const auto& c : w->controls)
-      if (c.tabIndex >= 0) EXPECT_TRUE(seen.insert(c.tabIndex).second) << w->name << " " << c.name;
+      if (c.tabIndex >= 0) {
+        EXPECT_TRUE(seen.insert(c.tabIndex).second) << w->name << " " << c.name;
+      }
   }
   HeadlessForms forms;
   Window& form1 = forms.Load(Form1Window());
