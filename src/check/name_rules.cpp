@@ -9,12 +9,6 @@ constexpr std::string_view kLoopbackAddress = "127.0.0.1";
 constexpr std::string_view kLocalHostName = "localhost";
 constexpr std::string_view kDynamicPoolPrefix = "dhcp";
 
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 bool IsQuietSwitch(std::string_view commandLine) {

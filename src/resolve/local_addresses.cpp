@@ -13,12 +13,6 @@ namespace {
 
 constexpr int kHostNameBufferLength = 256;
 
-std::string TrimSpaces(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // The first `length` bytes of one address, each in decimal, joined by ".".
 // An entry shorter than the answer's address length gives only what it holds.
 std::string AddressText(const std::vector<uint8_t>& address, int16_t length) {
@@ -39,7 +33,7 @@ bool ListWhileSocketsHeld(Os& os, Forms& forms, Control& cbo_IP) {
     forms.MsgBox("Winsock-Fehler " + std::to_string(os.WSAGetLastError()) + "bei GetHostname", kMbIconHand);
     return false;
   }
-  const std::string hostName = TrimSpaces(TrimAtNul(buffer));
+  const std::string hostName(TrimSpaces(TrimAtNul(buffer)));
 
   const auto answer = os.gethostbyname(hostName);
   // An answer without any address is as useless as none: there would be

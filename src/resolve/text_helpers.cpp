@@ -8,6 +8,12 @@ std::string TrimAtNul(std::string_view text) {
   return std::string(text.substr(0, text.find('\0')));
 }
 
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
 std::string ReverseDottedName(std::string_view text) {
   std::vector<std::string_view> parts;
   for (std::size_t start = 0;;) {

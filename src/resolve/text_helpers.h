@@ -14,6 +14,9 @@ std::string TrimAtNul(std::string_view text);
 constexpr int HiByte(uint16_t value) { return (value >> 8) & 0xFF; }
 constexpr int LoByte(uint16_t value) { return value & 0xFF; }
 
+// The text without the blanks at either end (blanks only, not tabs).
+std::string_view TrimSpaces(std::string_view text);
+
 // The dot-separated parts of the text in reverse order, joined with "."
 // again; empty parts count, so "10.0.0.1." gives ".1.0.0.10".
 std::string ReverseDottedName(std::string_view text);
