@@ -1,27 +1,48 @@
 #!/usr/bin/env bash
-# Installs what building and testing Hostwarden needs on Debian 12 (as root).
-# Safe to run again: apt skips what is already there.
+# Installs what Hostwarden needs on Debian 12 (as root). Safe to run again:
+# apt skips what is already there.
+#   install-deps.sh run    what building and running the Linux program needs
+#   install-deps.sh test   that, and every tool the tests, fuzzing and the
+#                          benchmark use
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-packages=(
-  # build
+run_packages=(
   cmake g++ make pkg-config
-  # the Linux program: windows and the DNS query
-  libfltk1.3-dev libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
+  # the windows and the DNS query; FLTK's CMake package names its `fluid`
+  # tool, which libfltk1.3-dev does not bring, so configure needs it too
+  libfltk1.3-dev fluid libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
+)
+test_packages=(
   # unit tests
   googletest libgtest-dev libgmock-dev
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
   # window tests: a screen without a display, input, screenshots
   xvfb xdotool imagemagick x11-utils
-  # the Windows program: cross-build and Wine
+  # the Windows program: cross-build, and 64-bit Wine, which every machine runs
   mingw-w64 wine wine64
   # fuzzing and benchmarks
   clang libclang-rt-14-dev valgrind hyperfine bind9-dnsutils bind9-host
 )
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-fi
+case "${1:-}" in
+  run) packages=("${run_packages[@]}") ;;
+  test)
+    packages=("${run_packages[@]}" "${test_packages[@]}")
+    # 32-bit Wine only where this kernel runs 32-bit programs at all.
+    if bash scripts/kernel-runs-32bit.sh; then
+      if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+      fi
+      packages+=(wine32:i386)
+    fi
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
+
 apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}" wine32:i386
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}"

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ "${HOSTWARDEN_SKIP_INSTALL:-}" != 1 ]; then
-  bash scripts/install-deps.sh
+  bash scripts/install-deps.sh run
 fi
 
 cmake --preset release >/dev/null

@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ "${HOSTWARDEN_SKIP_INSTALL:-}" != 1 ]; then
-  bash scripts/install-deps.sh
+  bash scripts/install-deps.sh test
 fi
 
 cmake --preset default
