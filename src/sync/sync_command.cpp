@@ -28,8 +28,8 @@ constexpr const char* kNameSet =
 constexpr const char* kNameNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
 
 std::string NotConfirmed(const ForwardLookup& lookup) {
-  return "Der DNS-Eintrag " + lookup.dnsName + " ist nicht bestätigt: der Name verweist nicht auf die IP-Adresse " +
-         lookup.address + ".\r\n"
+  return "Der DNS-Eintrag " + lookup.dnsName + " ist nicht bestätigt:\r\n"
+         "der Name verweist nicht auf die IP-Adresse " + lookup.address + ".\r\n"
          "Der Computername wurde nicht geändert.\r\n"
          "Bitte wenden Sie sich an den Netzwerkadministrator";
 }

@@ -149,7 +149,7 @@ TEST(Program, NormalMismatchSynchronisesFromTheMainWindow) {
 }
 
 std::string NotConfirmed(const std::string& name) {
-  return "Der DNS-Eintrag " + name + " ist nicht bestätigt: der Name verweist nicht auf die IP-Adresse 192.0.2.7."
+  return "Der DNS-Eintrag " + name + " ist nicht bestätigt:\r\nder Name verweist nicht auf die IP-Adresse 192.0.2.7."
          "\r\nDer Computername wurde nicht geändert.\r\nBitte wenden Sie sich an den Netzwerkadministrator";
 }
 
