@@ -51,7 +51,7 @@ Texts SplitTexts(std::string_view rest) {
     rest.remove_prefix(end + 1);
   }
   parts.resize(std::max<std::size_t>(parts.size(), 10));
-  Texts texts{parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6], parts[7], parts[8], parts[9], {}};
+  Texts texts{parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6], parts[7], parts[8], parts[9], {}, {}};
   texts.addresses.assign(parts.begin() + 10, parts.end());
   for (std::string_view names = texts.reverseAnswer; !texts.reverseAnswer.empty();) {
     std::size_t end = names.find(kNameSeparator);
