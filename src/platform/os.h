@@ -84,6 +84,8 @@ inline constexpr uint16_t kDnsTypeA = 1;
 inline constexpr uint16_t kDnsTypeCname = 5;
 inline constexpr uint16_t kDnsTypePtr = 12;
 inline constexpr uint32_t kDnsQueryBypassCache = 8;
+inline constexpr uint32_t kDnsQueryNoLocalName = 0x20;
+inline constexpr uint32_t kDnsQueryNoHostsFile = 0x40;
 inline constexpr int32_t kDnsStatusSuccess = 0;
 // DNS_SECTION of a record's Flags.S.Section: the list holds the records of
 // every section of the reply, the additional ones included.

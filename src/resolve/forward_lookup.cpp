@@ -47,9 +47,11 @@ bool DnsNameHasAddress(Os& os, const std::string& name, const std::string& addre
   if (serverAddress == kInaddrNone) return false;
   const Ip4Array onlyThisServer{{serverAddress}};
 
+  // Only the server may answer: the DNS client would otherwise answer the
+  // PC's own DNS host name, or a name in its hosts file, by itself.
+  constexpr uint32_t kServerOnly = kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile;
   DnsRecordList answer;  // freed when it goes out of scope, on every path
-  if (os.DnsQuery_A(name, kDnsTypeA, kDnsQueryBypassCache, &onlyThisServer, answer) != kDnsStatusSuccess)
-    return false;
+  if (os.DnsQuery_A(name, kDnsTypeA, kServerOnly, &onlyThisServer, answer) != kDnsStatusSuccess) return false;
   return AnswerNamesAddress(answer, wanted);
 }
 
