@@ -86,6 +86,7 @@ inline constexpr uint16_t kDnsTypePtr = 12;
 inline constexpr uint32_t kDnsQueryBypassCache = 8;
 inline constexpr uint32_t kDnsQueryNoLocalName = 0x20;
 inline constexpr uint32_t kDnsQueryNoHostsFile = 0x40;
+inline constexpr uint32_t kDnsQueryNoNetbt = 0x80;
 inline constexpr int32_t kDnsStatusSuccess = 0;
 // DNS_SECTION of a record's Flags.S.Section: the list holds the records of
 // every section of the reply, the additional ones included.

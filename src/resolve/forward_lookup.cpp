@@ -48,8 +48,10 @@ bool DnsNameHasAddress(Os& os, const std::string& name, const std::string& addre
   const Ip4Array onlyThisServer{{serverAddress}};
 
   // Only the server may answer: the DNS client would otherwise answer the
-  // PC's own DNS host name, or a name in its hosts file, by itself.
-  constexpr uint32_t kServerOnly = kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile;
+  // PC's own DNS host name or a name in its hosts file by itself, or ask
+  // NetBIOS when the server has no record.
+  constexpr uint32_t kServerOnly =
+      kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile | kDnsQueryNoNetbt;
   DnsRecordList answer;  // freed when it goes out of scope, on every path
   if (os.DnsQuery_A(name, kDnsTypeA, kServerOnly, &onlyThisServer, answer) != kDnsStatusSuccess) return false;
   return AnswerNamesAddress(answer, wanted);

@@ -10,8 +10,8 @@
 namespace hw {
 
 // True when the A records that `server` alone gives for `name`, asked past
-// the resolver cache, the hosts file and the PC's own names, include
-// `address`. Only A records of the answer
+// the resolver cache, the hosts file, the PC's own names and NetBIOS,
+// include `address`. Only A records of the answer
 // section count. No usable server, address or name, or a failed query:
 // false, without a message.
 bool DnsNameHasAddress(Os& os, const std::string& name, const std::string& address, const std::string& server);

@@ -11,6 +11,9 @@
 namespace hw {
 namespace {
 
+// The forward query's options: only the server may answer.
+constexpr uint32_t kServerOnly = kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile | kDnsQueryNoNetbt;
+
 using test::FakeOs;
 using test::Ipv4;
 
@@ -48,7 +51,7 @@ TEST(DnsNameHasAddress, OnlyAnAnswerRecordWithTheAddressConfirms) {
     ASSERT_EQ(os.queries.size(), 1u) << c.what;
     EXPECT_EQ(os.queries[0].name, "ws-17.uni-falkenau.de");
     EXPECT_EQ(os.queries[0].type, kDnsTypeA);
-    EXPECT_EQ(os.queries[0].options, kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile);
+    EXPECT_EQ(os.queries[0].options, kServerOnly);
     EXPECT_EQ(os.queries[0].servers, std::vector<uint32_t>{Ipv4(192, 0, 2, 53)}) << "only the PTR query's server";
   }
 }

@@ -11,6 +11,9 @@
 namespace hw {
 namespace {
 
+// The forward query's options: only the server may answer.
+constexpr uint32_t kServerOnly = kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile | kDnsQueryNoNetbt;
+
 using test::FakeOs;
 
 const char* const kRightsNeeded =
@@ -184,7 +187,7 @@ TEST(Program, RenamesOnlyWhenTheDnsNameLeadsBackToTheAddress) {
       const auto& a = run.os.queries[1];
       EXPECT_EQ(a.name, "ws-17.uni-falkenau.de");
       EXPECT_EQ(a.type, kDnsTypeA);
-      EXPECT_EQ(a.options, kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile);
+      EXPECT_EQ(a.options, kServerOnly);
       EXPECT_EQ(a.servers, ptr.servers);
       EXPECT_EQ(a.servers, std::vector<uint32_t>{test::Ipv4(192, 0, 2, 53)});
     }

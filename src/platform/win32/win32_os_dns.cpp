@@ -22,7 +22,8 @@ static_assert(sizeof(void*) != 4 || (sizeof(FIXED_INFO) == kFixedInfoSize && kFi
 static_assert(sizeof(void*) != 4 || offsetof(DNS_RECORDA, Data) == 24);
 static_assert(DnsSectionAnswer == kDnsSectionAnswer && DnsSectionAddtional == kDnsSectionAdditional);
 static_assert(DNS_TYPE_A == kDnsTypeA);
-static_assert(DNS_QUERY_NO_LOCAL_NAME == kDnsQueryNoLocalName && DNS_QUERY_NO_HOSTS_FILE == kDnsQueryNoHostsFile);
+static_assert(DNS_QUERY_NO_LOCAL_NAME == kDnsQueryNoLocalName && DNS_QUERY_NO_HOSTS_FILE == kDnsQueryNoHostsFile &&
+              DNS_QUERY_NO_NETBT == kDnsQueryNoNetbt);
 
 // IP4_ARRAY ends in a one-element array that really holds AddrCount
 // addresses: built in storage of the right size.
