@@ -80,10 +80,19 @@ inline constexpr int kSocketError = -1;
 inline constexpr int kAfInet = 2;
 inline constexpr uint32_t kInaddrNone = 0xFFFFFFFFu;
 
+inline constexpr uint16_t kDnsTypeA = 1;
 inline constexpr uint16_t kDnsTypeCname = 5;
 inline constexpr uint16_t kDnsTypePtr = 12;
 inline constexpr uint32_t kDnsQueryBypassCache = 8;
+inline constexpr uint32_t kDnsQueryNoLocalName = 0x20;
+inline constexpr uint32_t kDnsQueryNoHostsFile = 0x40;
+inline constexpr uint32_t kDnsQueryNoNetbt = 0x80;
 inline constexpr int32_t kDnsStatusSuccess = 0;
+// DNS_SECTION of a record's Flags.S.Section: the list holds the records of
+// every section of the reply, the additional ones included.
+inline constexpr uint8_t kDnsSectionAnswer = 1;
+inline constexpr uint8_t kDnsSectionAuthority = 2;
+inline constexpr uint8_t kDnsSectionAdditional = 3;
 
 inline constexpr uint32_t kErrorSuccess = 0;
 inline constexpr uint32_t kErrorBufferOverflow = 111;
@@ -142,6 +151,8 @@ struct DnsRecord {
   uint16_t wType = 0;
   std::string pName;        // the owner name of the record
   std::string pNameHost;    // Data.PTR.pNameHost (also CNAME's target); "" when null
+  uint32_t IpAddress = 0;   // Data.A.IpAddress of an A record, network byte order in memory
+  uint8_t Section = kDnsSectionAnswer;  // Flags.S.Section
 };
 
 // A DNS answer list, owned by the DNS client until `owner` releases it

@@ -27,6 +27,13 @@ constexpr const char* kNameSet =
     "Die Änderung wird erst beim nächsten Neustart wirksam";
 constexpr const char* kNameNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
 
+std::string NotConfirmed(const ForwardLookup& lookup) {
+  return "Der DNS-Eintrag " + lookup.dnsName + " ist nicht bestätigt:\r\n"
+         "der Name verweist nicht auf die IP-Adresse " + lookup.address + ".\r\n"
+         "Der Computername wurde nicht geändert.\r\n"
+         "Bitte wenden Sie sich an den Netzwerkadministrator";
+}
+
 // SetComputerNameExA exists from Windows 2000 on only; the older call is used
 // before. The name goes to the system exactly as stored, letter case kept.
 int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
@@ -36,7 +43,8 @@ int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
 
 }  // namespace
 
-void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName) {
+void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
+                    const ForwardLookup& lookup) {
   if (!UsableName(dnsShortName)) {
     forms.MsgBox(InvalidName(dnsShortName), kMbIconHand);
     return;
@@ -45,6 +53,12 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
   if (chkVer.IsWinNT() && !IsAdmin(os)) {
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
+  }
+  // Asked last, so that no query goes out for a rename that could not
+  // happen anyway; ends like any attempt, as the user can do nothing more.
+  if (!ForwardConfirmed(os, forms, chkVer, lookup)) {
+    forms.MsgBox(NotConfirmed(lookup), kMbIconHand);
+    forms.End();
   }
   if (SetComputerName(os, chkVer, dnsShortName) != 0)
     forms.MsgBox(kNameSet, kMbIconInformation);

@@ -24,7 +24,15 @@ void Program::Run() {
   forms_.Run();
 }
 
-void Program::cmd_Sync_Click() { hw::cmd_Sync_Click(os_, forms_, chkVer_, members_.DnsShortName); }
+void Program::cmd_Sync_Click() {
+  hw::cmd_Sync_Click(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound());
+}
+
+bool Program::ForwardConfirmed() { return hw::ForwardConfirmed(os_, forms_, chkVer_, WhatTheCheckFound()); }
+
+ForwardLookup Program::WhatTheCheckFound() const {
+  return {values_.dnsName, values_.selectedAddress, values_.dnsServer};
+}
 
 StartupOperations Program::RealOperations() {
   StartupOperations op;

@@ -8,6 +8,7 @@
 #include "platform/forms.h"
 #include "platform/os.h"
 #include "probes/chk_ver.h"
+#include "sync/forward_confirmation.h"
 
 namespace hw {
 
@@ -29,8 +30,13 @@ class Program {
   // The handlers of the controls.
   void cmd_Sync_Click();
 
+  // Whether the DNS name the check went on with leads back to the selected
+  // address, asked as the synchronise command asks before renaming.
+  bool ForwardConfirmed();
+
  private:
   StartupOperations RealOperations();
+  ForwardLookup WhatTheCheckFound() const;
   void ShowWarningDialog();
 
   Os& os_;

@@ -7,6 +7,9 @@
 #include "resolve/text_helpers.h"
 
 namespace hw::test {
+namespace {
+constexpr int32_t kDnsRcodeNameError = 9003;
+}  // namespace
 
 OsVersionInfo Version(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build,
                       const std::string& servicePack) {
@@ -135,6 +138,7 @@ int FakeOs::WSAGetLastError() {
 std::optional<HostEnt> FakeOs::gethostbyname(const std::string& name) {
   Enter("gethostbyname");
   gethostbynameArgs.push_back(name);
+  if (auto found = hostByNameFor.find(name); found != hostByNameFor.end()) return found->second;
   return hostByName;
 }
 
@@ -177,9 +181,22 @@ int32_t FakeOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opti
                            DnsRecordList& results) {
   Enter("DnsQuery_A");
   queries.push_back({name, type, options, extra ? extra->AddrArray : std::vector<uint32_t>{}});
-  if (dnsStatus != kDnsStatusSuccess) return dnsStatus;
+  std::vector<DnsRecord> answer = dnsAnswer;
+  if (type == kDnsTypeA) {
+    if (aStatus != kDnsStatusSuccess) return aStatus;
+    if (aAnswer) {
+      answer = *aAnswer;
+    } else {
+      auto found = aRecords.find(ToLower(name));
+      if (found == aRecords.end()) return kDnsRcodeNameError;
+      answer.clear();
+      for (uint32_t address : found->second) answer.push_back({kDnsTypeA, name, "", address});
+    }
+  } else if (dnsStatus != kDnsStatusSuccess) {
+    return dnsStatus;
+  }
   ++dnsLists.acquired;
-  results.records = dnsAnswer;
+  results.records = answer;
   results.owner = Released([this] { ++dnsLists.released; });
   return kDnsStatusSuccess;
 }

@@ -63,6 +63,7 @@ class FakeOs : public Os {
   std::optional<std::string> localHostName = "ws-17";     // nullopt: gethostname fails
   int lastError = 10093;
   std::optional<HostEnt> hostByName = HostEnt{"ws-17", 4, {{192, 0, 2, 7}}};
+  std::map<std::string, std::optional<HostEnt>> hostByNameFor;  // answers for these names instead
   std::optional<HostEnt> hostByAddr = HostEnt{"ws-17.uni-falkenau.de", 4, {{192, 0, 2, 7}}};
   std::map<std::string, uint32_t> inetAddrOverrides;      // otherwise dotted quads are parsed
 
@@ -71,6 +72,11 @@ class FakeOs : public Os {
   std::string dnsServerField = "192.0.2.53";              // padded with NULs to 16
   int32_t dnsStatus = kDnsStatusSuccess;
   std::vector<DnsRecord> dnsAnswer = {{kDnsTypePtr, "7.2.0.192.IN-ADDR.ARPA", "ws-17.uni-falkenau.de"}};
+  // Queries of type A: the addresses of each name (lower case); a name not
+  // listed gets a name error. `aAnswer`, when set, is the answer to all.
+  std::map<std::string, std::vector<uint32_t>> aRecords = {{"ws-17.uni-falkenau.de", {Ipv4(192, 0, 2, 7)}}};
+  std::optional<std::vector<DnsRecord>> aAnswer;
+  int32_t aStatus = kDnsStatusSuccess;
 
   int openTokenResult = 1;
   std::optional<int> sizeQueryResult;                     // set to make the size query succeed

@@ -45,7 +45,7 @@ TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
     OsVersionDetails details;
     ASSERT_NE(chkVer.OsVersionText(details), "");
     try {
-      cmd_Sync_Click(os, forms, chkVer, c.name);
+      cmd_Sync_Click(os, forms, chkVer, c.name, {"ws-17.uni-falkenau.de", "192.0.2.7", "192.0.2.53"});
     } catch (EndProgram) {
     }
     EXPECT_EQ(forms.Ended(), !c.namesSet.empty());  // ended by every attempt, and only then

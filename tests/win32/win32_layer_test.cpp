@@ -277,7 +277,10 @@ void DnsAnswerCopiedOut() {
     ExpectEqual(results.records[0].pNameHost, std::string("target.example.test"), "its target, copied out");
     ExpectEqual<uint16_t>(results.records[1].wType, DNS_TYPE_A, "then the A record");
     ExpectEqual(results.records[1].pNameHost, std::string(), "an address is never read as a name");
+    ExpectEqual(results.records[1].IpAddress, os.inet_addr("192.0.2.9"), "its address, in network byte order");
+    ExpectEqual<int>(results.records[1].Section, hw::kDnsSectionAnswer, "from the answer section");
     ExpectEqual<uint16_t>(results.records[2].wType, 41, "then the OPT record");
+    Expect(results.records[2].Section != hw::kDnsSectionAnswer, "...from another section");
   }
   results.owner.reset();
 
