@@ -94,6 +94,9 @@ inline constexpr int kTokenGroups = 2;  // TOKEN_INFORMATION_CLASS TokenGroups
 inline constexpr std::array<uint8_t, 6> kSecurityNtAuthority = {0, 0, 0, 0, 0, 5};
 inline constexpr uint32_t kSecurityBuiltinDomainRid = 32;
 inline constexpr uint32_t kDomainAliasRidAdmins = 544;
+// A group present in the token only to deny access, never to grant it: the
+// Administrators group of a user whose rights UAC has withheld.
+inline constexpr uint32_t kSeGroupUseForDenyOnly = 0x10;
 
 // ---- Records ---------------------------------------------------------------
 

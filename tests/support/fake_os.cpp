@@ -215,7 +215,8 @@ int FakeOs::GetTokenInformation(const TokenHandle& /*token*/, int infoClass, Tok
   }
   if (groupsQueryResult != 1) return groupsQueryResult;
   info->Groups.clear();
-  for (std::size_t i = 0; i < tokenGroups.size(); ++i) info->Groups.push_back({kFirstGroupSid + i, 7});
+  for (std::size_t i = 0; i < tokenGroups.size(); ++i)
+    info->Groups.push_back({kFirstGroupSid + i, tokenGroups[i].attributes});
   returnLength = TokenGroupsLength();
   return 1;
 }

@@ -26,6 +26,7 @@ struct FakeAccount {
   std::string name;
   std::string domain = "CAMPUS";
   bool lookupSucceeds = true;
+  uint32_t attributes = 7;  // mandatory, enabled by default, enabled
 };
 
 struct DnsQueryMade {
