@@ -147,6 +147,13 @@ bool AnyLoaded(const Windows& windows) {
 }
 [[noreturn]] void ThrowNoSuchControl(const WindowSpec& window, std::string_view control);
 
+// Where the program ends after a message, it ends even when the message box
+// cannot be shown (the runtime raises FormsError then): the message is lost,
+// the end is not.
+[[noreturn]] void MsgBoxThenEnd(Forms& forms, const std::string& text, int style);
+// Runs `action`, then ends the program, whatever error the action met.
+[[noreturn]] void RunThenEnd(Forms& forms, const std::function<void()>& action);
+
 // The control that takes the focus when a window is shown: the first, in tab
 // order, that can take it (a visible, enabled button, text box or combo box).
 std::string FirstFocusable(Window& window);

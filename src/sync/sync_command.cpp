@@ -46,11 +46,11 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }
+  // After every attempt to set the name, whatever its outcome, the program ends.
   if (SetComputerName(os, chkVer, dnsShortName) != 0)
-    forms.MsgBox(kNameSet, kMbIconInformation);
+    MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);
   else
-    forms.MsgBox(kNameNotSet, kMbOk);
-  forms.End();  // after every attempt to set the name, whatever its outcome
+    MsgBoxThenEnd(forms, kNameNotSet, kMbOk);
 }
 
 }  // namespace hw

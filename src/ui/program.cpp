@@ -53,10 +53,8 @@ StartupOperations Program::RealOperations() {
 // so that ends the program too.
 void Program::ShowWarningDialog() {
   Window& dialog = forms_.Load(FrmInfoWindow());
-  dialog.OnClick("OKButton", [this] {
-    cmd_Sync_Click();
-    forms_.End();
-  });
+  // The end comes even when the command's message box cannot be shown.
+  dialog.OnClick("OKButton", [this] { RunThenEnd(forms_, [this] { cmd_Sync_Click(); }); });
   dialog.OnClick("CancelButton", [this, &dialog] {
     dialog.Unload();
     form1_->Show();

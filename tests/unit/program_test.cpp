@@ -179,5 +179,41 @@ TEST(Program, OlderSystemsTakeTheResolversAnswer) {
   EXPECT_EQ(run.os.namesSet[0], (std::pair<int, std::string>{-1, "pc-9"}));
 }
 
+// Where the program ends after a message, a box that cannot be shown does
+// not keep it running.
+TEST(Program, EndsWhereItWouldEvenWhenNoMessageBoxCanBeShown) {
+  const auto failingBoxes = [](ProgramRun& run) {
+    run.forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+  };
+  struct Case { const char* what; const char* commandLine; std::function<void(FakeOs&)> arrange;
+                const char* window; const char* button; };
+  for (const Case& c : {Case{"dialog OK without rights", "/Q", Mismatch, "frm_Info", "OKButton"},
+                        Case{"dialog OK as administrator", "/Q", MismatchAsAdministrator, "frm_Info", "OKButton"},
+                        Case{"main window as administrator", "", MismatchAsAdministrator, "Form1", "cmd_Sync"}}) {
+    ProgramRun run(c.commandLine, c.arrange);
+    failingBoxes(run);
+    run.Do([&] {
+      try {
+        run.Window(c.window).Click(c.button);
+      } catch (const FormsError&) {
+        // A handler's failure abandons that handler, as every backend does.
+      }
+    });
+    EXPECT_TRUE(run.forms.Ended()) << c.what;
+    EXPECT_EQ(run.forms.Messages().size(), 1u) << c.what;
+  }
+}
+
+TEST(Program, AFailingWinsockCleanupEndsEvenWithoutItsMessage) {
+  FakeOs os;
+  HeadlessForms forms("");
+  os.wsaCleanupResult = 10093;
+  forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+  Program program(os, forms);
+  EXPECT_THROW(program.Start(), EndProgram);
+  EXPECT_TRUE(forms.Ended());
+  EXPECT_EQ(os.CallCount("DnsQuery_A"), 0) << "nothing after the address list runs";
+}
+
 }  // namespace
 }  // namespace hw

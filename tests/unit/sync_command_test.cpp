@@ -57,3 +57,20 @@ TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
     EXPECT_TRUE(os.AllReleased());
   }
 }
+
+// A message box that cannot be shown (the runtime raises FormsError) loses
+// the message but never the end that follows it.
+TEST(CmdSyncClick, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
+  for (int setResult : {1, 0}) {
+    test::FakeOs os;
+    HeadlessForms forms;
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    os.setComputerNameResult = setResult;
+    forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    chkVer.OsVersionText(details);
+    EXPECT_THROW(cmd_Sync_Click(os, forms, chkVer, "ws-17"), EndProgram) << setResult;
+    EXPECT_TRUE(forms.Ended()) << setResult;
+  }
+}
