@@ -107,6 +107,8 @@ class Win32Window : public Window {
   void RaiseClose();
   void RememberFocus();
   bool RestoreFocus();
+  void FocusControl(HWND control);
+  LRESULT DefaultButtonId();
   void Detached();
 
   FormsHost& host_;
