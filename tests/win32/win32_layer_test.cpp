@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/library_search.h"
 #include "platform/win32/system_libraries.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
@@ -331,6 +332,20 @@ void TokenGroupsAndAdministrators() {
   administrators.owner.reset();
 }
 
+// Last: it changes where every later bare LoadLibrary looks.
+void LibrarySearchKeepsToTheSystemDirectory() {
+  HMODULE before = LoadLibraryA("hw_planted.dll");
+  Expect(before != nullptr, "the planted DLL is found beside the program before (set-up)");
+  if (before) FreeLibrary(before);
+  hw::win32::SystemLibraries libraries;
+  Expect(hw::win32::RestrictLibrarySearch(libraries) == hw::win32::LibrarySearch::SystemDirectoryOnly,
+         "SetDefaultDllDirectories restricts the search to the system directory");
+  HMODULE after = LoadLibraryA("hw_planted.dll");
+  Expect(after == nullptr, "a bare name is no longer looked for beside the program");
+  if (after) FreeLibrary(after);
+  Expect(LoadLibraryA("shlwapi.dll") != nullptr, "a system library is still found by its bare name");
+}
+
 }  // namespace
 
 int main() {
@@ -347,6 +362,7 @@ int main() {
   FirstDnsServer();
   DnsAnswerCopiedOut();
   TokenGroupsAndAdministrators();
+  LibrarySearchKeepsToTheSystemDirectory();
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
 }

@@ -11,6 +11,8 @@
 //   hwauto close <class>                    posts WM_CLOSE
 //   hwauto wait-msgbox [ms]                 a message box titled "Hostwarden"
 //   hwauto msgbox-ok [ms]                   presses its OK button
+//   hwauto load-library <name>              LoadLibraryW(name) with the ordinary
+//                                           search order, as any program may
 //
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
@@ -320,6 +322,12 @@ int Run(int argc, wchar_t** argv) {
     if (!ok) return Fail("no message box with an OK button");
     PostMessageW(ok, BM_CLICK, 0, 0);
     return Answer("{\"clicked\":true}");
+  }
+  if (command == L"load-library" && argc >= 3) {
+    HMODULE library = LoadLibraryW(argv[2]);
+    wchar_t path[MAX_PATH] = {};
+    if (library) GetModuleFileNameW(library, path, MAX_PATH);
+    return Answer("{\"loaded\":" + Bool(library != nullptr) + ",\"path\":" + Quote(path) + "}");
   }
   return Answer("{\"error\":\"usage\"}", 2);
 }

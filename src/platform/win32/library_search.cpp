@@ -1,0 +1,34 @@
+#include "platform/win32/library_search.h"
+
+namespace hw::win32 {
+namespace {
+
+// Each is bound by name: the program starts on systems that lack them.
+bool SearchSystemDirectoryOnly(SystemLibraries& libraries) {
+  BoundFunction<decltype(&::SetDefaultDllDirectories)> setDefaultDllDirectories{libraries, "kernel32.dll",
+                                                                                "SetDefaultDllDirectories"};
+  try {
+    return setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+  } catch (const MissingFunction&) {
+    return false;
+  }
+}
+
+bool RemoveCurrentFolder(SystemLibraries& libraries) {
+  BoundFunction<decltype(&::SetDllDirectoryW)> setDllDirectory{libraries, "kernel32.dll", "SetDllDirectoryW"};
+  try {
+    return setDllDirectory(L"") != FALSE;
+  } catch (const MissingFunction&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+LibrarySearch RestrictLibrarySearch(SystemLibraries& libraries) {
+  if (SearchSystemDirectoryOnly(libraries)) return LibrarySearch::SystemDirectoryOnly;
+  if (RemoveCurrentFolder(libraries)) return LibrarySearch::CurrentFolderRemoved;
+  return LibrarySearch::Unchanged;
+}
+
+}  // namespace hw::win32
