@@ -2,6 +2,7 @@
 
 #include "resolve/text_helpers.h"
 #include "sync/chk_admin.h"
+#include "sync/domain_member.h"
 
 namespace hw {
 namespace {
@@ -41,6 +42,7 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
     forms.MsgBox(InvalidName(dnsShortName), kMbIconHand);
     return;
   }
+  if (IsDomainMember(os)) RefuseDomainMember(forms);
   // Only the NT family has administrators; Windows 9x is never asked.
   if (chkVer.IsWinNT() && !IsAdmin(os)) {
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);

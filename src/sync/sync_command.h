@@ -10,7 +10,8 @@
 namespace hw {
 
 // Tests the name and the rights, sets the name, reports the outcome, and
-// ends the program after every attempt to set the name.
+// ends the program after every attempt to set the name. A domain member is
+// not renamed.
 void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName);
 
 }  // namespace hw

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "sync/sync_command.h"
@@ -72,5 +74,50 @@ TEST(CmdSyncClick, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
     chkVer.OsVersionText(details);
     EXPECT_THROW(cmd_Sync_Click(os, forms, chkVer, "ws-17"), EndProgram) << setResult;
     EXPECT_TRUE(forms.Ended()) << setResult;
+  }
+}
+
+namespace {
+const std::string kDomainMember =
+    "Dieser PC ist Mitglied einer Windows-Domäne.\r\n"
+    "Den Computernamen eines Domänenmitglieds kann nur der Netzwerkadministrator ändern.\r\n"
+    "Bitte wenden Sie sich an den Netzwerkadministrator";
+}  // namespace
+
+// Renaming a domain member locally would cut it off from its domain.
+TEST(CmdSyncClick, LeavesDomainMembersAlone) {
+  using NamesSet = std::vector<std::pair<int, std::string>>;
+  struct Case { const char* what; std::function<void(test::FakeOs&)> script; std::vector<std::string> texts;
+                bool ended; NamesSet namesSet; };
+  const auto admin = [](test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); };
+  for (const Case& c : {
+           Case{"domain member", [&](auto& os) { admin(os); os.joinStatus = kNetSetupDomainName; os.joinName = "CAMPUS"; },
+                {kDomainMember}, true, {}},
+           Case{"domain member without rights", [](auto& os) { os.joinStatus = kNetSetupDomainName; },
+                {kDomainMember}, true, {}},
+           Case{"no join information (Windows 98)", [&](auto& os) { admin(os); os.missing = {"NetGetJoinInformation"}; },
+                {kSet}, true, {{5, "ws-17"}}},
+           Case{"join information fails", [&](auto& os) { admin(os); os.joinResult = 2221; }, {kSet}, true, {{5, "ws-17"}}},
+           Case{"not joined", [&](auto& os) { admin(os); os.joinStatus = kNetSetupUnjoined; }, {kSet}, true, {{5, "ws-17"}}}}) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    HeadlessForms forms;
+    c.script(os);
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    ASSERT_NE(chkVer.OsVersionText(details), "");
+    try {
+      cmd_Sync_Click(os, forms, chkVer, "ws-17");
+    } catch (EndProgram) {
+    }
+    std::vector<std::string> texts;
+    for (const auto& message : forms.Messages()) texts.push_back(message.text);
+    EXPECT_EQ(texts, c.texts);
+    if (!forms.Messages().empty() && texts[0] == kDomainMember) {
+      EXPECT_EQ(forms.Messages()[0].style, kMbIconHand);
+    }
+    EXPECT_EQ(forms.Ended(), c.ended);
+    EXPECT_EQ(os.namesSet, c.namesSet);
+    EXPECT_TRUE(os.AllReleased());
   }
 }
