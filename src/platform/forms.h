@@ -98,6 +98,10 @@ class Control {
   virtual void SetListIndex(int index) = 0;
   virtual int ListIndex() const = 0;
   virtual std::vector<std::string> Items() const = 0;
+  // A button that starts something with an administrator's full rights
+  // carries the system's shield (UAC); elsewhere the mark is only kept.
+  virtual void SetElevationRequired(bool required) = 0;
+  virtual bool ElevationRequired() const = 0;
 };
 
 class Window {
