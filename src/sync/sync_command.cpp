@@ -3,6 +3,8 @@
 #include "resolve/text_helpers.h"
 #include "sync/chk_admin.h"
 #include "sync/domain_member.h"
+#include "sync/elevated_copy.h"
+#include "sync/elevation.h"
 
 namespace hw {
 namespace {
@@ -10,7 +12,8 @@ namespace {
 // The NetBIOS computer-name limit, in characters.
 constexpr std::size_t kMaxComputerNameLength = 15;
 
-bool UsableName(const std::string& name) {
+bool UsableName(const std::string& name, SyncCaller caller) {
+  if (caller == SyncCaller::ElevatedCopy && !IsValidComputerName(name)) return false;
   return !name.empty() && CharacterCount(name) <= kMaxComputerNameLength;
 }
 
@@ -37,14 +40,17 @@ int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
 
 }  // namespace
 
-void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName) {
-  if (!UsableName(dnsShortName)) {
+void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName, SyncCaller caller) {
+  if (!UsableName(dnsShortName, caller)) {
     forms.MsgBox(InvalidName(dnsShortName), kMbIconHand);
     return;
   }
   if (IsDomainMember(os)) RefuseDomainMember(forms);
   // Only the NT family has administrators; Windows 9x is never asked.
   if (chkVer.IsWinNT() && !IsAdmin(os)) {
+    // The copy sets the name and reports; this program's part is done.
+    if (caller == SyncCaller::User && chkVer.IsWinVistaOrLater() && StartElevatedCopy(os, dnsShortName))
+      forms.End();
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }

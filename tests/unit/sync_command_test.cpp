@@ -121,3 +121,60 @@ TEST(CmdSyncClick, LeavesDomainMembersAlone) {
     EXPECT_TRUE(os.AllReleased());
   }
 }
+
+namespace {
+OsVersionInfo Windows7() { return test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1"); }
+
+// A limited administrator: the Administrators group for denying access only.
+void LimitedAdministrator(test::FakeOs& os) {
+  os.version = Windows7();
+  os.elevationType = kTokenElevationTypeLimited;
+  os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, kSeGroupUseForDenyOnly});
+}
+}  // namespace
+
+// UAC: a limited administrator hands the name to an elevated copy.
+TEST(CmdSyncClick, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
+  using NamesSet = std::vector<std::pair<int, std::string>>;
+  struct Case { const char* what; std::function<void(test::FakeOs&)> script; SyncCaller caller; std::string name;
+                std::vector<std::string> texts; bool ended; NamesSet namesSet; int copiesStarted; };
+  const auto admin = [](test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); };
+  for (const Case& c : {
+           Case{"domain member: no copy", [](auto& os) { LimitedAdministrator(os); os.joinStatus = kNetSetupDomainName; },
+                SyncCaller::User, "ws-17", {kDomainMember}, true, {}, 0},
+           Case{"limited administrator: the copy takes over", LimitedAdministrator,
+                SyncCaller::User, "ws-17", {}, true, {}, 1},
+           Case{"limited administrator refuses the prompt", [](auto& os) { LimitedAdministrator(os);
+                                                                           os.shellExecuteResult = 0; },
+                SyncCaller::User, "ws-17", {kRights}, false, {}, 1},
+           Case{"no UAC, no rights", [](auto& os) { os.version = Windows7(); os.elevationType = kTokenElevationTypeDefault; },
+                SyncCaller::User, "ws-17", {kRights}, false, {}, 0},
+           Case{"the copy, elevated", [&](auto& os) { admin(os); os.version = Windows7();
+                                                      os.elevationType = kTokenElevationTypeFull; },
+                SyncCaller::ElevatedCopy, "ws-17", {kSet}, true, {{5, "ws-17"}}, 0},
+           Case{"the copy never starts another", LimitedAdministrator,
+                SyncCaller::ElevatedCopy, "ws-17", {kRights}, false, {}, 0},
+           Case{"the copy refuses what no computer may be called", admin,
+                SyncCaller::ElevatedCopy, "ws 17", {Invalid("ws 17")}, false, {}, 0},
+           Case{"the user's button keeps the system's judgement", admin,
+                SyncCaller::User, "ws 17", {kSet}, true, {{5, "ws 17"}}, 0}}) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    HeadlessForms forms;
+    c.script(os);
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    ASSERT_NE(chkVer.OsVersionText(details), "");
+    try {
+      cmd_Sync_Click(os, forms, chkVer, c.name, c.caller);
+    } catch (EndProgram) {
+    }
+    std::vector<std::string> texts;
+    for (const auto& message : forms.Messages()) texts.push_back(message.text);
+    EXPECT_EQ(texts, c.texts);
+    EXPECT_EQ(forms.Ended(), c.ended);
+    EXPECT_EQ(os.namesSet, c.namesSet);
+    EXPECT_EQ(static_cast<int>(os.programsStarted.size()), c.copiesStarted);
+    EXPECT_TRUE(os.AllReleased());
+  }
+}
