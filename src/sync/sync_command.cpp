@@ -46,11 +46,15 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
     return;
   }
   if (IsDomainMember(os)) RefuseDomainMember(forms);
+  // UAC: a limited administrator's full rights belong to an elevated copy,
+  // which sets the name and reports; this program's part is then done.
+  if (caller == SyncCaller::User && chkVer.IsWinVistaOrLater() && HasElevatedTwin(os)) {
+    if (StartElevatedCopy(os, dnsShortName)) forms.End();
+    forms.MsgBox(kRightsNeeded, kMbIconExclamation);
+    return;
+  }
   // Only the NT family has administrators; Windows 9x is never asked.
   if (chkVer.IsWinNT() && !IsAdmin(os)) {
-    // The copy sets the name and reports; this program's part is done.
-    if (caller == SyncCaller::User && chkVer.IsWinVistaOrLater() && StartElevatedCopy(os, dnsShortName))
-      forms.End();
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }

@@ -144,6 +144,10 @@ TEST(CmdSyncClick, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
                 SyncCaller::User, "ws-17", {kDomainMember}, true, {}, 0},
            Case{"limited administrator: the copy takes over", LimitedAdministrator,
                 SyncCaller::User, "ws-17", {}, true, {}, 1},
+           // Wine's limited token keeps the group enabled: the kind of token decides.
+           Case{"limited token with the group enabled", [](auto& os) { LimitedAdministrator(os);
+                                                                     os.tokenGroups.back().attributes = 7; },
+                SyncCaller::User, "ws-17", {}, true, {}, 1},
            Case{"limited administrator refuses the prompt", [](auto& os) { LimitedAdministrator(os);
                                                                            os.shellExecuteResult = 0; },
                 SyncCaller::User, "ws-17", {kRights}, false, {}, 1},
