@@ -376,6 +376,34 @@ def case_second_instance(host, auto, exe, f, mode):
     wait_for_exit(first, 10, f, "the first instance")
 
 
+def case_enter_at_once(host, auto, exe, f, mode):
+    """Normal mode, mismatch: the moment the main window shows, Escape does
+    nothing and Enter presses the focused "Namen synchronisieren"; no Tab first."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    f.equal(form1["focus"], "cmd_Sync", "focus when the window shows")
+    host.keys(form1, "Escape")
+    f.check(auto.wait_message_box(500).get("error"), "Escape raised a message box")
+    host.keys(form1, "Return")
+    box = auto.wait_message_box()
+    f.equal(box.get("text"), SYNC_MESSAGE, "message after Enter")
+    f.equal(box.get("owner"), FORM1, "owner of the message box")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after the synchronise message")
+
+
+def case_dialog_enter_at_once(host, auto, exe, f, mode):
+    """Quiet mode, mismatch: Enter presses "OK" the moment the dialog shows."""
+    program = host.start_wine(exe, "/Q")
+    dialog = auto.wait_window(FRM_INFO)
+    host.keys(dialog, "Return")
+    box = auto.wait_message_box()
+    f.equal(box.get("text"), SYNC_MESSAGE, "message after Enter in the dialog")
+    f.equal(box.get("owner"), FRM_INFO, "owner of the message box")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after OK")
+
+
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
     the name dnsmasq's PTR record gives the address (None: no record). The
@@ -390,6 +418,9 @@ def _cases():
     for mode in (WIN98, WINXP, WIN10):
         for what, (function, ptr_answer) in flows.items():
             cases[f"{what}_{mode.name}"] = (function, mode, ptr_answer)
+    for mode in (WINXP, WIN10):
+        cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, MISMATCH_NAME)
+        cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, MISMATCH_NAME)
     cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
     cases["second_instance_winxp"] = (case_second_instance, WINXP, None)
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
