@@ -400,6 +400,14 @@ void LibrarySearchKeepsToTheSystemDirectory() {
   Expect(after == nullptr, "a bare name is no longer looked for beside the program");
   if (after) FreeLibrary(after);
   Expect(LoadLibraryA("shlwapi.dll") != nullptr, "a system library is still found by its bare name");
+  // What a system library's delayed import asks for by its bare name is
+  // already loaded, from the system directory.
+  wchar_t system[MAX_PATH] = {}, loaded[MAX_PATH] = {};
+  UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);
+  HMODULE iphlpapi = GetModuleHandleW(L"iphlpapi.dll");
+  Expect(iphlpapi && GetModuleFileNameW(iphlpapi, loaded, MAX_PATH) > systemLength &&
+             _wcsnicmp(loaded, system, systemLength) == 0,
+         "iphlpapi is loaded from the system directory: " + WideToUtf8(loaded));
 }
 
 }  // namespace

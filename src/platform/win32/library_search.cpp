@@ -23,12 +23,24 @@ bool RemoveCurrentFolder(SystemLibraries& libraries) {
   }
 }
 
-}  // namespace
+// The libraries of every check, in the order in which one may load another:
+// a library already loaded is never looked for again by its bare name. One
+// that an older system lacks is simply not loaded.
+constexpr const char* kLibrariesOfTheCheck[] = {"iphlpapi.dll", "dnsapi.dll", "wsock32.dll", "shlwapi.dll",
+                                                "wininet.dll"};
 
-LibrarySearch RestrictLibrarySearch(SystemLibraries& libraries) {
+LibrarySearch RestrictSearchOrder(SystemLibraries& libraries) {
   if (SearchSystemDirectoryOnly(libraries)) return LibrarySearch::SystemDirectoryOnly;
   if (RemoveCurrentFolder(libraries)) return LibrarySearch::CurrentFolderRemoved;
   return LibrarySearch::Unchanged;
+}
+
+}  // namespace
+
+LibrarySearch RestrictLibrarySearch(SystemLibraries& libraries) {
+  LibrarySearch search = RestrictSearchOrder(libraries);
+  for (const char* library : kLibrariesOfTheCheck) libraries.Preload(library);
+  return search;
 }
 
 }  // namespace hw::win32

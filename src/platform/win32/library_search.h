@@ -15,7 +15,11 @@ enum class LibrarySearch {
 };
 
 // The first thing the program does, before anything loads a library: keep
-// every search to the system directory where the system allows it.
+// every search to the system directory where the system allows it, and load
+// from there the libraries the check calls, so that a system library asking
+// for one of them by its bare name later (a delayed import: Wine's wininet
+// and iphlpapi, which Wine looks for beside the program whatever the search
+// order says) gets the copy already loaded.
 LibrarySearch RestrictLibrarySearch(SystemLibraries& libraries);
 
 }  // namespace hw::win32

@@ -30,11 +30,9 @@ int RunProgram() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  {
-    // Before anything else can load a library.
-    hw::win32::SystemLibraries libraries;
-    hw::win32::RestrictLibrarySearch(libraries);
-  }
+  // Before anything else can load a library. Loaded libraries stay loaded.
+  hw::win32::SystemLibraries libraries;
+  hw::win32::RestrictLibrarySearch(libraries);
   try {
     return RunProgram();
   } catch (const hw::EndProgram&) {
