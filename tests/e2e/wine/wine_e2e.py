@@ -17,6 +17,7 @@ the reason and exit 77, which CTest reports as skipped.
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -482,6 +483,52 @@ def case_elevated_copy_dialog(host, auto, exe, f, mode):
     check_elevated_copy_sets_the_name(host, auto, f, FRM_INFO)
 
 
+# Libraries the program or the system libraries it binds load once it runs,
+# each planted beside the program as a library that marks that it was loaded.
+PLANTED_LIBRARIES = ("dnsapi", "iphlpapi", "wininet", "wsock32", "ws2_32", "netapi32", "nsi", "dhcpcsvc",
+                     "winhttp", "mpr", "secur32", "shlwapi")
+
+
+def planted_marker(hwauto):
+    """The marking library, built beside the layer's test program."""
+    return os.path.join(os.path.dirname(os.path.abspath(hwauto)), "..", "..", "win32", "hw_planted.dll")
+
+
+def case_planted_libraries(host, auto, exe, f, mode):
+    """Marking libraries beside the program under the names it and its
+    system libraries load, preferred to Wine's own: the program runs its
+    whole check and loads none of them. A control program in the same folder
+    that loads one by its bare name does load it, so the marks are seen."""
+    folder = os.path.join(host.work, "planted")
+    os.makedirs(folder)
+    program = shutil.copy(exe, folder)
+    control_program = shutil.copy(auto.hwauto, os.path.join(folder, "control.exe"))
+    for name in PLANTED_LIBRARIES:
+        shutil.copy(planted_marker(auto.hwauto), os.path.join(folder, name + ".dll"))
+    log = os.path.join(host.work, "planted.log")
+    overrides = ",".join(PLANTED_LIBRARIES) + "=n,b"
+    env = dict(host.env, HW_PLANTED_LOG="Z:" + log.replace("/", "\\"),
+               WINEDLLOVERRIDES=";".join(filter(None, [host.env.get("WINEDLLOVERRIDES"), overrides])))
+
+    process = subprocess.Popen([host.wine_kind.loader, program], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    host.processes.append(process)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode)
+    f.equal(control(form1, "lbl_Conn")["text"], "LAN", "connection (wininet)")
+    check_dns_asked(f, host, mode)
+    auto.close(FORM1)
+    wait_for_exit(process, 15, f, "closing the main window")
+    marks = open(log).read().split() if os.path.exists(log) else []
+    f.equal(marks, [], "planted libraries the program loaded")
+
+    result = wine_host.run(host.wine_kind.loader, control_program, "load-library", "iphlpapi.dll", env=env,
+                           check=False, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    marks = open(log).read().split() if os.path.exists(log) else []
+    f.check(any(mark.lower().endswith("\\planted\\iphlpapi.dll") for mark in marks),
+            f"the control program's bare load left no mark of the planted iphlpapi.dll: {marks} ({result.stdout!r})")
+
+
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
     the name dnsmasq's PTR record gives the address (None: no record). The
@@ -499,6 +546,8 @@ def _cases():
     for mode in (WINXP, WIN10):
         cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, MISMATCH_NAME)
         cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, MISMATCH_NAME)
+    for mode in (WINXP, WIN10):
+        cases[f"planted_libraries_{mode.name}"] = (case_planted_libraries, mode, MISMATCH_NAME)
     cases["elevated_copy_win10"] = (case_elevated_copy, WIN10, MISMATCH_NAME)
     cases["elevated_copy_dialog_win10"] = (case_elevated_copy_dialog, WIN10, MISMATCH_NAME)
     cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
