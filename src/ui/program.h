@@ -2,6 +2,7 @@
 // version module, and the warning dialog, wired to an OS and a forms runtime.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "check/form_load.h"
@@ -19,7 +20,8 @@ class Program {
   // Loads the main window and runs its load sequence, then shows the window
   // unless the sequence hid it. EndProgram escapes when the program ends.
   void Start();
-  // Start, then the forms runtime's loop until no window is left.
+  // Start, then the forms runtime's loop until no window is left; or, for
+  // the elevated copy's command line, only set the name and end.
   void Run();
 
   Window& Form1() { return *form1_; }
@@ -38,6 +40,7 @@ class Program {
   StartupOperations RealOperations();
   ForwardLookup WhatTheCheckFound() const;
   void ShowWarningDialog();
+  bool NeedsElevation();
 
   Os& os_;
   Forms& forms_;
@@ -46,6 +49,7 @@ class Program {
   Window* form1_ = nullptr;
   Form1Members members_;
   StartupValues values_;
+  std::optional<bool> needsElevation_;
 };
 
 }  // namespace hw

@@ -273,5 +273,95 @@ TEST(Program, OlderSystemsTakeTheResolversAnswer) {
   EXPECT_EQ(run.os.namesSet[0], (std::pair<int, std::string>{-1, "pc-9"}));
 }
 
+void LimitedAdministrator(FakeOs& os) {
+  Mismatch(os);
+  os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");
+  os.elevationType = kTokenElevationTypeLimited;
+  os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, kSeGroupUseForDenyOnly});
+}
+
+TEST(Program, ButtonsThatStartTheElevatedCopyCarryTheShield) {
+  struct Case { const char* what; std::function<void(FakeOs&)> arrange; bool shield; };
+  for (const Case& c : {Case{"limited administrator", LimitedAdministrator, true},
+                        Case{"already elevated", [](FakeOs& os) { LimitedAdministrator(os);
+                                                                  os.elevationType = kTokenElevationTypeFull; }, false},
+                        Case{"Windows XP", MismatchAsAdministrator, false}}) {
+    ProgramRun run("/Q", c.arrange);
+    EXPECT_EQ(run.Window("frm_Info")["OKButton"].ElevationRequired(), c.shield) << c.what;
+    EXPECT_FALSE(run.Window("frm_Info")["CancelButton"].ElevationRequired()) << c.what;
+    EXPECT_EQ(run.Window("Form1")["cmd_Sync"].ElevationRequired(), c.shield) << c.what;
+    EXPECT_TRUE(run.os.AllReleased()) << c.what;
+  }
+}
+
+TEST(Program, DialogOkOfALimitedAdministratorHandsOverToTheElevatedCopy) {
+  ProgramRun run("/Q", LimitedAdministrator);
+  run.Click("frm_Info", "OKButton");
+  ASSERT_EQ(run.os.programsStarted.size(), 1u);
+  EXPECT_EQ(run.os.programsStarted[0].lpVerb, "runas");
+  EXPECT_EQ(run.os.programsStarted[0].lpParameters, "/SetComputerName:ws-17");
+  EXPECT_TRUE(run.forms.Messages().empty()) << "the copy reports, not this program";
+  EXPECT_TRUE(run.forms.Ended());
+  EXPECT_TRUE(run.os.namesSet.empty());
+}
+
+TEST(Program, TheElevatedCopySetsItsNameShowsNoWindowAndEnds) {
+  struct Case { std::string commandLine; std::vector<std::pair<int, std::string>> namesSet; std::string text; };
+  for (const Case& c : {Case{"/SetComputerName:WS-17", {{5, "WS-17"}}, kSuccess},
+                        Case{"/SetComputerName:ws 17\" /Q", {},
+                             "Der DNS-Name ws 17\" /Q kann nicht als Computername verwendet werden\r\n"
+                             "Bitte wenden Sie sich an den Netzwerkadministrator"}}) {
+    FakeOs os;
+    HeadlessForms forms(c.commandLine);
+    os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");
+    os.elevationType = kTokenElevationTypeFull;
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    Program program(os, forms);
+    EXPECT_THROW(program.Run(), EndProgram) << c.commandLine;
+    EXPECT_EQ(os.namesSet, c.namesSet) << c.commandLine;
+    ASSERT_EQ(forms.Messages().size(), 1u) << c.commandLine;
+    EXPECT_EQ(forms.Messages()[0].text, c.text);
+    EXPECT_EQ(forms.Find("Form1"), nullptr) << "no window: " << c.commandLine;
+    EXPECT_FALSE(os.CallCount("DnsQuery_A")) << "no check: " << c.commandLine;
+    EXPECT_TRUE(os.programsStarted.empty());
+  }
+}
+
+// Where the program ends after a message, a box that cannot be shown does
+// not keep it running.
+TEST(Program, EndsWhereItWouldEvenWhenNoMessageBoxCanBeShown) {
+  const auto failingBoxes = [](ProgramRun& run) {
+    run.forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+  };
+  struct Case { const char* what; const char* commandLine; std::function<void(FakeOs&)> arrange;
+                const char* window; const char* button; };
+  for (const Case& c : {Case{"dialog OK without rights", "/Q", Mismatch, "frm_Info", "OKButton"},
+                        Case{"dialog OK as administrator", "/Q", MismatchAsAdministrator, "frm_Info", "OKButton"},
+                        Case{"main window as administrator", "", MismatchAsAdministrator, "Form1", "cmd_Sync"}}) {
+    ProgramRun run(c.commandLine, c.arrange);
+    failingBoxes(run);
+    run.Do([&] {
+      try {
+        run.Window(c.window).Click(c.button);
+      } catch (const FormsError&) {
+        // A handler's failure abandons that handler, as every backend does.
+      }
+    });
+    EXPECT_TRUE(run.forms.Ended()) << c.what;
+    EXPECT_EQ(run.forms.Messages().size(), 1u) << c.what;
+  }
+}
+
+TEST(Program, AFailingWinsockCleanupEndsEvenWithoutItsMessage) {
+  FakeOs os;
+  HeadlessForms forms("");
+  os.wsaCleanupResult = 10093;
+  forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+  Program program(os, forms);
+  EXPECT_THROW(program.Start(), EndProgram);
+  EXPECT_TRUE(forms.Ended());
+  EXPECT_EQ(os.CallCount("DnsQuery_A"), 0) << "nothing after the address list runs";
+}
+
 }  // namespace
 }  // namespace hw

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/win32/command_line.h"
+#include "platform/win32/library_search.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_os.h"
@@ -29,6 +30,9 @@ int RunProgram() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything else can load a library. Loaded libraries stay loaded.
+  hw::win32::SystemLibraries libraries;
+  hw::win32::RestrictLibrarySearch(libraries);
   try {
     return RunProgram();
   } catch (const hw::EndProgram&) {

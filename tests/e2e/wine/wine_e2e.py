@@ -17,6 +17,7 @@ the reason and exit 77, which CTest reports as skipped.
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -376,6 +377,158 @@ def case_second_instance(host, auto, exe, f, mode):
     wait_for_exit(first, 10, f, "the first instance")
 
 
+def case_enter_at_once(host, auto, exe, f, mode):
+    """Normal mode, mismatch: the moment the main window shows, Escape does
+    nothing and Enter presses the focused "Namen synchronisieren"; no Tab first."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    f.equal(form1["focus"], "cmd_Sync", "focus when the window shows")
+    host.keys(form1, "Escape")
+    f.check(auto.wait_message_box(500).get("error"), "Escape raised a message box")
+    host.keys(form1, "Return")
+    box = auto.wait_message_box()
+    f.equal(box.get("text"), SYNC_MESSAGE, "message after Enter")
+    f.equal(box.get("owner"), FORM1, "owner of the message box")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after the synchronise message")
+
+
+def case_dialog_enter_at_once(host, auto, exe, f, mode):
+    """Quiet mode, mismatch: Enter presses "OK" the moment the dialog shows."""
+    program = host.start_wine(exe, "/Q")
+    dialog = auto.wait_window(FRM_INFO)
+    host.keys(dialog, "Return")
+    box = auto.wait_message_box()
+    f.equal(box.get("text"), SYNC_MESSAGE, "message after Enter in the dialog")
+    f.equal(box.get("owner"), FRM_INFO, "owner of the message box")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after OK")
+
+
+def hostwarden_processes():
+    """The command lines of the program's processes; the case runs in a PID
+    namespace of its own, so these are the case's."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                line = cmdline.read().replace(b"\0", b" ").decode(errors="replace").strip()
+        except OSError:
+            continue
+        program = line.split(" ", 1)[0].lower()
+        if program.endswith("hostwarden.exe"):
+            found.append(line)
+    return found
+
+
+def registry_value(host, key, name):
+    """A value of the case's Wine registry as `reg query` prints it; None when missing."""
+    result = wine_host.run(host.wine_kind.loader, "reg", "query", key, "/v", name, env=host.env, check=False,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    for line in result.stdout.splitlines():
+        parts = line.split()
+        if len(parts) >= 3 and parts[0] == name:
+            return parts[-1]
+    return None
+
+
+COMPUTER_NAME_KEY = r"HKLM\System\CurrentControlSet\Control\ComputerName\ComputerName"
+
+
+def check_elevated_copy_sets_the_name(host, auto, f, first_window):
+    """After the press: the first program has ended, the elevated copy (our
+    switch and the name on its command line) shows the success message with
+    no window of its own, ends with its OK, and the name is in the registry."""
+    box = auto.wait_message_box()
+    host.screenshot("message_box_elevated_copy")
+    f.equal(box.get("text"), SYNC_MESSAGE, "the elevated copy's message")
+    f.equal(box.get("owner"), "", "owner of the copy's message box (it shows no window)")
+    f.check(auto.wait_gone(first_window).get("gone"), "the first program did not end once the copy ran")
+    running = hostwarden_processes()
+    f.check(len(running) == 1 and running[0].endswith(" /SetComputerName:pc-0815"),
+            f"not exactly the elevated copy with the name runs: {running}")
+    # Read while the Wine server runs: a new one takes the name from the host again.
+    name = registry_value(host, COMPUTER_NAME_KEY, "ComputerName")
+    f.equal(name and name.upper(), "PC-0815", f"the computer name read back ({name!r})")
+    auto.press_message_box_ok()
+    deadline = time.monotonic() + 15
+    while hostwarden_processes() and time.monotonic() < deadline:
+        time.sleep(0.2)
+    f.equal(hostwarden_processes(), [], "programs running after the copy's message")
+
+
+def start_limited(auto, f, exe, *args):
+    """Starts the program as UAC starts an administrator's programs: with the
+    limited half of the token, whose elevated twin "runas" gives."""
+    windows_path = "Z:" + os.path.abspath(exe).replace("/", "\\")
+    started = auto("start-limited", windows_path, *args)
+    f.check(started.get("started"), f"the program could not be started with a limited token: {started}")
+
+
+def case_elevated_copy(host, auto, exe, f, mode):
+    """UAC, normal mode, mismatch: Enter on "Namen synchronisieren" starts an
+    elevated copy (Wine grants "runas"), which sets the name and reports."""
+    start_limited(auto, f, exe)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode)
+    host.keys(form1, "Return")
+    check_elevated_copy_sets_the_name(host, auto, f, FORM1)
+
+
+def case_elevated_copy_dialog(host, auto, exe, f, mode):
+    """UAC, quiet mode, mismatch: the dialog's "OK" starts the elevated copy."""
+    start_limited(auto, f, exe, "/Q")
+    auto.wait_window(FRM_INFO)
+    auto.click(FRM_INFO, "OKButton")
+    check_elevated_copy_sets_the_name(host, auto, f, FRM_INFO)
+
+
+# Libraries the program or the system libraries it binds load once it runs,
+# each planted beside the program as a library that marks that it was loaded.
+PLANTED_LIBRARIES = ("dnsapi", "iphlpapi", "wininet", "wsock32", "ws2_32", "netapi32", "nsi", "dhcpcsvc",
+                     "winhttp", "mpr", "secur32", "shlwapi")
+
+
+def planted_marker(hwauto):
+    """The marking library, built beside the layer's test program."""
+    return os.path.join(os.path.dirname(os.path.abspath(hwauto)), "..", "..", "win32", "hw_planted.dll")
+
+
+def case_planted_libraries(host, auto, exe, f, mode):
+    """Marking libraries beside the program under the names it and its
+    system libraries load, preferred to Wine's own: the program runs its
+    whole check and loads none of them. A control program in the same folder
+    that loads one by its bare name does load it, so the marks are seen."""
+    folder = os.path.join(host.work, "planted")
+    os.makedirs(folder)
+    program = shutil.copy(exe, folder)
+    control_program = shutil.copy(auto.hwauto, os.path.join(folder, "control.exe"))
+    for name in PLANTED_LIBRARIES:
+        shutil.copy(planted_marker(auto.hwauto), os.path.join(folder, name + ".dll"))
+    log = os.path.join(host.work, "planted.log")
+    overrides = ",".join(PLANTED_LIBRARIES) + "=n,b"
+    env = dict(host.env, HW_PLANTED_LOG="Z:" + log.replace("/", "\\"),
+               WINEDLLOVERRIDES=";".join(filter(None, [host.env.get("WINEDLLOVERRIDES"), overrides])))
+
+    process = subprocess.Popen([host.wine_kind.loader, program], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    host.processes.append(process)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode)
+    f.equal(control(form1, "lbl_Conn")["text"], "LAN", "connection (wininet)")
+    check_dns_asked(f, host, mode)
+    auto.close(FORM1)
+    wait_for_exit(process, 15, f, "closing the main window")
+    marks = open(log).read().split() if os.path.exists(log) else []
+    f.equal(marks, [], "planted libraries the program loaded")
+
+    result = wine_host.run(host.wine_kind.loader, control_program, "load-library", "iphlpapi.dll", env=env,
+                           check=False, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    marks = open(log).read().split() if os.path.exists(log) else []
+    f.check(any(mark.lower().endswith("\\planted\\iphlpapi.dll") for mark in marks),
+            f"the control program's bare load left no mark of the planted iphlpapi.dll: {marks} ({result.stdout!r})")
+
+
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
     the name dnsmasq's PTR record gives the address (None: no record). The
@@ -390,6 +543,13 @@ def _cases():
     for mode in (WIN98, WINXP, WIN10):
         for what, (function, ptr_answer) in flows.items():
             cases[f"{what}_{mode.name}"] = (function, mode, ptr_answer)
+    for mode in (WINXP, WIN10):
+        cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, MISMATCH_NAME)
+        cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, MISMATCH_NAME)
+    for mode in (WINXP, WIN10):
+        cases[f"planted_libraries_{mode.name}"] = (case_planted_libraries, mode, MISMATCH_NAME)
+    cases["elevated_copy_win10"] = (case_elevated_copy, WIN10, MISMATCH_NAME)
+    cases["elevated_copy_dialog_win10"] = (case_elevated_copy_dialog, WIN10, MISMATCH_NAME)
     cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
     cases["second_instance_winxp"] = (case_second_instance, WINXP, None)
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
