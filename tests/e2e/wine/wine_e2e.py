@@ -529,30 +529,76 @@ def case_planted_libraries(host, auto, exe, f, mode):
             f"the control program's bare load left no mark of the planted iphlpapi.dll: {marks} ({result.stdout!r})")
 
 
+PROVIDER_NAME = "dslb-092-075-123-045.pools.example-isp.de"
+NOT_CONFIRMED_MESSAGE = ("Der DNS-Eintrag " + MISMATCH_NAME + " ist nicht bestätigt:\r\n"
+                         "der Name verweist nicht auf die IP-Adresse " + wine_host.HOST_ADDRESS + ".\r\n"
+                         "Der Computername wurde nicht geändert.\r\n"
+                         "Bitte wenden Sie sich an den Netzwerkadministrator")
+
+
+def case_not_confirmed(host, auto, exe, f, mode):
+    """Normal mode, mismatch, but the PTR name has no A record leading back
+    to the address: "Namen synchronisieren" renames nothing, says why with a
+    stop icon, and ends."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode)
+    auto.click(FORM1, "cmd_Sync")
+    box = auto.wait_message_box()
+    host.screenshot(f"message_box_not_confirmed_{mode.name}")
+    f.equal(box["text"], NOT_CONFIRMED_MESSAGE, "message for a name DNS does not confirm")
+    f.check(box["icon"], "the not-confirmed message shows no icon")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after the not-confirmed message")
+    forward = [q for q in host.dns_queries() if q[0] == "A" and q[1].lower() == MISMATCH_NAME]
+    f.equal(len(forward), 1, f"A queries for {MISMATCH_NAME} at the DNS server: {host.dns_queries()}")
+
+
+def case_provider_name(host, auto, exe, f, mode):
+    """Quiet mode, a provider's name for the address (a laptop at home): the
+    check does not apply outside the campus domain, so nothing shows."""
+    case_quiet_agree(host, auto, exe, f, mode)
+
+
+def case_either_ptr_agrees(host, auto, exe, f, mode):
+    """Normal mode, two PTR records of which the second agrees: no warning,
+    and the window shows the agreeing name."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    check_names(f, form1, mode, AGREEING_NAME)
+    f.check(not control(form1, "img_Warn")["visible"], "the warning picture shows though a PTR record agrees")
+    f.check(not control(form1, "cmd_Sync")["enabled"], "Namen synchronisieren is enabled though a PTR record agrees")
+    auto.close(FORM1)
+    wait_for_exit(program, 10, f, "closing the main window")
+
+
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
-    the name dnsmasq's PTR record gives the address (None: no record). The
-    older-systems path needs Windows 98, which only 32-bit Wine can be; the
-    DNS-client path runs in the XP and Windows 10 modes."""
+    what dnsmasq knows of the address. The older-systems path needs Windows
+    98, which only 32-bit Wine can be; the DNS-client path runs in the XP and
+    Windows 10 modes."""
+    Dns = wine_host.Dns
     cases = {}
-    flows = {"mismatch_sync": (case_mismatch_sync, MISMATCH_NAME),
-             "quiet_details": (case_quiet_details, MISMATCH_NAME),
-             "quiet_ok": (case_quiet_ok, MISMATCH_NAME),
-             "quiet_close": (case_quiet_close, MISMATCH_NAME),
-             "quiet_agree": (case_quiet_agree, AGREEING_NAME)}
+    flows = {"mismatch_sync": (case_mismatch_sync, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_details": (case_quiet_details, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_ok": (case_quiet_ok, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_close": (case_quiet_close, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_agree": (case_quiet_agree, Dns.confirmed(AGREEING_NAME))}
     for mode in (WIN98, WINXP, WIN10):
-        for what, (function, ptr_answer) in flows.items():
-            cases[f"{what}_{mode.name}"] = (function, mode, ptr_answer)
+        for what, (function, dns) in flows.items():
+            cases[f"{what}_{mode.name}"] = (function, mode, dns)
     for mode in (WINXP, WIN10):
-        cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, MISMATCH_NAME)
-        cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, MISMATCH_NAME)
-    for mode in (WINXP, WIN10):
-        cases[f"planted_libraries_{mode.name}"] = (case_planted_libraries, mode, MISMATCH_NAME)
-    cases["elevated_copy_win10"] = (case_elevated_copy, WIN10, MISMATCH_NAME)
-    cases["elevated_copy_dialog_win10"] = (case_elevated_copy_dialog, WIN10, MISMATCH_NAME)
-    cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
-    cases["second_instance_winxp"] = (case_second_instance, WINXP, None)
-    cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
+        cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
+        cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
+        cases[f"planted_libraries_{mode.name}"] = (case_planted_libraries, mode, Dns.confirmed(MISMATCH_NAME))
+    cases["elevated_copy_win10"] = (case_elevated_copy, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["elevated_copy_dialog_win10"] = (case_elevated_copy_dialog, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["not_confirmed_win10"] = (case_not_confirmed, WIN10, Dns([MISMATCH_NAME]))
+    cases["provider_name_win10"] = (case_provider_name, WIN10, Dns.confirmed(PROVIDER_NAME))
+    cases["either_ptr_agrees_winxp"] = (case_either_ptr_agrees, WINXP, Dns([MISMATCH_NAME, AGREEING_NAME]))
+    cases["normal_window_winxp"] = (case_normal_window, WINXP, Dns())
+    cases["second_instance_winxp"] = (case_second_instance, WINXP, Dns())
+    cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, Dns())
     return cases
 
 
@@ -607,7 +653,7 @@ def run_case(args):
         # the kernel ends every process it started, Wine server included.
         os.execvp("unshare", ["unshare", "-n", "-u", "-m", "-p", "-f", "--kill-child", "--mount-proc", "--propagation", "private",
                               sys.executable, os.path.abspath(__file__), *sys.argv[1:], "--inside"])
-    case, mode, ptr_answer = CASES[args.case]
+    case, mode, dns = CASES[args.case]
     if args.arch not in mode.winecfg:
         print(f"{args.case} needs a Windows version that {args.arch} Wine cannot be", file=sys.stderr)
         return 2
@@ -616,7 +662,7 @@ def run_case(args):
     artifacts = os.path.join(args.artifacts, args.arch)
     try:
         with TestHost(wine_host.WINES[args.arch], args.prefix, artifacts, mode.winecfg[args.arch],
-                      ptr_answer) as host:
+                      dns) as host:
             try:
                 case(host, Automation(host, args.hwauto), args.exe, f, mode)
             except (KeyError, RuntimeError, subprocess.SubprocessError) as error:
