@@ -12,9 +12,13 @@ namespace hw {
 Program::Program(Os& os, Forms& forms, std::string campusDomain)
     : os_(os), forms_(forms), campusDomain_(std::move(campusDomain)), chkVer_(os) {}
 
-void Program::Start() {
+void Program::LoadMainWindow() {
   form1_ = &forms_.Load(Form1Window());
   form1_->OnClick("cmd_Sync", [this] { cmd_Sync_Click(); });
+}
+
+void Program::Start() {
+  LoadMainWindow();
   Form_Load(forms_, *form1_, members_, RealOperations(), campusDomain_, values_);
   if (!values_.mainWindowHidden) form1_->Show();
 }
@@ -22,6 +26,25 @@ void Program::Start() {
 void Program::Run() {
   Start();
   forms_.Run();
+}
+
+ProgramState Program::State() {
+  ProgramState state;
+  state.form1 = ControlStates(*form1_);
+  state.form1Visible = form1_->Visible();
+  state.warningShown = dialog_ && dialog_->Visible();
+  state.members = members_;
+  state.version = chkVer_.Info();
+  return state;
+}
+
+void Program::Continue(const ProgramState& state) {
+  chkVer_.Adopt(state.version);
+  members_ = state.members;
+  LoadMainWindow();
+  RestoreControlStates(*form1_, state.form1);
+  if (state.warningShown) ShowWarningDialog();
+  if (state.form1Visible) form1_->Show();
 }
 
 void Program::cmd_Sync_Click() { hw::cmd_Sync_Click(os_, forms_, chkVer_, members_.DnsShortName); }
@@ -53,6 +76,7 @@ StartupOperations Program::RealOperations() {
 // so that ends the program too.
 void Program::ShowWarningDialog() {
   Window& dialog = forms_.Load(FrmInfoWindow());
+  dialog_ = &dialog;
   dialog.OnClick("OKButton", [this] {
     cmd_Sync_Click();
     forms_.End();
