@@ -17,6 +17,8 @@ struct ControlState {
   int listIndex = -1;
   bool visible = true;
   bool enabled = true;
+
+  bool operator==(const ControlState&) const = default;
 };
 
 // Every control of the window, in the order of its definition.
