@@ -24,12 +24,10 @@ UINT MessageBoxStyle(int style) { return MB_OK | (static_cast<UINT>(style) & MB_
 
 class Win32Forms final : public Forms, public win32forms::FormsHost {
  public:
+  // Nothing of the screen is touched before the first window: a quiet
+  // log-on with nothing to show never connects to the display driver.
   explicit Win32Forms(std::string commandLine)
-      : commandLine_(std::move(commandLine)), instance_(GetModuleHandleW(nullptr)),
-        dpi_(win32forms::ScreenDpi()) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-  }
+      : commandLine_(std::move(commandLine)), instance_(GetModuleHandleW(nullptr)) {}
 
   // The instance mutex is left to the system, which closes it when the
   // process ends: the instance must count as running until then.
@@ -46,7 +44,10 @@ class Win32Forms final : public Forms, public win32forms::FormsHost {
   void Run() override;
 
   HINSTANCE Instance() const override { return instance_; }
-  int Dpi() const override { return dpi_; }
+  int Dpi() const override {
+    if (!dpi_) dpi_ = win32forms::ScreenDpi();
+    return dpi_;
+  }
   HWND HiddenOwner() override;
   LRESULT Dispatch(const std::function<LRESULT()>& work) noexcept override;
 
@@ -58,7 +59,8 @@ class Win32Forms final : public Forms, public win32forms::FormsHost {
 
   std::string commandLine_;
   HINSTANCE instance_;
-  int dpi_;
+  mutable int dpi_ = 0;  // read from the screen at the first window
+  bool controlsStarted_ = false;
   HANDLE mutex_ = nullptr;
   bool instanceChecked_ = false, prevInstance_ = false;
   HWND owner_ = nullptr;
@@ -101,6 +103,11 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
 }
 
 Window& Win32Forms::Load(const WindowSpec& definition) {
+  if (!controlsStarted_) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    controlsStarted_ = true;
+  }
   auto it = windows_.find(definition.name);
   if (it == windows_.end())
     it = windows_.emplace(definition.name, std::make_unique<Win32Window>(*this, definition)).first;
