@@ -22,6 +22,9 @@ test_packages=(
   xvfb xdotool imagemagick x11-utils
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs
   mingw-w64 wine wine64
+  # Wine's own fonts ("MS Sans Serif", Tahoma), which the tests copy into each
+  # prefix so labels render as they will on Windows
+  fonts-wine
   # fuzzing and benchmarks
   clang libclang-rt-14-dev valgrind hyperfine bind9-dnsutils bind9-host
 )
