@@ -265,6 +265,21 @@ def case_quiet_agree(host, auto, exe, f, mode):
     check_dns_asked(f, host, mode)
 
 
+def windows_path(path):
+    """A path of this machine as Wine's programs see it, on drive Z:."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def case_quiet_no_window(host, auto, exe, f, mode):
+    """Quiet mode, names agree: while the program lives it owns no top-level
+    window at all, neither a hidden nor a message-only one."""
+    watched = auto("watch-windows", windows_path(exe), "/Q")
+    f.equal(watched.get("exit"), 0, "quiet mode with agreeing names: exit status")
+    f.check(watched.get("looks", 0) > 0, f"the windows were never looked at: {watched}")
+    f.equal(watched.get("windows"), [], "the windows the quiet check owned while it ran")
+    check_dns_asked(f, host, mode)
+
+
 def case_mismatch_sync(host, auto, exe, f, mode):
     """Normal mode, DNS gives another name: the warning in the main window;
     "Namen synchronisieren" sets the name, reports and ends."""
@@ -390,6 +405,8 @@ def _cases():
     for mode in (WIN98, WINXP, WIN10):
         for what, (function, ptr_answer) in flows.items():
             cases[f"{what}_{mode.name}"] = (function, mode, ptr_answer)
+    for mode in (WINXP, WIN10):
+        cases[f"quiet_no_window_{mode.name}"] = (case_quiet_no_window, mode, AGREEING_NAME)
     cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
     cases["second_instance_winxp"] = (case_second_instance, WINXP, None)
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
