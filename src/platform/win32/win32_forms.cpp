@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <map>
 
+#include "platform/os.h"
+#include "platform/win32/system_libraries.h"
 #include "platform/win32/win32_forms_layout.h"
 #include "platform/win32/win32_forms_text.h"
 #include "platform/win32/win32_forms_window.h"
@@ -17,6 +19,33 @@ namespace hw {
 namespace {
 
 using win32forms::Win32Window;
+
+// The common controls' library is loaded at the first window, not with the
+// program, since loading it wakes the display driver. The manifest asks for
+// version 6, which the activation context finds by the library's name; where
+// nothing redirects that name, the system directory's own copy is taken,
+// never one found through the search path.
+void StartCommonControls() {
+  using Init = decltype(&::InitCommonControlsEx);
+  FARPROC entry = nullptr;
+  ACTCTX_SECTION_KEYED_DATA redirection{};
+  redirection.cbSize = sizeof redirection;
+  if (FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll",
+                               &redirection)) {
+    if (HMODULE library = LoadLibraryW(L"comctl32.dll")) entry = GetProcAddress(library, "InitCommonControlsEx");
+  } else {
+    static win32::SystemLibraries system;  // keeps the library loaded
+    try {
+      entry = system.EntryPoint("comctl32.dll", "InitCommonControlsEx");
+    } catch (const MissingFunction&) {
+    }
+  }
+  // Without the library the windows still come up, with the system's plain
+  // controls; the tooltip is then missing.
+  if (!entry) return;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  reinterpret_cast<Init>(reinterpret_cast<void (*)()>(entry))(&icc);
+}
 
 // The icon bits of a message box style; anything else the caller passes is
 // ignored, so a box always has exactly one OK button.
@@ -104,8 +133,7 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
 
 Window& Win32Forms::Load(const WindowSpec& definition) {
   if (!controlsStarted_) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
+    StartCommonControls();
     controlsStarted_ = true;
   }
   auto it = windows_.find(definition.name);
