@@ -14,9 +14,13 @@ namespace hw {
 Program::Program(Os& os, Forms& forms, std::string campusDomain)
     : os_(os), forms_(forms), campusDomain_(std::move(campusDomain)), chkVer_(os) {}
 
-void Program::Start() {
+void Program::LoadMainWindow() {
   form1_ = &forms_.Load(Form1Window());
   form1_->OnClick("cmd_Sync", [this] { cmd_Sync_Click(); });
+}
+
+void Program::Start() {
+  LoadMainWindow();
   Form_Load(forms_, *form1_, members_, RealOperations(), campusDomain_, values_);
   if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
   if (!values_.mainWindowHidden) form1_->Show();
@@ -27,6 +31,30 @@ void Program::Run() {
   if (auto name = ElevatedCopyName(forms_.Command())) RunElevatedCopy(os_, forms_, chkVer_, *name);
   Start();
   forms_.Run();
+}
+
+ProgramState Program::State() {
+  ProgramState state;
+  state.form1 = ControlStates(*form1_);
+  state.form1Visible = form1_->Visible();
+  state.warningShown = dialog_ && dialog_->Visible();
+  state.members = members_;
+  state.version = chkVer_.Info();
+  state.checkFound = WhatTheCheckFound();
+  return state;
+}
+
+void Program::Continue(const ProgramState& state) {
+  chkVer_.Adopt(state.version);
+  members_ = state.members;
+  values_.dnsName = state.checkFound.dnsName;
+  values_.selectedAddress = state.checkFound.address;
+  values_.dnsServer = state.checkFound.server;
+  LoadMainWindow();
+  RestoreControlStates(*form1_, state.form1);
+  if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
+  if (state.warningShown) ShowWarningDialog();
+  if (state.form1Visible) form1_->Show();
 }
 
 void Program::cmd_Sync_Click() {
@@ -73,6 +101,7 @@ StartupOperations Program::RealOperations() {
 // so that ends the program too.
 void Program::ShowWarningDialog() {
   Window& dialog = forms_.Load(FrmInfoWindow());
+  dialog_ = &dialog;
   // The end comes even when the command's message box cannot be shown.
   dialog.OnClick("OKButton", [this] { RunThenEnd(forms_, [this] { cmd_Sync_Click(); }); });
   if (NeedsElevation()) dialog["OKButton"].SetElevationRequired(true);

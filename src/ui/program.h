@@ -4,14 +4,29 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "check/form_load.h"
+#include "platform/control_state.h"
 #include "platform/forms.h"
 #include "platform/os.h"
 #include "probes/chk_ver.h"
 #include "sync/forward_confirmation.h"
 
 namespace hw {
+
+// Where the startup check left the program: what the main window holds, its
+// members, the version record, which windows are up, and what a rename must
+// confirm. A run whose check kept its windows in memory goes on from here on
+// the real forms runtime.
+struct ProgramState {
+  std::vector<ControlState> form1;
+  bool form1Visible = false;
+  bool warningShown = false;
+  Form1Members members;
+  OsVersionInfo version;
+  ForwardLookup checkFound;
+};
 
 class Program {
  public:
@@ -23,6 +38,12 @@ class Program {
   // Start, then the forms runtime's loop until no window is left; or, for
   // the elevated copy's command line, only set the name and end.
   void Run();
+
+  // Where the program stands after Start.
+  ProgramState State();
+  // Goes on from the state another run left, without running the check
+  // again: the main window as it was, and the warning dialog when it was up.
+  void Continue(const ProgramState& state);
 
   Window& Form1() { return *form1_; }
   const Form1Members& Members() const { return members_; }
@@ -37,6 +58,7 @@ class Program {
   bool ForwardConfirmed();
 
  private:
+  void LoadMainWindow();
   StartupOperations RealOperations();
   ForwardLookup WhatTheCheckFound() const;
   void ShowWarningDialog();
@@ -47,6 +69,7 @@ class Program {
   std::string campusDomain_;
   ChkVer chkVer_;
   Window* form1_ = nullptr;
+  Window* dialog_ = nullptr;
   Form1Members members_;
   StartupValues values_;
   std::optional<bool> needsElevation_;

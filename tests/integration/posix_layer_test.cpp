@@ -21,6 +21,7 @@
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/os_release.h"
 #include "platform/posix/posix_os.h"
+#include "platform/posix/program_state_abi.h"
 #include "platform/posix/resolv_conf.h"
 #include "platform/posix/single_instance.h"
 #include "platform/posix/static_hostname.h"
@@ -55,6 +56,35 @@ class TempDir {
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The quiet mode's state crosses into the window module as a C record; every
+// field must come back as it went, NULs of the service-pack buffer included.
+TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
+  hw::ProgramState state;
+  state.form1 = {{"lbl_System", "Linux 6.1 build 0 (Debian GNU/Linux 12)"},
+                 {"cbo_IP", "198.51.100.9", {"192.0.2.7", "198.51.100.9"}, 1},
+                 {"img_Warn", "", {}, -1, true, true},
+                 {"cmd_Sync", "", {}, -1, false, false}};
+  state.warningShown = true;
+  state.members = {true, "Labor-PC3"};
+  state.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
+  hw::posix::ProgramStateRecord record(state);
+  hw::ProgramState back = hw::posix::StateOf(*record.get());
+  EXPECT_EQ(back.form1, state.form1);
+  EXPECT_EQ(back.form1Visible, state.form1Visible);
+  EXPECT_EQ(back.warningShown, state.warningShown);
+  EXPECT_EQ(back.members.QuietMode, state.members.QuietMode);
+  EXPECT_EQ(back.members.DnsShortName, state.members.DnsShortName);
+  EXPECT_EQ(back.version.dwMajorVersion, 6u);
+  EXPECT_EQ(back.version.dwMinorVersion, 1u);
+  EXPECT_EQ(back.version.dwPlatformId, 3u);
+  EXPECT_EQ(back.version.dwOSVersionInfoSize, 148u);
+  EXPECT_EQ(back.version.szCSDVersion, state.version.szCSDVersion);
+
+  HostwardenProgramState empty{};  // null pointers everywhere: an empty state, no crash
+  EXPECT_TRUE(hw::posix::StateOf(empty).form1.empty());
+  EXPECT_EQ(hw::posix::StateOf(empty).members.DnsShortName, "");
 }
 
 TEST(FillNameBuffer, WritesNameAndNulAndKeepsTheRestOrReportsTheSizeNeeded) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check/name_rules.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/report.h"
 #include "platform/posix/window_mode.h"
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
       hw::posix::PosixOs os;
       return hw::posix::RunReportMode(os, options.json, std::cout, std::cerr);
     }
+    // The quiet mode loads the windows only when it has something to show.
+    if (hw::IsQuietSwitch(options.commandLine)) return hw::posix::RunQuietMode(options.commandLine);
     return hw::posix::RunWindowMode(options.commandLine);
   } catch (const std::exception& error) {
     std::cerr << "hostwarden: " << hw::posix::PrintableText(error.what()) << "\n";

@@ -1,13 +1,14 @@
-// A build without the window backend: only the report mode works.
+// A build without the window backend: the report mode works, and the quiet
+// mode as long as nothing must be shown.
 #include <iostream>
 
-#include "platform/posix/window_mode.h"
+#include "platform/posix/window_module.h"
 
 namespace hw::posix {
 
-int RunWindowMode(const std::string& /*commandLine*/) {
+void* WindowModuleEntry(const char* /*name*/) {
   std::cerr << "hostwarden: this build has no window backend; use --report or --report --json\n";
-  return 2;
+  return nullptr;
 }
 
 }  // namespace hw::posix

@@ -1,16 +1,76 @@
-// The entry of the window module: RunWindowMode behind a C name that the
-// program looks up with dlsym. Errors end here, as main would end them.
+// The window module's entries: the window program, and the quiet mode's
+// message boxes and its continuation once the warning dialog must be shown,
+// all on FLTK. Errors end here, as main would end them.
 #include <exception>
+#include <functional>
 #include <iostream>
+#include <memory>
 
+#include "platform/posix/fltk/fltk_forms.h"
+#include "platform/posix/posix_os.h"
+#include "platform/posix/program_state_abi.h"
 #include "platform/posix/report.h"
-#include "platform/posix/window_mode.h"
+#include "platform/posix/window_module.h"
+#include "ui/program.h"
 
-extern "C" __attribute__((visibility("default"))) int hostwarden_run_window_mode(const char* commandLine) {
+namespace hw::posix {
+namespace {
+
+// The display is opened at the first use. The runtime is never destroyed:
+// the quiet mode shows its message boxes on it and may go on with its
+// windows, until the process ends.
+Forms& QuietScreen() {
+  static Forms* forms = MakeFltkForms("").release();
+  return *forms;
+}
+
+int RunProgram(Forms& forms, const std::function<void(Program&)>& start) {
+  PosixOs os;
+  Program program(os, forms);
   try {
-    return hw::posix::RunWindowMode(commandLine ? commandLine : "");
+    start(program);
+    forms.Run();
+  } catch (const EndProgram&) {
+    // ended at once: the backend has closed every window
+  }
+  return 0;
+}
+
+template <class Work>
+int Guarded(Work&& work) {
+  try {
+    return work();
   } catch (const std::exception& error) {
-    std::cerr << "hostwarden: " << hw::posix::PrintableText(error.what()) << "\n";
+    std::cerr << "hostwarden: " << PrintableText(error.what()) << "\n";
     return 2;
   }
+}
+
+}  // namespace
+}  // namespace hw::posix
+
+using namespace hw;
+using namespace hw::posix;
+
+#define HOSTWARDEN_MODULE_ENTRY extern "C" __attribute__((visibility("default"))) int
+
+HOSTWARDEN_MODULE_ENTRY hostwarden_run_window_mode(const char* commandLine) {
+  return Guarded([&] {
+    std::unique_ptr<Forms> forms = MakeFltkForms(commandLine ? commandLine : "");
+    return RunProgram(*forms, [](Program& program) { program.Start(); });
+  });
+}
+
+HOSTWARDEN_MODULE_ENTRY hostwarden_show_message_box(const char* text, int style) {
+  return Guarded([&] {
+    QuietScreen().MsgBox(text ? text : "", style);
+    return 0;
+  });
+}
+
+HOSTWARDEN_MODULE_ENTRY hostwarden_continue_quiet_mode(const HostwardenProgramState* record) {
+  return Guarded([&] {
+    ProgramState state = record ? StateOf(*record) : ProgramState{};
+    return RunProgram(QuietScreen(), [&](Program& program) { program.Continue(state); });
+  });
 }

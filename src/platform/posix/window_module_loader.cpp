@@ -1,7 +1,6 @@
-// RunWindowMode for the program: loads the window module and runs its
-// entry. The module is looked for beside the program (the build tree), then
-// where `cmake --install` puts it relative to the program, then at the
-// install path the build was configured with.
+// WindowModuleEntry for the program: the module is looked for beside the
+// program (the build tree), then where `cmake --install` puts it relative
+// to the program, then at the install path the build was configured with.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -9,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/window_mode.h"
 #include "platform/posix/window_module.h"
 
 namespace hw::posix {
@@ -35,24 +33,32 @@ std::vector<std::string> ModuleCandidates() {
   return candidates;
 }
 
-}  // namespace
+void Add(std::string& reasons, const std::string& reason) { reasons += (reasons.empty() ? "" : "; ") + reason; }
 
-int RunWindowMode(const std::string& commandLine) {
-  std::string reasons;
+// The first candidate that loads and has the entry; the module stays loaded
+// until the process ends.
+void* LoadEntry(const char* name, std::string& reasons) {
   for (const std::string& path : ModuleCandidates()) {
     if (::access(path.c_str(), F_OK) != 0) continue;
     void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
-      reasons += std::string(reasons.empty() ? "" : "; ") + ::dlerror();
+      Add(reasons, ::dlerror());
       continue;
     }
-    auto entry = reinterpret_cast<WindowModuleEntry>(::dlsym(module, kWindowModuleEntry));
-    if (entry) return entry(commandLine.c_str());  // the module stays loaded until the process ends
-    reasons += std::string(reasons.empty() ? "" : "; ") + path + " has no entry " + kWindowModuleEntry;
+    if (void* entry = ::dlsym(module, name)) return entry;
+    Add(reasons, path + " has no entry " + name);
   }
+  return nullptr;
+}
+
+}  // namespace
+
+void* WindowModuleEntry(const char* name) {
+  std::string reasons;
+  if (void* entry = LoadEntry(name, reasons)) return entry;
   std::cerr << "hostwarden: the window module " << kWindowModuleFile << " cannot be loaded"
             << (reasons.empty() ? " (not found)" : " (" + reasons + ")") << "; use --report or --report --json\n";
-  return 2;
+  return nullptr;
 }
 
 }  // namespace hw::posix

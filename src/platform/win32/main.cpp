@@ -5,12 +5,14 @@
 #include <exception>
 #include <memory>
 
+#include "check/name_rules.h"
 #include "platform/win32/command_line.h"
 #include "platform/win32/library_search.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_os.h"
 #include "ui/program.h"
+#include "ui/quiet_run.h"
 
 namespace {
 
@@ -19,9 +21,35 @@ std::string ArgumentText() {
   return hw::win32::WideToUtf8(hw::win32::ArgumentsAfterProgramPath(GetCommandLineW()));
 }
 
+// The Win32 runtime creates no window until one is loaded or a message box
+// is shown, so the quiet mode can keep it for the instance test and the
+// boxes, and hand it the windows only when the warning dialog is due.
+class Win32Screen : public hw::ScreenOnDemand {
+ public:
+  Win32Screen(hw::Os& os, hw::Forms& forms) : os_(os), forms_(forms) {}
+  bool PrevInstance() override { return forms_.PrevInstance(); }
+  void MsgBox(const std::string& text, int style) override { forms_.MsgBox(text, style); }
+  int Continue(const hw::ProgramState& state) override {
+    hw::Program program(os_, forms_);
+    program.Continue(state);
+    forms_.Run();
+    return 0;
+  }
+
+ private:
+  hw::Os& os_;
+  hw::Forms& forms_;
+};
+
 int RunProgram() {
-  std::unique_ptr<hw::Forms> forms = hw::MakeWin32Forms(ArgumentText());
+  const std::string arguments = ArgumentText();
+  std::unique_ptr<hw::Forms> forms = hw::MakeWin32Forms(arguments);
   hw::Win32Os os;
+  // At log-on, with nothing to show, no window is ever created.
+  if (hw::IsQuietSwitch(arguments)) {
+    Win32Screen screen(os, *forms);
+    return hw::RunQuietMode(os, arguments, screen);
+  }
   hw::Program program(os, *forms);
   program.Run();
   return 0;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <map>
 
+#include "platform/os.h"
+#include "platform/win32/system_libraries.h"
 #include "platform/win32/win32_forms_layout.h"
 #include "platform/win32/win32_forms_text.h"
 #include "platform/win32/win32_forms_window.h"
@@ -18,18 +20,43 @@ namespace {
 
 using win32forms::Win32Window;
 
+// The common controls' library is loaded at the first window, not with the
+// program, since loading it wakes the display driver. The manifest asks for
+// version 6, which the activation context finds by the library's name; where
+// nothing redirects that name, the system directory's own copy is taken,
+// never one found through the search path.
+void StartCommonControls() {
+  using Init = decltype(&::InitCommonControlsEx);
+  FARPROC entry = nullptr;
+  ACTCTX_SECTION_KEYED_DATA redirection{};
+  redirection.cbSize = sizeof redirection;
+  if (FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll",
+                               &redirection)) {
+    if (HMODULE library = LoadLibraryW(L"comctl32.dll")) entry = GetProcAddress(library, "InitCommonControlsEx");
+  } else {
+    static win32::SystemLibraries system;  // keeps the library loaded
+    try {
+      entry = system.EntryPoint("comctl32.dll", "InitCommonControlsEx");
+    } catch (const MissingFunction&) {
+    }
+  }
+  // Without the library the windows still come up, with the system's plain
+  // controls; the tooltip is then missing.
+  if (!entry) return;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  reinterpret_cast<Init>(reinterpret_cast<void (*)()>(entry))(&icc);
+}
+
 // The icon bits of a message box style; anything else the caller passes is
 // ignored, so a box always has exactly one OK button.
 UINT MessageBoxStyle(int style) { return MB_OK | (static_cast<UINT>(style) & MB_ICONMASK); }
 
 class Win32Forms final : public Forms, public win32forms::FormsHost {
  public:
+  // Nothing of the screen is touched before the first window: a quiet
+  // log-on with nothing to show never connects to the display driver.
   explicit Win32Forms(std::string commandLine)
-      : commandLine_(std::move(commandLine)), instance_(GetModuleHandleW(nullptr)),
-        dpi_(win32forms::ScreenDpi()) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-  }
+      : commandLine_(std::move(commandLine)), instance_(GetModuleHandleW(nullptr)) {}
 
   // The instance mutex is left to the system, which closes it when the
   // process ends: the instance must count as running until then.
@@ -46,7 +73,10 @@ class Win32Forms final : public Forms, public win32forms::FormsHost {
   void Run() override;
 
   HINSTANCE Instance() const override { return instance_; }
-  int Dpi() const override { return dpi_; }
+  int Dpi() const override {
+    if (!dpi_) dpi_ = win32forms::ScreenDpi();
+    return dpi_;
+  }
   HWND HiddenOwner() override;
   LRESULT Dispatch(const std::function<LRESULT()>& work) noexcept override;
 
@@ -58,7 +88,8 @@ class Win32Forms final : public Forms, public win32forms::FormsHost {
 
   std::string commandLine_;
   HINSTANCE instance_;
-  int dpi_;
+  mutable int dpi_ = 0;  // read from the screen at the first window
+  bool controlsStarted_ = false;
   HANDLE mutex_ = nullptr;
   bool instanceChecked_ = false, prevInstance_ = false;
   HWND owner_ = nullptr;
@@ -101,6 +132,10 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
 }
 
 Window& Win32Forms::Load(const WindowSpec& definition) {
+  if (!controlsStarted_) {
+    StartCommonControls();
+    controlsStarted_ = true;
+  }
   auto it = windows_.find(definition.name);
   if (it == windows_.end())
     it = windows_.emplace(definition.name, std::make_unique<Win32Window>(*this, definition)).first;

@@ -139,16 +139,17 @@ void Win32Window::AddTooltip(HWND control, const std::string& text) {
   SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+// The first control is chosen before the window shows: ShowWindow activates
+// it, and the activation gives that control the focus, so the window is
+// never on screen without it.
 void Win32Window::Show() {
   Create();
+  std::string first = FirstFocusable(*this);
+  if (!first.empty()) savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   UpdateWindow(hwnd_);
-  std::string first = FirstFocusable(*this);
-  if (!first.empty()) {
-    savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
-    FocusControl(savedFocus_);
-  }
+  if (!first.empty()) FocusControl(savedFocus_);
 }
 
 void Win32Window::Hide() {

@@ -16,6 +16,7 @@
 import argparse
 import ctypes
 import os
+import re
 import select
 import shutil
 import signal
@@ -289,8 +290,10 @@ def sh(*command):
     subprocess.run(command, check=True, timeout=60)
 
 
-def private_etc(work, host_name):
-    """A copy of /etc over /etc, with our host name, hosts file and DNS server."""
+def private_etc(work, host_name, own_name_in_hosts=True):
+    """A copy of /etc over /etc, with our host name, hosts file and DNS server.
+    Without our own name in the hosts file (and with no A record at dnsmasq)
+    the host name resolves to no address."""
     etc = os.path.join(work, "etc")
     sh("cp", "-a", "/etc", etc)
     for name in ("hostname", "hosts", "resolv.conf"):
@@ -300,7 +303,7 @@ def private_etc(work, host_name):
     with open(os.path.join(etc, "hostname"), "w") as f:
         f.write(host_name + "\n")
     with open(os.path.join(etc, "hosts"), "w") as f:
-        f.write(f"127.0.0.1 localhost\n{OWN_ADDRESS} {host_name}\n")
+        f.write("127.0.0.1 localhost\n" + (f"{OWN_ADDRESS} {host_name}\n" if own_name_in_hosts else ""))
     with open(os.path.join(etc, "resolv.conf"), "w") as f:
         f.write(f"nameserver {DNS_SERVER}\n")
     nsswitch = os.path.join(etc, "nsswitch.conf")
@@ -349,15 +352,23 @@ def start_dnsmasq(work, ptr_answer, forward_address):
     return process, log
 
 
+# A display that no server serves: the socket of :99 exists neither in our
+# private /tmp/.X11-unix nor in the abstract namespace of our own network.
+NO_DISPLAY = ":99"
+
+
 class Program:
-    def __init__(self, path, arguments, work, display, as_nobody):
-        self.output = os.path.join(work, "program.out")
+    def __init__(self, path, arguments, work, display, as_nobody, trace_loading=False):
+        self.path, self.work, self.as_nobody = path, work, as_nobody
+        self.output = tempfile.mktemp(prefix="program-", suffix=".out", dir=work)
         home = tempfile.mkdtemp(dir=work)
         os.chmod(home, 0o777)
         command = [path] + arguments
         if as_nobody:
             command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--"] + command
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
+        if trace_loading:
+            env["LD_DEBUG"] = "files"  # the loader names every library it maps, on stderr
         with open(self.output, "w") as out:
             self.process = subprocess.Popen(command, env=env, stdout=out, stderr=subprocess.STDOUT,
                                             preexec_fn=end_with_parent)
@@ -370,6 +381,14 @@ class Program:
 
     def running(self):
         return self.process.poll() is None
+
+    def another(self, arguments, display, trace_loading=False):
+        """A second start of the same program, as the same user."""
+        return Program(self.path, arguments, self.work, display, self.as_nobody, trace_loading)
+
+    def libraries_loaded(self):
+        """The libraries the loader mapped (with trace_loading)."""
+        return re.findall(r"file=(\S+)\s+\[\d+\];", open(self.output).read())
 
     def stop(self):
         if self.running():
@@ -490,8 +509,47 @@ def quiet_agree(screen, program, shot):
     check(not screen.windows(), "quiet mode showed a window although the names agree")
 
 
+WINDOW_LIBRARIES = re.compile(r"(hostwarden-windows\.so|libfltk|libX11)")
+
+
+def check_no_windows_loaded(program, what):
+    """Ended with 0 on a display that does not exist, without the window
+    module or X11 ever mapped: the quiet mode touched neither."""
+    status = program.exit_status()
+    output = open(program.output).read()
+    check(status == 0, f"{what}: ended with {status} without a display:\n{output[-2000:]}")
+    loaded = [library for library in program.libraries_loaded() if WINDOW_LIBRARIES.search(library)]
+    check(program.libraries_loaded(), f"{what}: the loader's trace is missing")
+    check(not loaded, f"{what}: loaded {loaded}")
+
+
+def quiet_agree_without_display(screen, program, shot):
+    check_no_windows_loaded(program, "quiet mode with agreeing names")
+
+
+def quiet_second_instance_without_display(screen, program, shot):
+    """The first instance shows its main window; a quiet second start ends
+    at once, without the screen: had it missed the first one, it would have
+    found the mismatch and needed the display for its dialog."""
+    screen.wait_for_windows({"Form1"})
+    second = program.another(["-Q"], NO_DISPLAY, trace_loading=True)
+    check_no_windows_loaded(second, "a quiet second instance")
+    check(program.running(), "the first instance ended")
+
+
+def quiet_message_box(screen, program, shot):
+    """The host name has no address: the check's message box still comes up
+    in quiet mode, and OK ends the program."""
+    box = screen.wait_for_windows({"MsgBox"})["MsgBox"]
+    shot("quiet-message-box")
+    screen.click(box, message_ok(box))
+    check(program.exit_status() == 0, "the program did not end with status 0 after the message")
+
+
 SCENARIOS = {
-    # name: (function, arguments, host name, run as nobody)
+    # name: (function, arguments, host name, run as nobody[, options]); options:
+    # "no display" starts the program on NO_DISPLAY and traces what it
+    # loads, "unknown host" leaves our own name out of the hosts file.
     "normal_mismatch": (normal_mismatch, [], HOST_NAME, False),
     "quiet_mismatch_details": (quiet_mismatch_details, ["-Q"], HOST_NAME, False),
     "quiet_ok_syncs": (quiet_ok_syncs, ["/q"], HOST_NAME, False),
@@ -501,6 +559,9 @@ SCENARIOS = {
     "sync_not_confirmed": (sync_not_confirmed, [], HOST_NAME, False),
     "outside_campus_normal": (outside_campus_normal, [], HOST_NAME, False),
     "outside_campus_quiet": (quiet_agree, ["-Q"], HOST_NAME, False),  # ends without a window, as on agreement
+    "quiet_agree_without_display": (quiet_agree_without_display, ["-Q"], DNS_SHORT_NAME, False, {"no display"}),
+    "quiet_second_instance_without_display": (quiet_second_instance_without_display, [], HOST_NAME, False),
+    "quiet_message_box": (quiet_message_box, ["-Q"], HOST_NAME, False, {"unknown host"}),
 }
 
 # What DNS says in each scenario: the PTR answer, and the address its name
@@ -514,28 +575,32 @@ DNS_RECORDS = {
 
 def run_inside(name, program_path, artifacts, outer_ids):
     refuse_outside_own_namespace(outer_ids)
-    scenario, arguments, host_name, as_nobody = SCENARIOS[name]
+    scenario, arguments, host_name, as_nobody, *rest = SCENARIOS[name]
+    options = rest[0] if rest else set()
     sh("mount", "--make-rprivate", "/")
     work = tempfile.mkdtemp(prefix="hostwarden-fltk-e2e-")
     os.chmod(work, 0o755)
     os.makedirs(artifacts, exist_ok=True)
     dnsmasq = program = None
     try:
-        private_etc(work, host_name)
+        private_etc(work, host_name, own_name_in_hosts="unknown host" not in options)
         network(host_name)
         private_x_directories()
         dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)))
         with Xvfb(private=True) as x:
             screen = Screen(x.display)
-            program = Program(program_path, arguments, work, x.display, as_nobody)
+            no_display = "no display" in options
+            program = Program(program_path, arguments, work, NO_DISPLAY if no_display else x.display, as_nobody,
+                              trace_loading=no_display)
 
             def shot(step):
                 screen.screenshot(os.path.join(artifacts, f"{step}.png"))
 
             try:
                 scenario(screen, program, shot)
-                with open(dns_log) as f:
-                    check(PTR_NAME in f.read(), "dnsmasq never got the PTR query")
+                if "unknown host" not in options:  # that check ends before its query
+                    with open(dns_log) as f:
+                        check(PTR_NAME in f.read(), "dnsmasq never got the PTR query")
             except Failure as failure:
                 shot(f"{name}-failure")
                 program.stop()

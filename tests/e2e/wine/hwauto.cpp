@@ -17,6 +17,10 @@
 //                                           half of this process's token, as
 //                                           UAC starts an administrator's
 //                                           programs; does not wait for it
+//   hwauto watch-windows <program> [arg]    starts the program and, until it
+//                                           ends, notes every top-level and
+//                                           message-only window it owns, hidden
+//                                           ones included
 //
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
@@ -313,6 +317,58 @@ int StartLimited(int argc, wchar_t** argv) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return Answer("{\"started\":true,\"pid\":" + std::to_string(process.dwProcessId) + "}");
+// ---- Windows of a process ------------------------------------------------------
+
+struct ProcessWindows {
+  DWORD process;
+  std::vector<std::wstring>* classes;
+};
+
+void NoteIfOwned(HWND hwnd, const ProcessWindows& watch) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != watch.process) return;
+  std::wstring name = ClassOf(hwnd);
+  for (const auto& seen : *watch.classes)
+    if (seen == name) return;
+  watch.classes->push_back(name);
+}
+
+BOOL CALLBACK NoteTopLevel(HWND hwnd, LPARAM param) {
+  NoteIfOwned(hwnd, *reinterpret_cast<ProcessWindows*>(param));
+  return TRUE;
+}
+
+// EnumWindows lists top-level windows, visible or not; message-only windows
+// are found under HWND_MESSAGE.
+void NoteWindowsOf(const ProcessWindows& watch) {
+  EnumWindows(NoteTopLevel, reinterpret_cast<LPARAM>(&watch));
+  for (HWND h = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); h;
+       h = FindWindowExW(HWND_MESSAGE, h, nullptr, nullptr))
+    NoteIfOwned(h, watch);
+}
+
+int WatchWindows(const std::wstring& program, const std::wstring& argument) {
+  std::wstring commandLine = L"\"" + program + L"\"" + (argument.empty() ? L"" : L" " + argument);
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &started))
+    return Fail("cannot start the program");
+  std::vector<std::wstring> classes;
+  ProcessWindows watch{started.dwProcessId, &classes};
+  int looks = 0;
+  do {
+    NoteWindowsOf(watch);
+    ++looks;
+  } while (WaitForSingleObject(started.hProcess, 1) == WAIT_TIMEOUT);
+  DWORD code = 0;
+  GetExitCodeProcess(started.hProcess, &code);
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+  std::string json = "{\"exit\":" + std::to_string(code) + ",\"looks\":" + std::to_string(looks) + ",\"windows\":[";
+  for (std::size_t i = 0; i < classes.size(); ++i) json += (i ? "," : "") + Quote(classes[i]);
+  return Answer(json + "]}");
 }
 
 // ---- Commands ----------------------------------------------------------------------
@@ -381,6 +437,7 @@ int Run(int argc, wchar_t** argv) {
     if (library) GetModuleFileNameW(library, path, MAX_PATH);
     return Answer("{\"loaded\":" + Bool(library != nullptr) + ",\"path\":" + Quote(path) + "}");
   }
+  if (command == L"watch-windows" && argc >= 3) return WatchWindows(argv[2], argc >= 4 ? argv[3] : L"");
   return Answer("{\"error\":\"usage\"}", 2);
 }
 

@@ -266,6 +266,21 @@ def case_quiet_agree(host, auto, exe, f, mode):
     check_dns_asked(f, host, mode)
 
 
+def windows_path(path):
+    """A path of this machine as Wine's programs see it, on drive Z:."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def case_quiet_no_window(host, auto, exe, f, mode):
+    """Quiet mode, names agree: while the program lives it owns no top-level
+    window at all, neither a hidden nor a message-only one."""
+    watched = auto("watch-windows", windows_path(exe), "/Q")
+    f.equal(watched.get("exit"), 0, "quiet mode with agreeing names: exit status")
+    f.check(watched.get("looks", 0) > 0, f"the windows were never looked at: {watched}")
+    f.equal(watched.get("windows"), [], "the windows the quiet check owned while it ran")
+    check_dns_asked(f, host, mode)
+
+
 def case_mismatch_sync(host, auto, exe, f, mode):
     """Normal mode, DNS gives another name: the warning in the main window;
     "Namen synchronisieren" sets the name, reports and ends."""
@@ -381,7 +396,7 @@ def case_enter_at_once(host, auto, exe, f, mode):
     """Normal mode, mismatch: the moment the main window shows, Escape does
     nothing and Enter presses the focused "Namen synchronisieren"; no Tab first."""
     program = host.start_wine(exe)
-    form1 = auto.wait_window(FORM1)
+    form1 = auto.wait_window(FORM1, settled=False)
     f.equal(form1["focus"], "cmd_Sync", "focus when the window shows")
     host.keys(form1, "Escape")
     f.check(auto.wait_message_box(500).get("error"), "Escape raised a message box")
@@ -396,7 +411,8 @@ def case_enter_at_once(host, auto, exe, f, mode):
 def case_dialog_enter_at_once(host, auto, exe, f, mode):
     """Quiet mode, mismatch: Enter presses "OK" the moment the dialog shows."""
     program = host.start_wine(exe, "/Q")
-    dialog = auto.wait_window(FRM_INFO)
+    dialog = auto.wait_window(FRM_INFO, settled=False)
+    f.equal(dialog["focus"], "OKButton", "focus when the dialog shows")
     host.keys(dialog, "Return")
     box = auto.wait_message_box()
     f.equal(box.get("text"), SYNC_MESSAGE, "message after Enter in the dialog")
@@ -591,6 +607,7 @@ def _cases():
         cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
         cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
         cases[f"planted_libraries_{mode.name}"] = (case_planted_libraries, mode, Dns.confirmed(MISMATCH_NAME))
+        cases[f"quiet_no_window_{mode.name}"] = (case_quiet_no_window, mode, Dns.confirmed(AGREEING_NAME))
     cases["elevated_copy_win10"] = (case_elevated_copy, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["elevated_copy_dialog_win10"] = (case_elevated_copy_dialog, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["not_confirmed_win10"] = (case_not_confirmed, WIN10, Dns([MISMATCH_NAME]))

@@ -364,13 +364,14 @@ class Automation:
     def window(self, window_class):
         return self("window", window_class)
 
-    def wait_window(self, window_class, ms=20000):
-        """The window once it shows and has settled: without a window
-        manager, Wine activates a new window when the X server's focus event
-        comes back, a moment after it is visible; only then does a control
-        hold the focus. A window with no focus after 5 s is returned as it is."""
+    def wait_window(self, window_class, ms=20000, settled=True):
+        """The window once it shows and, unless `settled` is false, has
+        settled: Wine without a window manager may finish activating a new
+        window a moment after it is visible, on a busy machine. A window with
+        no focus after 5 s is returned as it is. Cases about the very moment
+        a window shows wait for it unsettled."""
         window = self("wait-window", window_class, ms)
-        deadline = time.monotonic() + 5
+        deadline = time.monotonic() + (5 if settled else 0)
         while window.get("visible") and not window.get("focus") and time.monotonic() < deadline:
             time.sleep(0.1)
             window = self("window", window_class)

@@ -1,0 +1,49 @@
+#include "platform/control_state.h"
+
+namespace hw {
+namespace {
+
+bool HoldsText(ControlKind kind) {
+  return kind == ControlKind::Label || kind == ControlKind::TextBox || kind == ControlKind::ComboBox;
+}
+
+void RestoreText(Control& control, ControlKind kind, const ControlState& state) {
+  if (kind == ControlKind::ComboBox) {
+    for (const auto& item : state.items) control.AddItem(item);
+    // A selected entry is the current text; otherwise the text stands alone.
+    if (state.listIndex >= 0) return control.SetListIndex(state.listIndex);
+  }
+  if (control.Text() != state.text) control.SetText(state.text);
+}
+
+}  // namespace
+
+std::vector<ControlState> ControlStates(Window& window) {
+  std::vector<ControlState> states;
+  for (const auto& spec : window.Definition().controls) {
+    Control& control = window[spec.name];
+    ControlState state{spec.name};
+    if (HoldsText(spec.kind)) state.text = control.Text();
+    if (spec.kind == ControlKind::ComboBox) {
+      state.items = control.Items();
+      state.listIndex = control.ListIndex();
+    }
+    state.visible = control.Visible();
+    state.enabled = control.Enabled();
+    states.push_back(std::move(state));
+  }
+  return states;
+}
+
+void RestoreControlStates(Window& window, const std::vector<ControlState>& states) {
+  for (const auto& state : states) {
+    const ControlSpec* spec = window.Definition().Find(state.name);
+    if (!spec) ThrowNoSuchControl(window.Definition(), state.name);
+    Control& control = window[state.name];
+    if (HoldsText(spec->kind)) RestoreText(control, spec->kind, state);
+    if (control.Visible() != state.visible) control.SetVisible(state.visible);
+    if (control.Enabled() != state.enabled) control.SetEnabled(state.enabled);
+  }
+}
+
+}  // namespace hw
