@@ -117,6 +117,12 @@ TEST(QuietRun, AMismatchGoesOnFromWhereTheCheckLeftTheProgram) {
   EXPECT_FALSE(state.form1Visible);
   EXPECT_TRUE(state.members.QuietMode);
   EXPECT_EQ(state.members.DnsShortName, "WS-17");
+  // What a rename must confirm goes along, or the continued program could
+  // never confirm a name.
+  EXPECT_EQ(state.checkFound.dnsName, "WS-17.Uni-Falkenau.de");
+  EXPECT_EQ(state.checkFound.address, "192.0.2.7");
+  EXPECT_EQ(state.checkFound.server, run.screen.program->Values().dnsServer);
+  EXPECT_FALSE(state.checkFound.server.empty());
   EXPECT_EQ(run.os.CallCount("DnsQuery_A"), 1) << "the check ran once";
 
   HeadlessForms& forms = run.screen.forms;
@@ -134,7 +140,8 @@ TEST(QuietRun, AMismatchGoesOnFromWhereTheCheckLeftTheProgram) {
 
 // The synchronise command branches on the version record of the check: on
 // Windows XP it asks for administrator rights, where a zeroed record would
-// skip the question and set the name.
+// skip the question and set the name. The rename is confirmed with what the
+// check found, which must have come along too.
 TEST(QuietRun, TheContinuedProgramSynchronisesWithTheChecksVersionRecord) {
   QuietRun withoutRights([](QuietRun& r) { r.os.computerName = "PC-OLD"; });
   withoutRights.screen.Click("frm_Info", "OKButton");
