@@ -99,13 +99,19 @@ def dns_query_sends_nothing_without_a_usable_server(args):
 
 @case
 def connection_state(args):
-    with namespace_host.Host():
+    with namespace_host.Host(lan=False):
         expect(driver(args, "connected") == "0 0", "only the loop-back interface: no connection")
         namespace_host.run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
         namespace_host.run("ip", "addr", "add", "198.51.100.2/24", "dev", "v0")
+        namespace_host.run("ip", "link", "set", "v1", "up")
         expect(driver(args, "connected") == "0 0", "an interface that is down does not count")
         namespace_host.run("ip", "link", "set", "v0", "up")
-        expect(driver(args, "connected") == "1 2", "an interface up with an IPv4 address is a LAN")
+        expect(driver(args, "connected") == "0 0", "an interface without the default route is no way out")
+        namespace_host.run("ip", "route", "add", "default", "via", "198.51.100.1", "dev", "v0")
+        expect(driver(args, "connected") == "1 2", "the interface with the default route is a LAN")
+        namespace_host.run("ip", "route", "del", "default")
+        namespace_host.run("ip", "route", "add", "default", "dev", "lo")
+        expect(driver(args, "connected") == "0 0", "a default route through loop-back is no LAN")
 
 
 def read(path):

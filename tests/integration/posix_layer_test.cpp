@@ -15,11 +15,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
 
+#include "platform/posix/command_line.h"
 #include "platform/posix/connection.h"
 #include "platform/posix/dns_status.h"
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/os_release.h"
+#include "platform/posix/own_addresses.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/resolv_conf.h"
 #include "platform/posix/single_instance.h"
@@ -116,23 +120,75 @@ TEST(PrettyNameOf, UndoesQuotesAndEscapes) {
   }
 }
 
-TEST(ConnectionFlagsOf, LanForAnUpNonLoopbackIpv4InterfaceModemForPpp) {
+TEST(ConnectionFlagsOf, LanForTheDefaultRoutesInterfaceModemForPpp) {
   constexpr int kEther = 1, kLoopback = 772, kPpp = 512;
+  constexpr bool kRoute = true;
   struct Case { const char* what; std::vector<InterfaceState> interfaces; uint32_t flags; };
   const std::vector<Case> cases = {
       {"nothing", {}, 0},
       {"loopback only", {{"lo", kLoopback, true, true, true}}, 0},
-      {"ethernet up with IPv4", {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true}}, kConnectionLan},
-      {"ethernet down", {{"eth0", kEther, false, false, true}}, 0},
-      {"ethernet without IPv4", {{"eth0", kEther, true, false, false}}, 0},
+      {"loopback with the default route", {{"lo", kLoopback, true, true, true, kRoute}}, 0},
+      {"ethernet with the default route",
+       {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true, kRoute}}, kConnectionLan},
+      {"ethernet without a default route", {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true}}, 0},
+      {"the route on another interface",
+       {{"eth0", kEther, true, false, true}, {"eth1", kEther, true, false, true, kRoute}}, kConnectionLan},
+      {"ethernet down", {{"eth0", kEther, false, false, true, kRoute}}, 0},
+      {"ethernet without IPv4", {{"eth0", kEther, true, false, false, kRoute}}, 0},
       {"ppp up", {{"ppp0", kPpp, true, false, true}}, kConnectionModem},
+      {"ppp with the default route is no LAN", {{"ppp0", kPpp, true, false, true, kRoute}}, kConnectionModem},
       {"ppp type under another name", {{"wwan0", kPpp, true, false, false}}, kConnectionModem},
       {"ppp by name when sysfs is silent", {{"ppp1", -1, true, false, false}}, kConnectionModem},
-      {"ppp and ethernet", {{"ppp0", kPpp, true, false, true}, {"eth0", kEther, true, false, true}},
+      {"ppp and ethernet", {{"ppp0", kPpp, true, false, true}, {"eth0", kEther, true, false, true, kRoute}},
        kConnectionModem | kConnectionLan},
-      {"loopback flag with unknown type", {{"lo2", -1, true, true, true}}, 0},
+      {"loopback flag with unknown type", {{"lo2", -1, true, true, true, kRoute}}, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(ConnectionFlagsOf(c.interfaces), c.flags) << c.what;
+}
+
+TEST(DefaultRouteInterfaceOf, TheUpRouteToEverywhereOfLowestMetric) {
+  const std::string head = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+  auto row = [](const char* name, const char* destination, const char* flags, const char* metric, const char* mask) {
+    return std::string(name) + "\t" + destination + "\t010200C0\t" + flags + "\t0\t0\t" + metric + "\t" + mask +
+           "\t0\t0\t0\n";
+  };
+  struct Case { const char* what; std::string table; std::string wanted; };
+  const std::vector<Case> cases = {
+      {"empty", "", ""},
+      {"titles only", head, ""},
+      {"no default route", head + row("eth0", "0002000C", "0001", "0", "00FFFFFF"), ""},
+      {"one default route", head + row("eth0", "0002000C", "0001", "0", "00FFFFFF") + row("eth1", "00000000", "0003", "0", "00000000"), "eth1"},
+      {"lowest metric wins", head + row("eth0", "00000000", "0003", "600", "00000000") + row("wlan0", "00000000", "0003", "100", "00000000"), "wlan0"},
+      {"first of equal metrics", head + row("eth0", "00000000", "0003", "5", "00000000") + row("eth1", "00000000", "0003", "5", "00000000"), "eth0"},
+      {"a route that is not up", head + row("eth0", "00000000", "0002", "0", "00000000"), ""},
+      {"destination 0 with a mask is no default", head + row("eth0", "00000000", "0001", "0", "000000FF"), ""},
+      {"garbage lines are skipped", head + "eth0 zz\n" + row("eth0", "0000000G", "0001", "0", "00000000") + row("eth2", "00000000", "0001", "x", "00000000") + row("eth3", "00000000", "0001", "1", "00000000"), "eth3"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DefaultRouteInterfaceOf(c.table), c.wanted) << c.what;
+}
+
+TEST(OwnAddressesOf, InterfaceAddressesWithTheDefaultRoutesFirstLoopbackOnlyWhenNothingElse) {
+  const InterfaceAddress lo{"lo", {127, 0, 0, 1}, true, true};
+  const InterfaceAddress loServer{"lo", {192, 0, 2, 53}, true, true};
+  const InterfaceAddress eth0{"eth0", {198, 51, 100, 2}, true, false};
+  const InterfaceAddress eth1{"eth1", {192, 0, 2, 7}, true, false};
+  const InterfaceAddress eth1Second{"eth1", {192, 0, 2, 8}, true, false};
+  const InterfaceAddress down{"eth2", {203, 0, 113, 9}, false, false};
+  const InterfaceAddress loopbackRange{"eth3", {127, 0, 1, 1}, true, false};
+  using List = std::vector<Ipv4Address>;
+  struct Case { const char* what; std::vector<InterfaceAddress> addresses; std::string route; List wanted; };
+  const std::vector<Case> cases = {
+      {"nothing at all", {}, "", {{127, 0, 0, 1}}},
+      {"loopback only", {lo, loServer}, "", {{127, 0, 0, 1}}},
+      {"one interface", {lo, eth1}, "eth1", {{192, 0, 2, 7}}},
+      {"the default route's interface first", {lo, eth0, eth1}, "eth1", {{192, 0, 2, 7}, {198, 51, 100, 2}}},
+      {"its addresses in their order", {eth0, eth1, eth1Second}, "eth1", {{192, 0, 2, 7}, {192, 0, 2, 8}, {198, 51, 100, 2}}},
+      {"no default route: the system's order", {eth0, eth1}, "", {{198, 51, 100, 2}, {192, 0, 2, 7}}},
+      {"a route through loopback changes nothing", {lo, eth0}, "lo", {{198, 51, 100, 2}}},
+      {"down and 127/8 addresses do not count", {down, loopbackRange, eth0}, "eth2", {{198, 51, 100, 2}}},
+      {"the same address twice is listed once", {eth0, eth0}, "eth0", {{198, 51, 100, 2}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OwnAddressesOf(c.addresses, c.route), c.wanted) << c.what;
 }
 
 TEST(FirstIpv4Nameserver, TakesTheFirstDottedIpv4Server) {
@@ -411,6 +467,35 @@ TEST(IsAdmin, AGroupWithGidZeroMakesAMember) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace hw::posix
+
+namespace hw::posix {
+namespace {
+
+TEST(AnswerInformationOption, HelpAndVersionAnswerFirstEverythingElseRunsAsUsual) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::optional<int> status;
+    std::string output;
+  } table[] = {
+      {{"--version"}, 0, "hostwarden 1.2.0.0\n"},
+      {{"--help"}, 0, UsageText()},
+      {{"-Q", "--version", "--help"}, 0, "hostwarden 1.2.0.0\n"},  // the first one wins
+      {{}, std::nullopt, ""},
+      {{"-Q"}, std::nullopt, ""},
+      {{"--report", "--json"}, std::nullopt, ""},
+      {{"-version"}, std::nullopt, ""},
+      {{"--Help"}, std::nullopt, ""},
+  };
+  for (const auto& row : table) {
+    std::ostringstream out;
+    EXPECT_EQ(AnswerInformationOption(row.arguments, out), row.status) << ::testing::PrintToString(row.arguments);
+    EXPECT_EQ(out.str(), row.output) << ::testing::PrintToString(row.arguments);
+  }
+  EXPECT_NE(UsageText().find("--report [--json]"), std::string::npos);
 }
 
 }  // namespace

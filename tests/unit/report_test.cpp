@@ -148,8 +148,29 @@ TEST(RunReportMode, TextReportEndsWithTheVerdict) {
   test::FakeOs os;
   std::ostringstream out, err;
   EXPECT_EQ(RunReportMode(os, false, out, err), 0);
-  EXPECT_NE(out.str().find("Ergebnis:       agree\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("Ergebnis:       Namen stimmen überein\n"), std::string::npos) << out.str();
   EXPECT_EQ(err.str(), "");
+}
+
+TEST(Verdict, GermanForPeopleAndUnchangedForScripts) {
+  const struct {
+    CheckVerdict verdict;
+    std::string_view text, name;
+  } table[] = {
+      {CheckVerdict::Agree, "Namen stimmen überein", "agree"},
+      {CheckVerdict::Mismatch, "Namen weichen ab", "mismatch"},
+      {CheckVerdict::NotApplicable, "Prüfung nicht anwendbar", "not-applicable"},
+      {CheckVerdict::Failed, "Fehler", "failed"},
+      {CheckVerdict::Unfinished, "Fehler", "failed"},
+  };
+  for (const auto& row : table) {
+    Report report;
+    report.verdict = row.verdict;
+    std::string text = ReportAsText(report);
+    EXPECT_NE(text.find("Ergebnis:       " + std::string(row.text) + "\n"), std::string::npos) << text;
+    std::string json = ReportAsJson(report);
+    EXPECT_NE(json.find("\"verdict\":\"" + std::string(row.name) + "\""), std::string::npos) << json;
+  }
 }
 
 }  // namespace

@@ -33,6 +33,10 @@ struct Report {
 // reached its decision counts as failed.
 std::string_view VerdictName(CheckVerdict verdict);
 
+// The verdict in German, for the text report that people read; the JSON
+// keeps VerdictName for scripts.
+std::string_view VerdictText(CheckVerdict verdict);
+
 // 0 for agree or not applicable, 1 for a mismatch, 2 when the program would
 // have ended for a failure.
 int ExitCodeOf(const Report& report);

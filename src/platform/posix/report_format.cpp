@@ -58,6 +58,15 @@ std::string_view VerdictName(CheckVerdict verdict) {
   }
 }
 
+std::string_view VerdictText(CheckVerdict verdict) {
+  switch (verdict) {
+    case CheckVerdict::Agree: return "Namen stimmen überein";
+    case CheckVerdict::Mismatch: return "Namen weichen ab";
+    case CheckVerdict::NotApplicable: return "Prüfung nicht anwendbar";
+    default: return "Fehler";
+  }
+}
+
 int ExitCodeOf(const Report& report) {
   switch (report.verdict) {
     case CheckVerdict::Agree:
@@ -150,7 +159,7 @@ std::string ReportAsText(const Report& report) {
       {"Gewählt:", report.selectedAddress},
       {"DNS-Server:", report.dnsServer},
       {"DNS-Kurzname:", report.dnsShortName},
-      {"Ergebnis:", std::string(VerdictName(report.verdict))},
+      {"Ergebnis:", std::string(VerdictText(report.verdict))},
   };
   std::string text;
   for (const auto& [label, value] : rows) {
