@@ -341,6 +341,35 @@ TEST(GetVersionExA, LinuxPlatformKernelVersionAndDistributionName) {
   EXPECT_EQ(info.szCSDVersion, std::string(127, 'x') + '\0');
 }
 
+TEST(ShortDistributionNameOf, NameWithoutTheWordLinuxAndTheVersionNumber) {
+  struct Case { const char* text; const char* name; };
+  for (const auto& c : {
+           Case{"PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n", "Debian 12"},
+           Case{"NAME=\"Ubuntu\"\nVERSION_ID=\"24.04\"\nPRETTY_NAME=\"Ubuntu 24.04.1 LTS\"\n", "Ubuntu 24.04"},
+           Case{"NAME=\"Fedora Linux\"\nVERSION_ID=40\n", "Fedora 40"},
+           Case{"NAME=\"Arch Linux\"\nPRETTY_NAME=\"Arch Linux\"\n", "Arch"},  // rolling: no version
+           Case{"NAME=Linux\nVERSION_ID=1\n", "Linux 1"},                    // nothing left to cut to
+           Case{"NAME=\"openSUSE Leap\"\nVERSION_ID=\"15.6\"\n", "openSUSE Leap 15.6"},
+           Case{"PRETTY_NAME=\"Only Pretty 3\"\n", "Only Pretty 3"},         // no NAME: the pretty one
+           Case{"NAMES=wrong\nNAME_X=wrong\nVERSION_IDS=9\nNAME=Right\n", "Right"},
+           Case{"", ""},
+       }) {
+    EXPECT_EQ(ShortDistributionNameOf(c.text), c.name) << c.text;
+  }
+}
+
+TEST(GetVersionExA, TheVersionLineNamesTheDistributionShortly) {
+  TempDir dir;
+  SystemPaths paths;
+  paths.osRelease = {dir.File("os-release", "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\n"
+                                            "VERSION_ID=\"12\"\nID=debian\n")};
+  PosixOs os(paths);
+  OsVersionInfo info;
+  info.dwOSVersionInfoSize = kOsVersionInfoSize;
+  ASSERT_EQ(os.GetVersionExA(info), 1);
+  EXPECT_EQ(info.szCSDVersion.substr(0, 10), std::string("Debian 12") + '\0');
+}
+
 TEST(GetVersionExA, NoOsReleaseGivesAnEmptyName) {
   SystemPaths paths;
   paths.osRelease = {"/nonexistent/os-release"};

@@ -8,8 +8,9 @@
   fltk_e2e.py scenario NAME --program PATH --artifacts DIR
       Runs the real program in a namespace of its own (network, host name,
       mounts) with a private copy of /etc, an empty /run/dbus and
-      /run/systemd (so the machine can never be renamed), addresses from
-      192.0.2.0/24 on lo, and dnsmasq answering the PTR query. Screenshots go
+      /run/systemd (so the machine can never be renamed), the PC's address
+      from 192.0.2.0/24 on a veth interface with the default route, and
+      dnsmasq answering the PTR query. Screenshots go
       to DIR. Needs root; exits 77 (skipped) without it.
 """
 
@@ -314,10 +315,16 @@ def private_etc(work, host_name):
 
 
 def network(host_name):
+    """The PC's address on an interface of its own that carries the default
+    route, as on a PC in the LAN; the DNS server's on lo."""
     socket.sethostname(host_name)
     sh("ip", "link", "set", "lo", "up")
-    sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lo")
     sh("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
+    sh("ip", "link", "add", "lan0", "type", "veth", "peer", "name", "lan0p")
+    sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lan0")
+    sh("ip", "link", "set", "lan0p", "up")
+    sh("ip", "link", "set", "lan0", "up")
+    sh("ip", "route", "add", "default", "via", "192.0.2.1", "dev", "lan0", "onlink")
 
 
 def ptr_query_answered():

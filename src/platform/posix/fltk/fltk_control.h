@@ -48,6 +48,7 @@ class FltkControl : public Control {
   void ShowText();
   void ShowItems();
   void ShowListIndex();
+  void FitText();
   static void Clicked(Fl_Widget*, void* control);
 
   FltkWindow& window_;
@@ -56,6 +57,7 @@ class FltkControl : public Control {
   bool visible_, enabled_;
   std::vector<std::string> items_;
   int listIndex_ = -1;
+  int designedTextSize_ = 0;  // the window's font size; a text that does not fit gets less
   Fl_Widget* widget_ = nullptr;
 };
 
