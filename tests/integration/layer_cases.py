@@ -136,6 +136,46 @@ def set_static_hostname(args):
         expect(leftovers == [], "temporary files left in /etc", leftovers)
 
 
+@case
+def hosts_file_follows_the_static_name(args):
+    debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n\n# The following lines are desirable for IPv6\n::1 ip6-localhost\n"
+    table = [
+        # hosts file before, after renaming to ws-18
+        (debian, debian.replace("127.0.1.1\tws-17", "127.0.1.1\tws-18")),
+        ("127.0.0.1 localhost ws-17\n", "127.0.0.1 localhost ws-17\n"),              # no 127.0.1.1 line: none added
+        ("127.0.1.1 ws-17.uni-falkenau.de  ws-17 loghost\n", "127.0.1.1 ws-17.uni-falkenau.de  ws-18 loghost\n"),
+    ]
+    with namespace_host.Host(lan=False, addresses=()):
+        for before, after in table:
+            for name, text in (("/etc/hosts", before), ("/etc/hostname", "ws-17\n")):
+                with open(name, "w") as f:
+                    f.write(text)
+            os.chmod("/etc/hosts", 0o640)
+            os.chown("/etc/hosts", 0, 4)
+            expect(driver(args, "set-hostname", "ws-18") == "1", "set-hostname ws-18")
+            expect(read("/etc/hostname") == "ws-18\n", "/etc/hostname", read("/etc/hostname"))
+            expect(read("/etc/hosts") == after, "/etc/hosts", before, read("/etc/hosts"))
+            info = os.stat("/etc/hosts")
+            expect((info.st_mode & 0o7777, info.st_uid, info.st_gid) == (0o640, 0, 4), "owner and mode kept",
+                   oct(info.st_mode), info.st_uid, info.st_gid)
+            leftovers = [f for f in os.listdir("/etc") if f.startswith(".hosts")]
+            expect(leftovers == [], "temporary files left in /etc", leftovers)
+
+
+@case
+def unwritable_hosts_file_still_renames(args):
+    with namespace_host.Host(hosts="127.0.1.1\tws-17\n"):
+        # A read-only bind mount: even root cannot replace the file.
+        namespace_host.run("mount", "--bind", "/etc/hosts", "/etc/hosts")
+        namespace_host.run("mount", "-o", "remount,ro,bind", "/etc/hosts")
+        done = subprocess.run([args.driver, "set-hostname", "ws-18"], capture_output=True, text=True, timeout=30)
+        expect(done.returncode == 0 and done.stdout.strip() == "1", "the rename counts", done.stdout, done.stderr)
+        expect(read("/etc/hostname") == "ws-18\n", "/etc/hostname", read("/etc/hostname"))
+        expect(read("/etc/hosts") == "127.0.1.1\tws-17\n", "/etc/hosts unchanged", read("/etc/hosts"))
+        expect("/etc/hosts nicht angepasst" in done.stderr, "a note on standard error", done.stderr)
+        namespace_host.run("umount", "/etc/hosts")
+
+
 def main():
     # Outside, the machine's own names are noted before and compared after.
     machine = (read("/etc/hostname") if os.path.exists("/etc/hostname") else None, socket.gethostname())

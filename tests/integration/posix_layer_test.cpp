@@ -11,6 +11,7 @@
 #include <ares.h>
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "platform/posix/command_line.h"
 #include "platform/posix/connection.h"
 #include "platform/posix/dns_status.h"
+#include "platform/posix/hosts_file.h"
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/os_release.h"
 #include "platform/posix/own_addresses.h"
@@ -264,14 +266,72 @@ TEST(SetComputerNameExA, WritesTheFileWhereHostnamedDoesNotRunAndRefusesBadNames
   TempDir dir;
   SystemPaths paths;
   paths.hostnameFile = dir.File("hostname", "ws-17\n");
+  paths.hostsFile = dir.File("hosts", "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
   paths.systemdRunning = (dir.path() / "no-systemd").string();
   PosixOs os(paths);
   EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "bad name"), 0);
   EXPECT_EQ(Slurp(paths.hostnameFile), "ws-17\n");
+  EXPECT_EQ(Slurp(paths.hostsFile), "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
   EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "PC-Labor-3"), 1);
   EXPECT_EQ(Slurp(paths.hostnameFile), "PC-Labor-3\n");
+  EXPECT_EQ(Slurp(paths.hostsFile), "127.0.0.1 localhost\n127.0.1.1\tPC-Labor-3\n");
   EXPECT_EQ(os.SetComputerNameA("WS-18"), 1);
   EXPECT_EQ(Slurp(paths.hostnameFile), "WS-18\n");
+  EXPECT_EQ(Slurp(paths.hostsFile), "127.0.0.1 localhost\n127.0.1.1\tWS-18\n");
+}
+
+TEST(HostsTextRenamed, OnlyTheOldNameOnThe127011LineEverythingElseByteForByte) {
+  const std::vector<std::string> old = {"ws-17"};
+  struct Case { const char* what; std::string hosts; std::optional<std::string> renamed; };
+  const std::vector<Case> cases = {
+      {"Debian's two lines", "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n", "127.0.0.1\tlocalhost\n127.0.1.1\tws-18\n"},
+      {"no 127.0.1.1 line: nothing added", "127.0.0.1 localhost\n192.0.2.7 ws-17\n", std::nullopt},
+      {"other names on the line stay", "127.0.1.1  ws-17.uni-falkenau.de\tws-17 alias # ws-17\n",
+       "127.0.1.1  ws-17.uni-falkenau.de\tws-18 alias # ws-17\n"},
+      {"a name that only begins with the old one", "127.0.1.1 ws-170 ws-17x\n", std::nullopt},
+      {"letter case of the old name ignored", "127.0.1.1 WS-17\n", "127.0.1.1 ws-18\n"},
+      {"another address keeps the old name", "127.0.1.10 ws-17\n127.0.1.1 ws-17\n", "127.0.1.10 ws-17\n127.0.1.1 ws-18\n"},
+      {"commented-out line", "#127.0.1.1 ws-17\n", std::nullopt},
+      {"the name as address", "ws-17 127.0.1.1\n", std::nullopt},
+      {"no newline at the end, CR LF kept", "::1 localhost\r\n127.0.1.1 ws-17", "::1 localhost\r\n127.0.1.1 ws-18"},
+      {"CR after the name", "127.0.1.1 ws-17\r\n", "127.0.1.1 ws-18\r\n"},
+      {"two 127.0.1.1 lines", "127.0.1.1 ws-17\n\n 127.0.1.1\tws-17\n", "127.0.1.1 ws-18\n\n 127.0.1.1\tws-18\n"},
+      {"empty", "", std::nullopt},
+      {"a NUL byte is kept", std::string("# \0\n127.0.1.1 ws-17\n", 20), std::string("# \0\n127.0.1.1 ws-18\n", 20)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HostsTextRenamed(c.hosts, old, "ws-18"), c.renamed) << c.what;
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-18 ws-17\n", {"ws-18", "ws-17"}, "ws-19"), "127.0.1.1 ws-19 ws-19\n")
+      << "the static name and the running one";
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-17\n", {"", "ws-17"}, "ws-19"), "127.0.1.1 ws-19\n");
+}
+
+TEST(RenameInHostsFile, KeepsOwnerAndModeWritesThroughALinkAndNotesWhatItCannotDo) {
+  TempDir dir;
+  std::string path = dir.File("hosts", "127.0.1.1 ws-17\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  if (::geteuid() == 0) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  std::string link = (dir.path() / "hosts-link").string();
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  std::ostringstream notes;
+  RenameInHostsFile(link, {"ws-17"}, "ws-18", notes);
+  EXPECT_EQ(notes.str(), "");
+  EXPECT_EQ(Slurp(path), "127.0.1.1 ws-18\n");
+  struct stat info {};
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (::geteuid() == 0) {
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir.path())) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"hosts", "hosts-link"})) << "no temporary file left";
+
+  RenameInHostsFile((dir.path() / "missing").string(), {"ws-17"}, "ws-18", notes);
+  EXPECT_NE(notes.str().find("missing nicht lesbar"), std::string::npos) << notes.str();
 }
 
 bool AbstractSocketListed(const std::string& name) {

@@ -22,6 +22,7 @@ struct SystemPaths {
   std::string sysClassNet = "/sys/class/net";
   std::string procNetRoute = "/proc/net/route";  // this network namespace's routes
   std::string hostnameFile = "/etc/hostname";
+  std::string hostsFile = "/etc/hosts";
   std::string systemdRunning = "/run/systemd/system";
 };
 
