@@ -9,6 +9,7 @@ import subprocess
 import sys
 
 import dns_responder as dns
+import hostnamed
 import namespace_host
 from report_cases import expect
 
@@ -174,6 +175,30 @@ def unwritable_hosts_file_still_renames(args):
         expect(read("/etc/hosts") == "127.0.1.1\tws-17\n", "/etc/hosts unchanged", read("/etc/hosts"))
         expect("/etc/hosts nicht angepasst" in done.stderr, "a note on standard error", done.stderr)
         namespace_host.run("umount", "/etc/hosts")
+
+
+@case
+def hostnamed_sets_the_static_name(args):
+    debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
+    with namespace_host.Host(lan=False, addresses=(), hosts=debian) as host, hostnamed.Hostnamed(host) as service:
+        expect(service.static_hostname() == "ws-17", "the service reads the private /etc/hostname",
+               service.static_hostname())
+        # Without rights the service refuses, and the name is not written
+        # behind its back either.
+        done = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                               args.driver, "set-hostname", "PC-Labor-3"],
+                              capture_output=True, text=True, timeout=30, env=service.env)
+        expect(done.stdout.strip() == "0", "nobody: the service must refuse", done.stdout, done.stderr)
+        expect(service.static_hostname() == "ws-17", "nobody changed the name", service.static_hostname())
+        expect(read("/etc/hostname") == "ws-17\n", "nobody changed /etc/hostname", read("/etc/hostname"))
+        expect(read("/etc/hosts") == debian, "nobody changed /etc/hosts", read("/etc/hosts"))
+        # As root, through the service: it says so itself and has written the file.
+        expect(driver(args, "set-hostname", "PC-Labor-3") == "1", "root: set-hostname PC-Labor-3")
+        expect(service.static_hostname() == "PC-Labor-3", "the service's static name", service.static_hostname())
+        expect(read("/etc/hostname") == "PC-Labor-3\n", "/etc/hostname", read("/etc/hostname"))
+        expect(read("/etc/hosts") == debian.replace("\tws-17", "\tPC-Labor-3"), "/etc/hosts", read("/etc/hosts"))
+        # Only the service sets the running name too; the file alone never does.
+        expect(socket.gethostname() == "PC-Labor-3", "the service set the name", socket.gethostname())
 
 
 def main():
