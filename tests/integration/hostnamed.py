@@ -2,7 +2,8 @@
 namespaces: dbus-daemon with its own configuration and socket, the socket
 bind-mounted where the system bus socket lives (/run/dbus, which the test
 host has masked with a tmpfs), and /lib/systemd/systemd-hostnamed started by
-hand. Call inside namespace_host.Host only. When the service cannot be
+hand. Call inside the test's namespaces only, before any interface but lo
+is made (the guard checks for a fresh network namespace). When the service cannot be
 started here, Unavailable says why and the case is reported as skipped."""
 
 import os
@@ -34,10 +35,10 @@ class Unavailable(namespace_host.Skipped):
     pass
 
 
-def _require_own_run():
+def _require_own_run(guard):
     """The bus socket goes to /run only when /run is the test's own tmpfs
     in the test's own mount namespace, never the machine's."""
-    namespace_host.require_own_namespaces()
+    guard()
     with open("/proc/self/mountinfo") as table:
         last = [line.split() for line in table if line.split()[4] == "/run"]
     if not last or "tmpfs" not in last[-1][last[-1].index("-") + 1:]:
@@ -45,12 +46,15 @@ def _require_own_run():
 
 
 class Hostnamed:
-    def __init__(self, host):
-        namespace_host.require_own_namespaces()
+    def __init__(self, work, guard=namespace_host.require_own_namespaces):
+        """`work`: a directory of the test's own; `guard` refuses to go on
+        outside the test's namespaces."""
+        self._guard = guard
+        guard()
         # A /run of our own: the machine may lack /run/dbus, and nothing here
         # may be made in its /run.
         namespace_host.run("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
-        _require_own_run()
+        _require_own_run(guard)
         for directory in ("/run/dbus", "/run/systemd"):
             os.makedirs(directory)
         missing = [tool for tool in ("dbus-daemon", "busctl") if not shutil.which(tool)]
@@ -58,7 +62,7 @@ class Hostnamed:
             missing.append(HOSTNAMED)
         if missing:
             raise Unavailable("missing " + " ".join(missing))
-        self.dir = os.path.join(host.tmp, "bus")
+        self.dir = os.path.join(work, "bus")
         os.makedirs(self.dir)
         self._processes = []
         self.env = dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=f"unix:path={SYSTEM_BUS_SOCKET}")

@@ -180,7 +180,8 @@ def unwritable_hosts_file_still_renames(args):
 @case
 def hostnamed_sets_the_static_name(args):
     debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
-    with namespace_host.Host(lan=False, addresses=(), hosts=debian) as host, hostnamed.Hostnamed(host) as service:
+    with namespace_host.Host(lan=False, addresses=(), hosts=debian) as host, \
+            hostnamed.Hostnamed(host.tmp) as service:
         expect(service.static_hostname() == "ws-17", "the service reads the private /etc/hostname",
                service.static_hostname())
         # Without rights the service refuses, and the name is not written

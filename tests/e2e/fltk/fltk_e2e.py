@@ -27,6 +27,10 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "integration"))
+import hostnamed  # noqa: E402  (the host-name service on a bus of the test's own)
+import namespace_host  # noqa: E402
+
 HOST_NAME = "ws-17"
 DNS_NAME = "labor-pc3.uni-falkenau.de"
 DNS_SHORT_NAME = "labor-pc3"
@@ -472,6 +476,30 @@ def quiet_agree(screen, program, shot):
     check(not screen.windows(), "quiet mode showed a window although the names agree")
 
 
+def hostnamed_sync(screen, program, shot, service):
+    """Root renames through the host-name service: it reports the new name
+    itself, and has written the private /etc/hostname."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    confirm_success_and_end(screen, program, shot, "hostnamed-sync", "Form1")
+    check(service.static_hostname() == DNS_SHORT_NAME,
+          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
+    # Only the service sets the running name as well; the file alone never does.
+    check(socket.gethostname() == DNS_SHORT_NAME, f"the running name is {socket.gethostname()!r}: no service call")
+
+
+def hostnamed_without_rights(screen, program, shot, service):
+    """Nobody gets the rights message, and the service keeps its name."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
+    shot("hostnamed-without-rights-message")
+    screen.click(box, message_ok(box))
+    screen.wait_for_windows({"Form1"})
+    check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
+    check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
+
+
 SCENARIOS = {
     # name: (function, arguments, host name, run as nobody)
     "normal_mismatch": (normal_mismatch, [], HOST_NAME, False),
@@ -481,6 +509,12 @@ SCENARIOS = {
     "normal_agree": (normal_agree, [], DNS_SHORT_NAME, False),
     "quiet_agree": (quiet_agree, ["-Q"], DNS_SHORT_NAME, False),
 }
+# Scenarios with the host-name service running: its function takes the service too.
+WITH_HOSTNAMED = {
+    "hostnamed_sync": (hostnamed_sync, [], HOST_NAME, False),
+    "hostnamed_without_rights": (hostnamed_without_rights, [], HOST_NAME, True),
+}
+SCENARIOS.update(WITH_HOSTNAMED)
 
 
 def run_inside(name, program_path, artifacts, outer_ids):
@@ -490,9 +524,17 @@ def run_inside(name, program_path, artifacts, outer_ids):
     work = tempfile.mkdtemp(prefix="hostwarden-fltk-e2e-")
     os.chmod(work, 0o755)
     os.makedirs(artifacts, exist_ok=True)
-    dnsmasq = program = None
+    dnsmasq = program = service = None
     try:
         private_etc(work, host_name)
+        if name in WITH_HOSTNAMED:
+            try:
+                service = hostnamed.Hostnamed(work, guard=lambda: refuse_outside_own_namespace(outer_ids))
+            except hostnamed.Unavailable as why:
+                print(f"SKIPPED: {why}")
+                return SKIPPED
+            with_service = scenario
+            scenario = lambda screen, program, shot: with_service(screen, program, shot, service)  # noqa: E731
         network(host_name)
         private_x_directories()
         dnsmasq, dns_log = start_dnsmasq(work)
@@ -523,6 +565,8 @@ def run_inside(name, program_path, artifacts, outer_ids):
         if dnsmasq:
             dnsmasq.terminate()
             dnsmasq.wait(timeout=10)
+        if service:
+            service.close()
         shutil.rmtree(work, ignore_errors=True)
 
 
