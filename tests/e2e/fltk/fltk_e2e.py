@@ -304,7 +304,9 @@ def private_etc(work, host_name):
     with open(os.path.join(etc, "hostname"), "w") as f:
         f.write(host_name + "\n")
     with open(os.path.join(etc, "hosts"), "w") as f:
-        f.write(f"127.0.0.1 localhost\n{OWN_ADDRESS} {host_name}\n")
+        # As Debian's installer writes it: the address list must still be the
+        # interface's address, not 127.0.1.1.
+        f.write(f"127.0.0.1 localhost\n127.0.1.1 {host_name}\n")
     with open(os.path.join(etc, "resolv.conf"), "w") as f:
         f.write(f"nameserver {DNS_SERVER}\n")
     nsswitch = os.path.join(etc, "nsswitch.conf")
