@@ -9,16 +9,17 @@ std::string UsageText() {
          "       hostwarden --report [--json]\n"
          "       hostwarden --help | --version\n"
          "\n"
-         "Prüft, ob der Computername mit dem Namen übereinstimmt, den das DNS der\n"
-         "IPv4-Adresse dieses PCs gibt, und kann den DNS-Kurznamen als Computernamen setzen.\n"
+         "Prüft, ob der Computername mit dem Namen übereinstimmt, den das DNS\n"
+         "der IPv4-Adresse dieses PCs gibt, und kann den DNS-Kurznamen als\n"
+         "Computernamen setzen.\n"
          "\n"
-         "  -Q, /Q         stiller Modus: zeigt nur bei abweichenden Namen eine Warnung\n"
-         "  --report       zeigt ohne Fenster, was das Hauptfenster zeigen würde, und das Ergebnis;\n"
-         "                 Exit-Status 0 Namen stimmen überein oder Prüfung nicht anwendbar,\n"
-         "                 1 Namen weichen ab, 2 Fehler\n"
-         "  --json         der Bericht als ein JSON-Objekt\n"
-         "  --help         diese Hilfe\n"
-         "  --version      die Version\n";
+         "  -Q, /Q      stiller Modus: eine Warnung nur bei abweichenden Namen\n"
+         "  --report    ohne Fenster: was das Hauptfenster zeigen würde, und das\n"
+         "              Ergebnis; Exit-Status 0: Namen stimmen überein oder\n"
+         "              Prüfung nicht anwendbar, 1: Namen weichen ab, 2: Fehler\n"
+         "  --json      der Bericht als ein JSON-Objekt\n"
+         "  --help      diese Hilfe\n"
+         "  --version   die Version\n";
 }
 
 std::optional<int> AnswerInformationOption(const std::vector<std::string>& arguments, std::ostream& out) {
