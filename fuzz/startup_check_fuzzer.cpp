@@ -29,6 +29,7 @@ enum Switch : uint8_t {
   kOlderWindows = 0x08,
   kNoAddresses = 0x10,  // the address list fails
   kPrevInstance = 0x20,
+  kSystemTellsConnection = 0x40,  // the connection is asked whatever the browser
 };
 
 struct Texts {
@@ -112,6 +113,7 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
     flags = ((switches & kLan) ? hw::kConnectionLan : 0u) | ((switches & kModem) ? hw::kConnectionModem : 0u);
     return (switches & kConnected) ? 1 : 0;
   };
+  op.ConnectionStateWithoutBrowser = [&] { return (switches & kSystemTellsConnection) != 0; };
   op.QueryUserName = [&] { return fails(3), t.userName; };
   op.QueryComputerName = [&] { return fails(4), t.computerName; };
   op.ListLocalAddresses = [&] {
@@ -146,6 +148,10 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
   Require(values.dnsName.find('\0') == std::string::npos);
   if (values.verdict == hw::CheckVerdict::Mismatch) Require(stage.WarningRaised());
   if (values.mainWindowHidden) Require(stage.dialogsShown == 1);
+  // A system that tells the connection is never taken to be on the LAN
+  // unless it says so.
+  if ((switches & kSystemTellsConnection) && !(failing & (1u << 2)) && !((switches & kConnected) && (switches & kLan)))
+    Require(!values.isLan);
 }
 
 }  // namespace

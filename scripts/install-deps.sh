@@ -18,6 +18,10 @@ test_packages=(
   googletest libgtest-dev libgmock-dev
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
+  # the host-name service on a private system bus: dbus-daemon, busctl and
+  # systemd-hostnamed (the systemd package does not make itself PID 1;
+  # systemd-sysv would)
+  dbus systemd
   # window tests: a screen without a display, input, screenshots
   xvfb xdotool imagemagick x11-utils
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs

@@ -73,10 +73,9 @@ class StartupCheck {
   }
 
   // Browsers before version 4 cannot tell the connection; the PC then counts
-  // as being on the LAN.
+  // as being on the LAN, unless the system tells the connection by itself.
   void ReadConnection() {
-    constexpr int kFirstBrowserThatTellsTheConnection = 4;
-    if (passes([&] { return LeadingVersionDigit(form1_["lbl_IE"].Text()) >= kFirstBrowserThatTellsTheConnection; })) {
+    if (BrowserTellsTheConnection() || SystemTellsTheConnection()) {
       int connected = 0;
       attempt([&] { connected = op_.InternetGetConnectedState(v_.connectionFlags, 0); });
       if (passes([&] { return connected != 0; })) {
@@ -87,6 +86,21 @@ class StartupCheck {
       if (passes([&] { return v_.isLan; })) attempt([&] { form1_["lbl_Conn"].SetText("LAN"); });
     } else {
       attempt([&] { v_.isLan = true; });
+    }
+  }
+
+  bool BrowserTellsTheConnection() {
+    constexpr int kFirstBrowserThatTellsTheConnection = 4;
+    return passes([&] { return LeadingVersionDigit(form1_["lbl_IE"].Text()) >= kFirstBrowserThatTellsTheConnection; });
+  }
+
+  // Asked only when the browser cannot tell, so Windows goes the same steps
+  // as ever; an error here means the system cannot tell either.
+  bool SystemTellsTheConnection() {
+    try {
+      return op_.ConnectionStateWithoutBrowser && op_.ConnectionStateWithoutBrowser();
+    } catch (const std::exception&) {
+      return false;
     }
   }
 

@@ -20,6 +20,9 @@ struct StartupOperations {
   std::function<std::string()> IeVersionText;
   // Nonzero when connected; bit 0x01 modem, bit 0x02 LAN.
   std::function<int(uint32_t& flags, uint32_t reserved)> InternetGetConnectedState;
+  // True when the connection can be asked whatever the browser version;
+  // left unbound, false.
+  std::function<bool()> ConnectionStateWithoutBrowser;
   std::function<std::string()> QueryUserName;      // "" on failure
   std::function<std::string()> QueryComputerName;  // "" on failure
   // True when cbo_IP holds the addresses with the first selected; false after

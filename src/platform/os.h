@@ -251,6 +251,11 @@ class Os {
   virtual int GetVersionExA(OsVersionInfo& info) = 0;
   virtual int32_t DllGetVersion(DllVersionInfo& info) = 0;
   virtual int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) = 0;
+  // Whether InternetGetConnectedState tells the connection whatever browser
+  // the system carries. On Windows the answer comes from the browser's own
+  // library, which before version 4 cannot tell it; a system that reads its
+  // network interfaces can always tell.
+  virtual bool ConnectionStateWithoutBrowser() { return false; }
 
   // wsock32: Windows Sockets 1.1.
   virtual int WSAStartup(uint16_t versionRequested, WsaData& data) = 0;

@@ -81,6 +81,7 @@ StartupOperations Program::RealOperations() {
   op.InternetGetConnectedState = [this](uint32_t& flags, uint32_t reserved) {
     return os_.InternetGetConnectedState(flags, reserved);
   };
+  op.ConnectionStateWithoutBrowser = [this] { return os_.ConnectionStateWithoutBrowser(); };
   op.QueryUserName = [this] { return QueryUserName(os_); };
   op.QueryComputerName = [this] { return QueryComputerName(os_); };
   op.ListLocalAddresses = [this] { return ListLocalAddresses(os_, forms_, (*form1_)["cbo_IP"]); };

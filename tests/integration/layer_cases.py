@@ -9,6 +9,7 @@ import subprocess
 import sys
 
 import dns_responder as dns
+import hostnamed
 import namespace_host
 from report_cases import expect
 
@@ -156,13 +157,19 @@ def dns_query_sends_nothing_without_a_usable_server(args):
 
 @case
 def connection_state(args):
-    with namespace_host.Host():
+    with namespace_host.Host(lan=False):
         expect(driver(args, "connected") == "0 0", "only the loop-back interface: no connection")
         namespace_host.run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
         namespace_host.run("ip", "addr", "add", "198.51.100.2/24", "dev", "v0")
+        namespace_host.run("ip", "link", "set", "v1", "up")
         expect(driver(args, "connected") == "0 0", "an interface that is down does not count")
         namespace_host.run("ip", "link", "set", "v0", "up")
-        expect(driver(args, "connected") == "1 2", "an interface up with an IPv4 address is a LAN")
+        expect(driver(args, "connected") == "0 0", "an interface without the default route is no way out")
+        namespace_host.run("ip", "route", "add", "default", "via", "198.51.100.1", "dev", "v0")
+        expect(driver(args, "connected") == "1 2", "the interface with the default route is a LAN")
+        namespace_host.run("ip", "route", "del", "default")
+        namespace_host.run("ip", "route", "add", "default", "dev", "lo")
+        expect(driver(args, "connected") == "0 0", "a default route through loop-back is no LAN")
 
 
 def read(path):
@@ -185,6 +192,71 @@ def set_static_hostname(args):
         expect(socket.gethostname() == "ws-17", "the running host name stays until the next start")
         leftovers = [f for f in os.listdir("/etc") if f.startswith(".hostname")]
         expect(leftovers == [], "temporary files left in /etc", leftovers)
+
+
+@case
+def hosts_file_follows_the_static_name(args):
+    debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n\n# The following lines are desirable for IPv6\n::1 ip6-localhost\n"
+    table = [
+        # hosts file before, after renaming to ws-18
+        (debian, debian.replace("127.0.1.1\tws-17", "127.0.1.1\tws-18")),
+        ("127.0.0.1 localhost ws-17\n", "127.0.0.1 localhost ws-17\n"),              # no 127.0.1.1 line: none added
+        ("127.0.1.1 ws-17.uni-falkenau.de  ws-17 loghost\n", "127.0.1.1 ws-17.uni-falkenau.de  ws-18 loghost\n"),
+    ]
+    with namespace_host.Host(lan=False, addresses=()):
+        for before, after in table:
+            for name, text in (("/etc/hosts", before), ("/etc/hostname", "ws-17\n")):
+                with open(name, "w") as f:
+                    f.write(text)
+            os.chmod("/etc/hosts", 0o640)
+            os.chown("/etc/hosts", 0, 4)
+            expect(driver(args, "set-hostname", "ws-18") == "1", "set-hostname ws-18")
+            expect(read("/etc/hostname") == "ws-18\n", "/etc/hostname", read("/etc/hostname"))
+            expect(read("/etc/hosts") == after, "/etc/hosts", before, read("/etc/hosts"))
+            info = os.stat("/etc/hosts")
+            expect((info.st_mode & 0o7777, info.st_uid, info.st_gid) == (0o640, 0, 4), "owner and mode kept",
+                   oct(info.st_mode), info.st_uid, info.st_gid)
+            leftovers = [f for f in os.listdir("/etc") if f.startswith(".hosts")]
+            expect(leftovers == [], "temporary files left in /etc", leftovers)
+
+
+@case
+def unwritable_hosts_file_still_renames(args):
+    with namespace_host.Host(hosts="127.0.1.1\tws-17\n"):
+        # A read-only bind mount: even root cannot replace the file.
+        namespace_host.run("mount", "--bind", "/etc/hosts", "/etc/hosts")
+        namespace_host.run("mount", "-o", "remount,ro,bind", "/etc/hosts")
+        done = subprocess.run([args.driver, "set-hostname", "ws-18"], capture_output=True, text=True, timeout=30)
+        expect(done.returncode == 0 and done.stdout.strip() == "1", "the rename counts", done.stdout, done.stderr)
+        expect(read("/etc/hostname") == "ws-18\n", "/etc/hostname", read("/etc/hostname"))
+        expect(read("/etc/hosts") == "127.0.1.1\tws-17\n", "/etc/hosts unchanged", read("/etc/hosts"))
+        expect("/etc/hosts nicht angepasst" in done.stderr, "a note on standard error", done.stderr)
+        namespace_host.run("umount", "/etc/hosts")
+
+
+@case
+def hostnamed_sets_the_static_name(args):
+    debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
+    with namespace_host.Host(lan=False, addresses=(), hosts=debian) as host, \
+            hostnamed.Hostnamed(host.tmp) as service:
+        expect(service.static_hostname() == "ws-17", "the service reads the private /etc/hostname",
+               service.static_hostname())
+        # Without rights the service refuses, and the name is not written
+        # behind its back either.
+        done = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                               args.driver, "set-hostname", "PC-Labor-3"],
+                              capture_output=True, text=True, timeout=30, env=service.env)
+        expect(done.stdout.strip() == "0", "nobody: the service must refuse", done.stdout, done.stderr)
+        expect(service.static_hostname() == "ws-17", "nobody changed the name", service.static_hostname())
+        expect(read("/etc/hostname") == "ws-17\n", "nobody changed /etc/hostname", read("/etc/hostname"))
+        expect(read("/etc/hosts") == debian, "nobody changed /etc/hosts", read("/etc/hosts"))
+        # As root, through the service: it says so itself and has written the file.
+        expect(driver(args, "set-hostname", "PC-Labor-3") == "1", "root: set-hostname PC-Labor-3")
+        expect(service.static_hostname() == "PC-Labor-3", "the service's static name", service.static_hostname())
+        expect(read("/etc/hostname") == "PC-Labor-3\n", "/etc/hostname", read("/etc/hostname"))
+        expect(read("/etc/hosts") == debian.replace("\tws-17", "\tPC-Labor-3"), "/etc/hosts", read("/etc/hosts"))
+        # Only the service sets the running name too; the file alone never does.
+        expect(socket.gethostname() == "PC-Labor-3", "the service set the name", socket.gethostname())
 
 
 def main():

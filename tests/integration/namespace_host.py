@@ -1,5 +1,6 @@
-"""A test host inside namespaces of its own: network (only `lo`, with
-addresses from the documentation ranges), host name, and mounts (a private
+"""A test host inside namespaces of its own: network (the PC's address on a
+veth interface that carries the default route, the servers' addresses on
+`lo`, all from the documentation ranges), host name, and mounts (a private
 copy of /etc, /run/dbus and /run/systemd masked). Nothing a test does here
 can reach this machine's DNS server or rename this machine.
 
@@ -43,6 +44,10 @@ def enter(argv):
     return subprocess.call(command, env=env)
 
 
+class Skipped(Exception):
+    """A case that cannot run on this machine; the message says why."""
+
+
 def refuse(reason):
     print(f"refusing to run: {reason}", file=sys.stderr)
     sys.exit(3)
@@ -75,7 +80,11 @@ def run_cases(cases, program_option):
     parser.add_argument(program_option, required=True)
     parser.add_argument("case", choices=sorted(cases))
     args = parser.parse_args()
-    cases[args.case](args)
+    try:
+        cases[args.case](args)
+    except Skipped as why:
+        print(f"SKIPPED: {args.case}: {why}")
+        return SKIP
     print(f"{args.case}: passed")
     return 0
 
@@ -94,20 +103,40 @@ class Host:
     """The test host: call inside the namespaces only."""
 
     def __init__(self, hostname="ws-17", addresses=("192.0.2.7", "192.0.2.53"),
-                 nameservers=("192.0.2.53",), hosts="127.0.0.1\tlocalhost\n"):
+                 nameservers=("192.0.2.53",), hosts="127.0.0.1\tlocalhost\n", lan=True):
+        """With `lan`, the first address is the PC's own, on the interface
+        `lan0` with the default route; every other address is on `lo`."""
         require_own_namespaces()
         self.tmp = tempfile.mkdtemp(prefix="hostwarden-it-")
         self.etc = os.path.join(self.tmp, "etc")
         self._processes = []
         run("ip", "link", "set", "lo", "up")
+        if lan:
+            self.interface("lan0", addresses[0], default_route=True)
+            addresses = addresses[1:]
         for address in addresses:
-            run("ip", "addr", "add", f"{address}/24", "dev", "lo")
+            # /32: on lo a wider prefix would make the whole network local,
+            # gateways included.
+            run("ip", "addr", "add", f"{address}/32", "dev", "lo")
         socket.sethostname(hostname)
         self._private_etc(hostname, nameservers, hosts)
         for masked in ("/run/dbus", "/run/systemd"):
             if os.path.isdir(masked):
                 run("mount", "-t", "tmpfs", "-o", "size=1m,mode=755", "tmpfs", masked)
         run("mount", "-t", "sysfs", "sysfs", "/sys")  # /sys/class/net of this namespace
+
+    @staticmethod
+    def interface(name, address, default_route=False):
+        """A veth interface that is up with `address`/24; with
+        `default_route`, the default route goes through it (to the first
+        address of its network, which nobody answers)."""
+        run("ip", "link", "add", name, "type", "veth", "peer", "name", name + "p")
+        run("ip", "addr", "add", f"{address}/24", "dev", name)
+        run("ip", "link", "set", name + "p", "up")
+        run("ip", "link", "set", name, "up")
+        if default_route:
+            gateway = address.rsplit(".", 1)[0] + ".1"
+            run("ip", "route", "add", "default", "via", gateway, "dev", name, "onlink")
 
     def _private_etc(self, hostname, nameservers, hosts):
         run("cp", "-a", "/etc", self.etc)

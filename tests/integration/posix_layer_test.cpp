@@ -11,15 +11,21 @@
 #include <ares.h>
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
 
+#include "platform/posix/command_line.h"
 #include "platform/posix/connection.h"
 #include "platform/posix/dns_status.h"
+#include "platform/posix/hosts_file.h"
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/os_release.h"
+#include "platform/posix/own_addresses.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/program_state_abi.h"
 #include "platform/posix/resolv_conf.h"
@@ -148,23 +154,75 @@ TEST(PrettyNameOf, UndoesQuotesAndEscapes) {
   }
 }
 
-TEST(ConnectionFlagsOf, LanForAnUpNonLoopbackIpv4InterfaceModemForPpp) {
+TEST(ConnectionFlagsOf, LanForTheDefaultRoutesInterfaceModemForPpp) {
   constexpr int kEther = 1, kLoopback = 772, kPpp = 512;
+  constexpr bool kRoute = true;
   struct Case { const char* what; std::vector<InterfaceState> interfaces; uint32_t flags; };
   const std::vector<Case> cases = {
       {"nothing", {}, 0},
       {"loopback only", {{"lo", kLoopback, true, true, true}}, 0},
-      {"ethernet up with IPv4", {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true}}, kConnectionLan},
-      {"ethernet down", {{"eth0", kEther, false, false, true}}, 0},
-      {"ethernet without IPv4", {{"eth0", kEther, true, false, false}}, 0},
+      {"loopback with the default route", {{"lo", kLoopback, true, true, true, kRoute}}, 0},
+      {"ethernet with the default route",
+       {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true, kRoute}}, kConnectionLan},
+      {"ethernet without a default route", {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true}}, 0},
+      {"the route on another interface",
+       {{"eth0", kEther, true, false, true}, {"eth1", kEther, true, false, true, kRoute}}, kConnectionLan},
+      {"ethernet down", {{"eth0", kEther, false, false, true, kRoute}}, 0},
+      {"ethernet without IPv4", {{"eth0", kEther, true, false, false, kRoute}}, 0},
       {"ppp up", {{"ppp0", kPpp, true, false, true}}, kConnectionModem},
+      {"ppp with the default route is no LAN", {{"ppp0", kPpp, true, false, true, kRoute}}, kConnectionModem},
       {"ppp type under another name", {{"wwan0", kPpp, true, false, false}}, kConnectionModem},
       {"ppp by name when sysfs is silent", {{"ppp1", -1, true, false, false}}, kConnectionModem},
-      {"ppp and ethernet", {{"ppp0", kPpp, true, false, true}, {"eth0", kEther, true, false, true}},
+      {"ppp and ethernet", {{"ppp0", kPpp, true, false, true}, {"eth0", kEther, true, false, true, kRoute}},
        kConnectionModem | kConnectionLan},
-      {"loopback flag with unknown type", {{"lo2", -1, true, true, true}}, 0},
+      {"loopback flag with unknown type", {{"lo2", -1, true, true, true, kRoute}}, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(ConnectionFlagsOf(c.interfaces), c.flags) << c.what;
+}
+
+TEST(DefaultRouteInterfaceOf, TheUpRouteToEverywhereOfLowestMetric) {
+  const std::string head = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+  auto row = [](const char* name, const char* destination, const char* flags, const char* metric, const char* mask) {
+    return std::string(name) + "\t" + destination + "\t010200C0\t" + flags + "\t0\t0\t" + metric + "\t" + mask +
+           "\t0\t0\t0\n";
+  };
+  struct Case { const char* what; std::string table; std::string wanted; };
+  const std::vector<Case> cases = {
+      {"empty", "", ""},
+      {"titles only", head, ""},
+      {"no default route", head + row("eth0", "0002000C", "0001", "0", "00FFFFFF"), ""},
+      {"one default route", head + row("eth0", "0002000C", "0001", "0", "00FFFFFF") + row("eth1", "00000000", "0003", "0", "00000000"), "eth1"},
+      {"lowest metric wins", head + row("eth0", "00000000", "0003", "600", "00000000") + row("wlan0", "00000000", "0003", "100", "00000000"), "wlan0"},
+      {"first of equal metrics", head + row("eth0", "00000000", "0003", "5", "00000000") + row("eth1", "00000000", "0003", "5", "00000000"), "eth0"},
+      {"a route that is not up", head + row("eth0", "00000000", "0002", "0", "00000000"), ""},
+      {"destination 0 with a mask is no default", head + row("eth0", "00000000", "0001", "0", "000000FF"), ""},
+      {"garbage lines are skipped", head + "eth0 zz\n" + row("eth0", "0000000G", "0001", "0", "00000000") + row("eth2", "00000000", "0001", "x", "00000000") + row("eth3", "00000000", "0001", "1", "00000000"), "eth3"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DefaultRouteInterfaceOf(c.table), c.wanted) << c.what;
+}
+
+TEST(OwnAddressesOf, InterfaceAddressesWithTheDefaultRoutesFirstLoopbackOnlyWhenNothingElse) {
+  const InterfaceAddress lo{"lo", {127, 0, 0, 1}, true, true};
+  const InterfaceAddress loServer{"lo", {192, 0, 2, 53}, true, true};
+  const InterfaceAddress eth0{"eth0", {198, 51, 100, 2}, true, false};
+  const InterfaceAddress eth1{"eth1", {192, 0, 2, 7}, true, false};
+  const InterfaceAddress eth1Second{"eth1", {192, 0, 2, 8}, true, false};
+  const InterfaceAddress down{"eth2", {203, 0, 113, 9}, false, false};
+  const InterfaceAddress loopbackRange{"eth3", {127, 0, 1, 1}, true, false};
+  using List = std::vector<Ipv4Address>;
+  struct Case { const char* what; std::vector<InterfaceAddress> addresses; std::string route; List wanted; };
+  const std::vector<Case> cases = {
+      {"nothing at all", {}, "", {{127, 0, 0, 1}}},
+      {"loopback only", {lo, loServer}, "", {{127, 0, 0, 1}}},
+      {"one interface", {lo, eth1}, "eth1", {{192, 0, 2, 7}}},
+      {"the default route's interface first", {lo, eth0, eth1}, "eth1", {{192, 0, 2, 7}, {198, 51, 100, 2}}},
+      {"its addresses in their order", {eth0, eth1, eth1Second}, "eth1", {{192, 0, 2, 7}, {192, 0, 2, 8}, {198, 51, 100, 2}}},
+      {"no default route: the system's order", {eth0, eth1}, "", {{198, 51, 100, 2}, {192, 0, 2, 7}}},
+      {"a route through loopback changes nothing", {lo, eth0}, "lo", {{198, 51, 100, 2}}},
+      {"down and 127/8 addresses do not count", {down, loopbackRange, eth0}, "eth2", {{198, 51, 100, 2}}},
+      {"the same address twice is listed once", {eth0, eth0}, "eth0", {{198, 51, 100, 2}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OwnAddressesOf(c.addresses, c.route), c.wanted) << c.what;
 }
 
 TEST(FirstIpv4Nameserver, TakesTheFirstDottedIpv4Server) {
@@ -240,14 +298,72 @@ TEST(SetComputerNameExA, WritesTheFileWhereHostnamedDoesNotRunAndRefusesBadNames
   TempDir dir;
   SystemPaths paths;
   paths.hostnameFile = dir.File("hostname", "ws-17\n");
+  paths.hostsFile = dir.File("hosts", "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
   paths.systemdRunning = (dir.path() / "no-systemd").string();
   PosixOs os(paths);
   EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "bad name"), 0);
   EXPECT_EQ(Slurp(paths.hostnameFile), "ws-17\n");
+  EXPECT_EQ(Slurp(paths.hostsFile), "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
   EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "PC-Labor-3"), 1);
   EXPECT_EQ(Slurp(paths.hostnameFile), "PC-Labor-3\n");
+  EXPECT_EQ(Slurp(paths.hostsFile), "127.0.0.1 localhost\n127.0.1.1\tPC-Labor-3\n");
   EXPECT_EQ(os.SetComputerNameA("WS-18"), 1);
   EXPECT_EQ(Slurp(paths.hostnameFile), "WS-18\n");
+  EXPECT_EQ(Slurp(paths.hostsFile), "127.0.0.1 localhost\n127.0.1.1\tWS-18\n");
+}
+
+TEST(HostsTextRenamed, OnlyTheOldNameOnThe127011LineEverythingElseByteForByte) {
+  const std::vector<std::string> old = {"ws-17"};
+  struct Case { const char* what; std::string hosts; std::optional<std::string> renamed; };
+  const std::vector<Case> cases = {
+      {"Debian's two lines", "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n", "127.0.0.1\tlocalhost\n127.0.1.1\tws-18\n"},
+      {"no 127.0.1.1 line: nothing added", "127.0.0.1 localhost\n192.0.2.7 ws-17\n", std::nullopt},
+      {"other names on the line stay", "127.0.1.1  ws-17.uni-falkenau.de\tws-17 alias # ws-17\n",
+       "127.0.1.1  ws-17.uni-falkenau.de\tws-18 alias # ws-17\n"},
+      {"a name that only begins with the old one", "127.0.1.1 ws-170 ws-17x\n", std::nullopt},
+      {"letter case of the old name ignored", "127.0.1.1 WS-17\n", "127.0.1.1 ws-18\n"},
+      {"another address keeps the old name", "127.0.1.10 ws-17\n127.0.1.1 ws-17\n", "127.0.1.10 ws-17\n127.0.1.1 ws-18\n"},
+      {"commented-out line", "#127.0.1.1 ws-17\n", std::nullopt},
+      {"the name as address", "ws-17 127.0.1.1\n", std::nullopt},
+      {"no newline at the end, CR LF kept", "::1 localhost\r\n127.0.1.1 ws-17", "::1 localhost\r\n127.0.1.1 ws-18"},
+      {"CR after the name", "127.0.1.1 ws-17\r\n", "127.0.1.1 ws-18\r\n"},
+      {"two 127.0.1.1 lines", "127.0.1.1 ws-17\n\n 127.0.1.1\tws-17\n", "127.0.1.1 ws-18\n\n 127.0.1.1\tws-18\n"},
+      {"empty", "", std::nullopt},
+      {"a NUL byte is kept", std::string("# \0\n127.0.1.1 ws-17\n", 20), std::string("# \0\n127.0.1.1 ws-18\n", 20)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HostsTextRenamed(c.hosts, old, "ws-18"), c.renamed) << c.what;
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-18 ws-17\n", {"ws-18", "ws-17"}, "ws-19"), "127.0.1.1 ws-19 ws-19\n")
+      << "the static name and the running one";
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-17\n", {"", "ws-17"}, "ws-19"), "127.0.1.1 ws-19\n");
+}
+
+TEST(RenameInHostsFile, KeepsOwnerAndModeWritesThroughALinkAndNotesWhatItCannotDo) {
+  TempDir dir;
+  std::string path = dir.File("hosts", "127.0.1.1 ws-17\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  if (::geteuid() == 0) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  std::string link = (dir.path() / "hosts-link").string();
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  std::ostringstream notes;
+  RenameInHostsFile(link, {"ws-17"}, "ws-18", notes);
+  EXPECT_EQ(notes.str(), "");
+  EXPECT_EQ(Slurp(path), "127.0.1.1 ws-18\n");
+  struct stat info {};
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (::geteuid() == 0) {
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir.path())) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"hosts", "hosts-link"})) << "no temporary file left";
+
+  RenameInHostsFile((dir.path() / "missing").string(), {"ws-17"}, "ws-18", notes);
+  EXPECT_NE(notes.str().find("missing nicht lesbar"), std::string::npos) << notes.str();
 }
 
 bool AbstractSocketListed(const std::string& name) {
@@ -315,6 +431,35 @@ TEST(GetVersionExA, LinuxPlatformKernelVersionAndDistributionName) {
   EXPECT_EQ(info.dwPlatformId, kPlatformLinux);
   EXPECT_GT(info.dwMajorVersion, 0u);
   EXPECT_EQ(info.szCSDVersion, std::string(127, 'x') + '\0');
+}
+
+TEST(ShortDistributionNameOf, NameWithoutTheWordLinuxAndTheVersionNumber) {
+  struct Case { const char* text; const char* name; };
+  for (const auto& c : {
+           Case{"PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n", "Debian 12"},
+           Case{"NAME=\"Ubuntu\"\nVERSION_ID=\"24.04\"\nPRETTY_NAME=\"Ubuntu 24.04.1 LTS\"\n", "Ubuntu 24.04"},
+           Case{"NAME=\"Fedora Linux\"\nVERSION_ID=40\n", "Fedora 40"},
+           Case{"NAME=\"Arch Linux\"\nPRETTY_NAME=\"Arch Linux\"\n", "Arch"},  // rolling: no version
+           Case{"NAME=Linux\nVERSION_ID=1\n", "Linux 1"},                    // nothing left to cut to
+           Case{"NAME=\"openSUSE Leap\"\nVERSION_ID=\"15.6\"\n", "openSUSE Leap 15.6"},
+           Case{"PRETTY_NAME=\"Only Pretty 3\"\n", "Only Pretty 3"},         // no NAME: the pretty one
+           Case{"NAMES=wrong\nNAME_X=wrong\nVERSION_IDS=9\nNAME=Right\n", "Right"},
+           Case{"", ""},
+       }) {
+    EXPECT_EQ(ShortDistributionNameOf(c.text), c.name) << c.text;
+  }
+}
+
+TEST(GetVersionExA, TheVersionLineNamesTheDistributionShortly) {
+  TempDir dir;
+  SystemPaths paths;
+  paths.osRelease = {dir.File("os-release", "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\n"
+                                            "VERSION_ID=\"12\"\nID=debian\n")};
+  PosixOs os(paths);
+  OsVersionInfo info;
+  info.dwOSVersionInfoSize = kOsVersionInfoSize;
+  ASSERT_EQ(os.GetVersionExA(info), 1);
+  EXPECT_EQ(info.szCSDVersion.substr(0, 10), std::string("Debian 12") + '\0');
 }
 
 TEST(GetVersionExA, NoOsReleaseGivesAnEmptyName) {
@@ -472,6 +617,35 @@ TEST(IsAdmin, AGroupWithGidZeroMakesAMember) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace hw::posix
+
+namespace hw::posix {
+namespace {
+
+TEST(AnswerInformationOption, HelpAndVersionAnswerFirstEverythingElseRunsAsUsual) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::optional<int> status;
+    std::string output;
+  } table[] = {
+      {{"--version"}, 0, "hostwarden 1.2.0.0\n"},
+      {{"--help"}, 0, UsageText()},
+      {{"-Q", "--version", "--help"}, 0, "hostwarden 1.2.0.0\n"},  // the first one wins
+      {{}, std::nullopt, ""},
+      {{"-Q"}, std::nullopt, ""},
+      {{"--report", "--json"}, std::nullopt, ""},
+      {{"-version"}, std::nullopt, ""},
+      {{"--Help"}, std::nullopt, ""},
+  };
+  for (const auto& row : table) {
+    std::ostringstream out;
+    EXPECT_EQ(AnswerInformationOption(row.arguments, out), row.status) << ::testing::PrintToString(row.arguments);
+    EXPECT_EQ(out.str(), row.output) << ::testing::PrintToString(row.arguments);
+  }
+  EXPECT_NE(UsageText().find("--report [--json]"), std::string::npos);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ def names_agree(args):
         host.close()
         expect(code == 0, f"exit code {code}", report)
         expect_report(report, verdict="agree", dnsName="ws-17.uni-falkenau.de", dnsShortName="ws-17",
-                      computerName="ws-17", netbiosName="WS-17", addresses=["192.0.2.7"],
+                      computerName="ws-17", netbiosName="WS-17", addresses=["192.0.2.7"], connection="LAN",
                       selectedAddress="192.0.2.7", dnsServer="192.0.2.53", messages=[])
         expect(report["system"].startswith("Linux "), "the version line names Linux", report["system"])
         # One PTR query, its name in the letter case the program wrote it.
@@ -194,6 +194,66 @@ def silent_server(args):
         expect(code == 0, f"exit code {code}", report)
         expect_report(report, verdict="not-applicable", dnsName="", dnsServer="192.0.2.53")
         expect(len(server.ptr_queries()) >= 1, "the PTR query reached the server")
+
+
+# ---- The PC's own addresses and its connection -----------------------------------
+
+DEBIAN_HOSTS = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
+
+
+@case
+def debian_hosts_file_does_not_hide_the_addresses(args):
+    # Debian's installer maps the host's own name to 127.0.1.1; the address
+    # list still holds the interface's address, and the check applies.
+    with namespace_host.Host(hosts=DEBIAN_HOSTS) as host:
+        log = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, addresses=["192.0.2.7"], selectedAddress="192.0.2.7", connection="LAN",
+                      verdict="agree", dnsShortName="ws-17")
+        expect(log.queries("PTR") == [("PTR", PTR_NAME)], "one PTR query for the interface's address",
+               log.queries())
+
+
+@case
+def default_route_interface_comes_first(args):
+    # eth0 is made first, eth1 carries the default route: eth1's address is
+    # the first in the list and the one asked about.
+    with namespace_host.Host(addresses=("192.0.2.53",), hosts=DEBIAN_HOSTS, lan=False) as host:
+        host.interface("eth0", "198.51.100.2")
+        host.interface("eth1", "192.0.2.7", default_route=True)
+        host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de",
+                     "--ptr-record=2.100.51.198.in-addr.arpa,other-pc.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, addresses=["192.0.2.7", "198.51.100.2"], selectedAddress="192.0.2.7",
+                      connection="LAN", verdict="agree")
+
+
+@case
+def loopback_only(args):
+    # Nothing but lo (which also holds the DNS server's address): the list is
+    # 127.0.0.1, there is no way out, and the check does not apply.
+    with namespace_host.Host(addresses=("192.0.2.53",), hosts=DEBIAN_HOSTS, lan=False) as host:
+        host.dnsmasq("192.0.2.53", "--ptr-record=1.0.0.127.in-addr.arpa,ws-17.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, addresses=["127.0.0.1"], selectedAddress="127.0.0.1", connection="",
+                      verdict="not-applicable", messages=[])
+
+
+@case
+def no_default_route_is_not_on_the_lan(args):
+    # The interface is up and DNS knows its address, but there is no way out
+    # of the PC's own network: not on the LAN, so the check does not apply.
+    with namespace_host.Host(addresses=("192.0.2.53",), lan=False) as host:
+        host.interface("eth0", "192.0.2.7")
+        host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},pc-labor-3.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, addresses=["192.0.2.7"], connection="", verdict="not-applicable",
+                      dnsName="pc-labor-3.uni-falkenau.de", ieVersion="")
 
 
 def main():

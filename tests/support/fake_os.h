@@ -57,6 +57,7 @@ class FakeOs : public Os {
   int32_t dllGetVersionResult = 0;
   int connectedResult = 1;
   uint32_t connectionFlags = kConnectionLan;
+  bool connectionWithoutBrowser = false;  // as on Windows
 
   int wsaStartupResult = 0;
   WsaData wsaData{0x0101, 32767};
@@ -121,6 +122,7 @@ class FakeOs : public Os {
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
+  bool ConnectionStateWithoutBrowser() override { return connectionWithoutBrowser; }
   int WSAStartup(uint16_t versionRequested, WsaData& data) override;
   int WSACleanup() override;
   int gethostname(std::string& name, int namelen) override;

@@ -72,6 +72,27 @@ TEST(Program, NormalModeShowsWhatWasFound) {
   EXPECT_EQ(run.os.queries[0].name, "7.2.0.192.IN-ADDR.ARPA");
 }
 
+// A system without the browser library that tells the connection itself
+// (Linux) shows it; one that cannot (Windows) counts as on the LAN, unasked.
+TEST(Program, TheConnectionWithoutABrowser) {
+  struct Case { bool systemTells; uint32_t flags; const char* shown; CheckVerdict verdict; int asked; };
+  for (const auto& c : {Case{true, kConnectionLan, "LAN", CheckVerdict::Agree, 1},
+                        Case{true, 0, "", CheckVerdict::NotApplicable, 1},
+                        Case{false, 0, "", CheckVerdict::Agree, 0}}) {
+    ProgramRun run("", [&](FakeOs& os) {
+      os.missing.insert("DllGetVersion");
+      os.connectionWithoutBrowser = c.systemTells;
+      os.connectionFlags = c.flags;
+      os.connectedResult = c.flags != 0;
+    });
+    HeadlessWindow& form1 = run.Window("Form1");
+    EXPECT_EQ(form1["lbl_IE"].Text(), "");
+    EXPECT_EQ(form1["lbl_Conn"].Text(), c.shown) << c.systemTells << " " << c.flags;
+    EXPECT_EQ(run.program.Values().verdict, c.verdict) << c.systemTells << " " << c.flags;
+    EXPECT_EQ(run.os.CallCount("InternetGetConnectedState"), c.asked);
+  }
+}
+
 TEST(Program, QuietModeEndsSilentlyWhenNamesAgree) {
   ProgramRun run("/Q");
   EXPECT_TRUE(run.forms.Ended());

@@ -149,20 +149,20 @@ TEST(RunStartupCheck, ListsThePtrNamesTheReasonAndTheForwardConfirmation) {
       {"agree, second record", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("www.uni-falkenau.de"), ptr("WS-17.uni-falkenau.de")}; },
        {"www.uni-falkenau.de", "WS-17.uni-falkenau.de"},
        R"("verdict":"agree","notApplicableBecause":null,"forwardConfirmed":null)",
-       "Ergebnis:       agree\nRückbestätigt:  \n", 0},
+       "Ergebnis:       Namen stimmen überein\nRückbestätigt:  \n", 0},
       {"provider", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("dslb-1.pools.example-isp.de")}; },
        {"dslb-1.pools.example-isp.de"},
        R"("verdict":"not-applicable","notApplicableBecause":"outside-campus","forwardConfirmed":null)",
-       "Ergebnis:       not-applicable (DNS-Name außerhalb der Campus-Domäne)\n", 0},
+       "Ergebnis:       Prüfung nicht anwendbar (DNS-Name außerhalb der Campus-Domäne)\n", 0},
       {"mismatch, confirmed", [&](test::FakeOs& os) {
          os.dnsAnswer = {ptr("pc-9.uni-falkenau.de"), ptr("www.uni-falkenau.de")};
          os.aRecords = {{"pc-9.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}};
        }, {"pc-9.uni-falkenau.de", "www.uni-falkenau.de"},
        R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":true)",
-       "Ergebnis:       mismatch\nRückbestätigt:  ja\n", 1},
+       "Ergebnis:       Namen weichen ab\nRückbestätigt:  ja\n", 1},
       {"mismatch, not confirmed", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("pc-9.uni-falkenau.de")}; },
        {"pc-9.uni-falkenau.de"}, R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":false)",
-       "Ergebnis:       mismatch\nRückbestätigt:  nein\n", 1},
+       "Ergebnis:       Namen weichen ab\nRückbestätigt:  nein\n", 1},
   };
   for (const auto& c : cases) {
     test::FakeOs os;
@@ -197,8 +197,29 @@ TEST(RunReportMode, TextReportEndsWithTheVerdict) {
   test::FakeOs os;
   std::ostringstream out, err;
   EXPECT_EQ(RunReportMode(os, false, out, err), 0);
-  EXPECT_NE(out.str().find("Ergebnis:       agree\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("Ergebnis:       Namen stimmen überein\n"), std::string::npos) << out.str();
   EXPECT_EQ(err.str(), "");
+}
+
+TEST(Verdict, GermanForPeopleAndUnchangedForScripts) {
+  const struct {
+    CheckVerdict verdict;
+    std::string_view text, name;
+  } table[] = {
+      {CheckVerdict::Agree, "Namen stimmen überein", "agree"},
+      {CheckVerdict::Mismatch, "Namen weichen ab", "mismatch"},
+      {CheckVerdict::NotApplicable, "Prüfung nicht anwendbar", "not-applicable"},
+      {CheckVerdict::Failed, "Fehler", "failed"},
+      {CheckVerdict::Unfinished, "Fehler", "failed"},
+  };
+  for (const auto& row : table) {
+    Report report;
+    report.verdict = row.verdict;
+    std::string text = ReportAsText(report);
+    EXPECT_NE(text.find("Ergebnis:       " + std::string(row.text) + "\n"), std::string::npos) << text;
+    std::string json = ReportAsJson(report);
+    EXPECT_NE(json.find("\"verdict\":\"" + std::string(row.name) + "\""), std::string::npos) << json;
+  }
 }
 
 }  // namespace

@@ -204,6 +204,40 @@ TEST(StartupCheck, ConnectionFromTheBrowserAndItsFlags) {
   }
 }
 
+// A system that tells the connection by itself (Linux) is asked although no
+// browser version is shown; Windows, which cannot, goes its old way.
+TEST(StartupCheck, ConnectionFromTheSystemWithoutABrowser) {
+  enum class Says { Yes, No, Unbound, Fails };
+  struct Case { Says system; int result; uint32_t flags; const char* shown; bool asked; bool applies; };
+  for (const auto& c : {
+           Case{Says::Yes, 1, kConnectionLan, "LAN", true, true},
+           Case{Says::Yes, 0, 0, "", true, false},                 // no default route: not on a LAN
+           Case{Says::Yes, 1, kConnectionModem, "Dial-Up", true, false},
+           Case{Says::No, 0, 0, "", false, true},                  // as before: counts as LAN
+           Case{Says::Unbound, 0, 0, "", false, true},
+           Case{Says::Fails, 0, 0, "", false, true},
+       }) {
+    StartupStage s;
+    s.op.IeVersionText = []() -> std::string { throw MissingFunction("Shlwapi.dll", "DllGetVersion"); };
+    switch (c.system) {
+      case Says::Yes: s.op.ConnectionStateWithoutBrowser = [] { return true; }; break;
+      case Says::No: s.op.ConnectionStateWithoutBrowser = [] { return false; }; break;
+      case Says::Unbound: break;
+      case Says::Fails: s.op.ConnectionStateWithoutBrowser = []() -> bool { throw Failure(); }; break;
+    }
+    s.op.InternetGetConnectedState = [&](uint32_t& flags, uint32_t) {
+      ++s.connectionQueries;
+      flags = c.flags;
+      return c.result;
+    };
+    s.Run();
+    EXPECT_EQ(s.Text("lbl_IE"), "");
+    EXPECT_EQ(s.Text("lbl_Conn"), c.shown) << static_cast<int>(c.system) << " flags " << c.flags;
+    EXPECT_EQ(s.connectionQueries, c.asked ? 1 : 0) << static_cast<int>(c.system);
+    EXPECT_EQ(s.values.verdict != CheckVerdict::NotApplicable, c.applies) << static_cast<int>(c.system);
+  }
+}
+
 // An action that fails is skipped without a message and keeps the values it
 // would have set; a test that fails counts as passed.
 TEST(StartupCheck, SkipsFailingActions) {

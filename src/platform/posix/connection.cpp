@@ -29,7 +29,7 @@ int HardwareTypeOf(const std::string& sysClassNet, const std::string& name) {
   }
 }
 
-std::vector<InterfaceState> CurrentInterfaces(const std::string& sysClassNet) {
+std::vector<InterfaceState> CurrentInterfaces(const std::string& sysClassNet, const std::string& defaultRoute) {
   std::map<std::string, InterfaceState> byName;
   ifaddrs* list = nullptr;
   if (::getifaddrs(&list) != 0) return {};
@@ -45,6 +45,7 @@ std::vector<InterfaceState> CurrentInterfaces(const std::string& sysClassNet) {
   std::vector<InterfaceState> interfaces;
   for (auto& [name, state] : byName) {
     state.hardwareType = HardwareTypeOf(sysClassNet, name);
+    state.carriesDefaultRoute = !defaultRoute.empty() && name == defaultRoute;
     interfaces.push_back(state);
   }
   return interfaces;
@@ -59,7 +60,7 @@ uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces) {
     bool loopback = state.loopback || state.hardwareType == ARPHRD_LOOPBACK;
     if (IsPpp(state)) {
       flags |= kConnectionModem;
-    } else if (!loopback && state.hasIpv4) {
+    } else if (!loopback && state.hasIpv4 && state.carriesDefaultRoute) {
       flags |= kConnectionLan;
     }
   }
@@ -67,7 +68,7 @@ uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces) {
 }
 
 int PosixOs::InternetGetConnectedState(uint32_t& flags, uint32_t /*reserved*/) {
-  flags = ConnectionFlagsOf(CurrentInterfaces(paths_.sysClassNet));
+  flags = ConnectionFlagsOf(CurrentInterfaces(paths_.sysClassNet, DefaultRouteInterface()));
   return flags != 0 ? 1 : 0;
 }
 

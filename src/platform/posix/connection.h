@@ -13,10 +13,13 @@ struct InterfaceState {
   bool up = false;
   bool loopback = false;
   bool hasIpv4 = false;
+  bool carriesDefaultRoute = false;
 };
 
-// kConnectionLan when a non-loopback, non-ppp interface is up with an IPv4
-// address; kConnectionModem when a ppp interface is up; both may be set.
+// kConnectionLan when the interface that carries the default route is up,
+// not a loop-back one, not ppp, and has an IPv4 address: a PC without a
+// way out of its own networks is not on the LAN. kConnectionModem when a
+// ppp interface is up; both may be set.
 uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces);
 
 }  // namespace hw::posix

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hw::posix {
 
@@ -11,5 +12,14 @@ namespace hw::posix {
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit = 64 * 1024);
 
 bool DirectoryExists(const std::string& path);
+
+// Writes all of `text` to `fd`, going on after interruptions.
+bool WriteAll(int fd, std::string_view text);
+
+// The directory part of a path: "." when it has none.
+std::string DirectoryOf(const std::string& path);
+
+// Flushes a directory's entries to disk, so a rename in it survives a crash.
+void SyncDirectory(const std::string& directory);
 
 }  // namespace hw::posix

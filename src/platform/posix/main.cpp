@@ -1,4 +1,5 @@
 // hostwarden [-Q|/Q]: the window program.
+// hostwarden --help | --version: the usage or the version line.
 // hostwarden --report [--json]: the startup check without a window; prints
 // what the main window would show and exits 0 (names agree, or the check
 // does not apply), 1 (mismatch) or 2 (the program would have ended for a
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "check/name_rules.h"
+#include "platform/posix/command_line.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/report.h"
 #include "platform/posix/window_mode.h"
@@ -41,6 +43,7 @@ Options ParseOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (auto status = hw::posix::AnswerInformationOption({argv + 1, argv + argc}, std::cout)) return *status;
   Options options = ParseOptions(argc, argv);
   try {
     if (options.report || options.json) {

@@ -49,16 +49,32 @@ KernelVersion KernelVersionOf(std::string_view release) {
   return version;
 }
 
-std::string PrettyNameOf(std::string_view osRelease) {
-  constexpr std::string_view kKey = "PRETTY_NAME=";
+std::string ValueOf(std::string_view osRelease, std::string_view key) {
   while (!osRelease.empty()) {
     std::size_t end = osRelease.find('\n');
     std::string_view line = osRelease.substr(0, end);
     osRelease = end == std::string_view::npos ? std::string_view() : osRelease.substr(end + 1);
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-    if (line.substr(0, kKey.size()) == kKey) return UnquotedValue(line.substr(kKey.size()));
+    if (line.size() > key.size() && line.substr(0, key.size()) == key && line[key.size()] == '=')
+      return UnquotedValue(line.substr(key.size() + 1));
   }
   return "";
+}
+
+std::string PrettyNameOf(std::string_view osRelease) { return ValueOf(osRelease, "PRETTY_NAME"); }
+
+std::string ShortDistributionNameOf(std::string_view osRelease) {
+  std::string name = ValueOf(osRelease, "NAME");
+  if (name.empty()) return PrettyNameOf(osRelease);
+  // The version line begins with "Linux" already.
+  for (std::string_view suffix : {" GNU/Linux", " Linux"}) {
+    if (name.size() > suffix.size() && std::string_view(name).substr(name.size() - suffix.size()) == suffix) {
+      name.resize(name.size() - suffix.size());
+      break;
+    }
+  }
+  std::string version = ValueOf(osRelease, "VERSION_ID");
+  return version.empty() ? name : name + " " + version;
 }
 
 }  // namespace hw::posix

@@ -20,7 +20,9 @@ struct SystemPaths {
   std::string resolvedResolvConf = "/run/systemd/resolve/resolv.conf";
   std::vector<std::string> osRelease = {"/etc/os-release", "/usr/lib/os-release"};
   std::string sysClassNet = "/sys/class/net";
+  std::string procNetRoute = "/proc/net/route";  // this network namespace's routes
   std::string hostnameFile = "/etc/hostname";
+  std::string hostsFile = "/etc/hosts";
   std::string systemdRunning = "/run/systemd/system";
 };
 
@@ -46,6 +48,7 @@ class PosixOs : public Os {
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
+  bool ConnectionStateWithoutBrowser() override { return true; }
 
   int WSAStartup(uint16_t versionRequested, WsaData& data) override;
   int WSACleanup() override;
@@ -79,6 +82,10 @@ class PosixOs : public Os {
  private:
   // A group id as a SID: SIDs are interned, so a SidRef stays valid for the
   // life of this object and LookupAccountSidA can tell ours from any other.
+  // What gethostbyname answers for the PC's own name: its interfaces' addresses.
+  HostEnt OwnHostEntry(const std::string& name) const;
+  std::string DefaultRouteInterface() const;
+
   SidRef SidOfGroup(unsigned gid);
   const unsigned* GroupOfSid(SidRef sid) const;
 

@@ -42,6 +42,9 @@ std::string_view VerdictName(CheckVerdict verdict);
 // words for people; "" for None.
 std::string_view ExemptionName(NameCheckExemption exemption);
 std::string_view ExemptionText(NameCheckExemption exemption);
+// The verdict in German, for the text report that people read; the JSON
+// keeps VerdictName for scripts.
+std::string_view VerdictText(CheckVerdict verdict);
 
 // 0 for agree or not applicable, 1 for a mismatch, 2 when the program would
 // have ended for a failure.

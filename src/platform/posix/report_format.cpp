@@ -99,6 +99,15 @@ std::string_view ExemptionText(NameCheckExemption exemption) {
   }
 }
 
+std::string_view VerdictText(CheckVerdict verdict) {
+  switch (verdict) {
+    case CheckVerdict::Agree: return "Namen stimmen überein";
+    case CheckVerdict::Mismatch: return "Namen weichen ab";
+    case CheckVerdict::NotApplicable: return "Prüfung nicht anwendbar";
+    default: return "Fehler";
+  }
+}
+
 int ExitCodeOf(const Report& report) {
   switch (report.verdict) {
     case CheckVerdict::Agree:
@@ -181,7 +190,7 @@ std::string ReportAsText(const Report& report) {
   std::string addresses, ptrNames;
   for (const auto& address : report.addresses) addresses += (addresses.empty() ? "" : ", ") + address;
   for (const auto& name : report.ptrNames) ptrNames += (ptrNames.empty() ? "" : ", ") + name;
-  std::string verdict(VerdictName(report.verdict));
+  std::string verdict(VerdictText(report.verdict));
   if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
   std::string confirmed = !report.forwardConfirmed ? "" : *report.forwardConfirmed ? "ja" : "nein";

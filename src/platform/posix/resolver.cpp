@@ -1,15 +1,22 @@
 // Windows Sockets 1.1 on the C library: there is nothing to start, the
 // resolver functions are the C library's own, and a host entry is copied
-// out before the next call can overwrite it.
+// out before the next call can overwrite it. The PC's own name is answered
+// as Windows answers it, with the addresses of its network interfaces: a
+// hosts file that maps the name to 127.0.1.1, as Debian's installer writes
+// it, would otherwise hide them.
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <vector>
 
+#include "platform/posix/files.h"
+#include "platform/posix/own_addresses.h"
 #include "platform/posix/posix_os.h"
 
 namespace hw::posix {
@@ -22,6 +29,19 @@ constexpr int kWsaHostNotFound = 11001;
 constexpr int kWsaTryAgain = 11002;
 constexpr int kWsaNoRecovery = 11003;
 constexpr int kWsaNoData = 11004;
+
+bool SameLetters(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The empty name stands for the PC itself, as in Windows Sockets.
+bool IsOwnName(const std::string& name) {
+  char own[256] = {};
+  if (name.empty()) return true;
+  return ::gethostname(own, sizeof own - 1) == 0 && SameLetters(name, own);
+}
 
 int WsaErrorOfHErrno(int error) {
   switch (error) {
@@ -99,7 +119,22 @@ int PosixOs::gethostname(std::string& name, int namelen) {
   return 0;
 }
 
+std::string PosixOs::DefaultRouteInterface() const {
+  auto table = ReadSmallFile(paths_.procNetRoute, 1 << 20);
+  return table ? DefaultRouteInterfaceOf(*table) : "";
+}
+
+HostEnt PosixOs::OwnHostEntry(const std::string& name) const {
+  HostEnt entry;
+  entry.h_name = name;
+  entry.h_length = 4;
+  for (const auto& address : OwnAddressesOf(CurrentIpv4Addresses(), DefaultRouteInterface()))
+    entry.h_addr_list.emplace_back(address.begin(), address.end());
+  return entry;
+}
+
 std::optional<HostEnt> PosixOs::gethostbyname(const std::string& name) {
+  if (IsOwnName(name)) return OwnHostEntry(name);
   return LookUp(
       [&](hostent& entry, std::vector<char>& scratch, hostent*& found, int& herror) {
         return ::gethostbyname2_r(name.c_str(), AF_INET, &entry, scratch.data(), scratch.size(), &found, &herror);

@@ -8,9 +8,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <optional>
+#include <vector>
 
 #include "platform/posix/files.h"
+#include "platform/posix/hosts_file.h"
 #include "platform/posix/posix_os.h"
 
 namespace hw::posix {
@@ -23,29 +26,6 @@ bool IsValidLabel(std::string_view label) {
     if (!allowed) return false;
   }
   return true;
-}
-
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-std::string DirectoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-void SyncDirectory(const std::string& directory) {
-  int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 // libsystemd's bus functions, bound by name when a name is first set: the
@@ -98,6 +78,21 @@ bool IsUnreachable(const SdBus& sd, const sd_bus_error& error, int result) {
   return !sd.error_is_set(&error) && (result == -ENOENT || result == -ECONNREFUSED || result == -ETIMEDOUT);
 }
 
+// The names the machine's own hosts line may carry: the static name that
+// is to be replaced and the running one (they differ after a rename that
+// waits for the next start).
+std::vector<std::string> NamesBeforeRenaming(const std::string& hostnameFile) {
+  std::vector<std::string> names;
+  if (auto text = ReadSmallFile(hostnameFile, 256)) {
+    std::string first = text->substr(0, text->find('\n'));
+    while (!first.empty() && (first.back() == ' ' || first.back() == '\t' || first.back() == '\r')) first.pop_back();
+    if (!first.empty() && first.front() != '#') names.push_back(first);
+  }
+  char running[256] = {};
+  if (::gethostname(running, sizeof running - 1) == 0 && running[0]) names.emplace_back(running);
+  return names;
+}
+
 }  // namespace
 
 bool IsValidStaticHostname(std::string_view name) {
@@ -148,14 +143,19 @@ HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name) {
 // is the static host name.
 int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
   if (!IsValidStaticHostname(name)) return 0;
+  const std::vector<std::string> oldNames = NamesBeforeRenaming(paths_.hostnameFile);
+  bool set = false;
   if (DirectoryExists(paths_.systemdRunning)) {
     switch (SetStaticHostnameThroughHostnamed(name)) {
-      case HostnamedResult::Set: return 1;
+      case HostnamedResult::Set: set = true; break;
       case HostnamedResult::Refused: return 0;
       case HostnamedResult::Unreachable: break;
     }
   }
-  return WriteHostnameFileAtomically(paths_.hostnameFile, name) ? 1 : 0;
+  if (!set) set = WriteHostnameFileAtomically(paths_.hostnameFile, name);
+  if (!set) return 0;
+  RenameInHostsFile(paths_.hostsFile, oldNames, name, std::cerr);
+  return 1;
 }
 
 int PosixOs::SetComputerNameA(const std::string& name) {

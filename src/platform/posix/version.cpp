@@ -19,7 +19,7 @@ int PosixOs::GetVersionExA(OsVersionInfo& info) {
   std::string prettyName;
   for (const auto& path : paths_.osRelease) {
     if (auto text = ReadSmallFile(path)) {
-      prettyName = PrettyNameOf(*text);
+      prettyName = ShortDistributionNameOf(*text);
       break;
     }
   }

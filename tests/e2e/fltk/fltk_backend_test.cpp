@@ -15,6 +15,7 @@
 #include "platform/posix/fltk/fltk_layout.h"
 #include "platform/posix/fltk/fltk_message_box.h"
 #include "platform/posix/fltk/fltk_runtime.h"
+#include "platform/posix/fltk/fltk_text_fit.h"
 #include "platform/posix/fltk/fltk_widgets.h"
 #include "platform/posix/fltk/ico_image.h"
 #include "platform/posix/fltk/message_lines.h"
@@ -24,6 +25,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Input_Choice.H>
+#include <FL/fl_draw.H>
 
 namespace hw {
 namespace {
@@ -344,6 +346,95 @@ TEST_F(FltkRuntime, StartsWithTheTablesInitialStates) {
   EXPECT_EQ(WidgetOf(dialog, "Label2")->labelfont(), forms_->Look().font);
   EXPECT_EQ(static_cast<CaptionBox*>(WidgetOf(dialog, "Label3"))->text(),
             "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.");
+}
+
+// What FLTK itself measures for a text in a widget's font: wrapped at
+// `wrapWidth`, or on one line when it is 0.
+PixelRect Measured(const std::string& text, Fl_Font font, int size, int wrapWidth) {
+  fl_font(font, size);
+  int w = wrapWidth, h = 0;
+  fl_measure(text.c_str(), w, h, 0);
+  return {0, 0, w, h};
+}
+
+void ExpectEveryTextFits(FltkWindow& window, const WindowSpec& definition) {
+  for (const ControlSpec& control : definition.controls) {
+    Fl_Widget* widget = static_cast<FltkControl&>(window[control.name]).Widget();
+    SCOPED_TRACE(control.name);
+    switch (control.kind) {
+      case ControlKind::Label: {
+        const std::string& text = static_cast<CaptionBox*>(widget)->text();
+        PixelRect m = Measured(text, widget->labelfont(), widget->labelsize(), widget->w());
+        EXPECT_LE(m.w, widget->w()) << text;
+        EXPECT_LE(m.h, widget->h()) << text;
+        break;
+      }
+      case ControlKind::Button: {
+        // Clear of the dotted focus rectangle, a pixel inside the frame.
+        PixelRect m = Measured(widget->label(), widget->labelfont(), widget->labelsize(), 0);
+        EXPECT_LE(m.w, widget->w() - Fl::box_dw(widget->box()) - 4) << widget->label();
+        EXPECT_LE(m.h, widget->h() - Fl::box_dh(widget->box())) << widget->label();
+        break;
+      }
+      case ControlKind::ComboBox: {
+        auto* combo = static_cast<Fl_Input_Choice*>(widget);
+        Fl_Input* field = combo->input();
+        std::vector<std::string> texts = window[control.name].Items();
+        texts.push_back(combo->value());
+        for (const auto& text : texts) {
+          PixelRect m = Measured(text, field->textfont(), field->textsize(), 0);
+          EXPECT_LE(m.w, field->w() - Fl::box_dw(field->box())) << text;
+          EXPECT_LE(m.h, field->h() - Fl::box_dh(field->box())) << text;
+        }
+        break;
+      }
+      default: break;
+    }
+  }
+}
+
+// Every label, button and combo-box text of both windows fits its box as
+// FLTK measures it, with the longest texts the program puts there.
+TEST_F(FltkRuntime, EveryTextFitsItsBox) {
+  FltkWindow& form1 = LoadForm1();
+  form1["lbl_System"].SetText("Linux 6.18 build 44 (Debian 12)");
+  form1["lbl_IE"].SetText("");
+  form1["lbl_Username"].SetText("hildegard.muster");
+  form1["lbl_Conn"].SetText("Dial-Up");
+  form1["cbo_IP"].AddItem("192.0.2.7");
+  form1["cbo_IP"].AddItem("203.113.255.255");
+  form1["cbo_IP"].SetListIndex(0);
+  form1.Show();
+  ExpectEveryTextFits(form1, Form1Window());
+  FltkWindow& dialog = LoadDialog();
+  dialog.Show();
+  ExpectEveryTextFits(dialog, FrmInfoWindow());
+  // Texts that fit keep the window's font size.
+  for (const char* fits : {"Label4", "Label5", "lbl_System", "label6"})
+    EXPECT_EQ(WidgetOf(form1, fits)->labelsize(), forms_->Look().fontSize) << fits;
+  EXPECT_EQ(WidgetOf(dialog, "OKButton")->labelsize(), forms_->Look().fontSize);
+}
+
+TEST_F(FltkRuntime, ATextThatWouldOverflowIsDrawnSmallerDownToALimit) {
+  const Fl_Font font = forms_->Look().font;
+  const int size = forms_->Look().fontSize;
+  struct Case { const char* text; TextRoom room; bool smaller; bool smallest; };
+  for (const auto& c : {
+           Case{"System:", {65, 17, true}, false, false},
+           Case{"", {0, 0, false}, false, false},
+           Case{"Namen synchronisieren", {60, 25, false}, true, true},
+           Case{"Namen synchronisieren", {110, 25, false}, true, false},
+           Case{"eins zwei drei vier", {80, 17, true}, true, false},  // one line, not two
+           Case{"Wort", {200, 5, false}, true, true},                 // no size is low enough
+       }) {
+    int fitted = FittingTextSize({c.text}, font, size, c.room);
+    EXPECT_EQ(fitted < size, c.smaller) << c.text << " in " << c.room.w;
+    EXPECT_EQ(fitted == kSmallestTextSize, c.smallest) << c.text << " in " << c.room.w;
+    if (fitted > kSmallestTextSize) {
+      EXPECT_TRUE(TextFits(c.text, font, fitted, c.room)) << c.text;
+      if (fitted < size) EXPECT_FALSE(TextFits(c.text, font, fitted + 1, c.room)) << c.text;
+    }
+  }
 }
 
 TEST_F(FltkRuntime, LabelsAndTextBoxesShowAndReturnTheirText) {

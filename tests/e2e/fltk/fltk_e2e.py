@@ -8,8 +8,9 @@
   fltk_e2e.py scenario NAME --program PATH --artifacts DIR
       Runs the real program in a namespace of its own (network, host name,
       mounts) with a private copy of /etc, an empty /run/dbus and
-      /run/systemd (so the machine can never be renamed), addresses from
-      192.0.2.0/24 on lo, and dnsmasq answering the PTR query. Screenshots go
+      /run/systemd (so the machine can never be renamed), the PC's address
+      from 192.0.2.0/24 on a veth interface with the default route, and
+      dnsmasq answering the PTR query. Screenshots go
       to DIR. Needs root; exits 77 (skipped) without it.
 """
 
@@ -26,6 +27,10 @@ import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "integration"))
+import hostnamed  # noqa: E402  (the host-name service on a bus of the test's own)
+import namespace_host  # noqa: E402
 
 HOST_NAME = "ws-17"
 DNS_NAME = "labor-pc3.uni-falkenau.de"
@@ -303,7 +308,9 @@ def private_etc(work, host_name, own_name_in_hosts=True):
     with open(os.path.join(etc, "hostname"), "w") as f:
         f.write(host_name + "\n")
     with open(os.path.join(etc, "hosts"), "w") as f:
-        f.write("127.0.0.1 localhost\n" + (f"{OWN_ADDRESS} {host_name}\n" if own_name_in_hosts else ""))
+        # As Debian's installer writes it: the address list must still be the
+        # interface's address, not 127.0.1.1.
+        f.write("127.0.0.1 localhost\n" + (f"127.0.1.1 {host_name}\n" if own_name_in_hosts else ""))
     with open(os.path.join(etc, "resolv.conf"), "w") as f:
         f.write(f"nameserver {DNS_SERVER}\n")
     nsswitch = os.path.join(etc, "nsswitch.conf")
@@ -318,10 +325,16 @@ def private_etc(work, host_name, own_name_in_hosts=True):
 
 
 def network(host_name):
+    """The PC's address on an interface of its own that carries the default
+    route, as on a PC in the LAN; the DNS server's on lo."""
     socket.sethostname(host_name)
     sh("ip", "link", "set", "lo", "up")
-    sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lo")
     sh("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
+    sh("ip", "link", "add", "lan0", "type", "veth", "peer", "name", "lan0p")
+    sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lan0")
+    sh("ip", "link", "set", "lan0p", "up")
+    sh("ip", "link", "set", "lan0", "up")
+    sh("ip", "route", "add", "default", "via", "192.0.2.1", "dev", "lan0", "onlink")
 
 
 def ptr_query_answered():
@@ -546,6 +559,30 @@ def quiet_message_box(screen, program, shot):
     check(program.exit_status() == 0, "the program did not end with status 0 after the message")
 
 
+def hostnamed_sync(screen, program, shot, service):
+    """Root renames through the host-name service: it reports the new name
+    itself, and has written the private /etc/hostname."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    confirm_success_and_end(screen, program, shot, "hostnamed-sync", "Form1")
+    check(service.static_hostname() == DNS_SHORT_NAME,
+          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
+    # Only the service sets the running name as well; the file alone never does.
+    check(socket.gethostname() == DNS_SHORT_NAME, f"the running name is {socket.gethostname()!r}: no service call")
+
+
+def hostnamed_without_rights(screen, program, shot, service):
+    """Nobody gets the rights message, and the service keeps its name."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
+    shot("hostnamed-without-rights-message")
+    screen.click(box, message_ok(box))
+    screen.wait_for_windows({"Form1"})
+    check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
+    check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
+
+
 SCENARIOS = {
     # name: (function, arguments, host name, run as nobody[, options]); options:
     # "no display" starts the program on NO_DISPLAY and traces what it
@@ -571,6 +608,12 @@ DNS_RECORDS = {
     "outside_campus_normal": (PROVIDER_NAME, OWN_ADDRESS),
     "outside_campus_quiet": (PROVIDER_NAME, OWN_ADDRESS),
 }
+# Scenarios with the host-name service running: its function takes the service too.
+WITH_HOSTNAMED = {
+    "hostnamed_sync": (hostnamed_sync, [], HOST_NAME, False),
+    "hostnamed_without_rights": (hostnamed_without_rights, [], HOST_NAME, True),
+}
+SCENARIOS.update(WITH_HOSTNAMED)
 
 
 def run_inside(name, program_path, artifacts, outer_ids):
@@ -581,9 +624,17 @@ def run_inside(name, program_path, artifacts, outer_ids):
     work = tempfile.mkdtemp(prefix="hostwarden-fltk-e2e-")
     os.chmod(work, 0o755)
     os.makedirs(artifacts, exist_ok=True)
-    dnsmasq = program = None
+    dnsmasq = program = service = None
     try:
         private_etc(work, host_name, own_name_in_hosts="unknown host" not in options)
+        if name in WITH_HOSTNAMED:
+            try:
+                service = hostnamed.Hostnamed(work, guard=lambda: refuse_outside_own_namespace(outer_ids))
+            except hostnamed.Unavailable as why:
+                print(f"SKIPPED: {why}")
+                return SKIPPED
+            with_service = scenario
+            scenario = lambda screen, program, shot: with_service(screen, program, shot, service)  # noqa: E731
         network(host_name)
         private_x_directories()
         dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)))
@@ -617,6 +668,8 @@ def run_inside(name, program_path, artifacts, outer_ids):
         if dnsmasq:
             dnsmasq.terminate()
             dnsmasq.wait(timeout=10)
+        if service:
+            service.close()
         shutil.rmtree(work, ignore_errors=True)
 
 

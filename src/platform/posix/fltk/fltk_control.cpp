@@ -6,6 +6,7 @@
 
 #include "platform/posix/fltk/fltk_layout.h"
 #include "platform/posix/fltk/fltk_pictures.h"
+#include "platform/posix/fltk/fltk_text_fit.h"
 #include "platform/posix/fltk/fltk_widgets.h"
 #include "platform/posix/fltk/fltk_window.h"
 
@@ -105,6 +106,31 @@ void FltkControl::ShowText() {
     case ControlKind::Image:
     case ControlKind::Line: break;  // nothing to show
   }
+  FitText();
+}
+
+// Labels, buttons and the combo box draw their text a size smaller where it
+// would overflow the box; a combo box fits its longest entry, since picking
+// one changes the text without the program being told.
+void FltkControl::FitText() {
+  if (!widget_ || designedTextSize_ <= 0) return;
+  switch (definition_.kind) {
+    case ControlKind::Label:
+      widget_->labelsize(FittingTextSize({text_}, widget_->labelfont(), designedTextSize_, LabelRoom(*widget_)));
+      break;
+    case ControlKind::Button:
+      widget_->labelsize(FittingTextSize({text_}, widget_->labelfont(), designedTextSize_, ButtonRoom(*widget_)));
+      break;
+    case ControlKind::ComboBox: {
+      auto* combo = static_cast<Fl_Input_Choice*>(widget_);
+      std::vector<std::string> texts = items_;
+      texts.push_back(combo->value());
+      combo->textsize(FittingTextSize(texts, combo->textfont(), designedTextSize_, ComboBoxRoom(*combo)));
+      break;
+    }
+    default: break;
+  }
+  widget_->redraw();
 }
 
 // Menu entries are set with replace(), which takes the text as it is (add()
@@ -118,6 +144,7 @@ void FltkControl::ShowItems() {
     menu->replace(at, item.c_str());
   }
   ShowListIndex();
+  FitText();
 }
 
 Fl_Widget* FltkControl::MakeWidget(const FltkLook& look) {
@@ -173,6 +200,7 @@ Fl_Widget* FltkControl::MakeWidget(const FltkLook& look) {
 }
 
 Fl_Widget& FltkControl::Build(const FltkLook& look) {
+  designedTextSize_ = look.fontSize;
   widget_ = MakeWidget(look);
   if (!definition_.tooltip.empty()) widget_->copy_tooltip(definition_.tooltip.c_str());
   ShowText();

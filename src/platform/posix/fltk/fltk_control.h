@@ -51,6 +51,7 @@ class FltkControl : public Control {
   void ShowText();
   void ShowItems();
   void ShowListIndex();
+  void FitText();
   static void Clicked(Fl_Widget*, void* control);
 
   FltkWindow& window_;
@@ -60,6 +61,7 @@ class FltkControl : public Control {
   std::vector<std::string> items_;
   int listIndex_ = -1;
   bool elevationRequired_ = false;
+  int designedTextSize_ = 0;  // the window's font size; a text that does not fit gets less
   Fl_Widget* widget_ = nullptr;
 };
 

@@ -41,10 +41,12 @@ void FltkForms::End() {
 
 // Fl::wait() without a time returns at once when no window is shown, which
 // would spin while only hidden windows are loaded; a wait with a time blocks
-// until something happens.
+// until something happens. FLTK runs due timers at the start of a wait and
+// then sleeps: a timer that unloads the last window would leave the loop
+// asleep with nothing to wake it, so the wait is bounded.
 void FltkForms::Run() {
-  constexpr double kForever = 1e20;
-  while (AnyWindowLoaded()) Fl::wait(kForever);
+  constexpr double kLongestSleep = 0.5;  // seconds
+  while (AnyWindowLoaded()) Fl::wait(kLongestSleep);
 }
 
 FltkWindow* FltkForms::Find(std::string_view window) {

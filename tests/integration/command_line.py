@@ -1,0 +1,32 @@
+"""The program's information options, run for real without a display:
+each prints to standard output only and ends with status 0, before any
+window or check. Usage: command_line.py --program P"""
+
+import argparse
+import os
+import subprocess
+import sys
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    args = parser.parse_args()
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    failures = []
+    for arguments, wanted in (
+            (["--version"], lambda out: out == "hostwarden 1.2.0.0\n"),
+            (["--help"], lambda out: out.startswith("Aufruf: hostwarden") and "--report" in out and "-Q" in out),
+            (["-Q", "--version"], lambda out: out == "hostwarden 1.2.0.0\n"),
+            (["--report", "--help"], lambda out: out.startswith("Aufruf: hostwarden"))):
+        done = subprocess.run([args.program, *arguments], capture_output=True, env=env, timeout=10)
+        out = done.stdout.decode("utf-8", "replace")
+        if done.returncode != 0 or done.stderr or not wanted(out):
+            failures.append(f"{arguments}: status {done.returncode}, out {out!r}, err {done.stderr!r}")
+    for failure in failures:
+        print(failure, file=sys.stderr)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

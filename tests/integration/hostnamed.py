@@ -1,0 +1,135 @@
+"""systemd-hostnamed on a system bus of the test's own, inside the test's
+namespaces: dbus-daemon with its own configuration and socket, the socket
+bind-mounted where the system bus socket lives (/run/dbus, which the test
+host has masked with a tmpfs), and /lib/systemd/systemd-hostnamed started by
+hand. Call inside the test's namespaces only, before any interface but lo
+is made (the guard checks for a fresh network namespace). When the service cannot be
+started here, Unavailable says why and the case is reported as skipped."""
+
+import os
+import shutil
+import subprocess
+import time
+
+import namespace_host
+
+HOSTNAMED = "/lib/systemd/systemd-hostnamed"
+SYSTEM_BUS_SOCKET = "/run/dbus/system_bus_socket"
+BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path={socket}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+"""
+
+
+class Unavailable(namespace_host.Skipped):
+    pass
+
+
+def _require_own_run(guard):
+    """The bus socket goes to /run only when /run is the test's own tmpfs
+    in the test's own mount namespace, never the machine's."""
+    guard()
+    with open("/proc/self/mountinfo") as table:
+        last = [line.split() for line in table if line.split()[4] == "/run"]
+    if not last or "tmpfs" not in last[-1][last[-1].index("-") + 1:]:
+        namespace_host.refuse("/run is not the test's own tmpfs")
+
+
+class Hostnamed:
+    def __init__(self, work, guard=namespace_host.require_own_namespaces):
+        """`work`: a directory of the test's own; `guard` refuses to go on
+        outside the test's namespaces."""
+        self._guard = guard
+        guard()
+        # A /run of our own: the machine may lack /run/dbus, and nothing here
+        # may be made in its /run.
+        namespace_host.run("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
+        _require_own_run(guard)
+        for directory in ("/run/dbus", "/run/systemd"):
+            os.makedirs(directory)
+        missing = [tool for tool in ("dbus-daemon", "busctl") if not shutil.which(tool)]
+        if not os.access(HOSTNAMED, os.X_OK):
+            missing.append(HOSTNAMED)
+        if missing:
+            raise Unavailable("missing " + " ".join(missing))
+        self.dir = os.path.join(work, "bus")
+        os.makedirs(self.dir)
+        self._processes = []
+        self.env = dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=f"unix:path={SYSTEM_BUS_SOCKET}")
+        try:
+            self._start_bus()
+            os.makedirs("/run/systemd/system", exist_ok=True)  # where the program looks for systemd
+            self._start_hostnamed()
+        except Exception:
+            self.close()
+            raise
+
+    def _start_bus(self):
+        socket_path = os.path.join(self.dir, "system_bus_socket")
+        config = os.path.join(self.dir, "system.conf")
+        with open(config, "w") as f:
+            f.write(BUS_CONFIG.format(socket=socket_path))
+        bus = self._spawn(["dbus-daemon", f"--config-file={config}", "--nofork", "--nopidfile", "--nosyslog"],
+                          "dbus-daemon.log")
+        self._wait("the bus socket", lambda: os.path.exists(socket_path), bus)
+        open(SYSTEM_BUS_SOCKET, "w").close()
+        namespace_host.run("mount", "--bind", socket_path, SYSTEM_BUS_SOCKET)
+
+    def _start_hostnamed(self):
+        service = self._spawn([HOSTNAMED], "hostnamed.log")
+        self._wait("org.freedesktop.hostname1 on the bus", lambda: self.static_hostname() is not None, service)
+
+    def _spawn(self, command, log_name):
+        log = open(os.path.join(self.dir, log_name), "w")
+        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, env=self.env,
+                                   preexec_fn=namespace_host._end_with_parent)
+        log.close()
+        self._processes.append((process, os.path.join(self.dir, log_name)))
+        return process
+
+    def _wait(self, what, ready, process, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while not ready():
+            if process.poll() is not None or time.monotonic() > deadline:
+                log = self._processes[-1][1]
+                with open(log, errors="replace") as f:
+                    text = f.read().strip().replace("\n", " | ")
+                raise Unavailable(f"{what} did not come up ({' '.join(process.args)}: {text or 'no output'})")
+            time.sleep(0.05)
+
+    def static_hostname(self):
+        """The service's StaticHostname property; None when nobody answers."""
+        done = subprocess.run(["busctl", "--system", "get-property", "org.freedesktop.hostname1",
+                               "/org/freedesktop/hostname1", "org.freedesktop.hostname1", "StaticHostname"],
+                              capture_output=True, text=True, env=self.env, timeout=10)
+        if done.returncode != 0:
+            return None
+        kind, _, value = done.stdout.strip().partition(" ")
+        return value.strip('"') if kind == "s" else None
+
+    def close(self):
+        for process, _ in reversed(self._processes):
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        self._processes.clear()
+        subprocess.run(["umount", SYSTEM_BUS_SOCKET], check=False, stderr=subprocess.DEVNULL)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
