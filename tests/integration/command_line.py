@@ -1,6 +1,8 @@
 """The program's information options, run for real without a display:
 each prints to standard output only and ends with status 0, before any
-window or check. Usage: command_line.py --program P"""
+window or check. --version names the project's version, the one the
+Windows version block and manifest are checked against too.
+Usage: command_line.py --program P --version X.Y.Z.W"""
 
 import argparse
 import os
@@ -11,13 +13,15 @@ import sys
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
+    parser.add_argument("--version", required=True, help="the project's version")
     args = parser.parse_args()
+    version_line = f"hostwarden {args.version}\n"
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
     failures = []
     for arguments, wanted in (
-            (["--version"], lambda out: out == "hostwarden 1.2.0.0\n"),
+            (["--version"], lambda out: out == version_line),
             (["--help"], lambda out: out.startswith("Aufruf: hostwarden") and "--report" in out and "-Q" in out),
-            (["-Q", "--version"], lambda out: out == "hostwarden 1.2.0.0\n"),
+            (["-Q", "--version"], lambda out: out == version_line),
             (["--report", "--help"], lambda out: out.startswith("Aufruf: hostwarden"))):
         done = subprocess.run([args.program, *arguments], capture_output=True, env=env, timeout=10)
         out = done.stdout.decode("utf-8", "replace")
