@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/posix/posix_os.h"
-#include "platform/posix/report.h"
+#include "report/report.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ int DnsQuery(std::vector<std::string> args) {
   std::cout << "{\"status\":" << status << ",\"records\":[";
   for (std::size_t i = 0; i < results.records.size(); ++i) {
     const auto& record = results.records[i];
-    std::cout << (i ? "," : "") << "[" << record.wType << "," << hw::posix::JsonString(record.pName) << ","
-              << hw::posix::JsonString(record.pNameHost) << "]";
+    std::cout << (i ? "," : "") << "[" << record.wType << "," << hw::report::JsonString(record.pName) << ","
+              << hw::report::JsonString(record.pNameHost) << "]";
   }
   std::cout << "]}\n";
   return 0;

@@ -3,14 +3,14 @@
 #include <exception>
 #include <iostream>
 
-#include "platform/posix/report.h"
+#include "report/report.h"
 #include "platform/posix/window_mode.h"
 
 extern "C" __attribute__((visibility("default"))) int hostwarden_run_window_mode(const char* commandLine) {
   try {
     return hw::posix::RunWindowMode(commandLine ? commandLine : "");
   } catch (const std::exception& error) {
-    std::cerr << "hostwarden: " << hw::posix::PrintableText(error.what()) << "\n";
+    std::cerr << "hostwarden: " << hw::report::PrintableText(error.what()) << "\n";
     return 2;
   }
 }
