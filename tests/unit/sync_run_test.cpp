@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_forms.h"
+#include "report/name_set_watch.h"
 #include "report/sync_run.h"
 #include "report/verdict_log.h"
 #include "support/fake_os.h"
+#include "ui/program.h"
 
 namespace hw::report {
 namespace {
@@ -125,6 +128,44 @@ TEST(VerdictLogText, QuotesEveryValueSoAHostileNameCannotForgeAField) {
        R"(verdict=failed computerName="" dnsName="" address="" dnsServer="" nameSet=no)"},
   };
   for (const auto& c : cases) EXPECT_EQ(VerdictLogText(c.entry), c.text);
+}
+
+TEST(NameSetWatch, TheWindowRunsEntrySaysWhetherTheButtonSetTheName) {
+  struct Case { const char* name; bool admin; int setResult; bool nameSet; };
+  const std::vector<Case> cases = {
+      {"set", true, 1, true}, {"no rights", false, 1, false}, {"refused by the system", true, 0, false}};
+  for (const auto& c : cases) {
+    test::FakeOs os;
+    if (c.admin) MakeAdmin(os);
+    Mismatch(os, "pc-99.uni-falkenau.de");
+    os.setComputerNameResult = c.setResult;
+    HeadlessForms forms("");
+    NameSetWatch watched(forms);
+    Program program(os, watched);
+    program.Start();
+    try {
+      forms.Find("Form1")->Click("cmd_Sync");
+    } catch (const EndProgram&) {
+    }
+    VerdictEntry entry = EntryOf(program, watched.NameSet());
+    EXPECT_EQ(entry.nameSet, c.nameSet) << c.name;
+    EXPECT_EQ(entry.verdict, CheckVerdict::Mismatch) << c.name;
+    EXPECT_EQ(entry.computerName, "ws-17") << c.name;
+    EXPECT_EQ(entry.dnsName, "pc-99.uni-falkenau.de") << c.name;
+    EXPECT_EQ(entry.address, "192.0.2.7") << c.name;
+    EXPECT_EQ(entry.dnsServer, "192.0.2.53") << c.name;
+    EXPECT_EQ(forms.Messages().size(), 1u) << c.name << ": every message still reaches the real runtime";
+  }
+}
+
+TEST(NameSetWatch, AQuietRunThatEndsEarlyIsLoggedAsFailed) {
+  test::FakeOs os;
+  os.version.reset();  // no version: the program ends at once
+  HeadlessForms forms("/Q");
+  NameSetWatch watched(forms);
+  Program program(os, watched);
+  EXPECT_THROW(program.Start(), EndProgram);
+  EXPECT_EQ(EntryOf(program, watched.NameSet()).verdict, CheckVerdict::Failed);
 }
 
 }  // namespace

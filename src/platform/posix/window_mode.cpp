@@ -4,6 +4,8 @@
 
 #include "platform/posix/fltk/fltk_forms.h"
 #include "platform/posix/posix_os.h"
+#include "platform/posix/syslog_verdict_log.h"
+#include "report/name_set_watch.h"
 #include "ui/program.h"
 
 namespace hw::posix {
@@ -11,12 +13,15 @@ namespace hw::posix {
 int RunWindowMode(const std::string& commandLine) {
   PosixOs os;
   std::unique_ptr<Forms> forms = MakeFltkForms(commandLine);
-  Program program(os, *forms);
+  report::NameSetWatch watched(*forms);
+  Program program(os, watched);
   try {
     program.Run();
   } catch (const EndProgram&) {
     // ended at once: the backend has closed every window
   }
+  SyslogVerdictLog log;
+  report::WriteQuietly(&log, report::EntryOf(program, watched.NameSet()));
   return 0;
 }
 

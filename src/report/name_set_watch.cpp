@@ -1,0 +1,21 @@
+#include "report/name_set_watch.h"
+
+#include "ui/program.h"
+
+namespace hw::report {
+
+void NameSetWatch::MsgBox(const std::string& text, int style) {
+  // Of the command's messages only the one saying the name was changed
+  // carries the information icon.
+  if (style == kMbIconInformation) nameSet_ = true;
+  forms_.MsgBox(text, style);
+}
+
+VerdictEntry EntryOf(const Program& program, bool nameSet) {
+  const StartupValues& values = program.Values();
+  CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
+  // The name the main window shows as the computer name (txt_CN), as the report does.
+  return {verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
+}
+
+}  // namespace hw::report
