@@ -1,5 +1,7 @@
 #include "report/name_set_watch.h"
 
+#include <utility>
+
 #include "ui/program.h"
 
 namespace hw::report {
@@ -9,6 +11,16 @@ void NameSetWatch::MsgBox(const std::string& text, int style) {
   // carries the information icon.
   if (style == kMbIconInformation) nameSet_ = true;
   forms_.MsgBox(text, style);
+}
+
+void NameSetWatch::End() {
+  Finish();
+  forms_.End();
+  throw EndProgram{};  // for a runtime whose End came back
+}
+
+void NameSetWatch::Finish() {
+  if (auto hook = std::exchange(onFinish_, nullptr)) hook();
 }
 
 VerdictEntry EntryOf(const Program& program, bool nameSet) {

@@ -142,12 +142,17 @@ TEST(NameSetWatch, TheWindowRunsEntrySaysWhetherTheButtonSetTheName) {
     HeadlessForms forms("");
     NameSetWatch watched(forms);
     Program program(os, watched);
+    std::vector<VerdictEntry> logged;
+    watched.OnFinish([&] { logged.push_back(EntryOf(program, watched.NameSet())); });
     program.Start();
     try {
       forms.Find("Form1")->Click("cmd_Sync");
     } catch (const EndProgram&) {
     }
-    VerdictEntry entry = EntryOf(program, watched.NameSet());
+    watched.Finish();
+    // A refusal keeps the program running; the entry comes at its end.
+    ASSERT_EQ(logged.size(), 1u) << c.name << ": once, however the run ends";
+    VerdictEntry entry = logged[0];
     EXPECT_EQ(entry.nameSet, c.nameSet) << c.name;
     EXPECT_EQ(entry.verdict, CheckVerdict::Mismatch) << c.name;
     EXPECT_EQ(entry.computerName, "ws-17") << c.name;
@@ -166,6 +171,40 @@ TEST(NameSetWatch, AQuietRunThatEndsEarlyIsLoggedAsFailed) {
   Program program(os, watched);
   EXPECT_THROW(program.Start(), EndProgram);
   EXPECT_EQ(EntryOf(program, watched.NameSet()).verdict, CheckVerdict::Failed);
+}
+
+}  // namespace
+}  // namespace hw::report
+
+#include "report/mode_options.h"
+
+namespace hw::report {
+namespace {
+
+TEST(ParseModeOptions, TakesEitherPrefixInAnyLetterCase) {
+  struct Case { const char* arguments; Mode mode; bool json; };
+  const std::vector<Case> cases = {
+      {"", Mode::Window, false},
+      {"/Q", Mode::Window, false},
+      {"-q", Mode::Window, false},
+      {"/REPORT", Mode::Report, false},
+      {"-report", Mode::Report, false},
+      {"--Report", Mode::Report, false},
+      {"/REPORT /JSON", Mode::Report, true},
+      {"\t/report   -json ", Mode::Report, true},
+      {"/json", Mode::Report, true},
+      {"/SYNC", Mode::Sync, false},
+      {"/sync /report", Mode::Sync, false},
+      {"REPORT", Mode::Window, false},     // no switch without its prefix
+      {"/REPORTS", Mode::Window, false},   // nor a longer word
+      {"/REPORT/JSON", Mode::Window, false},
+      {"/Q /report", Mode::Report, false},
+  };
+  for (const auto& c : cases) {
+    ModeOptions options = ParseModeOptions(c.arguments);
+    EXPECT_EQ(options.mode, c.mode) << c.arguments;
+    EXPECT_EQ(options.json, c.json) << c.arguments;
+  }
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ BOUND_AT_RUN_TIME = {
     "WSAStartup", "WSACleanup", "gethostname", "gethostbyname", "WSAGetLastError", "gethostbyaddr",
     "inet_addr",
     "DnsQuery_A", "DnsRecordListFree", "GetNetworkParams", "InternetGetConnectedState", "DllGetVersion",
+    "AttachConsole", "RegisterEventSourceW", "ReportEventW", "DeregisterEventSource",
 }
 
 # Imported by the compiler's runtime, not by the program: libgcc's thread

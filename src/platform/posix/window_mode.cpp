@@ -15,13 +15,18 @@ int RunWindowMode(const std::string& commandLine) {
   std::unique_ptr<Forms> forms = MakeFltkForms(commandLine);
   report::NameSetWatch watched(*forms);
   Program program(os, watched);
+  // At the run's end, however it ends (ending at once passes through the
+  // watch), so the entry can say whether the name was set.
+  watched.OnFinish([&] {
+    SyslogVerdictLog log;
+    report::WriteQuietly(&log, report::EntryOf(program, watched.NameSet()));
+  });
   try {
     program.Run();
   } catch (const EndProgram&) {
     // ended at once: the backend has closed every window
   }
-  SyslogVerdictLog log;
-  report::WriteQuietly(&log, report::EntryOf(program, watched.NameSet()));
+  watched.Finish();
   return 0;
 }
 

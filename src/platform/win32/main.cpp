@@ -1,14 +1,17 @@
 // The Windows program: the argument text, the forms runtime, the system
-// functions, and the program, until its last window closes or it ends at once.
+// functions, and the program, until its last window closes or it ends at once;
+// or, with /REPORT or /SYNC, a mode for scripts without a window.
 #include <windows.h>
 
 #include <exception>
 #include <memory>
 
 #include "platform/win32/command_line.h"
+#include "platform/win32/script_mode.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_os.h"
+#include "report/name_set_watch.h"
 #include "ui/program.h"
 
 namespace {
@@ -18,17 +21,25 @@ std::string ArgumentText() {
   return hw::win32::WideToUtf8(hw::win32::ArgumentsAfterProgramPath(GetCommandLineW()));
 }
 
+// The run's verdict goes to the event log at its end, however it ends
+// (ending at once passes through the watch), so the entry can say whether
+// the name was set.
 int RunProgram() {
   std::unique_ptr<hw::Forms> forms = hw::MakeWin32Forms(ArgumentText());
+  hw::report::NameSetWatch watched(*forms);
   hw::Win32Os os;
-  hw::Program program(os, *forms);
+  hw::Program program(os, watched);
+  watched.OnFinish([&] { hw::win32::LogWindowRun(hw::report::EntryOf(program, watched.NameSet())); });
   program.Run();
+  watched.Finish();
   return 0;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  hw::report::ModeOptions options = hw::report::ParseModeOptions(ArgumentText());
+  if (options.mode != hw::report::Mode::Window) return hw::win32::RunScriptMode(options);
   try {
     return RunProgram();
   } catch (const hw::EndProgram&) {
