@@ -23,7 +23,7 @@ test_packages=(
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs
   mingw-w64 wine wine64
   # the packages: dpkg-shlibdeps for Depends, lintian, and msitools' wixl for the MSI
-  dpkg-dev lintian msitools
+  dpkg-dev lintian msitools wixl
   # fuzzing and benchmarks
   clang libclang-rt-14-dev valgrind hyperfine bind9-dnsutils bind9-host
 )
