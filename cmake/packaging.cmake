@@ -25,9 +25,9 @@ if(HOSTWARDEN_AUTOSTART_DIR MATCHES "^/etc/")
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
-# Debian's copyright and changelog (gzip -9n: no time stamp, as policy asks).
+# Debian's changelog (gzip -9n: no time stamp, as policy asks); the
+# copyright file is installed with the program.
 set(HOSTWARDEN_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/hostwarden)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/linux/debian/copyright DESTINATION ${HOSTWARDEN_DOC_DIR})
 configure_file(${PROJECT_SOURCE_DIR}/resources/linux/debian/changelog.in ${HOSTWARDEN_DEBIAN_DIR}/changelog @ONLY)
 add_custom_command(OUTPUT ${HOSTWARDEN_DEBIAN_DIR}/changelog.gz
                    COMMAND gzip -9n -c ${HOSTWARDEN_DEBIAN_DIR}/changelog > ${HOSTWARDEN_DEBIAN_DIR}/changelog.gz

@@ -24,6 +24,9 @@ test_packages=(
   mingw-w64 wine wine64
   # the packages: dpkg-shlibdeps for Depends, lintian, and msitools' wixl for the MSI
   dpkg-dev lintian msitools wixl
+  # Wine's own fonts ("MS Sans Serif", Tahoma), which the tests copy into each
+  # prefix so labels render as they will on Windows
+  fonts-wine
   # fuzzing and benchmarks
   clang libclang-rt-14-dev valgrind hyperfine bind9-dnsutils bind9-host
 )

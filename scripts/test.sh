@@ -9,7 +9,11 @@ fi
 
 cmake --preset default
 cmake --build --preset default -j"$(nproc)"
-ctest --preset default -j"$(nproc)"
+# Last of all, whatever failed: a line for each group of skipped tests and why.
+results=build/default/ctest-results.xml
+rm -f "$results"
+trap 'python3 scripts/skipped-tests.py "$results"' EXIT
+ctest --preset default -j"$(nproc)" --output-junit "$PWD/$results"
 
 # The unit and integration suites again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then each fuzz target for a bounded time

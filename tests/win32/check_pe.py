@@ -10,9 +10,10 @@
       runtime DLLs), and the 32-bit binary may need nothing newer than
       Windows XP.
 
-  check_pe.py resources EXE --icons DIR
-      The version block (1.2.0.0, German, Unicode, "1.02"), the two icons in
-      their order, and a manifest Windows will accept.
+  check_pe.py resources EXE --icons DIR --version X.Y.Z.W
+      The version block (the project's version X.Y.Z.W, German, Unicode,
+      with the text "X.0Y"), the two icons in their order, and a manifest
+      Windows will accept that names the same version.
 """
 
 import argparse
@@ -69,10 +70,8 @@ NEWER_THAN_XP = {
 
 VERSION_ENTRIES = {
     "FileDescription": "Hostwarden \u2013 Abgleich von Computername und DNS-Name",
-    "FileVersion": "1.02",
     "OriginalFilename": "hostwarden.exe",
     "ProductName": "Hostwarden",
-    "ProductVersion": "1.02",
 }
 VERSION_ENTRIES_PRESENT = ("CompanyName", "InternalName", "LegalCopyright")
 GERMAN = 0x0407
@@ -154,7 +153,12 @@ def resources_of(image, kind):
     return [(name, language, data) for (rtype, name, language, data) in image.resources() if rtype == kind]
 
 
-def check_version(image, findings):
+def version_text(version):
+    """The version as the text entries show it: 1.2.0.0 is "1.02"."""
+    return "%d.%02d" % version[:2]
+
+
+def check_version(image, expected_version, findings):
     versions = resources_of(image, RT_VERSION)
     findings.expect(len(versions) == 1, "%d version resources, not one" % len(versions))
     if not versions:
@@ -167,14 +171,17 @@ def check_version(image, findings):
     findings.expect(signature == 0xFEEF04BD, "no VS_FIXEDFILEINFO")
     for what, ms, ls in (("file", file_ms, file_ls), ("product", product_ms, product_ls)):
         version = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-        findings.expect(version == (1, 2, 0, 0), "%s version %d.%d.%d.%d, not 1.2.0.0" % ((what,) + version))
+        findings.expect(version == expected_version, "%s version %d.%d.%d.%d, not %s"
+                        % ((what,) + version + (".".join(map(str, expected_version)),)))
 
     blocks = {name: (value, grandchildren) for name, value, grandchildren in children}
     tables = blocks.get("StringFileInfo", (None, []))[1]
     findings.expect([name.upper() for name, _, _ in tables] == ["040704B0"],
                     "string tables %r, not one German Unicode table 040704B0" % [name for name, _, _ in tables])
     strings = {name: value for name, value, _ in tables[0][2]} if tables else {}
-    for name, expected in VERSION_ENTRIES.items():
+    entries = dict(VERSION_ENTRIES, FileVersion=version_text(expected_version),
+                   ProductVersion=version_text(expected_version))
+    for name, expected in entries.items():
         findings.expect(strings.get(name) == expected, "%s is %r, not %r" % (name, strings.get(name), expected))
     for name in VERSION_ENTRIES_PRESENT:
         findings.expect(bool(strings.get(name)), "%s is missing or empty" % name)
@@ -198,7 +205,7 @@ def check_icons(image, icons_dir, findings):
         findings.expect(built == expected, "icon group %r does not hold the images of %s" % (name, file_name))
 
 
-def check_manifest(image, findings):
+def check_manifest(image, expected_version, findings):
     manifests = resources_of(image, RT_MANIFEST)
     findings.expect([name for name, _, _ in manifests] == [1], "manifest resources %r, not one with id 1"
                     % [name for name, _, _ in manifests])
@@ -218,6 +225,9 @@ def check_manifest(image, findings):
     findings.expect(any(identity.get("name") == "Microsoft.Windows.Common-Controls"
                         and identity.get("version") == "6.0.0.0" for identity in identities),
                     "no dependency on Common Controls 6")
+    own = [identity.get("version") for identity in identities if identity.get("name") == "UniFalkenau.Hostwarden"]
+    expected_text = ".".join(map(str, expected_version))
+    findings.expect(own == [expected_text], "the manifest names the program's version %r, not %s" % (own, expected_text))
     levels = [element.get("level") for element in all_named("requestedExecutionLevel")]
     findings.expect(levels == ["asInvoker"], "execution level %r, not asInvoker" % levels)
     dpi = [element.text for element in all_named("dpiAware")]
@@ -233,6 +243,7 @@ def main():
     parser.add_argument("--icons")
     parser.add_argument("--objects", help="the directory of the object files of our own code")
     parser.add_argument("--nm", help="the cross toolchain's nm")
+    parser.add_argument("--version", help="the project's version, X.Y.Z.W")
     arguments = parser.parse_args()
     with open(arguments.exe, "rb") as exe:
         image = PeImage(exe.read())
@@ -243,10 +254,14 @@ def main():
             parser.error("imports needs --objects and --nm")
         check_objects(arguments.objects, arguments.nm, arguments.arch, findings)
         return findings.report("imports: only system DLLs, nothing the program binds by name")
-    check_version(image, findings)
+    if not arguments.version or not re.fullmatch(r"\d+\.\d+\.\d+\.\d+", arguments.version):
+        parser.error("resources needs --version X.Y.Z.W")
+    expected_version = tuple(int(part) for part in arguments.version.split("."))
+    check_version(image, expected_version, findings)
     check_icons(image, arguments.icons, findings)
-    check_manifest(image, findings)
-    return findings.report("resources: version 1.2.0.0 (German, Unicode), both icons in order, manifest")
+    check_manifest(image, expected_version, findings)
+    return findings.report("resources: version %s (German, Unicode), both icons in order, manifest"
+                           % arguments.version)
 
 
 if __name__ == "__main__":

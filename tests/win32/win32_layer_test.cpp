@@ -3,7 +3,8 @@
 // owns. run_layer_test.sh starts it in a namespace of its own, where the host
 // is "ws-17" (192.0.2.7), the DNS servers are 192.0.2.53 then 198.51.100.53,
 // and 192.0.2.53 answers alias.example.test with a CNAME to
-// target.example.test (192.0.2.9). Prints "N passed, N failed".
+// target.example.test (192.0.2.9) and 192.0.2.7 with the PTR record
+// ws-17.example.test. Prints "N passed, N failed".
 #include <windows.h>
 
 #include <array>
@@ -267,13 +268,16 @@ void DnsAnswerCopiedOut() {
   int32_t status = os.DnsQuery_A("alias.example.test", DNS_TYPE_A, hw::kDnsQueryBypassCache, &servers, results);
   ExpectEqual<int32_t>(status, 0, "the query for alias.example.test succeeds");
   Expect(static_cast<bool>(results.owner), "the answer list is handed over with its release");
-  ExpectEqual<std::size_t>(results.records.size(), 2, "a CNAME and an A record");
-  if (results.records.size() == 2) {
+  // The server's OPT record (asked for by the namespace's "options edns0")
+  // comes last.
+  ExpectEqual<std::size_t>(results.records.size(), 3, "a CNAME, an A and the OPT record");
+  if (results.records.size() == 3) {
     ExpectEqual<uint16_t>(results.records[0].wType, hw::kDnsTypeCname, "the CNAME first");
     ExpectEqual(results.records[0].pName, std::string("alias.example.test"), "its owner name");
     ExpectEqual(results.records[0].pNameHost, std::string("target.example.test"), "its target, copied out");
     ExpectEqual<uint16_t>(results.records[1].wType, DNS_TYPE_A, "then the A record");
     ExpectEqual(results.records[1].pNameHost, std::string(), "an address is never read as a name");
+    ExpectEqual<uint16_t>(results.records[2].wType, 41, "then the OPT record");
   }
   results.owner.reset();
 
@@ -281,6 +285,23 @@ void DnsAnswerCopiedOut() {
   Expect(os.DnsQuery_A("nothing.example.test", DNS_TYPE_A, hw::kDnsQueryBypassCache, &servers, none) != 0,
          "an unknown name fails");
   Expect(none.records.empty(), "...with no records");
+}
+
+// The query the check sends: the PTR record of the host's own address, asked
+// in the upper-case form the check builds.
+void PtrAnswerCopiedOut() {
+  Win32Os os;
+  hw::Ip4Array servers;
+  servers.AddrArray.push_back(os.inet_addr("192.0.2.53"));
+  hw::DnsRecordList results;
+  int32_t status =
+      os.DnsQuery_A("7.2.0.192.IN-ADDR.ARPA", DNS_TYPE_PTR, hw::kDnsQueryBypassCache, &servers, results);
+  ExpectEqual<int32_t>(status, 0, "the PTR query for 192.0.2.7 succeeds");
+  Expect(!results.records.empty(), "...with records");
+  if (!results.records.empty()) {
+    ExpectEqual<uint16_t>(results.records[0].wType, DNS_TYPE_PTR, "the PTR record first");
+    ExpectEqual(results.records[0].pNameHost, std::string("ws-17.example.test"), "its name, copied out");
+  }
 }
 
 // ---- security ------------------------------------------------------------------------------
@@ -346,6 +367,7 @@ int main() {
   WindowsSockets();
   FirstDnsServer();
   DnsAnswerCopiedOut();
+  PtrAnswerCopiedOut();
   TokenGroupsAndAdministrators();
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;

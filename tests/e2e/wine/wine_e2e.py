@@ -1,16 +1,22 @@
 #!/usr/bin/env python3
 """End-to-end tests of hostwarden.exe under Wine, driven by hwauto.exe.
 
-  wine_e2e.py prepare --prefix DIR [--build-dir DIR --source-dir DIR]
+  wine_e2e.py list --arch ARCH
+      the cases the ARCH (i686 or x86_64) program runs.
+  wine_e2e.py prepare --arch ARCH --prefix DIR [--build-dir DIR --source-dir DIR]
       cross-builds hostwarden.exe and hwauto.exe when they are missing and
-      creates the run's base Wine prefix.
-  wine_e2e.py run CASE --prefix DIR --exe FILE --hwauto FILE --artifacts DIR
+      creates the run's base Wine prefix for that architecture.
+  wine_e2e.py run CASE --arch ARCH --prefix DIR --exe FILE --hwauto FILE --artifacts DIR
       runs one case in namespaces of its own (it re-executes itself under
       `unshare -n -u -m`; the case itself refuses to run outside them).
+
+Where the kernel cannot run 32-bit programs, prepare and run for i686 print
+the reason and exit 77, which CTest reports as skipped.
 """
 
 import argparse
 import os
+import re
 import subprocess
 import sys
 import time
@@ -125,20 +131,62 @@ def check_only_address(f, form1):
     f.equal(combo["text"], wine_host.HOST_ADDRESS, "cbo_IP text")
 
 
-def check_mismatch_window(f, form1):
+class Mode:
+    """A Windows version as Wine shows it: what winecfg calls it for each
+    architecture, the System line the program makes of it, and which path
+    of the check it takes (the resolver before Windows 2000, the DNS client
+    from then on)."""
+
+    def __init__(self, name, winecfg, system_line, older):
+        self.name, self.winecfg, self.system_line, self.older = name, winecfg, system_line, older
+
+
+# 64-bit Wine knows no Windows 98 and no 32-bit XP: its XP is XP x64 (5.2).
+WIN98 = Mode("win98", {"i686": "win98"}, r"Windows 98 4\.10 build \d+", older=True)
+WINXP = Mode("winxp", {"i686": "winxp", "x86_64": "winxp64"},
+             r"Windows XP 5\.1 build 2600 \(Service Pack 3\)|Windows NT 5\.2 build 3790 \(Service Pack 2\)",
+             older=False)
+WIN10 = Mode("win10", {"i686": "win10", "x86_64": "win10"}, r"Windows NT 10\.0 build \d+( \(.*\))?", older=False)
+
+
+def check_system_line(f, form1, mode):
+    line = control(form1, "lbl_System")["text"]
+    f.check(re.fullmatch(mode.system_line, line), f"System line {line!r} is not {mode.name}'s")
+
+
+def check_names(f, form1, mode, dns_name):
+    """The name boxes: before Windows 2000 the computer name alone and the
+    resolver's answer; from then on the DNS host name, the NetBIOS name and
+    the name from the PTR record."""
+    if mode.older:
+        f.equal(control(form1, "txt_CN")["text"], "WS-17", "txt_CN on the older systems (the computer name)")
+        f.check(not control(form1, "lbl_NB")["visible"] and not control(form1, "txt_NB")["visible"],
+                "NetBIOS-Name and its box are shown before Windows 2000")
+    else:
+        f.equal(control(form1, "txt_CN")["text"], "ws-17", "txt_CN (the DNS host name)")
+        f.equal(control(form1, "txt_NB")["text"], "WS-17", "txt_NB (the NetBIOS name)")
+        f.check(control(form1, "lbl_NB")["visible"] and control(form1, "txt_NB")["visible"],
+                "NetBIOS-Name and its box are hidden from Windows 2000 on")
+    f.equal(control(form1, "txt_DNS")["text"], dns_name, "txt_DNS (the name DNS gives the address)")
+
+
+def check_mismatch_window(f, form1, mode):
     f.check(form1["visible"], "Form1 is not visible")
-    f.check(control(form1, "lbl_System")["text"].startswith("Windows 98 4.10 build "),
-            f"System line {control(form1, 'lbl_System')['text']!r} is not Windows 98's")
-    f.equal(control(form1, "txt_CN")["text"], "WS-17", "txt_CN on the older systems (the computer name)")
-    f.equal(control(form1, "txt_DNS")["text"], MISMATCH_NAME, "txt_DNS (the resolver's answer)")
-    f.check(not control(form1, "lbl_NB")["visible"] and not control(form1, "txt_NB")["visible"],
-            "NetBIOS-Name and its box are shown on Windows 98")
+    check_system_line(f, form1, mode)
+    check_names(f, form1, mode, MISMATCH_NAME)
     image = control(form1, "img_Warn")
     f.check(image["visible"] and image.get("hasIcon"), "the warning picture is not visible")
     f.check(image["style"] & 0x1F == SS_ICON, "img_Warn does not show an icon")
     f.check(control(form1, "cmd_Sync")["enabled"], "Namen synchronisieren is not enabled")
     f.equal(form1["focus"], "cmd_Sync", "focus after a mismatch")
     check_only_address(f, form1)
+
+
+def focus_order(mode, first):
+    """The tab stops of Form1, from `first` round to it again: the NetBIOS
+    box is one from Windows 2000 on, where it is shown."""
+    boxes = ["txt_CN", "txt_DNS"] if mode.older else ["txt_CN", "txt_NB", "txt_DNS"]
+    return ([first] if first == "cmd_Sync" else []) + ["cbo_IP"] + boxes + [first]
 
 
 def check_tab_order(f, host, auto, window_class, order):
@@ -170,69 +218,73 @@ def ptr_queries(host):
     return [q for q in host.dns_queries() if q[0] == "PTR" and q[1].lower() == wine_host.PTR_NAME]
 
 
-# The message the synchronise command shows under Wine for Windows 98:
-# SetComputerNameA succeeds in Wine's registry.
+# The message the synchronise command shows under Wine: Wine accepts the
+# name, through SetComputerNameA before Windows 2000 and SetComputerNameExA
+# from then on, in its registry.
 SYNC_MESSAGE = ("Der lokaler Computername wurde erfolgreich geändert.\r\n"
                 "Die Änderung wird erst beim nächsten Neustart wirksam")
 
 
+def check_dns_asked(f, host, mode):
+    """The PTR query reached the DNS server: from Windows 2000 on sent by the
+    DNS client itself, before it by the resolver."""
+    f.check(ptr_queries(host), f"no PTR query reached the DNS server ({mode.name}): {host.dns_queries()}")
+
+
 # ---- the cases ----------------------------------------------------------------------
 
-def case_normal_window(host, auto, exe, f):
-    """Windows XP, normal mode: every value in its place, no warning. Wine's
-    DnsQuery_A answers the PTR query with an error, so the check does not apply."""
+def case_normal_window(host, auto, exe, f, mode):
+    """Normal mode, no PTR record for the address: every value in its place,
+    no warning, since the check does not apply."""
     program = host.start_wine(exe)
     form1 = auto.wait_window(FORM1)
-    host.screenshot("form1_normal_winxp")
+    host.screenshot(f"form1_normal_{mode.name}")
     check_form1_frame(f, form1)
-    f.equal(control(form1, "lbl_System")["text"], "Windows XP 5.1 build 2600 (Service Pack 3)", "System line")
+    check_system_line(f, form1, mode)
     f.equal(control(form1, "lbl_IE")["text"], "6.0.2800", "IE version (Wine's shlwapi)")
     f.equal(control(form1, "lbl_Conn")["text"], "LAN", "connection")
     f.equal(control(form1, "lbl_Username")["text"], "root", "user name")
-    f.equal(control(form1, "txt_CN")["text"], "ws-17", "txt_CN (the DNS host name)")
-    f.equal(control(form1, "txt_NB")["text"], "WS-17", "txt_NB (the NetBIOS name)")
-    f.check(control(form1, "lbl_NB")["visible"] and control(form1, "txt_NB")["visible"],
-            "NetBIOS-Name and its box are hidden on Windows XP")
-    f.equal(control(form1, "txt_DNS")["text"], "", "txt_DNS")
+    check_names(f, form1, mode, "")
     check_only_address(f, form1)
     f.check(not control(form1, "img_Warn")["visible"], "the warning picture shows without a mismatch")
     f.check(not control(form1, "cmd_Sync")["enabled"], "Namen synchronisieren is enabled without a mismatch")
     f.equal(form1["focus"], "cbo_IP", "focus without a mismatch")
-    f.check(ptr_queries(host), f"no PTR query reached the DNS server: {host.dns_queries()}")
-    check_tab_order(f, host, auto, FORM1, ["cbo_IP", "txt_CN", "txt_NB", "txt_DNS", "cbo_IP"])
+    check_dns_asked(f, host, mode)
+    check_tab_order(f, host, auto, FORM1, focus_order(mode, "cbo_IP"))
     auto.close(FORM1)
     f.check(auto.wait_gone(FORM1).get("gone"), "Form1 is still there after its close button")
     wait_for_exit(program, 10, f, "closing the main window")
 
 
-def case_quiet_agree(host, auto, exe, f):
-    """Windows 98, quiet mode, the resolver's name agrees: no window, the program ends."""
+def case_quiet_agree(host, auto, exe, f, mode):
+    """Quiet mode, the name DNS gives the address agrees: no window, the program ends."""
     program = host.start_wine(exe, "-q")
     wait_for_exit(program, 30, f, "quiet mode with agreeing names")
     f.equal(auto.window(FORM1), {"exists": False}, "Form1 after the quiet end")
     f.equal(auto.window(FRM_INFO), {"exists": False}, "frm_Info after the quiet end")
-    f.check(ptr_queries(host), f"the resolver asked no PTR query: {host.dns_queries()}")
+    check_dns_asked(f, host, mode)
 
 
-def case_mismatch_sync(host, auto, exe, f):
-    """Windows 98, normal mode, the resolver gives another name: the warning in
-    the main window; "Namen synchronisieren" sets the name, reports and ends."""
+def case_mismatch_sync(host, auto, exe, f, mode):
+    """Normal mode, DNS gives another name: the warning in the main window;
+    "Namen synchronisieren" sets the name, reports and ends."""
     program = host.start_wine(exe)
     form1 = auto.wait_window(FORM1)
     check_form1_frame(f, form1)
-    check_mismatch_window(f, form1)
+    check_mismatch_window(f, form1, mode)
+    check_dns_asked(f, host, mode)
     host.rest_pointer_on(form1, control(form1, "cmd_Sync")["rect"])
     tips = auto.window(FORM1)["tooltips"]
     f.check(any(t["visible"] and t["text"] == "DNS-Kurzname wird Computer- und NetBios-Name" for t in tips),
             f"no tooltip while the pointer rests on Namen synchronisieren: {tips}")
-    host.screenshot("form1_mismatch_win98")
-    check_tab_order(f, host, auto, FORM1, ["cmd_Sync", "cbo_IP", "txt_CN", "txt_DNS", "cmd_Sync"])
+    host.screenshot(f"form1_mismatch_{mode.name}")
+    check_tab_order(f, host, auto, FORM1, focus_order(mode, "cmd_Sync"))
     host.keys(form1, "Escape")
     f.check(auto.wait_message_box(500).get("error"), "Escape raised a message box")
     # Enter on the focused button runs the synchronise command at once.
     host.keys(form1, "Return")
     box = auto.wait_message_box()
-    host.screenshot("message_box_sync_win98")
+    host.screenshot(f"message_box_sync_{mode.name}")
     f.equal(box["text"], SYNC_MESSAGE, "message after Namen synchronisieren")
     f.equal(box["buttons"], ["OK"], "message box buttons")
     f.check(box["icon"], "the success message shows no icon")
@@ -243,12 +295,12 @@ def case_mismatch_sync(host, auto, exe, f):
     f.equal(auto.window(FORM1), {"exists": False}, "Form1 after the synchronise command")
 
 
-def case_quiet_details(host, auto, exe, f):
-    """Windows 98, quiet mode, mismatch: only the dialog; "Details >>" trades it
-    for the main window with the warning."""
+def case_quiet_details(host, auto, exe, f, mode):
+    """Quiet mode, mismatch: only the dialog; "Details >>" trades it for the
+    main window with the warning."""
     program = host.start_wine(exe, "/Q")
     dialog = auto.wait_window(FRM_INFO)
-    host.screenshot("frm_info_quiet_win98")
+    host.screenshot(f"frm_info_quiet_{mode.name}")
     f.equal(dialog["title"], "Hostwarden", "frm_Info caption")
     f.equal(dialog["client"], [260, 168], "frm_Info client area (3900 x 2520 twips)")
     check_fixed_frame(f, dialog)
@@ -267,15 +319,15 @@ def case_quiet_details(host, auto, exe, f):
     auto.click(FRM_INFO, "CancelButton")
     f.check(auto.wait_gone(FRM_INFO).get("gone"), "frm_Info stays after Details >>")
     form1 = auto.wait_window(FORM1)
-    check_mismatch_window(f, form1)
-    host.screenshot("form1_after_details_win98")
+    check_mismatch_window(f, form1, mode)
+    host.screenshot(f"form1_after_details_{mode.name}")
     f.check(program.poll() is None, "the program ended after Details >>")
     auto.close(FORM1)
     wait_for_exit(program, 10, f, "closing the main window after Details >>")
 
 
-def case_quiet_ok(host, auto, exe, f):
-    """Windows 98, quiet mode, mismatch: "OK" synchronises, reports, and ends."""
+def case_quiet_ok(host, auto, exe, f, mode):
+    """Quiet mode, mismatch: "OK" synchronises, reports, and ends."""
     program = host.start_wine(exe, "-Q")
     auto.wait_window(FRM_INFO)
     auto.click(FRM_INFO, "OKButton")
@@ -287,21 +339,21 @@ def case_quiet_ok(host, auto, exe, f):
     wait_for_exit(program, 15, f, "after OK")
 
 
-def case_scaled_dpi(host, auto, exe, f):
+def case_scaled_dpi(host, auto, exe, f, mode):
     """A screen of 120 dpi: every size in twips scales with it."""
     host.set_screen_dpi(120)
     program = host.start_wine(exe)
     form1 = auto.wait_window(FORM1)
-    host.screenshot("form1_120dpi_winxp")
+    host.screenshot(f"form1_120dpi_{mode.name}")
     f.equal(form1["client"], [pixels(4650, 120), pixels(3015, 120)], "Form1 client area at 120 dpi")
     check_layout(f, form1, FORM1_TWIPS, 120)
     auto.close(FORM1)
     wait_for_exit(program, 10, f, "closing the main window")
 
 
-def case_quiet_close(host, auto, exe, f):
-    """Windows 98, quiet mode, mismatch: the dialog's close button with the main
-    window hidden leaves no invisible program behind."""
+def case_quiet_close(host, auto, exe, f, mode):
+    """Quiet mode, mismatch: the dialog's close button with the main window
+    hidden leaves no invisible program behind."""
     program = host.start_wine(exe, "-Q")
     auto.wait_window(FRM_INFO)
     auto.close(FRM_INFO)
@@ -310,7 +362,7 @@ def case_quiet_close(host, auto, exe, f):
     f.check(auto.wait_message_box(500).get("error"), "closing the dialog showed a message")
 
 
-def case_second_instance(host, auto, exe, f):
+def case_second_instance(host, auto, exe, f, mode):
     """A second start while one runs ends at once and shows nothing."""
     first = host.start_wine(exe)
     auto.wait_window(FORM1)
@@ -324,38 +376,68 @@ def case_second_instance(host, auto, exe, f):
     wait_for_exit(first, 10, f, "the first instance")
 
 
-CASES = {
-    "normal_window": ("winxp", None, case_normal_window),
-    "quiet_agree": ("win98", AGREEING_NAME, case_quiet_agree),
-    "mismatch_sync": ("win98", MISMATCH_NAME, case_mismatch_sync),
-    "quiet_details": ("win98", MISMATCH_NAME, case_quiet_details),
-    "quiet_ok": ("win98", MISMATCH_NAME, case_quiet_ok),
-    "quiet_close": ("win98", MISMATCH_NAME, case_quiet_close),
-    "second_instance": ("winxp", None, case_second_instance),
-    "scaled_dpi": ("winxp", None, case_scaled_dpi),
-}
+def _cases():
+    """Every case as "<what>_<mode>": the function, the Windows version and
+    the name dnsmasq's PTR record gives the address (None: no record). The
+    older-systems path needs Windows 98, which only 32-bit Wine can be; the
+    DNS-client path runs in the XP and Windows 10 modes."""
+    cases = {}
+    flows = {"mismatch_sync": (case_mismatch_sync, MISMATCH_NAME),
+             "quiet_details": (case_quiet_details, MISMATCH_NAME),
+             "quiet_ok": (case_quiet_ok, MISMATCH_NAME),
+             "quiet_close": (case_quiet_close, MISMATCH_NAME),
+             "quiet_agree": (case_quiet_agree, AGREEING_NAME)}
+    for mode in (WIN98, WINXP, WIN10):
+        for what, (function, ptr_answer) in flows.items():
+            cases[f"{what}_{mode.name}"] = (function, mode, ptr_answer)
+    cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
+    cases["second_instance_winxp"] = (case_second_instance, WINXP, None)
+    cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
+    return cases
+
+
+CASES = _cases()
+
+
+def cases_for(arch):
+    return sorted(name for name, (_, mode, _) in CASES.items() if arch in mode.winecfg)
 
 
 # ---- entry points ----------------------------------------------------------------------
 
+def skip_without_kernel_support(arch):
+    """A case for a kind of program this kernel cannot run is skipped, with
+    its reason, never passed."""
+    if wine_host.kernel_runs(arch):
+        return None
+    print(f"SKIPPED: this kernel cannot run 32-bit programs, so the {arch} program is not run under Wine")
+    return wine_host.SKIP_RETURN_CODE
+
+
 def prepare(args):
+    skip = skip_without_kernel_support(args.arch)
+    if skip is not None:
+        return skip
     exe_missing = not (os.path.exists(args.exe) and os.path.exists(args.hwauto))
     if exe_missing and args.source_dir:
         env = dict(os.environ)
         env.pop("CMAKE_BUILD_PARALLEL_LEVEL", None)
-        subprocess.run(["cmake", "--preset", "mingw-i686", "-B", args.build_dir], cwd=args.source_dir,
+        subprocess.run(["cmake", "--preset", f"mingw-{args.arch}", "-B", args.build_dir], cwd=args.source_dir,
                        env=env, check=True, stdout=subprocess.DEVNULL)
         subprocess.run(["cmake", "--build", args.build_dir, "--parallel", "2"], env=env, check=True)
     for path in (args.exe, args.hwauto):
         if not os.path.exists(path):
             print(f"missing {path}", file=sys.stderr)
             return 1
-    wine_host.create_base_prefix(args.prefix)
+    wine_host.create_base_prefix(args.prefix, wine_host.WINES[args.arch])
     print(f"prefix ready: {args.prefix}")
     return 0
 
 
 def run_case(args):
+    skip = skip_without_kernel_support(args.arch)
+    if skip is not None:
+        return skip
     if not wine_host.own_namespaces():
         if args.inside:
             print("refusing to run: not inside namespaces of its own", file=sys.stderr)
@@ -365,13 +447,18 @@ def run_case(args):
         # the kernel ends every process it started, Wine server included.
         os.execvp("unshare", ["unshare", "-n", "-u", "-m", "-p", "-f", "--kill-child", "--mount-proc", "--propagation", "private",
                               sys.executable, os.path.abspath(__file__), *sys.argv[1:], "--inside"])
-    version, ptr_answer, case = CASES[args.case]
+    case, mode, ptr_answer = CASES[args.case]
+    if args.arch not in mode.winecfg:
+        print(f"{args.case} needs a Windows version that {args.arch} Wine cannot be", file=sys.stderr)
+        return 2
     f = Failures()
     started = time.monotonic()
+    artifacts = os.path.join(args.artifacts, args.arch)
     try:
-        with TestHost(args.prefix, args.artifacts, version, ptr_answer) as host:
+        with TestHost(wine_host.WINES[args.arch], args.prefix, artifacts, mode.winecfg[args.arch],
+                      ptr_answer) as host:
             try:
-                case(host, Automation(host, args.hwauto), args.exe, f)
+                case(host, Automation(host, args.hwauto), args.exe, f, mode)
             except (KeyError, RuntimeError, subprocess.SubprocessError) as error:
                 # An answer the case did not expect: a failure with its reason.
                 f.check(False, f"stopped early: {error!r}\n{traceback.format_exc()}")
@@ -380,14 +467,15 @@ def run_case(args):
         return 2
     elapsed = time.monotonic() - started
     for message in f.messages:
-        print(f"FAIL {args.case}: {message}")
-    print(f"{args.case}: {'failed' if f.messages else 'passed'} in {elapsed:.1f} s")
+        print(f"FAIL {args.case} ({args.arch}): {message}")
+    print(f"{args.case} ({args.arch}): {'failed' if f.messages else 'passed'} in {elapsed:.1f} s")
     return 1 if f.messages else 0
 
 
 def main():
     parser = argparse.ArgumentParser()
     sub = parser.add_subparsers(dest="command", required=True)
+    listing = sub.add_parser("list", help="the cases an architecture runs, one a line")
     p = sub.add_parser("prepare")
     r = sub.add_parser("run")
     r.add_argument("case", choices=sorted(CASES))
@@ -397,9 +485,14 @@ def main():
         each.add_argument("--prefix", required=True)
         each.add_argument("--exe", required=True)
         each.add_argument("--hwauto", required=True)
+    for each in (listing, p, r):
+        each.add_argument("--arch", required=True, choices=sorted(wine_host.WINES))
     p.add_argument("--build-dir")
     p.add_argument("--source-dir")
     args = parser.parse_args()
+    if args.command == "list":
+        print("\n".join(cases_for(args.arch)))
+        return 0
     return prepare(args) if args.command == "prepare" else run_case(args)
 
 

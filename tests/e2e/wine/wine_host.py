@@ -9,6 +9,10 @@ dnsmasq on 192.0.2.53 as its only DNS server, an Xvfb screen, and a Wine
 prefix laid over the run's base prefix, so a test's registry changes (the
 Windows version, a new computer name) stay in that test. Nothing is sent to
 an address outside the namespace.
+
+Each architecture has its own Wine: the i686 program runs under 32-bit Wine
+(only where the kernel runs 32-bit programs), the x86_64 program under 64-bit
+Wine, which runs on every machine of ours.
 """
 
 import json
@@ -24,13 +28,43 @@ HOST_ADDRESS = "192.0.2.7"
 GATEWAY = "192.0.2.1"
 DNS_SERVER = "192.0.2.53"
 PTR_NAME = "7.2.0.192.in-addr.arpa"
-WINE_ENV = {"WINEARCH": "win32", "WINEDEBUG": "-all", "USER": "root", "LANG": "C.UTF-8"}
+COMMON_WINE_ENV = {"WINEDEBUG": "-all", "USER": "root", "LANG": "C.UTF-8"}
 
-# Wine's own fonts, which a 32-bit Wine on Debian does not find by itself:
-# "MS Sans Serif" at 96 and at 120 dpi (the windows' font), Tahoma (the
-# message boxes').
+
+class Wine:
+    """The Wine that runs one architecture's programs: its loader, its server
+    and the environment its prefixes need."""
+
+    def __init__(self, loader, server, env):
+        self.loader, self.server, self.env = loader, server, dict(COMMON_WINE_ENV, **env)
+
+
+WINE64_LOADER = "/usr/lib/wine/wine64"
+WINES = {
+    # /usr/bin/wine picks the 32-bit loader for a win32 prefix.
+    "i686": Wine("wine", "wineserver", {"WINEARCH": "win32"}),
+    # Called by its own path: /usr/bin/wine would pick the 32-bit loader,
+    # which a kernel without IA-32 emulation cannot run.
+    "x86_64": Wine(WINE64_LOADER, "/usr/lib/wine/wineserver64", {"WINEARCH": "win64", "WINELOADER": WINE64_LOADER}),
+}
+
+# Wine's own fonts (Debian's fonts-wine), which Wine on Debian does not find
+# by itself: "MS Sans Serif" at 96 and at 120 dpi (the windows' font), Tahoma
+# (the message boxes'). Without them labels take a wider font and wrap.
 WINE_FONTS_DIR = "/usr/share/wine/fonts"
 WINE_FONTS = ["sserife.fon", "sseriff.fon", "ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf", "marlett.ttf"]
+
+# The kernel probe shared with the set-up script.
+RUNS_32BIT_PROBE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
+                                "scripts", "kernel-runs-32bit.sh")
+SKIP_RETURN_CODE = 77
+
+
+def kernel_runs(arch):
+    """Whether this kernel runs `arch` programs; found out by running one."""
+    if arch != "i686":
+        return True
+    return subprocess.run(["bash", RUNS_32BIT_PROBE], check=False).returncode == 0
 
 
 class Refused(Exception):
@@ -80,30 +114,32 @@ def run(*command, env=None, check=True, timeout=60, **kwargs):
     return subprocess.run(list(command), env=env, check=check, timeout=timeout, **kwargs)
 
 
-def create_base_prefix(prefix):
-    """A fresh 32-bit prefix with Wine's fonts in its Fonts folder, made in a
-    network namespace of its own with no interface up: nothing here needs a
+def create_base_prefix(prefix, wine):
+    """A fresh prefix for `wine` with Wine's fonts in its Fonts folder, made in
+    a network namespace of its own with no interface up: nothing here needs a
     network, and nothing can reach one."""
+    missing = [f for f in WINE_FONTS if not os.path.exists(os.path.join(WINE_FONTS_DIR, f))]
+    if missing:
+        raise RuntimeError(f"Wine's fonts {missing} are missing from {WINE_FONTS_DIR} (package fonts-wine)")
     if os.path.isdir(prefix):
         shutil.rmtree(prefix)
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
-    env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
+    env = dict(os.environ, WINEPREFIX=prefix, **wine.env)
     env.pop("DISPLAY", None)
-    run("unshare", "-n", "sh", "-c", "wineboot -i && wineserver -w", env=env, timeout=600,
+    run("unshare", "-n", "sh", "-c", f'"{wine.loader}" wineboot -i && "{wine.server}" -w', env=env, timeout=600,
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
     os.makedirs(fonts, exist_ok=True)
     for font in WINE_FONTS:
-        source = os.path.join(WINE_FONTS_DIR, font)
-        if os.path.exists(source):
-            shutil.copy(source, fonts)
+        shutil.copy(os.path.join(WINE_FONTS_DIR, font), fonts)
 
 
 class TestHost:
     """Use as a context manager inside the namespace; everything it starts is
     stopped on the way out, the Wine server included."""
 
-    def __init__(self, base_prefix, artifacts, windows_version, ptr_answer=None):
+    def __init__(self, wine, base_prefix, artifacts, windows_version, ptr_answer=None):
+        self.wine_kind = wine
         self.base_prefix = base_prefix
         self.artifacts = artifacts
         self.windows_version = windows_version
@@ -153,7 +189,11 @@ class TestHost:
         with open(hosts, "w") as f:
             f.write("127.0.0.1 localhost\n")
         with open(resolv, "w") as f:
-            f.write(f"nameserver {DNS_SERVER}\noptions timeout:1 attempts:1\n")
+            # edns0: Wine 8's DNS client refuses an answer whose last byte ends
+            # a name (its reader wants a byte after every name), which is
+            # where a PTR answer's name sits unless the server adds an OPT
+            # record, as it does for a query that carries one.
+            f.write(f"nameserver {DNS_SERVER}\noptions timeout:1 attempts:1 edns0\n")
         run("mount", "--bind", hosts, "/etc/hosts")
         run("mount", "--bind", resolv, "/etc/resolv.conf")
 
@@ -196,14 +236,14 @@ class TestHost:
         run("mount", "-t", "overlay", "overlay", "-o",
             f"lowerdir={self.base_prefix},upperdir={upper},workdir={scratch}", merged)
         self.prefix = merged
-        self.env = dict(os.environ, WINEPREFIX=merged, DISPLAY=self.display, **WINE_ENV)
+        self.env = dict(os.environ, WINEPREFIX=merged, DISPLAY=self.display, **self.wine_kind.env)
         self.wine("winecfg", "-v", self.windows_version)
 
     # ---- clean-up ------------------------------------------------------------
 
     def __exit__(self, *exc):
         if self.env:
-            run("wineserver", "-k", env=self.env, check=False, timeout=30,
+            run(self.wine_kind.server, "-k", env=self.env, check=False, timeout=30,
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for process in reversed(self.processes):
             if process.poll() is None:
@@ -231,12 +271,12 @@ class TestHost:
             time.sleep(0.05)
 
     def wine(self, *args, timeout=60):
-        return run("wine", *args, env=self.env, timeout=timeout, stdout=subprocess.DEVNULL,
+        return run(self.wine_kind.loader, *args, env=self.env, timeout=timeout, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
 
     def start_wine(self, *args):
         """A Windows program, running on; the caller waits for it."""
-        process = subprocess.Popen(["wine", *args], env=self.env, stdout=subprocess.DEVNULL,
+        process = subprocess.Popen([self.wine_kind.loader, *args], env=self.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
@@ -297,7 +337,7 @@ class Automation:
         self.hwauto = hwauto
 
     def __call__(self, *args, timeout=60):
-        result = run("wine", self.hwauto, *[str(a) for a in args], env=self.host.env, check=False,
+        result = run(self.host.wine_kind.loader, self.hwauto, *[str(a) for a in args], env=self.host.env, check=False,
                      timeout=timeout, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         lines = [line for line in result.stdout.splitlines() if line.strip().startswith("{")]
         if not lines:
