@@ -15,6 +15,7 @@ the reason and exit 77, which CTest reports as skipped.
 """
 
 import argparse
+import json
 import os
 import re
 import subprocess
@@ -376,6 +377,68 @@ def case_second_instance(host, auto, exe, f, mode):
     wait_for_exit(first, 10, f, "the first instance")
 
 
+# ---- the modes for scripts: /REPORT [/JSON] and /SYNC ----------------------------------
+
+REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
+               "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict", "messages"}
+
+
+def run_script(host, exe, *switches, debug="-all"):
+    """Runs a mode for scripts to its end: (exit status, stdout, stderr),
+    the output as a script would capture it."""
+    env = dict(host.env, WINEDEBUG=debug)
+    done = subprocess.run([host.wine_kind.loader, exe, *switches], env=env, capture_output=True, timeout=90)
+    return done.returncode, done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace")
+
+
+def names_in_registry(host):
+    """The registry values that hold the computer name, as `reg query` prints them."""
+    text = ""
+    for key in (r"HKLM\System\CurrentControlSet\Control\ComputerName\ComputerName",
+                r"HKLM\System\CurrentControlSet\Services\Tcpip\Parameters"):
+        text += run_script(host, "reg", "query", key)[1]
+    return text
+
+
+def case_report_script(host, auto, exe, f, mode):
+    """/REPORT /JSON and -report on a mismatch: the Linux report's keys and
+    exit status, on the captured output, no window and no name set."""
+    before = names_in_registry(host)
+    code, out, err = run_script(host, exe, "/REPORT", "/json")
+    f.equal(code, 1, "exit status of /REPORT /JSON on a mismatch")
+    f.check(out.endswith("}\r\n"), f"the JSON ends its line as Windows does: {out[-10:]!r}")
+    try:
+        report = json.loads(out)
+    except ValueError as error:
+        f.check(False, f"not JSON ({error}): {out!r} {err!r}")
+        return
+    f.equal(set(report), REPORT_KEYS, "the report's keys")
+    for key, wanted in (("verdict", "mismatch"), ("dnsName", MISMATCH_NAME), ("dnsShortName", "pc-0815"),
+                        ("selectedAddress", wine_host.HOST_ADDRESS), ("connection", "LAN"), ("messages", [])):
+        f.equal(report.get(key), wanted, key)
+    code, out, _ = run_script(host, exe, "-report")
+    f.equal(code, 1, "exit status of -report")
+    f.check("Ergebnis:       mismatch\r\n" in out, f"the text report's verdict line: {out!r}")
+    f.equal(auto.window(FORM1), {"exists": False}, "a window after the report")
+    f.equal(names_in_registry(host), before, "the computer name after the report")
+
+
+def case_sync_script(host, auto, exe, f, mode):
+    """/SYNC on a mismatch: the name set as "Namen synchronisieren" sets it,
+    the success text on the captured output, exit 0, and the verdict in the
+    event log (Wine traces the call)."""
+    code, out, err = run_script(host, exe, "/SYNC", debug="+eventlog")
+    f.equal(code, 0, "exit status of /SYNC after setting the name")
+    f.equal(out, SYNC_MESSAGE + "\r\n", "the text /SYNC writes")
+    reports = [line for line in err.splitlines() if "ReportEventW" in line]
+    f.check(any(",0x0004,0x0000,0x00000003," in line for line in reports),
+            f"no information event 3 (mismatch) was reported: {reports}")
+    f.check(any("verdict=mismatch" in line and "nameSet=yes" in line and MISMATCH_NAME in line for line in reports),
+            f"the event's text: {reports}")
+    f.check("pc-0815" in names_in_registry(host).lower(), "the name read back from the registry")
+    f.equal(auto.window(FORM1), {"exists": False}, "a window after /SYNC")
+
+
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
     the name dnsmasq's PTR record gives the address (None: no record). The
@@ -393,6 +456,8 @@ def _cases():
     cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
     cases["second_instance_winxp"] = (case_second_instance, WINXP, None)
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
+    cases["report_script_win10"] = (case_report_script, WIN10, MISMATCH_NAME)
+    cases["sync_script_win10"] = (case_sync_script, WIN10, MISMATCH_NAME)
     return cases
 
 
