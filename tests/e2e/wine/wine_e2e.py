@@ -15,6 +15,7 @@ the reason and exit 77, which CTest reports as skipped.
 """
 
 import argparse
+import glob
 import json
 import os
 import re
@@ -439,6 +440,96 @@ def case_sync_script(host, auto, exe, f, mode):
     f.equal(auto.window(FORM1), {"exists": False}, "a window after /SYNC")
 
 
+# ---- the installer ----------------------------------------------------------------------
+
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+EVENT_SOURCE_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Hostwarden"
+
+
+def installer_beside(exe):
+    """The newest hostwarden-VERSION-ARCH.msi of the build that made `exe`."""
+    build_dir = os.path.abspath(os.path.join(os.path.dirname(exe), "..", "..", ".."))
+    found = glob.glob(os.path.join(build_dir, "hostwarden-*.msi"))
+    return max(found, key=os.path.getmtime) if found else None
+
+
+def installed_files(host):
+    drive_c = os.path.join(host.env["WINEPREFIX"], "drive_c")
+    found = []
+    for directory, _, files in os.walk(drive_c):
+        found += [os.path.relpath(os.path.join(directory, name), drive_c) for name in files
+                  if name.lower().startswith("hostwarden")]
+    return sorted(found)
+
+
+def newer_installer(host, exe, msi):
+    """The same package as `msi`, as version 9.9.9, made with wixl here."""
+    wxs = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "resources", "windows",
+                       "hostwarden.wxs")
+    newer = os.path.join(host.work, "hostwarden-newer.msi")
+    x64 = msi.endswith("-x64.msi")
+    subprocess.run(["wixl", "-a", "x64" if x64 else "x86", "-D", "Version=9.9.9.0", "-D", "Exe=hostwarden.exe",
+                    "-D", f"Win64={'yes' if x64 else 'no'}",
+                    "-D", f"ProgramFilesDir={'ProgramFiles64Folder' if x64 else 'ProgramFilesFolder'}",
+                    "-o", newer, wxs], cwd=os.path.dirname(exe), check=True, capture_output=True, timeout=60)
+    return newer
+
+
+def installed_products(host):
+    """"Name Version" of each installed product called Hostwarden, from the
+    uninstall entries Windows Installer keeps."""
+    out = run_script(host, "reg", "query", r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall", "/s")[1]
+    products, name = [], None
+    for line in out.splitlines():
+        fields = line.split()
+        if line.startswith("HKEY_"):
+            name = None
+        elif fields[:2] == ["DisplayName", "REG_SZ"]:
+            name = " ".join(fields[2:])
+        elif fields[:2] == ["DisplayVersion", "REG_SZ"] and name == "Hostwarden":
+            products.append(f"{name} {fields[2]}")
+    return products
+
+
+def case_msi_install(host, auto, exe, f, mode):
+    """msiexec /i … /qn: the program in Program Files\Hostwarden, its
+    Start-menu shortcut, the quiet check in HKLM Run and the event source;
+    the installed program runs; msiexec /x … /qn takes all of it away."""
+    msi = installer_beside(exe)
+    if not msi:
+        f.check(False, "no installer beside the program (is msitools' wixl installed?)")
+        return
+    windows_path = "Z:" + msi.replace("/", "\\")
+    code, _, err = run_script(host, "msiexec", "/i", windows_path, "/qn")
+    f.equal(code, 0, f"msiexec /i exit status ({err[-300:]!r})")
+    files = installed_files(host)
+    f.check(os.path.join("Program Files", "Hostwarden", "hostwarden.exe") in files, f"the program: {files}")
+    f.check(any(path.endswith(os.path.join("Start Menu", "Programs", "Hostwarden.lnk")) for path in files),
+            f"the Start-menu shortcut: {files}")
+    version = re.match(r"hostwarden-([\d.]+)-", os.path.basename(msi)).group(1)  # the project's version
+    f.equal(installed_products(host), [f"Hostwarden {version}"], "the products installed")
+    run_value = run_script(host, "reg", "query", RUN_KEY, "/v", "Hostwarden")[1]
+    f.check('"C:\\Program Files\\Hostwarden\\hostwarden.exe" /Q' in run_value, f"the Run value: {run_value!r}")
+    source = run_script(host, "reg", "query", EVENT_SOURCE_KEY)[1]
+    f.check("C:\\Program Files\\Hostwarden\\hostwarden.exe" in source and "0x7" in source,
+            f"the event source: {source!r}")
+    code, out, _ = run_script(host, r"C:\Program Files\Hostwarden\hostwarden.exe", "/report", "/json")
+    f.equal(code, 1, f"the installed program's report on a mismatch ({out[:200]!r})")
+
+    # A newer package of the same upgrade code replaces this one.
+    newer = newer_installer(host, exe, msi)
+    code, _, err = run_script(host, "msiexec", "/i", "Z:" + newer.replace("/", "\\"), "/qn")
+    f.equal(code, 0, f"msiexec /i of a newer package ({err[-300:]!r})")
+    f.equal(installed_products(host), ["Hostwarden 9.9.9.0"], "the products installed after the newer one")
+
+    code, _, err = run_script(host, "msiexec", "/x", "Z:" + newer.replace("/", "\\"), "/qn")
+    f.equal(code, 0, f"msiexec /x exit status ({err[-300:]!r})")
+    f.equal(installed_files(host), [], "files left after removing")
+    for query in ((RUN_KEY, "/v", "Hostwarden"), (EVENT_SOURCE_KEY,)):
+        code, out, _ = run_script(host, "reg", "query", *query)
+        f.check(code != 0, f"{query} is still in the registry: {out!r}")
+
+
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
     the name dnsmasq's PTR record gives the address (None: no record). The
@@ -458,6 +549,7 @@ def _cases():
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
     cases["report_script_win10"] = (case_report_script, WIN10, MISMATCH_NAME)
     cases["sync_script_win10"] = (case_sync_script, WIN10, MISMATCH_NAME)
+    cases["msi_install_win10"] = (case_msi_install, WIN10, MISMATCH_NAME)
     return cases
 
 
