@@ -440,6 +440,26 @@ def case_sync_script(host, auto, exe, f, mode):
     f.equal(auto.window(FORM1), {"exists": False}, "a window after /SYNC")
 
 
+def case_window_run_logs(host, auto, exe, f, mode):
+    """Quiet mode, mismatch, "OK": the program ends from inside a window's
+    event, and still reports the run's verdict, name set, to the event log."""
+    trace = os.path.join(host.work, "eventlog-trace.txt")
+    with open(trace, "wb") as err:
+        program = subprocess.Popen([host.wine_kind.loader, exe, "-Q"], env=dict(host.env, WINEDEBUG="+eventlog"),
+                                   stdout=subprocess.DEVNULL, stderr=err)
+        host.processes.append(program)
+        auto.wait_window(FRM_INFO)
+        auto.click(FRM_INFO, "OKButton")
+        auto.wait_message_box()
+        auto.press_message_box_ok()
+        wait_for_exit(program, 15, f, "after OK")
+    with open(trace, encoding="utf-8", errors="replace") as err:
+        reports = [line for line in err if "ReportEventW" in line]
+    f.check(any(",0x0004,0x0000,0x00000003," in line for line in reports), f"no event 3 (mismatch): {reports}")
+    f.check(sum("verdict=mismatch" in line and "nameSet=yes" in line for line in reports) == 1,
+            f"one entry saying the name was set: {reports}")
+
+
 # ---- the installer ----------------------------------------------------------------------
 
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -550,6 +570,7 @@ def _cases():
     cases["report_script_win10"] = (case_report_script, WIN10, MISMATCH_NAME)
     cases["sync_script_win10"] = (case_sync_script, WIN10, MISMATCH_NAME)
     cases["msi_install_win10"] = (case_msi_install, WIN10, MISMATCH_NAME)
+    cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, MISMATCH_NAME)
     return cases
 
 
