@@ -20,6 +20,7 @@ FILES = (
     "./etc/xdg/autostart/hostwarden-autostart.desktop",
     "./usr/share/doc/hostwarden/copyright",
     "./usr/share/doc/hostwarden/changelog.gz",
+    "./usr/share/man/man1/hostwarden.1.gz",
 )
 MODULE = "/hostwarden/hostwarden-windows.so"
 # Libraries the program and its window module link; the package must name them.
