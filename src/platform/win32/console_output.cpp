@@ -20,7 +20,8 @@ bool IsConsole(HANDLE handle) {
   return GetConsoleMode(handle, &mode) != 0;
 }
 
-void WriteAll(HANDLE handle, const std::string& text) {
+// False when nothing could be written.
+bool WriteAll(HANDLE handle, const std::string& text) {
   if (IsConsole(handle)) {
     // A console shows UTF-16 whatever its code page is.
     std::wstring wide = Utf8ToWide(text);
@@ -28,18 +29,19 @@ void WriteAll(HANDLE handle, const std::string& text) {
       DWORD written = 0;
       if (!WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(wide.size() - done), &written, nullptr) ||
           written == 0)
-        return;
+        return done > 0;
       done += written;
     }
-    return;
+    return true;
   }
   for (std::size_t done = 0; done < text.size();) {
     DWORD written = 0;
     if (!WriteFile(handle, text.data() + done, static_cast<DWORD>(text.size() - done), &written, nullptr) ||
         written == 0)
-      return;
+      return done > 0;
     done += written;
   }
+  return true;
 }
 
 }  // namespace
@@ -69,10 +71,13 @@ HANDLE ConsoleOutput::ParentConsole() {
 
 void ConsoleOutput::Write(DWORD which, const std::string& utf8) {
   if (utf8.empty()) return;
+  std::string text = WithCrLf(utf8);
   HANDLE handle = GetStdHandle(which);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) handle = ParentConsole();
-  if (handle == INVALID_HANDLE_VALUE) return;
-  WriteAll(handle, WithCrLf(utf8));
+  // A handle the program cannot write to (a console it is not attached to,
+  // handed down by a newer Windows) counts as none.
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE && WriteAll(handle, text)) return;
+  handle = ParentConsole();
+  if (handle != INVALID_HANDLE_VALUE) WriteAll(handle, text);
 }
 
 }  // namespace hw::win32
