@@ -4,7 +4,8 @@
 //
 // Input: byte 0 says which stand-in operations fail (bit n: operation n of
 // kFailing), byte 1 is the connection and platform switches below, the rest
-// are texts separated by 0x1F, in the order of Texts.
+// are texts separated by 0x1F, in the order of Texts. The reverse answer
+// holds the PTR names separated by 0x1E.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 namespace {
 
 constexpr char kSeparator = '\x1f';
+constexpr char kNameSeparator = '\x1e';
 
 enum Switch : uint8_t {
   kConnected = 0x01,   // InternetGetConnectedState answers nonzero
@@ -33,6 +35,7 @@ struct Texts {
   std::string commandLine, osVersion, ieVersion, userName, computerName, dnsHostName, dnsServer, reverseAnswer,
       resolverAnswer, campusDomain;
   std::vector<std::string> addresses;
+  std::vector<std::string> ptrNames;  // the reverse answer's names
 };
 
 void Require(bool condition) {
@@ -48,8 +51,14 @@ Texts SplitTexts(std::string_view rest) {
     rest.remove_prefix(end + 1);
   }
   parts.resize(std::max<std::size_t>(parts.size(), 10));
-  Texts texts{parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6], parts[7], parts[8], parts[9], {}};
+  Texts texts{parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6], parts[7], parts[8], parts[9], {}, {}};
   texts.addresses.assign(parts.begin() + 10, parts.end());
+  for (std::string_view names = texts.reverseAnswer; !texts.reverseAnswer.empty();) {
+    std::size_t end = names.find(kNameSeparator);
+    texts.ptrNames.emplace_back(names.substr(0, end));
+    if (end == std::string_view::npos) break;
+    names.remove_prefix(end + 1);
+  }
   return texts;
 }
 
@@ -117,7 +126,7 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
   op.IsWin2000OrLater = [&] { return (switches & kOlderWindows) == 0; };
   op.QueryDnsHostName = [&] { return fails(5), t.dnsHostName; };
   op.QueryDnsServer = [&] { return fails(6), t.dnsServer; };
-  op.DnsReverseLookup = [&](const std::string&, const std::string&) { return fails(7), t.reverseAnswer; };
+  op.DnsReverseLookup = [&](const std::string&, const std::string&) { return fails(7), t.ptrNames; };
   op.HostNameByAddress = [&](const std::string&) { return fails(7), t.resolverAnswer; };
 
   stage.Run(t.campusDomain);
@@ -126,6 +135,13 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
   if (values.verdict == hw::CheckVerdict::Agree || values.verdict == hw::CheckVerdict::Mismatch) {
     Require(!values.dnsName.empty());
     Require(stage.members.DnsShortName == hw::DnsShortNameOf(values.dnsName));
+    Require(hw::IsWithinCampusDomain(values.dnsName, t.campusDomain));
+  }
+  // A mismatch means that no PTR name agrees, and the first one is shown.
+  if (values.verdict == hw::CheckVerdict::Mismatch && !(switches & kOlderWindows)) {
+    Require(values.dnsName == values.ptrNames.front());
+    for (const auto& name : values.ptrNames)
+      Require(hw::NamesDiffer(values.hostName, values.computerName, hw::DnsShortNameOf(name)));
   }
   Require(values.dnsName.find('\0') == std::string::npos);
   if (values.verdict == hw::CheckVerdict::Mismatch) Require(stage.WarningRaised());

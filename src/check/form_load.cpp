@@ -7,6 +7,12 @@
 namespace hw {
 namespace {
 
+std::vector<std::string> EachCutAtNul(const std::vector<std::string>& names) {
+  std::vector<std::string> cut;
+  for (const auto& name : names) cut.push_back(TrimAtNul(name));
+  return cut;
+}
+
 // One run of the load sequence. Each step is one method; from the quiet
 // switch on, every assignment and every test runs under the guards of
 // guard.h, so a failing action is skipped and a failing test counts as passed.
@@ -107,7 +113,10 @@ class StartupCheck {
       attempt([&] { form1_["txt_NB"].SetVisible(true); });
       attempt([&] { v_.hostName = op_.QueryDnsHostName(); });
       attempt([&] { v_.dnsServer = op_.QueryDnsServer(); });
-      attempt([&] { v_.dnsName = TrimAtNul(op_.DnsReverseLookup(v_.selectedAddress, v_.dnsServer)); });
+      attempt([&] { v_.ptrNames = EachCutAtNul(op_.DnsReverseLookup(v_.selectedAddress, v_.dnsServer)); });
+      // An address may carry several PTR records, in an order that servers
+      // rotate: any one that agrees is the PC's name.
+      attempt([&] { v_.dnsName = PtrNameToCompare(v_.ptrNames, v_.hostName, v_.computerName); });
       attempt([&] { form1_["txt_CN"].SetText(v_.hostName); });
       attempt([&] { form1_["txt_NB"].SetText(v_.computerName); });
       attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
@@ -126,7 +135,8 @@ class StartupCheck {
 
   bool NameCheckIsApplicable() {
     return passes([&] {
-      return NameCheckApplies({v_.isLan, v_.dnsName, v_.selectedAddress, campusDomain_});
+      v_.exemption = NameCheckExemptionOf({v_.isLan, v_.dnsName, v_.selectedAddress, campusDomain_});
+      return v_.exemption == NameCheckExemption::None;
     });
   }
 

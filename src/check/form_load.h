@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "check/name_rules.h"
 #include "check/startup_operations.h"
 #include "platform/forms.h"
 
@@ -32,8 +34,10 @@ struct StartupValues {
   std::string computerName;
   std::string hostName;
   std::string dnsServer;
-  std::string dnsName;
+  std::vector<std::string> ptrNames;  // every PTR name of the answer, in answer order
+  std::string dnsName;                // the one of them the check went on with
   std::string selectedAddress;
+  NameCheckExemption exemption = NameCheckExemption::None;  // why the check did not apply
   CheckVerdict verdict = CheckVerdict::Unfinished;
   bool mainWindowHidden = false;  // quiet mode with a mismatch: the dialog is up instead
 };

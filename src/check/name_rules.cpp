@@ -21,13 +21,33 @@ int LeadingVersionDigit(std::string_view versionText) {
   return versionText[0] - '0';
 }
 
-bool NameCheckApplies(const NameCheckInput& input) {
+bool IsWithinCampusDomain(std::string_view dnsName, std::string_view campusDomain) {
+  std::string name = ToLower(dnsName);
+  if (!name.empty() && name.back() == '.') name.pop_back();  // the same name, written absolute
+  if (campusDomain.empty() || name.size() < campusDomain.size()) return false;
+  if (name == campusDomain) return true;
+  std::size_t start = name.size() - campusDomain.size();
+  return start > 0 && name[start - 1] == '.' && std::string_view(name).substr(start) == campusDomain;
+}
+
+NameCheckExemption NameCheckExemptionOf(const NameCheckInput& input) {
   std::string name = ToLower(input.dnsName);
   // The search for the campus domain is deliberately anywhere in the name.
   bool dynamicPoolName =
       name.find(input.campusDomain) != std::string::npos && name.substr(0, 4) == kDynamicPoolPrefix;
-  return input.isLan && !dynamicPoolName && name != kLocalHostName && !input.dnsName.empty() &&
-         input.selectedAddress != kLoopbackAddress;
+  if (!input.isLan) return NameCheckExemption::NoLan;
+  if (input.dnsName.empty()) return NameCheckExemption::NoDnsName;
+  if (input.selectedAddress == kLoopbackAddress) return NameCheckExemption::LoopbackAddress;
+  if (name == kLocalHostName) return NameCheckExemption::LocalHost;
+  if (dynamicPoolName) return NameCheckExemption::DynamicPoolName;
+  // The rules are the campus's: a name from anywhere else (a provider's
+  // pool at home) says nothing about the PC's campus name.
+  if (!IsWithinCampusDomain(input.dnsName, input.campusDomain)) return NameCheckExemption::OutsideCampus;
+  return NameCheckExemption::None;
+}
+
+bool NameCheckApplies(const NameCheckInput& input) {
+  return NameCheckExemptionOf(input) == NameCheckExemption::None;
 }
 
 std::string DnsShortNameOf(std::string_view dnsName) {
@@ -37,6 +57,13 @@ std::string DnsShortNameOf(std::string_view dnsName) {
 bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::string_view dnsShortName) {
   std::string shortName = ToLower(dnsShortName);
   return ToLower(hostName) != shortName || ToLower(computerName) != shortName;
+}
+
+std::string PtrNameToCompare(const std::vector<std::string>& ptrNames, std::string_view hostName,
+                             std::string_view computerName) {
+  for (const auto& name : ptrNames)
+    if (!NamesDiffer(hostName, computerName, DnsShortNameOf(name))) return name;
+  return ptrNames.empty() ? "" : ptrNames.front();
 }
 
 }  // namespace hw

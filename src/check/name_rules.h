@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hw {
 
@@ -22,15 +23,39 @@ struct NameCheckInput {
   std::string_view campusDomain;  // lower case
 };
 
+// Why the names are not compared; None when they are.
+enum class NameCheckExemption {
+  None,
+  NoLan,             // no LAN connection
+  NoDnsName,         // the lookup gave no name
+  LoopbackAddress,   // the selected address is 127.0.0.1
+  LocalHost,         // the name is "localhost"
+  DynamicPoolName,   // a dhcp name of the campus domain
+  OutsideCampus,     // a name outside the campus domain, a provider's say
+};
+
+// The first reason, in the order above, not to compare the names.
+NameCheckExemption NameCheckExemptionOf(const NameCheckInput& input);
+
 // Whether the names are to be compared at all: a LAN connection, a DNS name
 // that is neither empty, nor a dynamic-pool (dhcp) name of the campus domain,
-// nor "localhost", and an address other than the loop-back address.
+// nor "localhost", that lies within the campus domain, and an address other
+// than the loop-back address.
 bool NameCheckApplies(const NameCheckInput& input);
+
+// The domain itself or a name ending in "." and the domain, letter case
+// ignored; one closing root dot is allowed. `campusDomain` is lower case.
+bool IsWithinCampusDomain(std::string_view dnsName, std::string_view campusDomain);
 
 // The part of the DNS name before its first "." in the answer's letter case.
 std::string DnsShortNameOf(std::string_view dnsName);
 
 // Either computer name differs from the short name, letter case ignored.
 bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::string_view dnsShortName);
+
+// The PTR name the check goes on with: the first whose short name agrees
+// with both computer names, otherwise the first of all; "" for none.
+std::string PtrNameToCompare(const std::vector<std::string>& ptrNames, std::string_view hostName,
+                             std::string_view computerName);
 
 }  // namespace hw

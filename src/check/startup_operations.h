@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "probes/chk_ver.h"
 
@@ -27,8 +28,9 @@ struct StartupOperations {
   std::function<bool()> IsWin2000OrLater;
   std::function<std::string()> QueryDnsHostName;   // "" on failure
   std::function<std::string()> QueryDnsServer;     // "" on failure
-  // The name the server's PTR record gives the address; "" without a message.
-  std::function<std::string(const std::string& address, const std::string& server)> DnsReverseLookup;
+  // The names of every PTR record the server gives the address, in answer
+  // order; none without a message.
+  std::function<std::vector<std::string>(const std::string& address, const std::string& server)> DnsReverseLookup;
   // The resolver's name for the address; "" (with a message box for an
   // invalid address or a failed lookup).
   std::function<std::string(const std::string& address)> HostNameByAddress;

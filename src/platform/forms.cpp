@@ -20,6 +20,20 @@ std::string FirstFocusable(Window& window) {
   return "";
 }
 
+void MsgBoxThenEnd(Forms& forms, const std::string& text, int style) {
+  RunThenEnd(forms, [&] { forms.MsgBox(text, style); });
+}
+
+// EndProgram is no std::exception: an end the action reached passes through.
+void RunThenEnd(Forms& forms, const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception&) {
+  }
+  forms.End();
+  throw EndProgram{};  // for the compiler: a virtual call does not carry End's [[noreturn]]
+}
+
 void ThrowNoSuchControl(const WindowSpec& window, std::string_view control) {
   throw FormsError(window.name + " has no control " + std::string(control));
 }

@@ -98,6 +98,10 @@ class Control {
   virtual void SetListIndex(int index) = 0;
   virtual int ListIndex() const = 0;
   virtual std::vector<std::string> Items() const = 0;
+  // A button that starts something with an administrator's full rights
+  // carries the system's shield (UAC); elsewhere the mark is only kept.
+  virtual void SetElevationRequired(bool required) = 0;
+  virtual bool ElevationRequired() const = 0;
 };
 
 class Window {
@@ -146,6 +150,13 @@ bool AnyLoaded(const Windows& windows) {
   return false;
 }
 [[noreturn]] void ThrowNoSuchControl(const WindowSpec& window, std::string_view control);
+
+// Where the program ends after a message, it ends even when the message box
+// cannot be shown (the runtime raises FormsError then): the message is lost,
+// the end is not.
+[[noreturn]] void MsgBoxThenEnd(Forms& forms, const std::string& text, int style);
+// Runs `action`, then ends the program, whatever error the action met.
+[[noreturn]] void RunThenEnd(Forms& forms, const std::function<void()>& action);
 
 // The control that takes the focus when a window is shown: the first, in tab
 // order, that can take it (a visible, enabled button, text box or combo box).

@@ -80,10 +80,19 @@ inline constexpr int kSocketError = -1;
 inline constexpr int kAfInet = 2;
 inline constexpr uint32_t kInaddrNone = 0xFFFFFFFFu;
 
+inline constexpr uint16_t kDnsTypeA = 1;
 inline constexpr uint16_t kDnsTypeCname = 5;
 inline constexpr uint16_t kDnsTypePtr = 12;
 inline constexpr uint32_t kDnsQueryBypassCache = 8;
+inline constexpr uint32_t kDnsQueryNoLocalName = 0x20;
+inline constexpr uint32_t kDnsQueryNoHostsFile = 0x40;
+inline constexpr uint32_t kDnsQueryNoNetbt = 0x80;
 inline constexpr int32_t kDnsStatusSuccess = 0;
+// DNS_SECTION of a record's Flags.S.Section: the list holds the records of
+// every section of the reply, the additional ones included.
+inline constexpr uint8_t kDnsSectionAnswer = 1;
+inline constexpr uint8_t kDnsSectionAuthority = 2;
+inline constexpr uint8_t kDnsSectionAdditional = 3;
 
 inline constexpr uint32_t kErrorSuccess = 0;
 inline constexpr uint32_t kErrorBufferOverflow = 111;
@@ -94,6 +103,27 @@ inline constexpr int kTokenGroups = 2;  // TOKEN_INFORMATION_CLASS TokenGroups
 inline constexpr std::array<uint8_t, 6> kSecurityNtAuthority = {0, 0, 0, 0, 0, 5};
 inline constexpr uint32_t kSecurityBuiltinDomainRid = 32;
 inline constexpr uint32_t kDomainAliasRidAdmins = 544;
+// A group present in the token only to deny access, never to grant it: the
+// Administrators group of a user whose rights UAC has withheld.
+inline constexpr uint32_t kSeGroupUseForDenyOnly = 0x10;
+
+// TOKEN_INFORMATION_CLASS TokenElevationType and its answers (Vista on).
+inline constexpr int kTokenElevationType = 18;
+inline constexpr uint32_t kTokenElevationTypeDefault = 1;  // no split token: UAC off, or not an administrator
+inline constexpr uint32_t kTokenElevationTypeFull = 2;     // the elevated half
+inline constexpr uint32_t kTokenElevationTypeLimited = 3;  // the limited half of an administrator
+
+// NetGetJoinInformation: NERR_Success and NETSETUP_JOIN_STATUS.
+inline constexpr uint32_t kNerrSuccess = 0;
+inline constexpr int kNetSetupUnknownStatus = 0;
+inline constexpr int kNetSetupUnjoined = 1;
+inline constexpr int kNetSetupWorkgroupName = 2;
+inline constexpr int kNetSetupDomainName = 3;
+
+// ShellExecuteExW: wait until the program is started; no error boxes of the shell's own.
+inline constexpr uint32_t kSeeMaskNoAsync = 0x100;
+inline constexpr uint32_t kSeeMaskFlagNoUi = 0x400;
+inline constexpr int kSwShowNormal = 1;
 
 // ---- Records ---------------------------------------------------------------
 
@@ -142,6 +172,8 @@ struct DnsRecord {
   uint16_t wType = 0;
   std::string pName;        // the owner name of the record
   std::string pNameHost;    // Data.PTR.pNameHost (also CNAME's target); "" when null
+  uint32_t IpAddress = 0;   // Data.A.IpAddress of an A record, network byte order in memory
+  uint8_t Section = kDnsSectionAnswer;  // Flags.S.Section
 };
 
 // A DNS answer list, owned by the DNS client until `owner` releases it
@@ -185,6 +217,22 @@ struct TokenGroups {
   std::shared_ptr<const void> storage;
 };
 
+// The name buffer of NetGetJoinInformation, freed (NetApiBufferFree) when
+// `owner` releases it.
+struct NetApiBuffer {
+  std::string text;
+  Released owner;
+};
+
+// SHELLEXECUTEINFOW: the fields the program sets.
+struct ShellExecuteInfo {
+  uint32_t fMask = 0;
+  std::string lpVerb;        // "runas": start the program with the user's full rights
+  std::string lpFile;
+  std::string lpParameters;
+  int nShow = kSwShowNormal;
+};
+
 // ---- The functions -----------------------------------------------------------
 
 class Os {
@@ -224,6 +272,10 @@ class Os {
   virtual int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) = 0;
   virtual int GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info,
                                   uint32_t length, uint32_t& returnLength) = 0;
+  // The classes whose record is one 32-bit value (TokenElevationType); the
+  // record is a reference here, so a size query (null) always means groups.
+  virtual int GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
+                                  uint32_t& returnLength) = 0;
   virtual int AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
                                        const std::array<uint32_t, 8>& subAuthorities, Sid& sid) = 0;
   // `name` and `domain` come in as `nameLen`/`domainLen` blanks and go back as
@@ -231,6 +283,16 @@ class Os {
   virtual int LookupAccountSidA(const std::string* systemName, SidRef sid, std::string& name,
                                 uint32_t& nameLen, std::string& domain, uint32_t& domainLen,
                                 int& use) = 0;
+
+  // netapi32: whether the PC belongs to a workgroup or a domain, and its name.
+  virtual uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer,
+                                         int& bufferType) = 0;
+
+  // kernel32, shell32: this program's own file, and starting a program the
+  // way the shell does. GetModuleFileNameW(0) names the program; it returns
+  // the characters written, `size` when the path was cut, 0 on failure.
+  virtual uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) = 0;
+  virtual int ShellExecuteExW(ShellExecuteInfo& info) = 0;
 };
 
 }  // namespace hw

@@ -58,6 +58,10 @@ bool ChkVer::IsWin2000OrLater() const {
          OsVersionInfo_.dwPlatformId == kPlatformLinux;
 }
 
+bool ChkVer::IsWinVistaOrLater() const {
+  return OsVersionInfo_.dwPlatformId == kPlatformWin32NT && OsVersionInfo_.dwMajorVersion >= 6;
+}
+
 std::string ChkVer::IeVersionText() {
   DllVersionInfo info;
   info.cbSize = kDllVersionInfoSize;

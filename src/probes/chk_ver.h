@@ -29,6 +29,9 @@ class ChkVer {
   bool IsWinNT() const;
   // The NT platform from version 5 on (and Linux).
   bool IsWin2000OrLater() const;
+  // The NT platform from version 6 on, where UAC may give an administrator
+  // limited rights. Not Linux, whose rights are never split that way.
+  bool IsWinVistaOrLater() const;
   // The browser version that Shlwapi.dll reports, "major.minor.build".
   // MissingFunction when the library or its export is missing.
   std::string IeVersionText();

@@ -27,9 +27,14 @@ struct Report {
   std::string system, ieVersion, connection, userName, computerName;
   std::optional<std::string> netbiosName;  // nullopt while the field is hidden
   std::string dnsName;
+  std::vector<std::string> ptrNames;  // every PTR name of the answer, in answer order
   std::vector<std::string> addresses;
   std::string selectedAddress, dnsServer, dnsShortName;
   CheckVerdict verdict = CheckVerdict::Unfinished;
+  NameCheckExemption exemption = NameCheckExemption::None;  // read when the check did not apply
+  // Whether the DNS name leads back to the address; looked up on a mismatch
+  // only, where a rename would ask it.
+  std::optional<bool> forwardConfirmed;
   bool ended = false;  // the program ended at once
   std::vector<ReportMessage> messages;
 };
@@ -37,6 +42,11 @@ struct Report {
 // "agree", "mismatch", "not-applicable" or "failed"; a check that never
 // reached its decision counts as failed.
 std::string_view VerdictName(CheckVerdict verdict);
+
+// Why the check did not apply, as a key ("outside-campus", ...) and as
+// words for people; "" for None.
+std::string_view ExemptionName(NameCheckExemption exemption);
+std::string_view ExemptionText(NameCheckExemption exemption);
 
 // 0 for agree or not applicable, 1 for a mismatch, 2 when the program would
 // have ended for a failure.

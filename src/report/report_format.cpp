@@ -47,6 +47,23 @@ void AppendField(std::string& json, std::string_view key, const std::string& val
   json += JsonString(key) + ":" + JsonString(value) + ",";
 }
 
+void AppendList(std::string& json, std::string_view key, const std::vector<std::string>& values) {
+  json += JsonString(key) + ":[";
+  for (std::size_t i = 0; i < values.size(); ++i) json += (i ? "," : "") + JsonString(values[i]);
+  json += "],";
+}
+
+// The reason only where the check did not apply; null everywhere else.
+std::string JsonExemption(const Report& report) {
+  if (report.verdict != CheckVerdict::NotApplicable) return "null";
+  return JsonString(ExemptionName(report.exemption));
+}
+
+std::string JsonTruth(std::optional<bool> value) {
+  if (!value) return "null";
+  return *value ? "true" : "false";
+}
+
 }  // namespace
 
 std::string_view VerdictName(CheckVerdict verdict) {
@@ -55,6 +72,30 @@ std::string_view VerdictName(CheckVerdict verdict) {
     case CheckVerdict::Mismatch: return "mismatch";
     case CheckVerdict::NotApplicable: return "not-applicable";
     default: return "failed";
+  }
+}
+
+std::string_view ExemptionName(NameCheckExemption exemption) {
+  switch (exemption) {
+    case NameCheckExemption::NoLan: return "no-lan";
+    case NameCheckExemption::NoDnsName: return "no-dns-name";
+    case NameCheckExemption::LoopbackAddress: return "loopback-address";
+    case NameCheckExemption::LocalHost: return "localhost";
+    case NameCheckExemption::DynamicPoolName: return "dynamic-pool";
+    case NameCheckExemption::OutsideCampus: return "outside-campus";
+    default: return "";
+  }
+}
+
+std::string_view ExemptionText(NameCheckExemption exemption) {
+  switch (exemption) {
+    case NameCheckExemption::NoLan: return "keine LAN-Verbindung";
+    case NameCheckExemption::NoDnsName: return "kein DNS-Name";
+    case NameCheckExemption::LoopbackAddress: return "Loopback-Adresse";
+    case NameCheckExemption::LocalHost: return "DNS-Name localhost";
+    case NameCheckExemption::DynamicPoolName: return "dynamischer Adressbereich (dhcp) des Campus";
+    case NameCheckExemption::OutsideCampus: return "DNS-Name außerhalb der Campus-Domäne";
+    default: return "";
   }
 }
 
@@ -119,13 +160,14 @@ std::string ReportAsJson(const Report& report) {
   AppendField(json, "computerName", report.computerName);
   json += "\"netbiosName\":" + (report.netbiosName ? JsonString(*report.netbiosName) : std::string("null")) + ",";
   AppendField(json, "dnsName", report.dnsName);
-  json += "\"addresses\":[";
-  for (std::size_t i = 0; i < report.addresses.size(); ++i) json += (i ? "," : "") + JsonString(report.addresses[i]);
-  json += "],";
+  AppendList(json, "ptrNames", report.ptrNames);
+  AppendList(json, "addresses", report.addresses);
   AppendField(json, "selectedAddress", report.selectedAddress);
   AppendField(json, "dnsServer", report.dnsServer);
   AppendField(json, "dnsShortName", report.dnsShortName);
   AppendField(json, "verdict", std::string(VerdictName(report.verdict)));
+  json += "\"notApplicableBecause\":" + JsonExemption(report) + ",";
+  json += "\"forwardConfirmed\":" + JsonTruth(report.forwardConfirmed) + ",";
   json += "\"messages\":[";
   for (std::size_t i = 0; i < report.messages.size(); ++i) {
     const auto& message = report.messages[i];
@@ -136,8 +178,13 @@ std::string ReportAsJson(const Report& report) {
 }
 
 std::string ReportAsText(const Report& report) {
-  std::string addresses;
+  std::string addresses, ptrNames;
   for (const auto& address : report.addresses) addresses += (addresses.empty() ? "" : ", ") + address;
+  for (const auto& name : report.ptrNames) ptrNames += (ptrNames.empty() ? "" : ", ") + name;
+  std::string verdict(VerdictName(report.verdict));
+  if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
+    verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
+  std::string confirmed = !report.forwardConfirmed ? "" : *report.forwardConfirmed ? "ja" : "nein";
   const std::pair<const char*, std::string> rows[] = {
       {"System:", report.system},
       {"IE-Version:", report.ieVersion},
@@ -146,11 +193,13 @@ std::string ReportAsText(const Report& report) {
       {"Computername:", report.computerName},
       {"NetBIOS-Name:", report.netbiosName.value_or("(ausgeblendet)")},
       {"DNS-Hostname:", report.dnsName},
+      {"PTR-Namen:", ptrNames},
       {"IP-Adresse(n):", addresses},
       {"Gewählt:", report.selectedAddress},
       {"DNS-Server:", report.dnsServer},
       {"DNS-Kurzname:", report.dnsShortName},
-      {"Ergebnis:", std::string(VerdictName(report.verdict))},
+      {"Ergebnis:", verdict},
+      {"Rückbestätigt:", confirmed},
   };
   std::string text;
   for (const auto& [label, value] : rows) {

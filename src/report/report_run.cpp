@@ -59,10 +59,22 @@ Report StartAndReport(Program& program, HeadlessForms& forms) {
   }
   if (HeadlessWindow* form1 = forms.Find("Form1")) CollectWindow(*form1, report);
   report.dnsServer = program.Values().dnsServer;
+  report.ptrNames = program.Values().ptrNames;
   report.dnsShortName = program.Members().DnsShortName;
   report.verdict = program.Values().verdict;
+  report.exemption = program.Values().exemption;
   // Ending at once after the decision (a failed clean-up, say) is a failure too.
   if (report.ended && report.verdict != CheckVerdict::Failed) report.verdict = CheckVerdict::Failed;
+  // A mismatch offers a rename, which asks first whether the name leads
+  // back to the address: the report asks the same, and renames nothing.
+  if (report.verdict == CheckVerdict::Mismatch) {
+    try {
+      report.forwardConfirmed = program.ForwardConfirmed();
+    } catch (const EndProgram&) {
+      report.ended = true;  // the resolver's clean-up failed and ended the program
+      report.verdict = CheckVerdict::Failed;
+    }
+  }
   for (const auto& shown : forms.Messages()) report.messages.push_back({shown.text, shown.style});
   return report;
 }

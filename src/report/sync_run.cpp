@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "platform/headless/headless_forms.h"
+#include "sync/sync_command.h"
 #include "ui/program.h"
 
 namespace hw::report {
@@ -16,11 +17,13 @@ bool SaysNameWasSet(const std::vector<ReportMessage>& messages) {
   return false;
 }
 
-void RunCommand(Program& program, HeadlessForms& forms, SyncResult& result) {
+void RunCommand(Os& os, Program& program, HeadlessForms& forms, SyncResult& result) {
   std::size_t before = forms.Messages().size();
   result.attempted = true;
+  const StartupValues& found = program.Values();
   try {
-    program.cmd_Sync_Click();
+    hw::cmd_Sync_Click(os, forms, program.Versions(), program.Members().DnsShortName,
+                       {found.dnsName, found.selectedAddress, found.dnsServer}, SyncCaller::Script);
   } catch (const EndProgram&) {
     // the command ends the program after every attempt to set the name
   }
@@ -36,7 +39,7 @@ SyncResult RunSync(Os& os) {
   Program program(os, forms);
   SyncResult result;
   result.report = StartAndReport(program, forms);
-  if (result.report.verdict == CheckVerdict::Mismatch) RunCommand(program, forms, result);
+  if (result.report.verdict == CheckVerdict::Mismatch) RunCommand(os, program, forms, result);
   return result;
 }
 

@@ -12,12 +12,15 @@ constexpr std::size_t kIpAddressFieldLength = 16;  // IP_ADDRESS_STRING
 
 std::string QueryName(const std::string& address) { return ReverseDottedName(address) + ".IN-ADDR.ARPA"; }
 
-// The name of the first PTR record. Records of other types come first in a
-// classless delegation (a CNAME to the PTR); their data is no host name.
-std::string FirstPtrName(const DnsRecordList& answer) {
+// The names of the PTR records of the answer section. Records of other
+// types come first in a classless delegation (a CNAME to the PTR); their
+// data is no host name, and neither is anything outside the answer.
+std::vector<std::string> PtrNames(const DnsRecordList& answer) {
+  std::vector<std::string> names;
   for (const auto& record : answer.records)
-    if (record.wType == kDnsTypePtr) return TrimAtNul(record.pNameHost);
-  return "";
+    if (record.wType == kDnsTypePtr && record.Section == kDnsSectionAnswer)
+      names.push_back(TrimAtNul(record.pNameHost));
+  return names;
 }
 
 }  // namespace
@@ -33,20 +36,20 @@ std::string QueryDnsServer(Os& os) {
   return TrimAtNul(std::string_view(info.DnsServerIpAddress).substr(0, kIpAddressFieldLength));
 }
 
-std::string DnsReverseLookup(Os& os, const std::string& address, const std::string& server) {
+std::vector<std::string> DnsReverseLookup(Os& os, const std::string& address, const std::string& server) {
   // An empty or unusable server text gives INADDR_NONE, the broadcast address:
   // no query may go there, and with no server there is nobody to ask.
   const uint32_t serverAddress = os.inet_addr(server);
-  if (serverAddress == kInaddrNone) return "";
+  if (serverAddress == kInaddrNone) return {};
   const Ip4Array onlyThisServer{{serverAddress}};
 
   DnsRecordList answer;  // freed when it goes out of scope, on every path
   if (os.DnsQuery_A(QueryName(address), kDnsTypePtr, kDnsQueryBypassCache, &onlyThisServer, answer) !=
       kDnsStatusSuccess)
-    return "";
-  std::string name = FirstPtrName(answer);
-  answer.owner.reset();  // DnsRecordListFree, now that the name is copied out
-  return name;
+    return {};
+  std::vector<std::string> names = PtrNames(answer);
+  answer.owner.reset();  // DnsRecordListFree, now that the names are copied out
+  return names;
 }
 
 }  // namespace hw

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/os.h"
 
@@ -10,7 +11,8 @@ namespace hw {
 
 // The dotted address of the first DNS server of the IP configuration, or "".
 std::string QueryDnsServer(Os& os);
-// The name of the first PTR record that `server` gives for `address`, or "".
-std::string DnsReverseLookup(Os& os, const std::string& address, const std::string& server);
+// The names of every PTR record of the answer that `server` gives for
+// `address`, in answer order, each cut at its first NUL; none on failure.
+std::vector<std::string> DnsReverseLookup(Os& os, const std::string& address, const std::string& server);
 
 }  // namespace hw

@@ -56,8 +56,8 @@ bool SocketsStartup(Os& os, Forms& forms) {
 
 void SocketsCleanup(Os& os, Forms& forms) {
   if (os.WSACleanup() == 0) return;
-  forms.MsgBox("Fehler bei Socket-Cleanup", kMbIconHand);
-  forms.End();  // ends the program at once, from whatever operation called us
+  // Ends the program at once, from whatever operation called us.
+  MsgBoxThenEnd(forms, "Fehler bei Socket-Cleanup", kMbIconHand);
 }
 
 }  // namespace hw

@@ -43,11 +43,16 @@ bool BuildAdministratorsSid(Os& os, Sid& sid) {
   return os.AllocateAndInitializeSid(kSecurityNtAuthority, 2, subAuthorities, sid) == 1;
 }
 
+// A group kept in the token for denying access only grants nothing: that is
+// how UAC leaves the Administrators group in an administrator's limited
+// token, and the system refuses to set the name with such a token.
+bool GrantsRights(const SidAndAttributes& group) { return (group.Attributes & kSeGroupUseForDenyOnly) == 0; }
+
 // Compared by name, not by SID, and case-sensitively; a group of that name
-// from another domain counts too. The groups' attributes are not read.
+// from another domain counts too.
 bool HasGroupNamed(Os& os, const TokenGroups& groups, const std::string& wanted) {
   for (const auto& group : groups.Groups)
-    if (AccountName(os, group.Sid) == wanted) return true;
+    if (GrantsRights(group) && AccountName(os, group.Sid) == wanted) return true;
   return false;
 }
 

@@ -2,6 +2,9 @@
 
 #include "resolve/text_helpers.h"
 #include "sync/chk_admin.h"
+#include "sync/domain_member.h"
+#include "sync/elevated_copy.h"
+#include "sync/elevation.h"
 
 namespace hw {
 namespace {
@@ -9,7 +12,8 @@ namespace {
 // The NetBIOS computer-name limit, in characters.
 constexpr std::size_t kMaxComputerNameLength = 15;
 
-bool UsableName(const std::string& name) {
+bool UsableName(const std::string& name, SyncCaller caller) {
+  if (caller == SyncCaller::ElevatedCopy && !IsValidComputerName(name)) return false;
   return !name.empty() && CharacterCount(name) <= kMaxComputerNameLength;
 }
 
@@ -27,6 +31,13 @@ constexpr const char* kNameSet =
     "Die Änderung wird erst beim nächsten Neustart wirksam";
 constexpr const char* kNameNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
 
+std::string NotConfirmed(const ForwardLookup& lookup) {
+  return "Der DNS-Eintrag " + lookup.dnsName + " ist nicht bestätigt:\r\n"
+         "der Name verweist nicht auf die IP-Adresse " + lookup.address + ".\r\n"
+         "Der Computername wurde nicht geändert.\r\n"
+         "Bitte wenden Sie sich an den Netzwerkadministrator";
+}
+
 // SetComputerNameExA exists from Windows 2000 on only; the older call is used
 // before. The name goes to the system exactly as stored, letter case kept.
 int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
@@ -34,11 +45,29 @@ int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
   return os.SetComputerNameA(name);
 }
 
+// The forward confirmation, asked only once everything else allows the
+// rename, so that no query goes out for a rename that could not happen
+// anyway. An unconfirmed name ends the program like any attempt: the user
+// can do nothing more about it.
+void ConfirmOrEnd(Os& os, Forms& forms, const ChkVer& chkVer, const ForwardLookup& lookup) {
+  if (!ForwardConfirmed(os, forms, chkVer, lookup)) MsgBoxThenEnd(forms, NotConfirmed(lookup), kMbIconHand);
+}
+
 }  // namespace
 
-void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName) {
-  if (!UsableName(dnsShortName)) {
+void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
+                    const ForwardLookup& lookup, SyncCaller caller) {
+  if (!UsableName(dnsShortName, caller)) {
     forms.MsgBox(InvalidName(dnsShortName), kMbIconHand);
+    return;
+  }
+  if (IsDomainMember(os)) RefuseDomainMember(forms);
+  // UAC: a limited administrator's full rights belong to an elevated copy,
+  // which sets the name and reports; this program's part is then done.
+  if (caller == SyncCaller::User && chkVer.IsWinVistaOrLater() && HasElevatedTwin(os)) {
+    ConfirmOrEnd(os, forms, chkVer, lookup);  // the copy sets what it is given
+    if (StartElevatedCopy(os, dnsShortName)) forms.End();
+    forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }
   // Only the NT family has administrators; Windows 9x is never asked.
@@ -46,11 +75,12 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }
+  if (caller != SyncCaller::ElevatedCopy) ConfirmOrEnd(os, forms, chkVer, lookup);
+  // After every attempt to set the name, whatever its outcome, the program ends.
   if (SetComputerName(os, chkVer, dnsShortName) != 0)
-    forms.MsgBox(kNameSet, kMbIconInformation);
+    MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);
   else
-    forms.MsgBox(kNameNotSet, kMbOk);
-  forms.End();  // after every attempt to set the name, whatever its outcome
+    MsgBoxThenEnd(forms, kNameNotSet, kMbOk);
 }
 
 }  // namespace hw

@@ -4,6 +4,8 @@
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
 #include "resolve/local_addresses.h"
+#include "sync/elevated_copy.h"
+#include "sync/elevation.h"
 #include "sync/sync_command.h"
 #include "ui/windows.h"
 
@@ -16,15 +18,33 @@ void Program::Start() {
   form1_ = &forms_.Load(Form1Window());
   form1_->OnClick("cmd_Sync", [this] { cmd_Sync_Click(); });
   Form_Load(forms_, *form1_, members_, RealOperations(), campusDomain_, values_);
+  if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
   if (!values_.mainWindowHidden) form1_->Show();
 }
 
 void Program::Run() {
+  // The elevated copy (UAC) only sets the name it was given; it shows no window.
+  if (auto name = ElevatedCopyName(forms_.Command())) RunElevatedCopy(os_, forms_, chkVer_, *name);
   Start();
   forms_.Run();
 }
 
-void Program::cmd_Sync_Click() { hw::cmd_Sync_Click(os_, forms_, chkVer_, members_.DnsShortName); }
+void Program::cmd_Sync_Click() {
+  hw::cmd_Sync_Click(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound());
+}
+
+bool Program::ForwardConfirmed() { return hw::ForwardConfirmed(os_, forms_, chkVer_, WhatTheCheckFound()); }
+
+ForwardLookup Program::WhatTheCheckFound() const {
+  return {values_.dnsName, values_.selectedAddress, values_.dnsServer};
+}
+
+// Pressing the button will start the elevated copy: the user is asked for
+// the full rights first. Known once the version is read, and asked once.
+bool Program::NeedsElevation() {
+  if (!needsElevation_) needsElevation_ = chkVer_.IsWinVistaOrLater() && HasElevatedTwin(os_);
+  return *needsElevation_;
+}
 
 StartupOperations Program::RealOperations() {
   StartupOperations op;
@@ -53,10 +73,9 @@ StartupOperations Program::RealOperations() {
 // so that ends the program too.
 void Program::ShowWarningDialog() {
   Window& dialog = forms_.Load(FrmInfoWindow());
-  dialog.OnClick("OKButton", [this] {
-    cmd_Sync_Click();
-    forms_.End();
-  });
+  // The end comes even when the command's message box cannot be shown.
+  dialog.OnClick("OKButton", [this] { RunThenEnd(forms_, [this] { cmd_Sync_Click(); }); });
+  if (NeedsElevation()) dialog["OKButton"].SetElevationRequired(true);
   dialog.OnClick("CancelButton", [this, &dialog] {
     dialog.Unload();
     form1_->Show();

@@ -2,12 +2,14 @@
 // version module, and the warning dialog, wired to an OS and a forms runtime.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "check/form_load.h"
 #include "platform/forms.h"
 #include "platform/os.h"
 #include "probes/chk_ver.h"
+#include "sync/forward_confirmation.h"
 
 namespace hw {
 
@@ -18,7 +20,8 @@ class Program {
   // Loads the main window and runs its load sequence, then shows the window
   // unless the sequence hid it. EndProgram escapes when the program ends.
   void Start();
-  // Start, then the forms runtime's loop until no window is left.
+  // Start, then the forms runtime's loop until no window is left; or, for
+  // the elevated copy's command line, only set the name and end.
   void Run();
 
   Window& Form1() { return *form1_; }
@@ -29,9 +32,15 @@ class Program {
   // The handlers of the controls.
   void cmd_Sync_Click();
 
+  // Whether the DNS name the check went on with leads back to the selected
+  // address, asked as the synchronise command asks before renaming.
+  bool ForwardConfirmed();
+
  private:
   StartupOperations RealOperations();
+  ForwardLookup WhatTheCheckFound() const;
   void ShowWarningDialog();
+  bool NeedsElevation();
 
   Os& os_;
   Forms& forms_;
@@ -40,6 +49,7 @@ class Program {
   Window* form1_ = nullptr;
   Form1Members members_;
   StartupValues values_;
+  std::optional<bool> needsElevation_;
 };
 
 }  // namespace hw

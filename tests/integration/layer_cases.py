@@ -85,6 +85,63 @@ def dns_query_statuses(args):
         expect(second.queries == [], "only the first server of the list may be asked", second.queries)
 
 
+def a_records(*pairs):
+    """An answer to an A query: (owner, address) pairs, the owner None for
+    the question's name, or bytes made by dns.record()."""
+    def answer(query_):
+        records = []
+        for entry in pairs:
+            if isinstance(entry, bytes):
+                records.append(entry)
+            else:
+                owner, address = entry
+                owner = b"\xc0\x0c" if owner is None else dns.encode_name(owner)
+                records.append(dns.record(owner, dns.TYPE_A, socket.inet_aton(address)))
+        return [query_.answer(records)]
+    return answer
+
+
+A_ANSWERS = {
+    "pc-9.uni-falkenau.de": a_records((None, "192.0.2.9"), (None, "192.0.2.7")),
+    "alias.uni-falkenau.de": a_records(
+        dns.record(b"\xc0\x0c", dns.TYPE_CNAME, dns.encode_name("host.uni-falkenau.de")),
+        ("host.uni-falkenau.de", "192.0.2.7")),
+    "other.uni-falkenau.de": a_records(("elsewhere.example", "192.0.2.7")),  # a record about another name
+    "empty.uni-falkenau.de": lambda q: [q.answer()],
+    "silent.uni-falkenau.de": lambda q: [],
+}
+
+
+def a_handler(query_):
+    if query_.qtype == dns.TYPE_A and query_.name.lower() in A_ANSWERS:
+        return A_ANSWERS[query_.name.lower()](query_)
+    return [query_.answer(rcode=3)]
+
+
+@case
+def dns_query_a_records(args):
+    table = [
+        # name, status, addresses in order, queries the server gets
+        ("pc-9.uni-falkenau.de", 0, ["192.0.2.9", "192.0.2.7"]),
+        ("Alias.Uni-Falkenau.de", 0, ["192.0.2.7"]),       # after the CNAME, letter case kept in the query
+        ("other.uni-falkenau.de", 9501, []),                # an A record of another name counts for nothing
+        ("empty.uni-falkenau.de", 9501, []),
+        ("missing.uni-falkenau.de", 9003, []),
+        ("silent.uni-falkenau.de", 1460, []),
+    ]
+    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"), nameservers=("192.0.2.54",)), \
+            dns.Responder("192.0.2.53", a_handler) as first, dns.Responder("192.0.2.54", a_handler) as second:
+        for name, status, addresses in table:
+            before = len(first.queries)
+            result = query(args, name, "192.0.2.53", limits=("--timeout-ms", "300", "--tries", "1", "--type", "1"))
+            expect(result["status"] == status, f"{name}: status", result)
+            expect([r[3] for r in result["records"]] == addresses, f"{name}: addresses", result)
+            expect(all(r[0] == dns.TYPE_A and r[4] == 1 for r in result["records"]), f"{name}: answer A records", result)
+            asked = [(q.name, q.qtype) for q in first.queries[before:]]
+            expect(asked == [(name, dns.TYPE_A)], f"{name}: what the server was asked", asked)
+        expect(second.queries == [], "only the given server may be asked", second.queries)
+
+
 @case
 def dns_query_sends_nothing_without_a_usable_server(args):
     # resolv.conf names the responder, so a query that fell back on the

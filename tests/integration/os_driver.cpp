@@ -3,10 +3,12 @@
 // name, so it runs only inside the namespaces that namespace_host.py makes
 // and refuses everywhere else.
 //
-//   os_driver dns-query [--timeout-ms N] [--tries N] NAME (--null | SERVER...)
+//   os_driver dns-query [--timeout-ms N] [--tries N] [--type N] NAME (--null | SERVER...)
+//       prints {"status":S,"records":[[type, owner, name, address, section]...]}
 //   os_driver set-hostname NAME        SetComputerNameExA(5, NAME)
 //   os_driver set-hostname-plain NAME  SetComputerNameA(NAME)
 //   os_driver connected                InternetGetConnectedState
+#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -41,8 +43,9 @@ bool InOwnNamespaces() {
 
 int DnsQuery(std::vector<std::string> args) {
   hw::posix::DnsQueryLimits limits;
+  int type = hw::kDnsTypePtr;
   while (args.size() >= 2 && args[0].rfind("--", 0) == 0 && args[0] != "--null") {
-    (args[0] == "--timeout-ms" ? limits.timeoutMs : limits.tries) = std::stoi(args[1]);
+    (args[0] == "--timeout-ms" ? limits.timeoutMs : args[0] == "--type" ? type : limits.tries) = std::stoi(args[1]);
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.empty()) return 64;
@@ -51,12 +54,16 @@ int DnsQuery(std::vector<std::string> args) {
   bool null = args.size() > 1 && args[1] == "--null";
   for (std::size_t i = 1; i < args.size() && !null; ++i) servers.AddrArray.push_back(os.inet_addr(args[i]));
   hw::DnsRecordList results;
-  int32_t status = os.DnsQuery_A(args[0], hw::kDnsTypePtr, hw::kDnsQueryBypassCache, null ? nullptr : &servers, results);
+  int32_t status = os.DnsQuery_A(args[0], static_cast<uint16_t>(type), hw::kDnsQueryBypassCache,
+                                 null ? nullptr : &servers, results);
   std::cout << "{\"status\":" << status << ",\"records\":[";
   for (std::size_t i = 0; i < results.records.size(); ++i) {
     const auto& record = results.records[i];
+    char address[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &record.IpAddress, address, sizeof address);
     std::cout << (i ? "," : "") << "[" << record.wType << "," << hw::report::JsonString(record.pName) << ","
-              << hw::report::JsonString(record.pNameHost) << "]";
+              << hw::report::JsonString(record.pNameHost) << "," << hw::report::JsonString(address) << ","
+              << static_cast<int>(record.Section) << "]";
   }
   std::cout << "]}\n";
   return 0;

@@ -25,6 +25,8 @@
 #include "platform/posix/single_instance.h"
 #include "platform/posix/static_hostname.h"
 #include "sync/chk_admin.h"
+#include "sync/domain_member.h"
+#include "sync/elevation.h"
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;
@@ -378,6 +380,35 @@ TEST(TokenGroups, SizeQueryThenTheGroupsWithGidZeroAsAdministrators) {
   EXPECT_EQ(os.LookupAccountSidA(nullptr, 0xBAD, name, nameLen, domain, domainLen, use), 0);
   Sid other;
   EXPECT_EQ(os.AllocateAndInitializeSid(kSecurityNtAuthority, 2, {32, 545}, other), 0);
+}
+
+// Linux has neither UAC's split rights nor Windows domains: the answers of a
+// system without them, so the synchronise command takes its plain path.
+TEST(WindowsOnlyConcepts, DefaultTokenNoDomainNoShellStartAndTheProgramsOwnPath) {
+  PosixOs os;
+  TokenHandle token;
+  ASSERT_EQ(os.OpenProcessToken(os.GetCurrentProcess(), kTokenRead, token), 1);
+  uint32_t kind = 0, returned = 0;
+  EXPECT_EQ(os.GetTokenInformation(token, kTokenElevationType, kind, 4, returned), 1);
+  EXPECT_EQ(kind, kTokenElevationTypeDefault);
+  EXPECT_EQ(os.GetTokenInformation(token, kTokenElevationType, kind, 2, returned), 0);
+  EXPECT_FALSE(HasElevatedTwin(os));
+
+  NetApiBuffer name;
+  int status = -1;
+  EXPECT_EQ(os.NetGetJoinInformation(nullptr, name, status), kNerrSuccess);
+  EXPECT_EQ(status, kNetSetupUnjoined);
+  EXPECT_FALSE(IsDomainMember(os));
+
+  ShellExecuteInfo start;
+  start.lpVerb = "runas";
+  EXPECT_EQ(os.ShellExecuteExW(start), 0);
+
+  std::string path;
+  uint32_t length = os.GetModuleFileNameW(0, path, 4096);
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(path, std::filesystem::read_symlink("/proc/self/exe").string());
+  EXPECT_EQ(os.GetModuleFileNameW(0, path, 3), 3u) << "a path that does not fit is cut";
 }
 
 TEST(IsAdmin, RootIsAMemberAndAnUnprivilegedUserIsNot) {

@@ -94,11 +94,72 @@ def no_dns_server_configured(args):
 
 @case
 def two_ptr_records_first_one_wins(args):
-    ptr = {PTR_KEY: dns.ptr_names("Beta-17.example.org", "alpha-17.example.org")}
+    # Neither agrees: the first record gives the name; both are reported.
+    names = ["Beta-17.uni-falkenau.de", "alpha-17.uni-falkenau.de"]
+    ptr = {PTR_KEY: dns.ptr_names(*names)}
     with namespace_host.Host() as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
         code, report, _ = host.report(args.program)
         expect(code == 1, f"exit code {code}", report)
-        expect_report(report, dnsName="Beta-17.example.org", dnsShortName="Beta-17")
+        expect_report(report, verdict="mismatch", dnsName=names[0], dnsShortName="Beta-17", ptrNames=names)
+
+
+@case
+def two_ptr_records_either_one_agrees(args):
+    # Servers rotate the records of an address: the own name counts in
+    # either place, and is the one shown.
+    with namespace_host.Host() as host:
+        for names in (["www.uni-falkenau.de", "WS-17.uni-falkenau.de"],
+                      ["WS-17.uni-falkenau.de", "www.uni-falkenau.de"]):
+            with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names(*names)})):
+                code, report, _ = host.report(args.program)
+            expect(code == 0, f"exit code {code} for {names}", report)
+            expect_report(report, verdict="agree", dnsName="WS-17.uni-falkenau.de", dnsShortName="WS-17",
+                          ptrNames=names, forwardConfirmed=None)
+
+
+@case
+def provider_name_outside_the_campus_is_exempt(args):
+    provider = "dslb-092-075-123-045.pools.example-isp.de"
+    with namespace_host.Host() as host:
+        host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},{provider}", "--address=/ws-17/192.0.2.7",
+                     f"--address=/{provider}/192.0.2.7")
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", notApplicableBecause="outside-campus", dnsName=provider,
+                      ptrNames=[provider], dnsShortName="", forwardConfirmed=None, messages=[])
+
+
+@case
+def sub_domain_of_the_campus_is_checked(args):
+    with namespace_host.Host() as host:
+        for name, verdict, code_wanted in (("pc-9.physik.uni-falkenau.de", "mismatch", 1),
+                                           ("ws-17.Physik.Uni-Falkenau.de", "agree", 0)):
+            host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},{name}", "--address=/ws-17/192.0.2.7")
+            code, report, _ = host.report(args.program)
+            host.close()
+            expect(code == code_wanted, f"exit code {code} for {name}", report)
+            expect_report(report, verdict=verdict, notApplicableBecause=None)
+
+
+@case
+def forward_confirmation_asks_the_same_server(args):
+    """On a mismatch the report asks, as a rename would, for the A records of
+    the PTR name: of the first server only, past any cache. The second server
+    would always confirm, so asking it would show."""
+    name = "pc-9.uni-falkenau.de"
+    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"),
+                             nameservers=("192.0.2.53", "192.0.2.54")) as host:
+        for a_record, confirmed in (("192.0.2.7", True), ("192.0.2.99", False), (None, False)):
+            first = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},{name}", "--address=/ws-17/192.0.2.7",
+                                 *([f"--address=/{name}/{a_record}"] if a_record else []), name="first")
+            second = host.dnsmasq("192.0.2.54", f"--address=/{name}/192.0.2.7", name="second")
+            code, report, _ = host.report(args.program)
+            host.close()
+            expect(code == 1, f"exit code {code} with A record {a_record}", report)
+            expect_report(report, verdict="mismatch", dnsName=name, forwardConfirmed=confirmed, messages=[])
+            asked = [query for query in first.queries("A") if query[1] != "ws-17"]  # the C library's own
+            expect(asked == [("A", name)], "one A query for the PTR name", first.queries())
+            expect(second.queries() == [], "the second server was asked", second.queries())
 
 
 @case
@@ -193,8 +254,11 @@ def read(path):
         return f.read()
 
 
-def mismatch_host(ptr_name):
-    return dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names(ptr_name)}))
+def mismatch_host(ptr_name, confirmed=True):
+    """The responder for a mismatch; the PTR name leads back to the address
+    (its A record) unless told otherwise."""
+    hosts = dict(HOSTS, **({ptr_name.lower(): "192.0.2.7"} if confirmed else {}))
+    return dns.Responder("192.0.2.53", dns.host_table(hosts, {PTR_KEY: dns.ptr_names(ptr_name)}))
 
 
 @case
@@ -225,8 +289,13 @@ def sync_refusals_leave_the_name(args):
                 ("pc-99.uni-falkenau.de", NOBODY, RIGHTS_NEEDED),
                 ("abcdefghijklmnop.uni-falkenau.de", None,
                  "Der DNS-Name abcdefghijklmnop kann nicht als Computername verwendet werden\n"
+                 "Bitte wenden Sie sich an den Netzwerkadministrator\n"),
+                ("pc-98.uni-falkenau.de", None,
+                 "Der DNS-Eintrag pc-98.uni-falkenau.de ist nicht bestätigt:\n"
+                 "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\n"
+                 "Der Computername wurde nicht geändert.\n"
                  "Bitte wenden Sie sich an den Netzwerkadministrator\n")):
-            with mismatch_host(ptr_name):
+            with mismatch_host(ptr_name, confirmed=not ptr_name.startswith("pc-98")):
                 code, out, err = run_program(args.program, "--sync", uid=uid)
             expect((code, out, err) == (1, "", wanted), f"refused for {ptr_name}", code, out, err)
             expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))

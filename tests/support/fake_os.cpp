@@ -7,6 +7,9 @@
 #include "resolve/text_helpers.h"
 
 namespace hw::test {
+namespace {
+constexpr int32_t kDnsRcodeNameError = 9003;
+}  // namespace
 
 OsVersionInfo Version(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build,
                       const std::string& servicePack) {
@@ -135,6 +138,7 @@ int FakeOs::WSAGetLastError() {
 std::optional<HostEnt> FakeOs::gethostbyname(const std::string& name) {
   Enter("gethostbyname");
   gethostbynameArgs.push_back(name);
+  if (auto found = hostByNameFor.find(name); found != hostByNameFor.end()) return found->second;
   return hostByName;
 }
 
@@ -177,9 +181,22 @@ int32_t FakeOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opti
                            DnsRecordList& results) {
   Enter("DnsQuery_A");
   queries.push_back({name, type, options, extra ? extra->AddrArray : std::vector<uint32_t>{}});
-  if (dnsStatus != kDnsStatusSuccess) return dnsStatus;
+  std::vector<DnsRecord> answer = dnsAnswer;
+  if (type == kDnsTypeA) {
+    if (aStatus != kDnsStatusSuccess) return aStatus;
+    if (aAnswer) {
+      answer = *aAnswer;
+    } else {
+      auto found = aRecords.find(ToLower(name));
+      if (found == aRecords.end()) return kDnsRcodeNameError;
+      answer.clear();
+      for (uint32_t address : found->second) answer.push_back({kDnsTypeA, name, "", address});
+    }
+  } else if (dnsStatus != kDnsStatusSuccess) {
+    return dnsStatus;
+  }
   ++dnsLists.acquired;
-  results.records = dnsAnswer;
+  results.records = answer;
   results.owner = Released([this] { ++dnsLists.released; });
   return kDnsStatusSuccess;
 }
@@ -215,8 +232,19 @@ int FakeOs::GetTokenInformation(const TokenHandle& /*token*/, int infoClass, Tok
   }
   if (groupsQueryResult != 1) return groupsQueryResult;
   info->Groups.clear();
-  for (std::size_t i = 0; i < tokenGroups.size(); ++i) info->Groups.push_back({kFirstGroupSid + i, 7});
+  for (std::size_t i = 0; i < tokenGroups.size(); ++i)
+    info->Groups.push_back({kFirstGroupSid + i, tokenGroups[i].attributes});
   returnLength = TokenGroupsLength();
+  return 1;
+}
+
+int FakeOs::GetTokenInformation(const TokenHandle& /*token*/, int infoClass, uint32_t& info, uint32_t length,
+                                uint32_t& returnLength) {
+  Enter("GetTokenInformation");
+  tokenInfoLengths.push_back(length);
+  returnLength = sizeof(uint32_t);
+  if (infoClass != kTokenElevationType || !elevationType || length < sizeof(uint32_t)) return 0;
+  info = *elevationType;
   return 1;
 }
 
@@ -251,6 +279,36 @@ int FakeOs::LookupAccountSidA(const std::string* /*systemName*/, SidRef sid, std
   domainLen = static_cast<uint32_t>(account->domain.size());
   use = sid == kAdministratorsSid ? 4 : 5;  // SidTypeAlias, SidTypeWellKnownGroup
   return 1;
+}
+
+uint32_t FakeOs::NetGetJoinInformation(const std::string* /*server*/, NetApiBuffer& nameBuffer, int& bufferType) {
+  Enter("NetGetJoinInformation");
+  if (joinResult != kNerrSuccess) return joinResult;
+  ++netBuffers.acquired;
+  nameBuffer.text = joinName;
+  nameBuffer.owner = Released([this] { ++netBuffers.released; });
+  bufferType = joinStatus;
+  return kNerrSuccess;
+}
+
+// Like Windows XP: a path that does not fit is cut to `size` characters,
+// without a NUL, and the result is `size`.
+uint32_t FakeOs::GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) {
+  Enter("GetModuleFileNameW");
+  if (module != 0) return 0;
+  const std::size_t length = CharacterCount(moduleFileName);
+  if (length >= size) {
+    filename = moduleFileName.substr(0, size);
+    return size;
+  }
+  filename = moduleFileName;
+  return static_cast<uint32_t>(length);
+}
+
+int FakeOs::ShellExecuteExW(ShellExecuteInfo& info) {
+  Enter("ShellExecuteExW");
+  programsStarted.push_back(info);
+  return shellExecuteResult;
 }
 
 }  // namespace hw::test

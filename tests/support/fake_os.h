@@ -26,6 +26,7 @@ struct FakeAccount {
   std::string name;
   std::string domain = "CAMPUS";
   bool lookupSucceeds = true;
+  uint32_t attributes = 7;  // mandatory, enabled by default, enabled
 };
 
 struct DnsQueryMade {
@@ -63,6 +64,7 @@ class FakeOs : public Os {
   std::optional<std::string> localHostName = "ws-17";     // nullopt: gethostname fails
   int lastError = 10093;
   std::optional<HostEnt> hostByName = HostEnt{"ws-17", 4, {{192, 0, 2, 7}}};
+  std::map<std::string, std::optional<HostEnt>> hostByNameFor;  // answers for these names instead
   std::optional<HostEnt> hostByAddr = HostEnt{"ws-17.uni-falkenau.de", 4, {{192, 0, 2, 7}}};
   std::map<std::string, uint32_t> inetAddrOverrides;      // otherwise dotted quads are parsed
 
@@ -71,6 +73,11 @@ class FakeOs : public Os {
   std::string dnsServerField = "192.0.2.53";              // padded with NULs to 16
   int32_t dnsStatus = kDnsStatusSuccess;
   std::vector<DnsRecord> dnsAnswer = {{kDnsTypePtr, "7.2.0.192.IN-ADDR.ARPA", "ws-17.uni-falkenau.de"}};
+  // Queries of type A: the addresses of each name (lower case); a name not
+  // listed gets a name error. `aAnswer`, when set, is the answer to all.
+  std::map<std::string, std::vector<uint32_t>> aRecords = {{"ws-17.uni-falkenau.de", {Ipv4(192, 0, 2, 7)}}};
+  std::optional<std::vector<DnsRecord>> aAnswer;
+  int32_t aStatus = kDnsStatusSuccess;
 
   int openTokenResult = 1;
   std::optional<int> sizeQueryResult;                     // set to make the size query succeed
@@ -79,6 +86,14 @@ class FakeOs : public Os {
   int allocateSidResult = 1;
   FakeAccount administrators{"Administratoren", "VORDEFINIERT"};
   std::vector<FakeAccount> tokenGroups = {{"Jeder", ""}, {"Benutzer", "VORDEFINIERT"}};
+  std::optional<uint32_t> elevationType;                  // nullopt: the class is unknown (before Vista)
+
+  uint32_t joinResult = kNerrSuccess;                     // NetGetJoinInformation
+  int joinStatus = kNetSetupWorkgroupName;
+  std::string joinName = "WORKGROUP";
+
+  std::string moduleFileName = "C:\\Programme\\Hostwarden\\hostwarden.exe";
+  int shellExecuteResult = 1;                             // 0: the user refused the elevation
 
   // ---- what happened ---------------------------------------------------------
   std::vector<std::string> calls;                         // function names, in order
@@ -87,11 +102,13 @@ class FakeOs : public Os {
   std::vector<std::array<uint8_t, 4>> addressesLookedUp;
   std::vector<uint32_t> tokenInfoLengths;                 // lengths passed to GetTokenInformation
   std::vector<std::string> gethostbynameArgs;
-  ResourceCount winsock, dnsLists, tokens, sids;
+  std::vector<ShellExecuteInfo> programsStarted;
+  ResourceCount winsock, dnsLists, tokens, sids, netBuffers;
 
   int CallCount(const std::string& function) const;
   bool AllReleased() const {
-    return winsock.Balanced() && dnsLists.Balanced() && tokens.Balanced() && sids.Balanced();
+    return winsock.Balanced() && dnsLists.Balanced() && tokens.Balanced() && sids.Balanced() &&
+           netBuffers.Balanced();
   }
   uint32_t TokenGroupsLength() const;  // what the groups need, as on 32-bit Windows
 
@@ -118,10 +135,15 @@ class FakeOs : public Os {
   int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) override;
   int GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,
                           uint32_t& returnLength) override;
+  int GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
+                          uint32_t& returnLength) override;
   int AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
                                const std::array<uint32_t, 8>& subAuthorities, Sid& sid) override;
   int LookupAccountSidA(const std::string* systemName, SidRef sid, std::string& name, uint32_t& nameLen,
                         std::string& domain, uint32_t& domainLen, int& use) override;
+  uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
+  uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
+  int ShellExecuteExW(ShellExecuteInfo& info) override;
 
   static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
   static constexpr SidRef kAdministratorsSid = 0x5A0;

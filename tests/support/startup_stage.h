@@ -3,14 +3,22 @@
 // LAN whose names agree with DNS. A test changes what it needs and runs.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "check/form_load.h"
 #include "platform/headless/headless_forms.h"
 #include "ui/windows.h"
 
 namespace hw::test {
+
+// A stand-in for the PTR lookup: these names, in this order.
+inline std::function<std::vector<std::string>(const std::string&, const std::string&)> PtrAnswer(
+    std::vector<std::string> names) {
+  return [names](const std::string&, const std::string&) { return names; };
+}
 
 struct StartupStage {
   HeadlessForms forms;
@@ -37,7 +45,7 @@ struct StartupStage {
     op.IsWin2000OrLater = [] { return true; };
     op.QueryDnsHostName = [] { return std::string("ws-17"); };
     op.QueryDnsServer = [] { return std::string("192.0.2.53"); };
-    op.DnsReverseLookup = [](const std::string&, const std::string&) { return std::string("ws-17.uni-falkenau.de"); };
+    op.DnsReverseLookup = PtrAnswer({"ws-17.uni-falkenau.de"});
     op.HostNameByAddress = [](const std::string&) { return std::string("ws-17.uni-falkenau.de"); };
     op.ShowWarningDialog = [this] { ++dialogsShown; };
   }

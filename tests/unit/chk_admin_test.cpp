@@ -28,7 +28,17 @@ TEST(IsAdmin, FindsTheAdministratorsGroupByItsLocalNameAndReleasesEverything) {
            Case{"size negative", [](auto& os) { os.sizeQueryLength = -4; Join(os); }, false},
            Case{"groups query fails", [](auto& os) { os.groupsQueryResult = 0; Join(os); }, false},
            Case{"no SID", [](auto& os) { os.allocateSidResult = 0; Join(os); }, false},
-           Case{"group name unknown", [](auto& os) { os.administrators.lookupSucceeds = false; Join(os); }, false}}) {
+           Case{"group name unknown", [](auto& os) { os.administrators.lookupSucceeds = false; Join(os); }, false},
+           // UAC's limited token keeps the group for denying access only.
+           Case{"deny only", [](auto& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, 0x10}); },
+                false},
+           Case{"deny only among other bits",
+                [](auto& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, 0x17}); }, false},
+           Case{"deny only, then granted",
+                [](auto& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, 0x10});
+                               os.tokenGroups.push_back({"Administratoren", "ANDERE"}); }, true},
+           Case{"disabled but granting", [](auto& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, 0}); },
+                true}}) {
     FakeOs os;
     c.script(os);
     EXPECT_EQ(IsAdmin(os), c.admin) << c.what;

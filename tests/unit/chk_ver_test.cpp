@@ -93,6 +93,19 @@ TEST(PlatformTests, AnswerFromTheVersionRead) {
   }
 }
 
+TEST(PlatformTests, UacComesWithVistaAndNeverToLinux) {
+  struct Case { uint32_t platform, major; bool vista; };
+  for (const auto& c : {Case{1, 6, false}, Case{2, 5, false}, Case{2, 6, true}, Case{2, 10, true},
+                        Case{kPlatformLinux, 6, false}}) {
+    FakeOs os;
+    os.version = Version(c.platform, c.major, 0, 1, "");
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    chkVer.OsVersionText(details);
+    EXPECT_EQ(chkVer.IsWinVistaOrLater(), c.vista) << c.platform << "/" << c.major;
+  }
+}
+
 TEST(IeVersionText, DottedVersionOrZerosOrAnError) {
   FakeOs os;
   os.browser = DllVersionInfo{20, 6, 0, 2900, 1};

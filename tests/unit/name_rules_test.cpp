@@ -32,7 +32,7 @@ TEST(NameCheckApplies, ExemptsDynamicPoolLoopbackAndEmptyNames) {
            Case{true, "dhcp-17.uni-falkenau.de", ip, false},               // dynamic pool of the campus
            Case{true, "DHCP-17.Uni-Falkenau.DE", ip, false},               // in any letter case
            Case{true, "dhcp17.uni-falkenau.de.example.org", ip, false},    // the domain anywhere in the name
-           Case{true, "dhcp-17.example.org", ip, true},                    // dhcp outside the campus
+           Case{true, "dhcp-17.example.org", ip, false},                   // dhcp outside the campus: not ours
            Case{true, "ws-dhcp.uni-falkenau.de", ip, true},                // campus name not starting with dhcp
            Case{true, "localhost", ip, false},
            Case{true, "LOCALHOST", ip, false},
@@ -43,6 +43,51 @@ TEST(NameCheckApplies, ExemptsDynamicPoolLoopbackAndEmptyNames) {
        }) {
     EXPECT_EQ(NameCheckApplies({c.lan, c.name, c.address, "uni-falkenau.de"}), c.applies)
         << c.name << " at " << c.address << (c.lan ? " on the LAN" : " off the LAN");
+  }
+}
+
+TEST(NameCheckExemption, NamesTheFirstReasonAndExemptsNamesOutsideTheCampus) {
+  using E = NameCheckExemption;
+  struct Case { bool lan; const char* name; const char* address; E exemption; };
+  const char* ip = "192.0.2.7";
+  for (const auto& c : {
+           Case{true, "ws-17.uni-falkenau.de", ip, E::None},
+           Case{true, "ws-17.physik.uni-falkenau.de", ip, E::None},                 // a sub-domain
+           Case{true, "WS-17.Physik.UNI-FALKENAU.DE", ip, E::None},                 // in any letter case
+           Case{true, "uni-falkenau.de", ip, E::None},                              // the domain itself
+           Case{true, "ws-17.uni-falkenau.de.", ip, E::None},                       // written absolute
+           Case{true, "dslb-092-075-123-045.pools.example-isp.de", ip, E::OutsideCampus},  // a provider's pool
+           Case{true, "ws-17.xuni-falkenau.de", ip, E::OutsideCampus},              // ends so, but not at a dot
+           Case{true, "ws-17.uni-falkenau.de.example.org", ip, E::OutsideCampus},   // the domain in the middle
+           Case{true, "ws-17", ip, E::OutsideCampus},                               // no domain at all
+           Case{true, "ws-17.uni-falkenau.de..", ip, E::OutsideCampus},
+           Case{true, "dhcp-17.uni-falkenau.de", ip, E::DynamicPoolName},
+           Case{true, "dhcp-17.pools.example-isp.de", ip, E::OutsideCampus},
+           Case{true, "localhost", ip, E::LocalHost},
+           Case{true, "", ip, E::NoDnsName},
+           Case{true, "ws-17.uni-falkenau.de", "127.0.0.1", E::LoopbackAddress},
+           Case{false, "dslb-1.example-isp.de", ip, E::NoLan},                      // the first reason counts
+       }) {
+    NameCheckInput input{c.lan, c.name, c.address, "uni-falkenau.de"};
+    EXPECT_EQ(NameCheckExemptionOf(input), c.exemption) << c.name << " at " << c.address;
+    EXPECT_EQ(NameCheckApplies(input), c.exemption == E::None) << c.name;
+  }
+}
+
+TEST(PtrNameToCompare, AnyAgreeingRecordWinsOtherwiseTheFirst) {
+  using Names = std::vector<std::string>;
+  struct Case { Names names; const char* hostName; const char* computerName; const char* chosen; };
+  for (const auto& c : {
+           Case{{"ws-17.uni-falkenau.de", "alias.uni-falkenau.de"}, "ws-17", "WS-17", "ws-17.uni-falkenau.de"},
+           Case{{"alias.uni-falkenau.de", "WS-17.uni-falkenau.de"}, "ws-17", "WS-17", "WS-17.uni-falkenau.de"},
+           Case{{"alias.uni-falkenau.de", "pc-9.uni-falkenau.de"}, "ws-17", "WS-17", "alias.uni-falkenau.de"},
+           Case{{"alias.uni-falkenau.de", "ws-17.uni-falkenau.de"}, "ws-17", "PC-OLD", "alias.uni-falkenau.de"},
+           Case{{"", "ws-17.uni-falkenau.de"}, "ws-17", "WS-17", "ws-17.uni-falkenau.de"},
+           Case{{"", "pc-9.uni-falkenau.de"}, "ws-17", "WS-17", ""},
+           Case{{}, "ws-17", "WS-17", ""},
+       }) {
+    EXPECT_EQ(PtrNameToCompare(c.names, c.hostName, c.computerName), c.chosen)
+        << c.names.size() << " names, first " << (c.names.empty() ? "-" : c.names[0]);
   }
 }
 

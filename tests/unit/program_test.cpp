@@ -11,6 +11,9 @@
 namespace hw {
 namespace {
 
+// The forward query's options: only the server may answer.
+constexpr uint32_t kServerOnly = kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile | kDnsQueryNoNetbt;
+
 using test::FakeOs;
 
 const char* const kRightsNeeded =
@@ -148,6 +151,97 @@ TEST(Program, NormalMismatchSynchronisesFromTheMainWindow) {
   EXPECT_TRUE(run.forms.Ended());
 }
 
+std::string NotConfirmed(const std::string& name) {
+  return "Der DNS-Eintrag " + name + " ist nicht bestätigt:\r\nder Name verweist nicht auf die IP-Adresse 192.0.2.7."
+         "\r\nDer Computername wurde nicht geändert.\r\nBitte wenden Sie sich an den Netzwerkadministrator";
+}
+
+// Before a rename the PTR name must lead back to the address, asked of the
+// same single server; otherwise nothing is renamed, a stop message says
+// why, and the program ends as after any attempt. Both ways of renaming.
+TEST(Program, RenamesOnlyWhenTheDnsNameLeadsBackToTheAddress) {
+  struct Case { const char* what; std::function<void(FakeOs&)> script; bool renamed; };
+  const std::vector<Case> cases = {
+      {"confirmed", [](FakeOs&) {}, true},
+      {"no A record", [](FakeOs& os) { os.aRecords.clear(); }, false},
+      {"an A record for another address",
+       [](FakeOs& os) { os.aRecords["ws-17.uni-falkenau.de"] = {test::Ipv4(192, 0, 2, 99)}; }, false},
+      {"the server fails the A query", [](FakeOs& os) { os.aStatus = 9002; }, false},
+  };
+  for (const auto& c : cases) {
+    for (bool quiet : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (quiet ? ", dialog's OK" : ", main window's button"));
+      ProgramRun run(quiet ? "/Q" : "", [&](FakeOs& os) {
+        MismatchAsAdministrator(os);
+        c.script(os);
+      });
+      run.Click(quiet ? "frm_Info" : "Form1", quiet ? "OKButton" : "cmd_Sync");
+      ASSERT_EQ(run.forms.Messages().size(), 1u);
+      EXPECT_EQ(run.forms.Messages()[0].text, c.renamed ? kSuccess : NotConfirmed("ws-17.uni-falkenau.de"));
+      EXPECT_EQ(run.forms.Messages()[0].style, c.renamed ? 64 : 16);
+      EXPECT_EQ(run.os.namesSet.size(), c.renamed ? 1u : 0u);
+      EXPECT_TRUE(run.forms.Ended());
+      EXPECT_TRUE(run.os.AllReleased());
+      ASSERT_EQ(run.os.queries.size(), 2u);
+      const auto& ptr = run.os.queries[0];
+      const auto& a = run.os.queries[1];
+      EXPECT_EQ(a.name, "ws-17.uni-falkenau.de");
+      EXPECT_EQ(a.type, kDnsTypeA);
+      EXPECT_EQ(a.options, kServerOnly);
+      EXPECT_EQ(a.servers, ptr.servers);
+      EXPECT_EQ(a.servers, std::vector<uint32_t>{test::Ipv4(192, 0, 2, 53)});
+    }
+  }
+}
+
+TEST(Program, ConfirmsTheNameThatWasShownAmongSeveralPtrRecords) {
+  ProgramRun run("", [](FakeOs& os) {
+    MismatchAsAdministrator(os);
+    os.dnsAnswer = {{kDnsTypePtr, "", "Alias.Uni-Falkenau.de"}, {kDnsTypePtr, "", "pc-9.uni-falkenau.de"}};
+    os.aRecords = {{"pc-9.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}};  // the second one only
+  });
+  EXPECT_EQ(run.Window("Form1")["txt_DNS"].Text(), "Alias.Uni-Falkenau.de");
+  run.Click("Form1", "cmd_Sync");
+  ASSERT_EQ(run.os.queries.size(), 2u);
+  EXPECT_EQ(run.os.queries[1].name, "Alias.Uni-Falkenau.de");
+  EXPECT_TRUE(run.os.namesSet.empty());
+  ASSERT_EQ(run.forms.Messages().size(), 1u);
+  EXPECT_EQ(run.forms.Messages()[0].text, NotConfirmed("Alias.Uni-Falkenau.de"));
+}
+
+TEST(Program, NoForwardQueryWithoutRightsOrWithAnUnusableName) {
+  for (bool rights : {false, true}) {
+    ProgramRun run("", [&](FakeOs& os) {
+      rights ? MismatchAsAdministrator(os) : Mismatch(os);
+      if (rights) os.dnsAnswer[0].pNameHost = "a-name-of-sixteen.uni-falkenau.de";
+    });
+    run.Click("Form1", "cmd_Sync");
+    EXPECT_EQ(run.os.CallCount("DnsQuery_A"), 1) << "the PTR query only";
+    EXPECT_FALSE(run.forms.Ended());
+  }
+}
+
+// Older systems have no DNS client to ask one server: the resolver's
+// addresses for the name decide.
+TEST(Program, OlderSystemsConfirmThroughTheResolver) {
+  struct Case { std::vector<std::vector<uint8_t>> addresses; bool renamed; };
+  for (const auto& c : {Case{{{192, 0, 2, 7}}, true}, Case{{{198, 51, 100, 7}}, false}, Case{{}, false}}) {
+    ProgramRun run("", [&](FakeOs& os) {
+      os.version = test::Version(kPlatformWin32Windows, 4, 10, 2222, " A ");
+      os.missing = {"GetComputerNameExA", "GetNetworkParams", "DnsQuery_A"};
+      os.hostByAddr->h_name = "pc-9.uni-falkenau.de";
+      os.hostByNameFor["pc-9.uni-falkenau.de"] = HostEnt{"pc-9.uni-falkenau.de", 4, c.addresses};
+    });
+    run.Click("Form1", "cmd_Sync");
+    EXPECT_EQ(run.os.namesSet.size(), c.renamed ? 1u : 0u);
+    EXPECT_EQ(run.os.gethostbynameArgs.back(), "pc-9.uni-falkenau.de");
+    EXPECT_TRUE(run.os.AllReleased());
+    EXPECT_TRUE(run.forms.Ended());
+    ASSERT_EQ(run.forms.Messages().size(), 1u);
+    EXPECT_EQ(run.forms.Messages()[0].style, c.renamed ? 64 : 16);
+  }
+}
+
 TEST(Program, AFailingWinsockCleanupEndsTheProgramMidSequence) {
   ProgramRun run("", [](FakeOs& os) { os.wsaCleanupResult = 10093; });
   ASSERT_EQ(run.forms.Messages().size(), 1u);
@@ -177,6 +271,96 @@ TEST(Program, OlderSystemsTakeTheResolversAnswer) {
   EXPECT_EQ(run.os.CallCount("OpenProcessToken"), 0);
   ASSERT_EQ(run.os.namesSet.size(), 1u);
   EXPECT_EQ(run.os.namesSet[0], (std::pair<int, std::string>{-1, "pc-9"}));
+}
+
+void LimitedAdministrator(FakeOs& os) {
+  Mismatch(os);
+  os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");
+  os.elevationType = kTokenElevationTypeLimited;
+  os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, kSeGroupUseForDenyOnly});
+}
+
+TEST(Program, ButtonsThatStartTheElevatedCopyCarryTheShield) {
+  struct Case { const char* what; std::function<void(FakeOs&)> arrange; bool shield; };
+  for (const Case& c : {Case{"limited administrator", LimitedAdministrator, true},
+                        Case{"already elevated", [](FakeOs& os) { LimitedAdministrator(os);
+                                                                  os.elevationType = kTokenElevationTypeFull; }, false},
+                        Case{"Windows XP", MismatchAsAdministrator, false}}) {
+    ProgramRun run("/Q", c.arrange);
+    EXPECT_EQ(run.Window("frm_Info")["OKButton"].ElevationRequired(), c.shield) << c.what;
+    EXPECT_FALSE(run.Window("frm_Info")["CancelButton"].ElevationRequired()) << c.what;
+    EXPECT_EQ(run.Window("Form1")["cmd_Sync"].ElevationRequired(), c.shield) << c.what;
+    EXPECT_TRUE(run.os.AllReleased()) << c.what;
+  }
+}
+
+TEST(Program, DialogOkOfALimitedAdministratorHandsOverToTheElevatedCopy) {
+  ProgramRun run("/Q", LimitedAdministrator);
+  run.Click("frm_Info", "OKButton");
+  ASSERT_EQ(run.os.programsStarted.size(), 1u);
+  EXPECT_EQ(run.os.programsStarted[0].lpVerb, "runas");
+  EXPECT_EQ(run.os.programsStarted[0].lpParameters, "/SetComputerName:ws-17");
+  EXPECT_TRUE(run.forms.Messages().empty()) << "the copy reports, not this program";
+  EXPECT_TRUE(run.forms.Ended());
+  EXPECT_TRUE(run.os.namesSet.empty());
+}
+
+TEST(Program, TheElevatedCopySetsItsNameShowsNoWindowAndEnds) {
+  struct Case { std::string commandLine; std::vector<std::pair<int, std::string>> namesSet; std::string text; };
+  for (const Case& c : {Case{"/SetComputerName:WS-17", {{5, "WS-17"}}, kSuccess},
+                        Case{"/SetComputerName:ws 17\" /Q", {},
+                             "Der DNS-Name ws 17\" /Q kann nicht als Computername verwendet werden\r\n"
+                             "Bitte wenden Sie sich an den Netzwerkadministrator"}}) {
+    FakeOs os;
+    HeadlessForms forms(c.commandLine);
+    os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");
+    os.elevationType = kTokenElevationTypeFull;
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    Program program(os, forms);
+    EXPECT_THROW(program.Run(), EndProgram) << c.commandLine;
+    EXPECT_EQ(os.namesSet, c.namesSet) << c.commandLine;
+    ASSERT_EQ(forms.Messages().size(), 1u) << c.commandLine;
+    EXPECT_EQ(forms.Messages()[0].text, c.text);
+    EXPECT_EQ(forms.Find("Form1"), nullptr) << "no window: " << c.commandLine;
+    EXPECT_FALSE(os.CallCount("DnsQuery_A")) << "no check: " << c.commandLine;
+    EXPECT_TRUE(os.programsStarted.empty());
+  }
+}
+
+// Where the program ends after a message, a box that cannot be shown does
+// not keep it running.
+TEST(Program, EndsWhereItWouldEvenWhenNoMessageBoxCanBeShown) {
+  const auto failingBoxes = [](ProgramRun& run) {
+    run.forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+  };
+  struct Case { const char* what; const char* commandLine; std::function<void(FakeOs&)> arrange;
+                const char* window; const char* button; };
+  for (const Case& c : {Case{"dialog OK without rights", "/Q", Mismatch, "frm_Info", "OKButton"},
+                        Case{"dialog OK as administrator", "/Q", MismatchAsAdministrator, "frm_Info", "OKButton"},
+                        Case{"main window as administrator", "", MismatchAsAdministrator, "Form1", "cmd_Sync"}}) {
+    ProgramRun run(c.commandLine, c.arrange);
+    failingBoxes(run);
+    run.Do([&] {
+      try {
+        run.Window(c.window).Click(c.button);
+      } catch (const FormsError&) {
+        // A handler's failure abandons that handler, as every backend does.
+      }
+    });
+    EXPECT_TRUE(run.forms.Ended()) << c.what;
+    EXPECT_EQ(run.forms.Messages().size(), 1u) << c.what;
+  }
+}
+
+TEST(Program, AFailingWinsockCleanupEndsEvenWithoutItsMessage) {
+  FakeOs os;
+  HeadlessForms forms("");
+  os.wsaCleanupResult = 10093;
+  forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+  Program program(os, forms);
+  EXPECT_THROW(program.Start(), EndProgram);
+  EXPECT_TRUE(forms.Ended());
+  EXPECT_EQ(os.CallCount("DnsQuery_A"), 0) << "nothing after the address list runs";
 }
 
 }  // namespace

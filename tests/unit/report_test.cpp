@@ -126,10 +126,59 @@ TEST(ReportAsJson, WritesEveryKeyAndNullForAHiddenNetbiosName) {
   EXPECT_NE(json.find(R"("netbiosName":null)"), std::string::npos) << json;
   EXPECT_NE(json.find(R"("dnsName":"pc-\"7\"\u0001\ufffd")"), std::string::npos) << json;
   for (const char* key : {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
-                          "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict", "messages"}) {
+                          "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
+                          "notApplicableBecause", "forwardConfirmed", "messages"}) {
     EXPECT_NE(json.find("\""s + key + "\":"), std::string::npos) << key;
   }
   EXPECT_EQ(json.back(), '\n');
+}
+
+// Every PTR name, why the check did not apply, and whether a rename would
+// find the name confirmed: asked on a mismatch only, and never renaming.
+TEST(RunStartupCheck, ListsThePtrNamesTheReasonAndTheForwardConfirmation) {
+  auto ptr = [](const char* name) { return DnsRecord{kDnsTypePtr, "", name}; };
+  struct Case {
+    const char* what;
+    std::function<void(test::FakeOs&)> setup;
+    std::vector<std::string> ptrNames;
+    std::string json;  // the part from "verdict" to "messages"
+    std::string text;  // the verdict line and the one after it
+    int aQueries;
+  };
+  const std::vector<Case> cases = {
+      {"agree, second record", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("www.uni-falkenau.de"), ptr("WS-17.uni-falkenau.de")}; },
+       {"www.uni-falkenau.de", "WS-17.uni-falkenau.de"},
+       R"("verdict":"agree","notApplicableBecause":null,"forwardConfirmed":null)",
+       "Ergebnis:       agree\nRückbestätigt:  \n", 0},
+      {"provider", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("dslb-1.pools.example-isp.de")}; },
+       {"dslb-1.pools.example-isp.de"},
+       R"("verdict":"not-applicable","notApplicableBecause":"outside-campus","forwardConfirmed":null)",
+       "Ergebnis:       not-applicable (DNS-Name außerhalb der Campus-Domäne)\n", 0},
+      {"mismatch, confirmed", [&](test::FakeOs& os) {
+         os.dnsAnswer = {ptr("pc-9.uni-falkenau.de"), ptr("www.uni-falkenau.de")};
+         os.aRecords = {{"pc-9.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}};
+       }, {"pc-9.uni-falkenau.de", "www.uni-falkenau.de"},
+       R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":true)",
+       "Ergebnis:       mismatch\nRückbestätigt:  ja\n", 1},
+      {"mismatch, not confirmed", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("pc-9.uni-falkenau.de")}; },
+       {"pc-9.uni-falkenau.de"}, R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":false)",
+       "Ergebnis:       mismatch\nRückbestätigt:  nein\n", 1},
+  };
+  for (const auto& c : cases) {
+    test::FakeOs os;
+    c.setup(os);
+    Report report = RunStartupCheck(os);
+    EXPECT_EQ(report.ptrNames, c.ptrNames) << c.what;
+    std::string json = ReportAsJson(report);
+    EXPECT_NE(json.find(c.json), std::string::npos) << c.what << "\n" << json;
+    EXPECT_NE(ReportAsText(report).find(c.text), std::string::npos) << c.what << "\n" << ReportAsText(report);
+    int aQueries = 0;
+    for (const auto& query : os.queries) aQueries += query.type == kDnsTypeA;
+    EXPECT_EQ(aQueries, c.aQueries) << c.what;
+    EXPECT_TRUE(os.namesSet.empty()) << c.what;
+    EXPECT_TRUE(report.messages.empty()) << c.what;
+    EXPECT_TRUE(os.AllReleased()) << c.what;
+  }
 }
 
 TEST(RunReportMode, PrintsTheReportOnOutAndEachMessageLineOnErr) {

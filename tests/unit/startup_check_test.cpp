@@ -34,13 +34,22 @@ TEST(StartupCheck, EveryOutcomeInBothModes) {
       {"mismatch", [](StartupStage& s) { s.op.QueryComputerName = [] { return std::string("PC-OLD"); }; },
        Shown::DialogOnly, Shown::MainWindowWithWarning, CheckVerdict::Mismatch},
       {"check does not apply", [](StartupStage& s) {
-         s.op.DnsReverseLookup = [](const std::string&, const std::string&) { return std::string(); };
+         s.op.DnsReverseLookup = test::PtrAnswer({});
        }, Shown::Nothing, Shown::MainWindow, CheckVerdict::NotApplicable},
       {"version text empty", [](StartupStage& s) {
          s.op.OsVersionText = [](OsVersionDetails&) { return std::string(); };
        }, Shown::Nothing, Shown::Nothing, CheckVerdict::Failed},
       {"address list failed", [](StartupStage& s) { s.op.ListLocalAddresses = [] { return false; }; },
        Shown::Nothing, Shown::Nothing, CheckVerdict::Failed},
+      {"a provider's name outside the campus", [](StartupStage& s) {
+         s.op.DnsReverseLookup = test::PtrAnswer({"dslb-092-075-123-045.pools.example-isp.de"});
+       }, Shown::Nothing, Shown::MainWindow, CheckVerdict::NotApplicable},
+      {"another name in a sub-domain of the campus", [](StartupStage& s) {
+         s.op.DnsReverseLookup = test::PtrAnswer({"pc-9.physik.uni-falkenau.de"});
+       }, Shown::DialogOnly, Shown::MainWindowWithWarning, CheckVerdict::Mismatch},
+      {"the own name in a sub-domain of the campus", [](StartupStage& s) {
+         s.op.DnsReverseLookup = test::PtrAnswer({"WS-17.Physik.Uni-Falkenau.DE"});
+       }, Shown::Nothing, Shown::MainWindow, CheckVerdict::Agree},
   };
   for (const auto& o : outcomes) {
     for (bool quiet : {true, false}) {
@@ -53,6 +62,34 @@ TEST(StartupCheck, EveryOutcomeInBothModes) {
       if (!quiet) {
         EXPECT_EQ(s.dialogsShown, 0) << o.situation << ": no dialog in normal mode";
       }
+    }
+  }
+}
+
+// Servers rotate the PTR records of an address: any record that agrees with
+// the computer names settles it, whatever its place in the answer.
+TEST(StartupCheck, EveryPtrRecordCountsInEitherOrder) {
+  using Names = std::vector<std::string>;
+  struct Case { Names names; CheckVerdict verdict; const char* shown; const char* shortName; };
+  for (const auto& c : {
+           Case{{"Ws-17.uni-falkenau.de", "www.uni-falkenau.de"}, CheckVerdict::Agree, "Ws-17.uni-falkenau.de", "Ws-17"},
+           Case{{"www.uni-falkenau.de", "Ws-17.uni-falkenau.de"}, CheckVerdict::Agree, "Ws-17.uni-falkenau.de", "Ws-17"},
+           Case{{"www.uni-falkenau.de", "pc-9.uni-falkenau.de"}, CheckVerdict::Mismatch, "www.uni-falkenau.de", "www"},
+           Case{{"pc-9.uni-falkenau.de", "www.uni-falkenau.de"}, CheckVerdict::Mismatch, "pc-9.uni-falkenau.de", "pc-9"},
+           // The first record decides whether the check applies when none agrees.
+           Case{{"dhcp-7.uni-falkenau.de", "pc-9.uni-falkenau.de"}, CheckVerdict::NotApplicable, "dhcp-7.uni-falkenau.de", ""},
+           Case{{"dhcp-7.uni-falkenau.de", "ws-17.uni-falkenau.de"}, CheckVerdict::Agree, "ws-17.uni-falkenau.de", "ws-17"},
+       }) {
+    for (bool quiet : {false, true}) {
+      StartupStage s(quiet ? "/Q" : "");
+      s.op.DnsReverseLookup = test::PtrAnswer(c.names);
+      s.Run();
+      SCOPED_TRACE(c.names[0] + ", " + c.names[1] + (quiet ? ", quiet" : ", normal"));
+      EXPECT_EQ(s.values.verdict, c.verdict);
+      EXPECT_EQ(s.values.ptrNames, c.names);
+      EXPECT_EQ(s.Text("txt_DNS"), c.shown);
+      EXPECT_EQ(s.members.DnsShortName, c.shortName);
+      EXPECT_EQ(s.dialogsShown, quiet && c.verdict == CheckVerdict::Mismatch ? 1 : 0);
     }
   }
 }
@@ -77,7 +114,7 @@ TEST(StartupCheck, FillsTheMainWindowOnWindows2000AndLater) {
   s.op.DnsReverseLookup = [&](const std::string& address, const std::string& server) {
     askedAddress = address;
     askedServer = server;
-    return std::string("Ws-17.uni-falkenau.de");
+    return std::vector<std::string>{"Ws-17.uni-falkenau.de"};
   };
   s.Run();
   EXPECT_EQ(s.Text("lbl_System"), "Windows XP 5.1 build 2600 (Service Pack 3)");
@@ -100,7 +137,7 @@ TEST(StartupCheck, ComparisonIgnoresCaseButShortNameKeepsIt) {
   StartupStage s;
   s.op.QueryComputerName = [] { return std::string("WS-17"); };
   s.op.QueryDnsHostName = [] { return std::string("ws-17"); };
-  s.op.DnsReverseLookup = [](const std::string&, const std::string&) { return std::string("Ws-17.Uni-Falkenau.de"); };
+  s.op.DnsReverseLookup = test::PtrAnswer({"Ws-17.Uni-Falkenau.de"});
   s.Run();
   EXPECT_EQ(s.values.verdict, CheckVerdict::Agree);
   EXPECT_EQ(s.members.DnsShortName, "Ws-17");
@@ -108,9 +145,7 @@ TEST(StartupCheck, ComparisonIgnoresCaseButShortNameKeepsIt) {
 
 TEST(StartupCheck, DnsNameIsCutAtItsFirstNul) {
   StartupStage s;
-  s.op.DnsReverseLookup = [](const std::string&, const std::string&) {
-    return std::string("pc-9.uni-falkenau.de\0ws-17", 27);
-  };
+  s.op.DnsReverseLookup = test::PtrAnswer({std::string("pc-9.uni-falkenau.de\0ws-17", 27)});
   s.Run();
   EXPECT_EQ(s.Text("txt_DNS"), "pc-9.uni-falkenau.de");
   EXPECT_EQ(s.members.DnsShortName, "pc-9");
@@ -122,13 +157,15 @@ TEST(StartupCheck, DnsNameIsCutAtItsFirstNul) {
 TEST(StartupCheck, OlderSystemsAskTheResolver) {
   struct Case { const char* answer; const char* shownDns; CheckVerdict verdict; };
   for (const auto& c : {Case{"WS-17", "", CheckVerdict::NotApplicable},
-                        Case{"ws-17", "ws-17", CheckVerdict::Agree},
+                        Case{"ws-17", "ws-17", CheckVerdict::NotApplicable},  // no campus domain in it
                         Case{"ws-17.uni-falkenau.de", "ws-17.uni-falkenau.de", CheckVerdict::Agree},
                         Case{"pc-9.uni-falkenau.de", "pc-9.uni-falkenau.de", CheckVerdict::Mismatch}}) {
     StartupStage s;
     s.op.IsWin2000OrLater = [] { return false; };
     s.op.QueryDnsHostName = [] { return std::string("never asked"); };
-    s.op.DnsReverseLookup = [](const std::string&, const std::string&) -> std::string { throw Failure(); };
+    s.op.DnsReverseLookup = [](const std::string&, const std::string&) -> std::vector<std::string> {
+      throw Failure();
+    };
     s.op.HostNameByAddress = [&](const std::string&) { return std::string(c.answer); };
     s.Run();
     EXPECT_EQ(s.Text("txt_DNS"), c.shownDns) << c.answer;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "sync/sync_command.h"
@@ -17,6 +19,15 @@ std::string Invalid(const std::string& name) {
   return "Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
          "Bitte wenden Sie sich an den Netzwerkadministrator";
 }
+
+const std::string kNotConfirmed =
+    "Der DNS-Eintrag ws-17.uni-falkenau.de ist nicht bestätigt:\r\n"
+    "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\r\n"
+    "Der Computername wurde nicht geändert.\r\n"
+    "Bitte wenden Sie sich an den Netzwerkadministrator";
+
+// A PTR name the fake DNS server confirms: its A record is the PC's address.
+const ForwardLookup kConfirmed{"ws-17.uni-falkenau.de", "192.0.2.7", "192.0.2.53"};
 }  // namespace
 
 TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
@@ -45,7 +56,7 @@ TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
     OsVersionDetails details;
     ASSERT_NE(chkVer.OsVersionText(details), "");
     try {
-      cmd_Sync_Click(os, forms, chkVer, c.name);
+      cmd_Sync_Click(os, forms, chkVer, c.name, kConfirmed);
     } catch (EndProgram) {
     }
     EXPECT_EQ(forms.Ended(), !c.namesSet.empty());  // ended by every attempt, and only then
@@ -54,6 +65,132 @@ TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
     EXPECT_EQ(forms.Messages()[0].style, c.style);
     EXPECT_EQ(os.namesSet, c.namesSet);
     EXPECT_EQ(os.CallCount("OpenProcessToken"), c.adminChecks);
+    EXPECT_TRUE(os.AllReleased());
+  }
+}
+
+// A message box that cannot be shown (the runtime raises FormsError) loses
+// the message but never the end that follows it.
+TEST(CmdSyncClick, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
+  for (int setResult : {1, 0}) {
+    test::FakeOs os;
+    HeadlessForms forms;
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    os.setComputerNameResult = setResult;
+    forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    chkVer.OsVersionText(details);
+    EXPECT_THROW(cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed), EndProgram) << setResult;
+    EXPECT_TRUE(forms.Ended()) << setResult;
+  }
+}
+
+namespace {
+const std::string kDomainMember =
+    "Dieser PC ist Mitglied einer Windows-Domäne.\r\n"
+    "Den Computernamen eines Domänenmitglieds kann nur der Netzwerkadministrator ändern.\r\n"
+    "Bitte wenden Sie sich an den Netzwerkadministrator";
+}  // namespace
+
+// Renaming a domain member locally would cut it off from its domain.
+TEST(CmdSyncClick, LeavesDomainMembersAlone) {
+  using NamesSet = std::vector<std::pair<int, std::string>>;
+  struct Case { const char* what; std::function<void(test::FakeOs&)> script; std::vector<std::string> texts;
+                bool ended; NamesSet namesSet; };
+  const auto admin = [](test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); };
+  for (const Case& c : {
+           Case{"domain member", [&](auto& os) { admin(os); os.joinStatus = kNetSetupDomainName; os.joinName = "CAMPUS"; },
+                {kDomainMember}, true, {}},
+           Case{"domain member without rights", [](auto& os) { os.joinStatus = kNetSetupDomainName; },
+                {kDomainMember}, true, {}},
+           Case{"no join information (Windows 98)", [&](auto& os) { admin(os); os.missing = {"NetGetJoinInformation"}; },
+                {kSet}, true, {{5, "ws-17"}}},
+           Case{"join information fails", [&](auto& os) { admin(os); os.joinResult = 2221; }, {kSet}, true, {{5, "ws-17"}}},
+           Case{"not joined", [&](auto& os) { admin(os); os.joinStatus = kNetSetupUnjoined; }, {kSet}, true, {{5, "ws-17"}}}}) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    HeadlessForms forms;
+    c.script(os);
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    ASSERT_NE(chkVer.OsVersionText(details), "");
+    try {
+      cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed);
+    } catch (EndProgram) {
+    }
+    std::vector<std::string> texts;
+    for (const auto& message : forms.Messages()) texts.push_back(message.text);
+    EXPECT_EQ(texts, c.texts);
+    if (!forms.Messages().empty() && texts[0] == kDomainMember) {
+      EXPECT_EQ(forms.Messages()[0].style, kMbIconHand);
+    }
+    EXPECT_EQ(forms.Ended(), c.ended);
+    EXPECT_EQ(os.namesSet, c.namesSet);
+    EXPECT_TRUE(os.AllReleased());
+  }
+}
+
+namespace {
+OsVersionInfo Windows7() { return test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1"); }
+
+// A limited administrator: the Administrators group for denying access only.
+void LimitedAdministrator(test::FakeOs& os) {
+  os.version = Windows7();
+  os.elevationType = kTokenElevationTypeLimited;
+  os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT", true, kSeGroupUseForDenyOnly});
+}
+}  // namespace
+
+// UAC: a limited administrator hands the name to an elevated copy.
+TEST(CmdSyncClick, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
+  using NamesSet = std::vector<std::pair<int, std::string>>;
+  struct Case { const char* what; std::function<void(test::FakeOs&)> script; SyncCaller caller; std::string name;
+                std::vector<std::string> texts; bool ended; NamesSet namesSet; int copiesStarted; };
+  const auto admin = [](test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); };
+  for (const Case& c : {
+           Case{"domain member: no copy", [](auto& os) { LimitedAdministrator(os); os.joinStatus = kNetSetupDomainName; },
+                SyncCaller::User, "ws-17", {kDomainMember}, true, {}, 0},
+           Case{"limited administrator: the copy takes over", LimitedAdministrator,
+                SyncCaller::User, "ws-17", {}, true, {}, 1},
+           // Wine's limited token keeps the group enabled: the kind of token decides.
+           Case{"limited token with the group enabled", [](auto& os) { LimitedAdministrator(os);
+                                                                     os.tokenGroups.back().attributes = 7; },
+                SyncCaller::User, "ws-17", {}, true, {}, 1},
+           Case{"limited administrator, name not confirmed: no copy", [](auto& os) { LimitedAdministrator(os);
+                                                                                   os.aRecords.clear(); },
+                SyncCaller::User, "ws-17", {kNotConfirmed}, true, {}, 0},
+           Case{"limited administrator refuses the prompt", [](auto& os) { LimitedAdministrator(os);
+                                                                           os.shellExecuteResult = 0; },
+                SyncCaller::User, "ws-17", {kRights}, false, {}, 1},
+           Case{"no UAC, no rights", [](auto& os) { os.version = Windows7(); os.elevationType = kTokenElevationTypeDefault; },
+                SyncCaller::User, "ws-17", {kRights}, false, {}, 0},
+           Case{"the copy, elevated", [&](auto& os) { admin(os); os.version = Windows7();
+                                                      os.elevationType = kTokenElevationTypeFull; },
+                SyncCaller::ElevatedCopy, "ws-17", {kSet}, true, {{5, "ws-17"}}, 0},
+           Case{"the copy never starts another", LimitedAdministrator,
+                SyncCaller::ElevatedCopy, "ws-17", {kRights}, false, {}, 0},
+           Case{"the copy refuses what no computer may be called", admin,
+                SyncCaller::ElevatedCopy, "ws 17", {Invalid("ws 17")}, false, {}, 0},
+           Case{"the user's button keeps the system's judgement", admin,
+                SyncCaller::User, "ws 17", {kSet}, true, {{5, "ws 17"}}, 0}}) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    HeadlessForms forms;
+    c.script(os);
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    ASSERT_NE(chkVer.OsVersionText(details), "");
+    try {
+      cmd_Sync_Click(os, forms, chkVer, c.name, kConfirmed, c.caller);
+    } catch (EndProgram) {
+    }
+    std::vector<std::string> texts;
+    for (const auto& message : forms.Messages()) texts.push_back(message.text);
+    EXPECT_EQ(texts, c.texts);
+    EXPECT_EQ(forms.Ended(), c.ended);
+    EXPECT_EQ(os.namesSet, c.namesSet);
+    EXPECT_EQ(static_cast<int>(os.programsStarted.size()), c.copiesStarted);
     EXPECT_TRUE(os.AllReleased());
   }
 }

@@ -1,6 +1,7 @@
 // The synchronise mode for scripts and the system-log entry of each run.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -23,7 +24,13 @@ const std::string kRightsNeeded =
     "oder verständigen Sie Ihren Systemadministrator\n";
 
 void MakeAdmin(test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); }
-void Mismatch(test::FakeOs& os, const char* name) { os.dnsAnswer[0].pNameHost = name; }
+// A mismatch whose name leads back to the address, as a rename needs.
+void Mismatch(test::FakeOs& os, const char* name) {
+  os.dnsAnswer[0].pNameHost = name;
+  std::string lower = name;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  os.aRecords[name] = os.aRecords[lower] = {test::Ipv4(192, 0, 2, 7)};
+}
 
 class RecordingLog : public VerdictLog {
  public:
@@ -70,6 +77,21 @@ TEST(RunSyncMode, SetsTheNameOnAMismatchOnlyAndExitsWithTheOutcome) {
        0, kNameSet, "", {{-1, "pc-98"}}},
       {"the check fails", [](test::FakeOs& os) { MakeAdmin(os); os.hostByName.reset(); }, 2, "",
        "Winsock-Fehler bei GetHostByName\n", {}},
+      {"mismatch, the name does not lead back to the address",
+       [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "pc-99.uni-falkenau.de"); os.aRecords.clear(); }, 1, "",
+       "Der DNS-Eintrag pc-99.uni-falkenau.de ist nicht bestätigt:\n"
+       "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\nDer Computername wurde nicht geändert.\n"
+       "Bitte wenden Sie sich an den Netzwerkadministrator\n",
+       {}},
+      {"mismatch, an administrator limited by UAC: no elevated copy, no window",
+       [](test::FakeOs& os) {
+         MakeAdmin(os);
+         os.tokenGroups.back().attributes = kSeGroupUseForDenyOnly;
+         os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");
+         os.elevationType = kTokenElevationTypeLimited;
+         Mismatch(os, "pc-99.uni-falkenau.de");
+       },
+       1, "", kRightsNeeded, {}},
   };
   for (const auto& c : cases) {
     test::FakeOs os;
@@ -80,6 +102,7 @@ TEST(RunSyncMode, SetsTheNameOnAMismatchOnlyAndExitsWithTheOutcome) {
     EXPECT_EQ(out.str(), c.out) << c.name;
     EXPECT_EQ(err.str(), c.err) << c.name;
     EXPECT_EQ(os.namesSet, c.namesSet) << c.name;
+    EXPECT_TRUE(os.programsStarted.empty()) << c.name << ": a script starts no elevated copy";
     ASSERT_EQ(log.entries.size(), 1u) << c.name << ": one entry per run";
     EXPECT_EQ(log.entries[0].nameSet, c.exitCode == 0 && !c.namesSet.empty()) << c.name;
     EXPECT_TRUE(os.AllReleased()) << c.name;

@@ -36,6 +36,8 @@ BOUND_AT_RUN_TIME = {
     "WSAStartup", "WSACleanup", "gethostname", "gethostbyname", "WSAGetLastError", "gethostbyaddr",
     "inet_addr",
     "DnsQuery_A", "DnsRecordListFree", "GetNetworkParams", "InternetGetConnectedState", "DllGetVersion",
+    "SetDefaultDllDirectories", "SetDllDirectoryW", "NetGetJoinInformation", "NetApiBufferFree",
+    "GetModuleFileNameW", "ShellExecuteExW",
     "AttachConsole", "RegisterEventSourceW", "ReportEventW", "DeregisterEventSource",
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/library_search.h"
 #include "platform/win32/system_libraries.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
@@ -277,7 +278,10 @@ void DnsAnswerCopiedOut() {
     ExpectEqual(results.records[0].pNameHost, std::string("target.example.test"), "its target, copied out");
     ExpectEqual<uint16_t>(results.records[1].wType, DNS_TYPE_A, "then the A record");
     ExpectEqual(results.records[1].pNameHost, std::string(), "an address is never read as a name");
+    ExpectEqual(results.records[1].IpAddress, os.inet_addr("192.0.2.9"), "its address, in network byte order");
+    ExpectEqual<int>(results.records[1].Section, hw::kDnsSectionAnswer, "from the answer section");
     ExpectEqual<uint16_t>(results.records[2].wType, 41, "then the OPT record");
+    Expect(results.records[2].Section != hw::kDnsSectionAnswer, "...from another section");
   }
   results.owner.reset();
 
@@ -352,6 +356,63 @@ void TokenGroupsAndAdministrators() {
   administrators.owner.reset();
 }
 
+void ElevationKindOfTheToken() {
+  Win32Os os;
+  hw::TokenHandle token;
+  ExpectEqual(os.OpenProcessToken(os.GetCurrentProcess(), hw::kTokenRead, token), 1, "OpenProcessToken succeeds");
+  uint32_t kind = 0, written = 0;
+  ExpectEqual(os.GetTokenInformation(token, hw::kTokenElevationType, kind, sizeof kind, written), 1,
+              "the token's elevation kind is read");
+  Expect(kind >= hw::kTokenElevationTypeDefault && kind <= hw::kTokenElevationTypeLimited,
+         "it is one of the three kinds: " + std::to_string(kind));
+  uint32_t untouched = 99;
+  ExpectEqual(os.GetTokenInformation(token, hw::kTokenElevationType, untouched, 2, written), 0,
+              "two bytes are too few for the kind");
+  ExpectEqual<uint32_t>(untouched, 99, "...and nothing is written then");
+}
+
+void DomainMembershipAndOwnFile() {
+  Win32Os os;
+  hw::NetApiBuffer name;
+  int status = -1;
+  ExpectEqual<uint32_t>(os.NetGetJoinInformation(nullptr, name, status), hw::kNerrSuccess,
+                        "NetGetJoinInformation succeeds");
+  Expect(status == hw::kNetSetupWorkgroupName || status == hw::kNetSetupUnjoined,
+         "the PC is in no domain: " + std::to_string(status));
+  Expect(static_cast<bool>(name.owner), "the name buffer comes with its release");
+  name.owner.reset();
+
+  std::string path;
+  uint32_t length = os.GetModuleFileNameW(0, path, 260);
+  Expect(length > 0 && length < 260, "the program's own path is read");
+  ExpectEqual(path.size(), static_cast<std::size_t>(length), "as many characters as the call reports");
+  Expect(path.size() > 20 && path.substr(path.size() - 20) == "win32_layer_test.exe", "it names this program: " + path);
+  std::string cut;
+  ExpectEqual<uint32_t>(os.GetModuleFileNameW(0, cut, 5), 5, "a path that does not fit is cut to the buffer");
+}
+
+// Last: it changes where every later bare LoadLibrary looks.
+void LibrarySearchKeepsToTheSystemDirectory() {
+  HMODULE before = LoadLibraryA("hw_planted.dll");
+  Expect(before != nullptr, "the planted DLL is found beside the program before (set-up)");
+  if (before) FreeLibrary(before);
+  hw::win32::SystemLibraries libraries;
+  Expect(hw::win32::RestrictLibrarySearch(libraries) == hw::win32::LibrarySearch::SystemDirectoryOnly,
+         "SetDefaultDllDirectories restricts the search to the system directory");
+  HMODULE after = LoadLibraryA("hw_planted.dll");
+  Expect(after == nullptr, "a bare name is no longer looked for beside the program");
+  if (after) FreeLibrary(after);
+  Expect(LoadLibraryA("shlwapi.dll") != nullptr, "a system library is still found by its bare name");
+  // What a system library's delayed import asks for by its bare name is
+  // already loaded, from the system directory.
+  wchar_t system[MAX_PATH] = {}, loaded[MAX_PATH] = {};
+  UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);
+  HMODULE iphlpapi = GetModuleHandleW(L"iphlpapi.dll");
+  Expect(iphlpapi && GetModuleFileNameW(iphlpapi, loaded, MAX_PATH) > systemLength &&
+             _wcsnicmp(loaded, system, systemLength) == 0,
+         "iphlpapi is loaded from the system directory: " + WideToUtf8(loaded));
+}
+
 }  // namespace
 
 int main() {
@@ -369,6 +430,9 @@ int main() {
   DnsAnswerCopiedOut();
   PtrAnswerCopiedOut();
   TokenGroupsAndAdministrators();
+  ElevationKindOfTheToken();
+  DomainMembershipAndOwnFile();
+  LibrarySearchKeepsToTheSystemDirectory();
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
 }

@@ -26,6 +26,8 @@ class HeadlessControl : public Control {
   void SetListIndex(int index) override;
   int ListIndex() const override { return listIndex_; }
   std::vector<std::string> Items() const override { return items_; }
+  void SetElevationRequired(bool required) override { elevationRequired_ = required; }
+  bool ElevationRequired() const override { return elevationRequired_; }
 
   const ControlSpec& definition() const { return definition_; }
 
@@ -37,6 +39,7 @@ class HeadlessControl : public Control {
   bool visible_, enabled_;
   std::vector<std::string> items_;
   int listIndex_ = -1;
+  bool elevationRequired_ = false;
 };
 
 class HeadlessWindow : public Window {

@@ -1,4 +1,4 @@
-// DnsQuery_A for Linux: one query to exactly the one server the caller
+// DnsQuery_A for Linux: one PTR or A query to exactly the one server the caller
 // names, through c-ares with its own server list, no hosts file and no
 // cache, and a bounded wait so that a dead server cannot hold up a log-on.
 // c-ares parses the answer; it follows a CNAME to the PTR records and
@@ -13,6 +13,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/posix/address_records.h"
 #include "platform/posix/dns_status.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/ptr_records.h"
@@ -134,15 +135,18 @@ int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t /*o
   if (extra->AddrArray.empty()) return kDnsErrorNoDnsServers;
   uint32_t server = extra->AddrArray.front();
   if (!IsUnicastServer(server)) return kDnsErrorNoDnsServers;
-  if (type != kDnsTypePtr) return kErrorInvalidParameter;  // the program asks for PTR records only
+  // The program asks for the PTR records of its address and the A records
+  // of the name they give.
+  if (type != kDnsTypePtr && type != kDnsTypeA) return kErrorInvalidParameter;
   if (name.empty() || name.find('\0') != std::string::npos) return kErrorInvalidName;
 
   QueryOutcome outcome;  // outlives the channel, whose end may still report to it
   Channel channel(limits_, server);
   if (!channel.get()) return kErrorOutOfMemory;
-  ares_query(channel.get(), name.c_str(), ns_c_in, ns_t_ptr, OnAnswer, &outcome);
+  ares_query(channel.get(), name.c_str(), ns_c_in, type == kDnsTypeA ? ns_t_a : ns_t_ptr, OnAnswer, &outcome);
   WaitForAnswer(channel.get(), outcome, std::chrono::milliseconds(limits_.overallMs));
   if (outcome.status != ARES_SUCCESS) return DnsStatusOfAres(outcome.status);
+  if (type == kDnsTypeA) return AddressRecordsOf(outcome.answer, results);
   return PtrRecordsOf(outcome.answer, name, results);
 }
 

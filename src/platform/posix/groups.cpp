@@ -93,6 +93,16 @@ int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, TokenG
   return 1;
 }
 
+// Linux gives a process one set of rights, never a limited half of an
+// administrator's: the token is of the default kind.
+int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
+                                 uint32_t& returnLength) {
+  returnLength = sizeof(uint32_t);
+  if (!token.owner || infoClass != kTokenElevationType || length < sizeof(uint32_t)) return 0;
+  info = kTokenElevationTypeDefault;
+  return 1;
+}
+
 int PosixOs::AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
                                       const std::array<uint32_t, 8>& subAuthorities, Sid& sid) {
   bool isAdministrators = authority == kSecurityNtAuthority && subAuthorityCount == 2 &&

@@ -63,10 +63,16 @@ class PosixOs : public Os {
   int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) override;
   int GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,
                           uint32_t& returnLength) override;
+  int GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
+                          uint32_t& returnLength) override;
   int AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
                                const std::array<uint32_t, 8>& subAuthorities, Sid& sid) override;
   int LookupAccountSidA(const std::string* systemName, SidRef sid, std::string& name, uint32_t& nameLen,
                         std::string& domain, uint32_t& domainLen, int& use) override;
+
+  uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
+  uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
+  int ShellExecuteExW(ShellExecuteInfo& info) override;
 
   static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/win32/command_line.h"
+#include "platform/win32/library_search.h"
 #include "platform/win32/script_mode.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_forms.h"
@@ -38,6 +39,9 @@ int RunProgram() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything else can load a library. Loaded libraries stay loaded.
+  hw::win32::SystemLibraries libraries;
+  hw::win32::RestrictLibrarySearch(libraries);
   hw::report::ModeOptions options = hw::report::ParseModeOptions(ArgumentText());
   if (options.mode != hw::report::Mode::Window) return hw::win32::RunScriptMode(options);
   try {

@@ -7,6 +7,9 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
+#include <lmapibuf.h>
+#include <lmjoin.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 #include <windns.h>
 #include <wininet.h>
@@ -41,6 +44,7 @@ struct SystemFunctions {
   BoundFunction<decltype(&::CloseHandle)> CloseHandle{libraries, "kernel32.dll", "CloseHandle"};
   BoundFunction<decltype(&::lstrlenA)> lstrlenA{libraries, "kernel32.dll", "lstrlenA"};
   BoundFunction<RtlMoveMemoryFunction> RtlMoveMemory{libraries, "kernel32.dll", "RtlMoveMemory"};
+  BoundFunction<decltype(&::GetModuleFileNameW)> GetModuleFileNameW{libraries, "kernel32.dll", "GetModuleFileNameW"};
 
   // advapi32
   BoundFunction<decltype(&::GetUserNameA)> GetUserNameA{libraries, "advapi32.dll", "GetUserNameA"};
@@ -68,6 +72,12 @@ struct SystemFunctions {
   BoundFunction<decltype(&::InternetGetConnectedState)> InternetGetConnectedState{libraries, "wininet.dll",
                                                                                   "InternetGetConnectedState"};
   BoundFunction<DLLGETVERSIONPROC> DllGetVersion{libraries, "shlwapi.dll", "DllGetVersion"};
+
+  // netapi32, shell32
+  BoundFunction<decltype(&::NetGetJoinInformation)> NetGetJoinInformation{libraries, "netapi32.dll",
+                                                                          "NetGetJoinInformation"};
+  BoundFunction<decltype(&::NetApiBufferFree)> NetApiBufferFree{libraries, "netapi32.dll", "NetApiBufferFree"};
+  BoundFunction<decltype(&::ShellExecuteExW)> ShellExecuteExW{libraries, "shell32.dll", "ShellExecuteExW"};
 };
 
 }  // namespace hw::win32

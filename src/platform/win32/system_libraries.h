@@ -21,6 +21,8 @@ class SystemLibraries {
   // The entry point `function` of `library` ("dnsapi.dll"); MissingFunction
   // when the library or the entry point is not there.
   FARPROC EntryPoint(const char* library, const char* function);
+  // Loads `library` from the system directory now; false when it is not there.
+  bool Preload(const std::string& library) { return Load(library) != nullptr; }
 
  private:
   HMODULE Load(const std::string& library);

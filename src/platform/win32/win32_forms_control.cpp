@@ -16,6 +16,7 @@ void Win32Control::Attach(HWND hwnd, OwnedIcon picture) {
   nameAtom_ = GlobalAddAtomW(Widen(definition_.name).c_str());
   if (nameAtom_) SetPropW(hwnd_, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
   if (picture_.get()) SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
+  if (elevationRequired_) SetElevationRequired(true);
 }
 
 // Called while the control still exists, before the system destroys it.
@@ -104,6 +105,14 @@ std::vector<std::string> Win32Control::Items() const {
     items.push_back(Narrow(text));
   }
   return items;
+}
+
+// BCM_SETSHIELD (Vista on; older systems' buttons ignore the message). The
+// SDK names it only for Vista and later, which this program's headers are not.
+void Win32Control::SetElevationRequired(bool required) {
+  constexpr UINT kSetShield = 0x1600 + 0x000C;  // BCM_FIRST + 12
+  elevationRequired_ = required;
+  if (hwnd_ && definition_.kind == ControlKind::Button) SendMessageW(hwnd_, kSetShield, 0, required ? TRUE : FALSE);
 }
 
 }  // namespace hw::win32forms

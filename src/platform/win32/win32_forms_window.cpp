@@ -147,7 +147,7 @@ void Win32Window::Show() {
   std::string first = FirstFocusable(*this);
   if (!first.empty()) {
     savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
-    SetFocus(savedFocus_);
+    FocusControl(savedFocus_);
   }
 }
 
@@ -236,8 +236,32 @@ void Win32Window::RememberFocus() {
 
 bool Win32Window::RestoreFocus() {
   if (!savedFocus_ || !IsWindow(savedFocus_) || !IsChild(hwnd_, savedFocus_)) return false;
-  SetFocus(savedFocus_);
+  FocusControl(savedFocus_);
   return true;
+}
+
+// The dialog manager presses a focused push button on Enter only when it is
+// marked as the default one (BS_DEFPUSHBUTTON); it marks it itself when the
+// focus comes by Tab, not when the program sets it. So the button that gets
+// the focus is marked here, and the one marked before is not any more.
+void Win32Window::FocusControl(HWND control) {
+  SetFocus(control);
+  for (auto& c : controls_) {
+    HWND button = c->Handle();
+    if (!button || c->Definition().kind != ControlKind::Button) continue;
+    bool marked = (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    if (button == control && !marked) SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    if (button != control && marked) SendMessageW(button, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+  }
+}
+
+// DM_GETDEFID: the button Enter presses is the focused one, and only while
+// it can be pressed; no button is the window's default otherwise, so Enter
+// elsewhere, like Escape, does nothing.
+LRESULT Win32Window::DefaultButtonId() {
+  Win32Control* focused = ControlByHandle(GetFocus());
+  if (!focused || focused->Definition().kind != ControlKind::Button || !focused->Enabled()) return 0;
+  return MAKELRESULT(focused->Id(), DC_HASDEFID);
 }
 
 void Win32Window::Detached() {
@@ -271,6 +295,8 @@ LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
       }
       if (RestoreFocus()) return 0;
       break;
+    case DM_GETDEFID:
+      return DefaultButtonId();
     case WM_CLOSE:
       RaiseClose();
       return 0;

@@ -49,6 +49,8 @@ class Win32Control : public Control {
   void SetListIndex(int index) override;
   int ListIndex() const override;
   std::vector<std::string> Items() const override;
+  void SetElevationRequired(bool required) override;
+  bool ElevationRequired() const override { return elevationRequired_; }
 
   const ControlSpec& Definition() const { return definition_; }
   int Id() const { return id_; }
@@ -66,6 +68,7 @@ class Win32Control : public Control {
   HWND hwnd_ = nullptr;
   ATOM nameAtom_ = 0;
   OwnedIcon picture_;
+  bool elevationRequired_ = false;  // kept across a reload of the window
 };
 
 class Win32Window : public Window {
@@ -107,6 +110,8 @@ class Win32Window : public Window {
   void RaiseClose();
   void RememberFocus();
   bool RestoreFocus();
+  void FocusControl(HWND control);
+  LRESULT DefaultButtonId();
   void Detached();
 
   FormsHost& host_;

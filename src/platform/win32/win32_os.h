@@ -45,8 +45,14 @@ class Win32Os : public Os {
                           uint32_t& returnLength) override;
   int AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
                                const std::array<uint32_t, 8>& subAuthorities, Sid& sid) override;
+  int GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
+                          uint32_t& returnLength) override;
   int LookupAccountSidA(const std::string* systemName, SidRef sid, std::string& name, uint32_t& nameLen,
                         std::string& domain, uint32_t& domainLen, int& use) override;
+
+  uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
+  uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
+  int ShellExecuteExW(ShellExecuteInfo& info) override;
 
  private:
   // A NUL-ended ANSI name in memory the system owns, measured (lstrlen) and

@@ -20,6 +20,10 @@ static_assert(kDnsServerFieldSize == 16);
 // The published 32-bit layouts the program's records were described in.
 static_assert(sizeof(void*) != 4 || (sizeof(FIXED_INFO) == kFixedInfoSize && kFirstDnsServerOffset == 268 + 4));
 static_assert(sizeof(void*) != 4 || offsetof(DNS_RECORDA, Data) == 24);
+static_assert(DnsSectionAnswer == kDnsSectionAnswer && DnsSectionAddtional == kDnsSectionAdditional);
+static_assert(DNS_TYPE_A == kDnsTypeA);
+static_assert(DNS_QUERY_NO_LOCAL_NAME == kDnsQueryNoLocalName && DNS_QUERY_NO_HOSTS_FILE == kDnsQueryNoHostsFile &&
+              DNS_QUERY_NO_NETBT == kDnsQueryNoNetbt);
 
 // IP4_ARRAY ends in a one-element array that really holds AddrCount
 // addresses: built in storage of the right size.
@@ -81,8 +85,10 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
        record = record->pNext) {
     DnsRecord copy;
     copy.wType = record->wType;
+    copy.Section = static_cast<uint8_t>(record->Flags.S.Section);
     copy.pName = CopyName(record->pName);
     if (win32::RecordDataIsName(record->wType)) copy.pNameHost = CopyName(record->Data.PTR.pNameHost);
+    if (record->wType == DNS_TYPE_A) copy.IpAddress = record->Data.A.IpAddress;
     results.records.push_back(std::move(copy));
   }
   return status;

@@ -53,6 +53,20 @@ int Win32Os::GetTokenInformation(const TokenHandle& token, int infoClass, TokenG
   return result;
 }
 
+int Win32Os::GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
+                                 uint32_t& returnLength) {
+  auto getInformation = system_.GetTokenInformation.Get();
+  DWORD value = 0;
+  DWORD needed = 0;
+  // Never more than the one DWORD there is room for.
+  DWORD given = length < sizeof value ? length : sizeof value;
+  int result = getInformation(reinterpret_cast<HANDLE>(token.value), static_cast<TOKEN_INFORMATION_CLASS>(infoClass),
+                              &value, given, &needed);
+  returnLength = needed;
+  if (result) info = value;
+  return result;
+}
+
 int Win32Os::AllocateAndInitializeSid(const std::array<uint8_t, 6>& authority, uint8_t subAuthorityCount,
                                       const std::array<uint32_t, 8>& subAuthorities, Sid& sid) {
   auto allocate = system_.AllocateAndInitializeSid.Get();

@@ -29,6 +29,7 @@ import time
 HOST_NAME = "ws-17"
 DNS_NAME = "labor-pc3.uni-falkenau.de"
 DNS_SHORT_NAME = "labor-pc3"
+PROVIDER_NAME = "dslb-192-000-002-007.pools.example-isp.de"
 OWN_ADDRESS = "192.0.2.7"
 DNS_SERVER = "192.0.2.53"
 PTR_NAME = "7.2.0.192.in-addr.arpa"
@@ -333,13 +334,16 @@ def ptr_query_answered():
             return False
 
 
-def start_dnsmasq(work):
+def start_dnsmasq(work, ptr_answer, forward_address):
+    """dnsmasq naming `ptr_answer` for the PC's address and, unless
+    `forward_address` is None, giving that name this address back."""
     log = os.path.join(work, "dnsmasq.log")
+    forward = [f"--address=/{ptr_answer}/{forward_address}"] if forward_address else []
     process = subprocess.Popen(
         ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts", "--user=root",
          f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53", "--log-queries",
          f"--log-facility={log}", f"--pid-file={os.path.join(work, 'dnsmasq.pid')}",
-         f"--ptr-record={PTR_NAME},{DNS_NAME}"],
+         f"--ptr-record={PTR_NAME},{ptr_answer}", *forward],
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
     wait_until("dnsmasq", ptr_query_answered)
     return process, log
@@ -477,6 +481,27 @@ def sync_without_rights(screen, program, shot):
     screen.wait_for_windows({"Form1", "MsgBox"})
 
 
+def sync_not_confirmed(screen, program, shot):
+    """The PTR name has no A record: the stop message instead of a rename,
+    and the program ends after it."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    expect_main_window_with_warning(screen, {"Form1": main})
+    screen.click(main, centre(SYNC_BUTTON))
+    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
+    shot("sync-not-confirmed-message")
+    screen.click(box, message_ok(box))
+    check(program.exit_status() == 0, "the program did not end with status 0 after the message")
+    check(read_hostname_file() == HOST_NAME, f"/etc/hostname changed to {read_hostname_file()!r}")
+
+
+def outside_campus_normal(screen, program, shot):
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    pixels = screen.pixels(main)
+    shot("outside-campus-main")
+    check(not warning_picture_shown(pixels), "the warning picture is shown for a provider's name")
+    check(not sync_button_enabled(pixels), "'Namen synchronisieren' is enabled for a provider's name")
+
+
 def normal_agree(screen, program, shot):
     main = screen.wait_for_windows({"Form1"})["Form1"]
     pixels = screen.pixels(main)
@@ -498,6 +523,17 @@ SCENARIOS = {
     "sync_without_rights": (sync_without_rights, [], HOST_NAME, True),
     "normal_agree": (normal_agree, [], DNS_SHORT_NAME, False),
     "quiet_agree": (quiet_agree, ["-Q"], DNS_SHORT_NAME, False),
+    "sync_not_confirmed": (sync_not_confirmed, [], HOST_NAME, False),
+    "outside_campus_normal": (outside_campus_normal, [], HOST_NAME, False),
+    "outside_campus_quiet": (quiet_agree, ["-Q"], HOST_NAME, False),  # ends without a window, as on agreement
+}
+
+# What DNS says in each scenario: the PTR answer, and the address its name
+# leads back to (None: no A record). By default the rename is confirmed.
+DNS_RECORDS = {
+    "sync_not_confirmed": (DNS_NAME, None),
+    "outside_campus_normal": (PROVIDER_NAME, OWN_ADDRESS),
+    "outside_campus_quiet": (PROVIDER_NAME, OWN_ADDRESS),
 }
 
 
@@ -513,7 +549,7 @@ def run_inside(name, program_path, artifacts, outer_ids):
         private_etc(work, host_name)
         network(host_name)
         private_x_directories()
-        dnsmasq, dns_log = start_dnsmasq(work)
+        dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)))
         with Xvfb(private=True) as x:
             screen = Screen(x.display)
             program = Program(program_path, arguments, work, x.display, as_nobody)

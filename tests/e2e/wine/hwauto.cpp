@@ -11,6 +11,12 @@
 //   hwauto close <class>                    posts WM_CLOSE
 //   hwauto wait-msgbox [ms]                 a message box titled "Hostwarden"
 //   hwauto msgbox-ok [ms]                   presses its OK button
+//   hwauto load-library <name>              LoadLibraryW(name) with the ordinary
+//                                           search order, as any program may
+//   hwauto start-limited <exe> [args...]    starts a program with the limited
+//                                           half of this process's token, as
+//                                           UAC starts an administrator's
+//                                           programs; does not wait for it
 //
 // Exit status: 0 done, 1 not found or timed out, 2 bad usage.
 #include <windows.h>
@@ -262,6 +268,53 @@ std::string MessageBoxJson(HWND box) {
          ",\"owner\":" + Quote(owner ? ClassOf(owner) : L"") + "}";
 }
 
+// ---- Starting a program with limited rights ---------------------------------------
+
+// The command line of a program and its arguments, each in quotes when it
+// holds a blank (no argument of the tests holds a quote).
+std::wstring CommandLine(int argc, wchar_t** argv, int first) {
+  std::wstring line;
+  for (int i = first; i < argc; ++i) {
+    std::wstring argument = argv[i];
+    if (!line.empty()) line += L' ';
+    line += argument.find(L' ') == std::wstring::npos ? argument : L"\"" + argument + L"\"";
+  }
+  return line;
+}
+
+// The token linked to this process's full one: its limited twin.
+HANDLE LimitedToken() {
+  HANDLE own = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return nullptr;
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD length = 0;
+  BOOL ok = GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length);
+  CloseHandle(own);
+  if (!ok) return nullptr;
+  HANDLE primary = nullptr;
+  ok = DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary);
+  CloseHandle(linked.LinkedToken);
+  return ok ? primary : nullptr;
+}
+
+int StartLimited(int argc, wchar_t** argv) {
+  HANDLE token = LimitedToken();
+  if (!token) return Fail("no limited token linked to this one");
+  std::wstring line = CommandLine(argc, argv, 2);
+  // No standard handles: the program must not hold our caller's pipe open.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  PROCESS_INFORMATION process{};
+  BOOL started = CreateProcessAsUserW(token, argv[2], line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                      &startup, &process);
+  CloseHandle(token);
+  if (!started) return Fail("CreateProcessAsUserW failed");
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return Answer("{\"started\":true,\"pid\":" + std::to_string(process.dwProcessId) + "}");
+}
+
 // ---- Commands ----------------------------------------------------------------------
 
 // Polls `found` until it gives something (a window, true) or time is up.
@@ -320,6 +373,13 @@ int Run(int argc, wchar_t** argv) {
     if (!ok) return Fail("no message box with an OK button");
     PostMessageW(ok, BM_CLICK, 0, 0);
     return Answer("{\"clicked\":true}");
+  }
+  if (command == L"start-limited" && argc >= 3) return StartLimited(argc, argv);
+  if (command == L"load-library" && argc >= 3) {
+    HMODULE library = LoadLibraryW(argv[2]);
+    wchar_t path[MAX_PATH] = {};
+    if (library) GetModuleFileNameW(library, path, MAX_PATH);
+    return Answer("{\"loaded\":" + Bool(library != nullptr) + ",\"path\":" + Quote(path) + "}");
   }
   return Answer("{\"error\":\"usage\"}", 2);
 }

@@ -19,6 +19,7 @@ import glob
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -548,29 +549,232 @@ def case_msi_install(host, auto, exe, f, mode):
     for query in ((RUN_KEY, "/v", "Hostwarden"), (EVENT_SOURCE_KEY,)):
         code, out, _ = run_script(host, "reg", "query", *query)
         f.check(code != 0, f"{query} is still in the registry: {out!r}")
+def case_enter_at_once(host, auto, exe, f, mode):
+    """Normal mode, mismatch: the moment the main window shows, Escape does
+    nothing and Enter presses the focused "Namen synchronisieren"; no Tab first."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    f.equal(form1["focus"], "cmd_Sync", "focus when the window shows")
+    host.keys(form1, "Escape")
+    f.check(auto.wait_message_box(500).get("error"), "Escape raised a message box")
+    host.keys(form1, "Return")
+    box = auto.wait_message_box()
+    f.equal(box.get("text"), SYNC_MESSAGE, "message after Enter")
+    f.equal(box.get("owner"), FORM1, "owner of the message box")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after the synchronise message")
+
+
+def case_dialog_enter_at_once(host, auto, exe, f, mode):
+    """Quiet mode, mismatch: Enter presses "OK" the moment the dialog shows."""
+    program = host.start_wine(exe, "/Q")
+    dialog = auto.wait_window(FRM_INFO)
+    host.keys(dialog, "Return")
+    box = auto.wait_message_box()
+    f.equal(box.get("text"), SYNC_MESSAGE, "message after Enter in the dialog")
+    f.equal(box.get("owner"), FRM_INFO, "owner of the message box")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after OK")
+
+
+def hostwarden_processes():
+    """The command lines of the program's processes; the case runs in a PID
+    namespace of its own, so these are the case's."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                line = cmdline.read().replace(b"\0", b" ").decode(errors="replace").strip()
+        except OSError:
+            continue
+        program = line.split(" ", 1)[0].lower()
+        if program.endswith("hostwarden.exe"):
+            found.append(line)
+    return found
+
+
+def registry_value(host, key, name):
+    """A value of the case's Wine registry as `reg query` prints it; None when missing."""
+    result = wine_host.run(host.wine_kind.loader, "reg", "query", key, "/v", name, env=host.env, check=False,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    for line in result.stdout.splitlines():
+        parts = line.split()
+        if len(parts) >= 3 and parts[0] == name:
+            return parts[-1]
+    return None
+
+
+COMPUTER_NAME_KEY = r"HKLM\System\CurrentControlSet\Control\ComputerName\ComputerName"
+
+
+def check_elevated_copy_sets_the_name(host, auto, f, first_window):
+    """After the press: the first program has ended, the elevated copy (our
+    switch and the name on its command line) shows the success message with
+    no window of its own, ends with its OK, and the name is in the registry."""
+    box = auto.wait_message_box()
+    host.screenshot("message_box_elevated_copy")
+    f.equal(box.get("text"), SYNC_MESSAGE, "the elevated copy's message")
+    f.equal(box.get("owner"), "", "owner of the copy's message box (it shows no window)")
+    f.check(auto.wait_gone(first_window).get("gone"), "the first program did not end once the copy ran")
+    running = hostwarden_processes()
+    f.check(len(running) == 1 and running[0].endswith(" /SetComputerName:pc-0815"),
+            f"not exactly the elevated copy with the name runs: {running}")
+    # Read while the Wine server runs: a new one takes the name from the host again.
+    name = registry_value(host, COMPUTER_NAME_KEY, "ComputerName")
+    f.equal(name and name.upper(), "PC-0815", f"the computer name read back ({name!r})")
+    auto.press_message_box_ok()
+    deadline = time.monotonic() + 15
+    while hostwarden_processes() and time.monotonic() < deadline:
+        time.sleep(0.2)
+    f.equal(hostwarden_processes(), [], "programs running after the copy's message")
+
+
+def start_limited(auto, f, exe, *args):
+    """Starts the program as UAC starts an administrator's programs: with the
+    limited half of the token, whose elevated twin "runas" gives."""
+    windows_path = "Z:" + os.path.abspath(exe).replace("/", "\\")
+    started = auto("start-limited", windows_path, *args)
+    f.check(started.get("started"), f"the program could not be started with a limited token: {started}")
+
+
+def case_elevated_copy(host, auto, exe, f, mode):
+    """UAC, normal mode, mismatch: Enter on "Namen synchronisieren" starts an
+    elevated copy (Wine grants "runas"), which sets the name and reports."""
+    start_limited(auto, f, exe)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode)
+    host.keys(form1, "Return")
+    check_elevated_copy_sets_the_name(host, auto, f, FORM1)
+
+
+def case_elevated_copy_dialog(host, auto, exe, f, mode):
+    """UAC, quiet mode, mismatch: the dialog's "OK" starts the elevated copy."""
+    start_limited(auto, f, exe, "/Q")
+    auto.wait_window(FRM_INFO)
+    auto.click(FRM_INFO, "OKButton")
+    check_elevated_copy_sets_the_name(host, auto, f, FRM_INFO)
+
+
+# Libraries the program or the system libraries it binds load once it runs,
+# each planted beside the program as a library that marks that it was loaded.
+PLANTED_LIBRARIES = ("dnsapi", "iphlpapi", "wininet", "wsock32", "ws2_32", "netapi32", "nsi", "dhcpcsvc",
+                     "winhttp", "mpr", "secur32", "shlwapi")
+
+
+def planted_marker(hwauto):
+    """The marking library, built beside the layer's test program."""
+    return os.path.join(os.path.dirname(os.path.abspath(hwauto)), "..", "..", "win32", "hw_planted.dll")
+
+
+def case_planted_libraries(host, auto, exe, f, mode):
+    """Marking libraries beside the program under the names it and its
+    system libraries load, preferred to Wine's own: the program runs its
+    whole check and loads none of them. A control program in the same folder
+    that loads one by its bare name does load it, so the marks are seen."""
+    folder = os.path.join(host.work, "planted")
+    os.makedirs(folder)
+    program = shutil.copy(exe, folder)
+    control_program = shutil.copy(auto.hwauto, os.path.join(folder, "control.exe"))
+    for name in PLANTED_LIBRARIES:
+        shutil.copy(planted_marker(auto.hwauto), os.path.join(folder, name + ".dll"))
+    log = os.path.join(host.work, "planted.log")
+    overrides = ",".join(PLANTED_LIBRARIES) + "=n,b"
+    env = dict(host.env, HW_PLANTED_LOG="Z:" + log.replace("/", "\\"),
+               WINEDLLOVERRIDES=";".join(filter(None, [host.env.get("WINEDLLOVERRIDES"), overrides])))
+
+    process = subprocess.Popen([host.wine_kind.loader, program], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    host.processes.append(process)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode)
+    f.equal(control(form1, "lbl_Conn")["text"], "LAN", "connection (wininet)")
+    check_dns_asked(f, host, mode)
+    auto.close(FORM1)
+    wait_for_exit(process, 15, f, "closing the main window")
+    marks = open(log).read().split() if os.path.exists(log) else []
+    f.equal(marks, [], "planted libraries the program loaded")
+
+    result = wine_host.run(host.wine_kind.loader, control_program, "load-library", "iphlpapi.dll", env=env,
+                           check=False, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    marks = open(log).read().split() if os.path.exists(log) else []
+    f.check(any(mark.lower().endswith("\\planted\\iphlpapi.dll") for mark in marks),
+            f"the control program's bare load left no mark of the planted iphlpapi.dll: {marks} ({result.stdout!r})")
+
+
+PROVIDER_NAME = "dslb-092-075-123-045.pools.example-isp.de"
+NOT_CONFIRMED_MESSAGE = ("Der DNS-Eintrag " + MISMATCH_NAME + " ist nicht bestätigt:\r\n"
+                         "der Name verweist nicht auf die IP-Adresse " + wine_host.HOST_ADDRESS + ".\r\n"
+                         "Der Computername wurde nicht geändert.\r\n"
+                         "Bitte wenden Sie sich an den Netzwerkadministrator")
+
+
+def case_not_confirmed(host, auto, exe, f, mode):
+    """Normal mode, mismatch, but the PTR name has no A record leading back
+    to the address: "Namen synchronisieren" renames nothing, says why with a
+    stop icon, and ends."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode)
+    auto.click(FORM1, "cmd_Sync")
+    box = auto.wait_message_box()
+    host.screenshot(f"message_box_not_confirmed_{mode.name}")
+    f.equal(box["text"], NOT_CONFIRMED_MESSAGE, "message for a name DNS does not confirm")
+    f.check(box["icon"], "the not-confirmed message shows no icon")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after the not-confirmed message")
+    forward = [q for q in host.dns_queries() if q[0] == "A" and q[1].lower() == MISMATCH_NAME]
+    f.equal(len(forward), 1, f"A queries for {MISMATCH_NAME} at the DNS server: {host.dns_queries()}")
+
+
+def case_provider_name(host, auto, exe, f, mode):
+    """Quiet mode, a provider's name for the address (a laptop at home): the
+    check does not apply outside the campus domain, so nothing shows."""
+    case_quiet_agree(host, auto, exe, f, mode)
+
+
+def case_either_ptr_agrees(host, auto, exe, f, mode):
+    """Normal mode, two PTR records of which the second agrees: no warning,
+    and the window shows the agreeing name."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    check_names(f, form1, mode, AGREEING_NAME)
+    f.check(not control(form1, "img_Warn")["visible"], "the warning picture shows though a PTR record agrees")
+    f.check(not control(form1, "cmd_Sync")["enabled"], "Namen synchronisieren is enabled though a PTR record agrees")
+    auto.close(FORM1)
+    wait_for_exit(program, 10, f, "closing the main window")
 
 
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
-    the name dnsmasq's PTR record gives the address (None: no record). The
-    older-systems path needs Windows 98, which only 32-bit Wine can be; the
-    DNS-client path runs in the XP and Windows 10 modes."""
+    what dnsmasq knows of the address. The older-systems path needs Windows
+    98, which only 32-bit Wine can be; the DNS-client path runs in the XP and
+    Windows 10 modes."""
+    Dns = wine_host.Dns
     cases = {}
-    flows = {"mismatch_sync": (case_mismatch_sync, MISMATCH_NAME),
-             "quiet_details": (case_quiet_details, MISMATCH_NAME),
-             "quiet_ok": (case_quiet_ok, MISMATCH_NAME),
-             "quiet_close": (case_quiet_close, MISMATCH_NAME),
-             "quiet_agree": (case_quiet_agree, AGREEING_NAME)}
+    flows = {"mismatch_sync": (case_mismatch_sync, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_details": (case_quiet_details, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_ok": (case_quiet_ok, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_close": (case_quiet_close, Dns.confirmed(MISMATCH_NAME)),
+             "quiet_agree": (case_quiet_agree, Dns.confirmed(AGREEING_NAME))}
     for mode in (WIN98, WINXP, WIN10):
-        for what, (function, ptr_answer) in flows.items():
-            cases[f"{what}_{mode.name}"] = (function, mode, ptr_answer)
-    cases["normal_window_winxp"] = (case_normal_window, WINXP, None)
-    cases["second_instance_winxp"] = (case_second_instance, WINXP, None)
-    cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, None)
-    cases["report_script_win10"] = (case_report_script, WIN10, MISMATCH_NAME)
-    cases["sync_script_win10"] = (case_sync_script, WIN10, MISMATCH_NAME)
-    cases["msi_install_win10"] = (case_msi_install, WIN10, MISMATCH_NAME)
-    cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, MISMATCH_NAME)
+        for what, (function, dns) in flows.items():
+            cases[f"{what}_{mode.name}"] = (function, mode, dns)
+    for mode in (WINXP, WIN10):
+        cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
+        cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
+        cases[f"planted_libraries_{mode.name}"] = (case_planted_libraries, mode, Dns.confirmed(MISMATCH_NAME))
+    cases["elevated_copy_win10"] = (case_elevated_copy, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["elevated_copy_dialog_win10"] = (case_elevated_copy_dialog, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["not_confirmed_win10"] = (case_not_confirmed, WIN10, Dns([MISMATCH_NAME]))
+    cases["provider_name_win10"] = (case_provider_name, WIN10, Dns.confirmed(PROVIDER_NAME))
+    cases["either_ptr_agrees_winxp"] = (case_either_ptr_agrees, WINXP, Dns([MISMATCH_NAME, AGREEING_NAME]))
+    cases["normal_window_winxp"] = (case_normal_window, WINXP, Dns())
+    cases["second_instance_winxp"] = (case_second_instance, WINXP, Dns())
+    cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, Dns())
+    cases["report_script_win10"] = (case_report_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["sync_script_win10"] = (case_sync_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["msi_install_win10"] = (case_msi_install, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, Dns.confirmed(MISMATCH_NAME))
     return cases
 
 
@@ -625,7 +829,7 @@ def run_case(args):
         # the kernel ends every process it started, Wine server included.
         os.execvp("unshare", ["unshare", "-n", "-u", "-m", "-p", "-f", "--kill-child", "--mount-proc", "--propagation", "private",
                               sys.executable, os.path.abspath(__file__), *sys.argv[1:], "--inside"])
-    case, mode, ptr_answer = CASES[args.case]
+    case, mode, dns = CASES[args.case]
     if args.arch not in mode.winecfg:
         print(f"{args.case} needs a Windows version that {args.arch} Wine cannot be", file=sys.stderr)
         return 2
@@ -634,7 +838,7 @@ def run_case(args):
     artifacts = os.path.join(args.artifacts, args.arch)
     try:
         with TestHost(wine_host.WINES[args.arch], args.prefix, artifacts, mode.winecfg[args.arch],
-                      ptr_answer) as host:
+                      dns) as host:
             try:
                 case(host, Automation(host, args.hwauto), args.exe, f, mode)
             except (KeyError, RuntimeError, subprocess.SubprocessError) as error:

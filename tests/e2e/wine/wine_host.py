@@ -134,16 +134,29 @@ def create_base_prefix(prefix, wine):
         shutil.copy(os.path.join(WINE_FONTS_DIR, font), fonts)
 
 
+class Dns:
+    """What dnsmasq knows about the host's address: its PTR records, in
+    answer order, and which of their names have an A record leading back to
+    the address (the forward confirmation a rename asks for)."""
+
+    def __init__(self, ptr_names=(), pointing_back=()):
+        self.ptr_names, self.pointing_back = list(ptr_names), list(pointing_back)
+
+    @classmethod
+    def confirmed(cls, *ptr_names):
+        return cls(ptr_names, ptr_names)
+
+
 class TestHost:
     """Use as a context manager inside the namespace; everything it starts is
     stopped on the way out, the Wine server included."""
 
-    def __init__(self, wine, base_prefix, artifacts, windows_version, ptr_answer=None):
+    def __init__(self, wine, base_prefix, artifacts, windows_version, dns):
         self.wine_kind = wine
         self.base_prefix = base_prefix
         self.artifacts = artifacts
         self.windows_version = windows_version
-        self.ptr_answer = ptr_answer
+        self.dns = dns
         self.work = "/tmp/hostwarden-e2e"
         self.processes = []
         self.env = None
@@ -203,8 +216,11 @@ class TestHost:
                    f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53",
                    "--user=root", "--group=root", "--log-queries", f"--log-facility={self.dns_log}",
                    f"--address=/{HOST_NAME}/{HOST_ADDRESS}"]
-        if self.ptr_answer:
-            command.append(f"--ptr-record={PTR_NAME},{self.ptr_answer}")
+        for name in self.dns.ptr_names:
+            command.append(f"--ptr-record={PTR_NAME},{name}")
+        # An A record only: --host-record would add a PTR record as well.
+        for name in self.dns.pointing_back:
+            command.append(f"--address=/{name}/{HOST_ADDRESS}")
         self._start(command)
         self._wait_for(lambda: self._udp_listening(DNS_SERVER, 53), "dnsmasq to listen")
 
@@ -349,7 +365,16 @@ class Automation:
         return self("window", window_class)
 
     def wait_window(self, window_class, ms=20000):
-        return self("wait-window", window_class, ms)
+        """The window once it shows and has settled: without a window
+        manager, Wine activates a new window when the X server's focus event
+        comes back, a moment after it is visible; only then does a control
+        hold the focus. A window with no focus after 5 s is returned as it is."""
+        window = self("wait-window", window_class, ms)
+        deadline = time.monotonic() + 5
+        while window.get("visible") and not window.get("focus") and time.monotonic() < deadline:
+            time.sleep(0.1)
+            window = self("window", window_class)
+        return window
 
     def wait_gone(self, window_class, ms=10000):
         return self("wait-gone", window_class, ms)

@@ -32,6 +32,9 @@ class FltkControl : public Control {
   void SetListIndex(int index) override;
   int ListIndex() const override;
   std::vector<std::string> Items() const override { return items_; }
+  // Linux asks for no elevation this way: the mark is kept, nothing is drawn.
+  void SetElevationRequired(bool required) override { elevationRequired_ = required; }
+  bool ElevationRequired() const override { return elevationRequired_; }
 
   const ControlSpec& Definition() const { return definition_; }
   // Creates the widget, for the window to add; the window owns it from then on.
@@ -56,6 +59,7 @@ class FltkControl : public Control {
   bool visible_, enabled_;
   std::vector<std::string> items_;
   int listIndex_ = -1;
+  bool elevationRequired_ = false;
   Fl_Widget* widget_ = nullptr;
 };
 

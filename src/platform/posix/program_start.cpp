@@ -1,0 +1,23 @@
+// This program's own file, and starting a program with other rights. Linux
+// has no elevated twin of a user's rights to ask for in this way (the token
+// is always of the default kind), so the shell's start is never available.
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/posix/posix_os.h"
+
+namespace hw::posix {
+
+uint32_t PosixOs::GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) {
+  if (module != 0 || size == 0) return 0;
+  std::vector<char> path(size);
+  ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0) return 0;
+  filename.assign(path.data(), static_cast<std::size_t>(length));
+  return static_cast<uint32_t>(length);  // `size` when the path was cut, as on Windows XP
+}
+
+int PosixOs::ShellExecuteExW(ShellExecuteInfo& /*info*/) { return 0; }
+
+}  // namespace hw::posix

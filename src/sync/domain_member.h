@@ -1,0 +1,19 @@
+// Members of a Windows domain: renaming one locally leaves its domain account
+// under the old name, and nobody can log on to the domain from it afterwards.
+#pragma once
+
+#include "platform/forms.h"
+#include "platform/os.h"
+
+namespace hw {
+
+// Whether the PC is joined to a domain. A system without
+// NetGetJoinInformation (Windows 9x, NT 4) or a failing call counts as not
+// joined.
+bool IsDomainMember(Os& os);
+
+// Tells the user that only the network administrator can rename the PC, then
+// ends the program.
+[[noreturn]] void RefuseDomainMember(Forms& forms);
+
+}  // namespace hw
