@@ -382,7 +382,8 @@ def case_second_instance(host, auto, exe, f, mode):
 # ---- the modes for scripts: /REPORT [/JSON] and /SYNC ----------------------------------
 
 REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
-               "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict", "messages"}
+               "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
+               "notApplicableBecause", "forwardConfirmed", "messages"}
 
 
 def run_script(host, exe, *switches, debug="-all"):
@@ -416,7 +417,8 @@ def case_report_script(host, auto, exe, f, mode):
         return
     f.equal(set(report), REPORT_KEYS, "the report's keys")
     for key, wanted in (("verdict", "mismatch"), ("dnsName", MISMATCH_NAME), ("dnsShortName", "pc-0815"),
-                        ("selectedAddress", wine_host.HOST_ADDRESS), ("connection", "LAN"), ("messages", [])):
+                        ("selectedAddress", wine_host.HOST_ADDRESS), ("connection", "LAN"), ("messages", []),
+                        ("forwardConfirmed", True)):
         f.equal(report.get(key), wanted, key)
     code, out, _ = run_script(host, exe, "-report")
     f.equal(code, 1, "exit status of -report")
