@@ -26,6 +26,8 @@ test_packages=(
   xvfb xdotool imagemagick x11-utils
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs
   mingw-w64 wine wine64
+  # the packages: dpkg-shlibdeps for Depends, lintian, and msitools' wixl for the MSI
+  dpkg-dev lintian msitools wixl
   # Wine's own fonts ("MS Sans Serif", Tahoma), which the tests copy into each
   # prefix so labels render as they will on Windows
   fonts-wine

@@ -75,7 +75,7 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }
-  if (caller == SyncCaller::User) ConfirmOrEnd(os, forms, chkVer, lookup);
+  if (caller != SyncCaller::ElevatedCopy) ConfirmOrEnd(os, forms, chkVer, lookup);
   // After every attempt to set the name, whatever its outcome, the program ends.
   if (SetComputerName(os, chkVer, dnsShortName) != 0)
     MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);

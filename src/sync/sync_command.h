@@ -12,8 +12,10 @@ namespace hw {
 
 // Who runs the command: the user through a button, or the elevated copy of
 // the program, which holds the name from its command line (checked more
-// strictly there) and never starts another copy.
-enum class SyncCaller { User, ElevatedCopy };
+// strictly there) and never starts another copy; or a script (the sync mode),
+// for which no window may open: it starts no elevated copy either, so a
+// limited administrator is refused.
+enum class SyncCaller { User, ElevatedCopy, Script };
 
 // Tests the name, the domain membership and the rights, confirms that the DNS
 // name leads back to the PC's address, sets the name, reports the outcome,

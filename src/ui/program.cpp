@@ -40,16 +40,14 @@ ProgramState Program::State() {
   state.warningShown = dialog_ && dialog_->Visible();
   state.members = members_;
   state.version = chkVer_.Info();
-  state.checkFound = WhatTheCheckFound();
+  state.values = values_;
   return state;
 }
 
 void Program::Continue(const ProgramState& state) {
   chkVer_.Adopt(state.version);
   members_ = state.members;
-  values_.dnsName = state.checkFound.dnsName;
-  values_.selectedAddress = state.checkFound.address;
-  values_.dnsServer = state.checkFound.server;
+  values_ = state.values;
   LoadMainWindow();
   RestoreControlStates(*form1_, state.form1);
   if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);

@@ -16,16 +16,17 @@
 namespace hw {
 
 // Where the startup check left the program: what the main window holds, its
-// members, the version record, which windows are up, and what a rename must
-// confirm. A run whose check kept its windows in memory goes on from here on
-// the real forms runtime.
+// members, the version record, which windows are up, and the values it
+// found (what a rename must confirm, and what the run's log entry says). A
+// run whose check kept its windows in memory goes on from here on the real
+// forms runtime.
 struct ProgramState {
   std::vector<ControlState> form1;
   bool form1Visible = false;
   bool warningShown = false;
   Form1Members members;
   OsVersionInfo version;
-  ForwardLookup checkFound;
+  StartupValues values;
 };
 
 class Program {

@@ -20,15 +20,23 @@ class FormsUntilShown : public HeadlessForms {
 
 }  // namespace
 
-int RunQuietMode(Os& os, const std::string& commandLine, ScreenOnDemand& screen) {
+int RunQuietMode(Os& os, const std::string& commandLine, ScreenOnDemand& screen,
+                 const std::function<void(const Program&)>& endedHere) {
   FormsUntilShown forms(commandLine, screen);
   Program program(os, forms);
+  int exitCode = 0;
+  bool ended = true;
   try {
     program.Start();
+    ended = false;
   } catch (const EndProgram&) {
-    return 0;  // nothing left to show
+    // nothing left to show
   } catch (const ScreenUnavailable& unavailable) {
-    return unavailable.exitCode;
+    exitCode = unavailable.exitCode;
+  }
+  if (ended) {
+    if (endedHere) endedHere(program);
+    return exitCode;
   }
   // The check did not end the program: the warning dialog is up, and from
   // here on the program lives on the screen.

@@ -5,6 +5,7 @@
 // loading a window toolkit.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/os.h"
@@ -34,7 +35,11 @@ struct ScreenUnavailable {
   int exitCode = 2;
 };
 
-// Runs the program in quiet mode; the exit code.
-int RunQuietMode(Os& os, const std::string& commandLine, ScreenOnDemand& screen);
+// Runs the program in quiet mode; the exit code. `endedHere` is given the
+// program when the run ends without the screen going on with it (nothing
+// to show, or only message boxes), so the caller can record its verdict;
+// a run the screen goes on with is recorded there.
+int RunQuietMode(Os& os, const std::string& commandLine, ScreenOnDemand& screen,
+                 const std::function<void(const Program&)>& endedHere = {});
 
 }  // namespace hw

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/posix/posix_os.h"
-#include "platform/posix/report.h"
+#include "report/report.h"
 
 namespace {
 
@@ -61,8 +61,8 @@ int DnsQuery(std::vector<std::string> args) {
     const auto& record = results.records[i];
     char address[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &record.IpAddress, address, sizeof address);
-    std::cout << (i ? "," : "") << "[" << record.wType << "," << hw::posix::JsonString(record.pName) << ","
-              << hw::posix::JsonString(record.pNameHost) << "," << hw::posix::JsonString(address) << ","
+    std::cout << (i ? "," : "") << "[" << record.wType << "," << hw::report::JsonString(record.pName) << ","
+              << hw::report::JsonString(record.pNameHost) << "," << hw::report::JsonString(address) << ","
               << static_cast<int>(record.Section) << "]";
   }
   std::cout << "]}\n";

@@ -25,6 +25,8 @@ def main():
         [sys.executable, os.path.join(HERE, "report_cases.py"), "--inside", "--program", args.program, "names_agree"],
         [sys.executable, os.path.join(HERE, "layer_cases.py"), "--inside", "--driver", args.driver, "set_static_hostname"],
         [sys.executable, os.path.join(HERE, "hostile_answers.py"), "--inside", "--program", args.program],
+        [sys.executable, os.path.join(HERE, "package_cases.py"), "--inside", "--package", "absent.deb",
+         "installed_program_reports"],
         [args.driver, "set-hostname", "refused-name"],
         [args.driver, "dns-query", "7.2.0.192.IN-ADDR.ARPA", "192.0.2.53"],
     ]

@@ -2,6 +2,9 @@
 against a real DNS server (dnsmasq) or a responder of ours, one case per
 ctest test. Usage: report_cases.py --program P [--asan P] [--driver P] CASE"""
 
+import os
+import socket
+import subprocess
 import sys
 
 import dns_responder as dns
@@ -254,6 +257,137 @@ def no_default_route_is_not_on_the_lan(args):
         expect(code == 0, f"exit code {code}", report)
         expect_report(report, addresses=["192.0.2.7"], connection="", verdict="not-applicable",
                       dnsName="pc-labor-3.uni-falkenau.de", ieVersion="")
+
+
+# ---- hostwarden --sync, and the entry each run leaves in the system log ----
+
+NAME_SET = ("Der lokaler Computername wurde erfolgreich geändert.\n"
+            "Die Änderung wird erst beim nächsten Neustart wirksam\n")
+RIGHTS_NEEDED = ("Für diese Aktion sind administrative Rechte erforderlich,\n"
+                 "bitte melden sie sich lokal als Administrator an\n"
+                 "oder verständigen Sie Ihren Systemadministrator\n")
+NOBODY = 65534
+
+
+def run_program(program, *arguments, uid=None):
+    """(exit code, stdout, stderr) of the program run with `arguments`."""
+    def drop_rights():
+        os.setgroups([])
+        os.setgid(NOBODY)
+        os.setuid(uid)
+    done = subprocess.run([program, *arguments], capture_output=True, timeout=30,
+                          preexec_fn=drop_rights if uid is not None else None)
+    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+class SystemLog:
+    """A listener on a /dev/log of this mount namespace only: an overlay on
+    /dev keeps its devices and takes the socket."""
+
+    def __init__(self, tmp):
+        upper = os.path.join(tmp, "dev-upper")
+        work = os.path.join(tmp, "dev-work")
+        os.makedirs(upper)
+        os.makedirs(work)
+        namespace_host.run("mount", "-t", "overlay", "overlay", "-o",
+                           f"lowerdir=/dev,upperdir={upper},workdir={work}", "/dev")
+        self.socket = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        self.socket.bind("/dev/log")
+        self.socket.settimeout(0)
+
+    def entries(self):
+        """Every datagram received so far, as text."""
+        found = []
+        while True:
+            try:
+                found.append(self.socket.recv(65536).decode("utf-8", "replace"))
+            except BlockingIOError:
+                return found
+
+    def close(self):
+        self.socket.close()
+        subprocess.run(["umount", "/dev"], check=False)
+
+
+def read(path):
+    with open(path) as f:
+        return f.read()
+
+
+def mismatch_host(ptr_name, confirmed=True):
+    """The responder for a mismatch; the PTR name leads back to the address
+    (its A record) unless told otherwise."""
+    hosts = dict(HOSTS, **({ptr_name.lower(): "192.0.2.7"} if confirmed else {}))
+    return dns.Responder("192.0.2.53", dns.host_table(hosts, {PTR_KEY: dns.ptr_names(ptr_name)}))
+
+
+@case
+def sync_sets_the_dns_short_name(args):
+    with namespace_host.Host() as host, mismatch_host("PC-Labor-3.Uni-Falkenau.DE"):
+        log = SystemLog(host.tmp)
+        try:
+            code, out, err = run_program(args.program, "--sync")
+            expect((code, out, err) == (0, NAME_SET, ""), "the name is set", code, out, err)
+            expect(read("/etc/hostname") == "PC-Labor-3\n", "the name read back", read("/etc/hostname"))
+            expect(socket.gethostname() == "ws-17", "the running name stays until the next start")
+            entries = log.entries()
+            expect(len(entries) == 1, "one log entry per run", entries)
+            expect(entries[0].startswith("<13>") and " hostwarden[" in entries[0], "notice, user, identifier",
+                   entries[0])
+            expect(entries[0].endswith('verdict=mismatch computerName="ws-17" dnsName="PC-Labor-3.Uni-Falkenau.DE" '
+                                       'address="192.0.2.7" dnsServer="192.0.2.53" nameSet=yes'), "the entry",
+                   entries[0])
+        finally:
+            log.close()
+
+
+@case
+def sync_refusals_leave_the_name(args):
+    # Each refusal exits 1 with the command's own text and changes nothing.
+    with namespace_host.Host():
+        for ptr_name, uid, wanted in (
+                ("pc-99.uni-falkenau.de", NOBODY, RIGHTS_NEEDED),
+                ("abcdefghijklmnop.uni-falkenau.de", None,
+                 "Der DNS-Name abcdefghijklmnop kann nicht als Computername verwendet werden\n"
+                 "Bitte wenden Sie sich an den Netzwerkadministrator\n"),
+                ("pc-98.uni-falkenau.de", None,
+                 "Der DNS-Eintrag pc-98.uni-falkenau.de ist nicht bestätigt:\n"
+                 "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\n"
+                 "Der Computername wurde nicht geändert.\n"
+                 "Bitte wenden Sie sich an den Netzwerkadministrator\n")):
+            with mismatch_host(ptr_name, confirmed=not ptr_name.startswith("pc-98")):
+                code, out, err = run_program(args.program, "--sync", uid=uid)
+            expect((code, out, err) == (1, "", wanted), f"refused for {ptr_name}", code, out, err)
+            expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+
+
+@case
+def sync_with_agreeing_names_does_nothing(args):
+    with namespace_host.Host() as host:
+        host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de", "--address=/ws-17/192.0.2.7")
+        before = os.stat("/etc/hostname")
+        code, out, err = run_program(args.program, "--sync")
+        expect((code, out, err) == (0, "", ""), "nothing to do", code, out, err)
+        expect(os.stat("/etc/hostname").st_ino == before.st_ino, "/etc/hostname was not rewritten")
+
+
+@case
+def report_verdicts_go_to_the_system_log(args):
+    with namespace_host.Host() as host, mismatch_host("pc-99.uni-falkenau.de"):
+        # Without a log the run is the same, and says nothing about it.
+        code, report, err = host.report(args.program)
+        expect((code, report["verdict"], err) == (1, "mismatch", ""), "no log: skipped silently", code, err)
+        log = SystemLog(host.tmp)
+        try:
+            code, _, _ = host.report(args.program)
+            entries = log.entries()
+            expect(code == 1 and len(entries) == 1, "one entry", code, entries)
+            expect(entries[0].startswith("<12>"), "a mismatch is a warning", entries[0])
+            expect(entries[0].endswith('verdict=mismatch computerName="ws-17" dnsName="pc-99.uni-falkenau.de" '
+                                       'address="192.0.2.7" dnsServer="192.0.2.53" nameSet=no'), "the entry",
+                   entries[0])
+        finally:
+            log.close()
 
 
 def main():

@@ -119,10 +119,11 @@ TEST(QuietRun, AMismatchGoesOnFromWhereTheCheckLeftTheProgram) {
   EXPECT_EQ(state.members.DnsShortName, "WS-17");
   // What a rename must confirm goes along, or the continued program could
   // never confirm a name.
-  EXPECT_EQ(state.checkFound.dnsName, "WS-17.Uni-Falkenau.de");
-  EXPECT_EQ(state.checkFound.address, "192.0.2.7");
-  EXPECT_EQ(state.checkFound.server, run.screen.program->Values().dnsServer);
-  EXPECT_FALSE(state.checkFound.server.empty());
+  EXPECT_EQ(state.values.dnsName, "WS-17.Uni-Falkenau.de");
+  EXPECT_EQ(state.values.selectedAddress, "192.0.2.7");
+  EXPECT_EQ(state.values.dnsServer, "192.0.2.53");
+  EXPECT_EQ(state.values.verdict, CheckVerdict::Mismatch);
+  EXPECT_EQ(run.screen.program->Values().hostName, state.values.hostName);
   EXPECT_EQ(run.os.CallCount("DnsQuery_A"), 1) << "the check ran once";
 
   HeadlessForms& forms = run.screen.forms;

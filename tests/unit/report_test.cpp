@@ -5,12 +5,12 @@
 #include <functional>
 #include <sstream>
 
-#include "platform/posix/report.h"
+#include "report/report.h"
 #include "support/fake_os.h"
 
 using namespace std::string_literals;
 
-namespace hw::posix {
+namespace hw::report {
 namespace {
 
 TEST(JsonString, EscapesWhatJsonForbidsAndKeepsWellFormedUtf8) {
@@ -223,4 +223,4 @@ TEST(Verdict, GermanForPeopleAndUnchangedForScripts) {
 }
 
 }  // namespace
-}  // namespace hw::posix
+}  // namespace hw::report

@@ -38,6 +38,7 @@ BOUND_AT_RUN_TIME = {
     "DnsQuery_A", "DnsRecordListFree", "GetNetworkParams", "InternetGetConnectedState", "DllGetVersion",
     "SetDefaultDllDirectories", "SetDllDirectoryW", "NetGetJoinInformation", "NetApiBufferFree",
     "GetModuleFileNameW", "ShellExecuteExW",
+    "AttachConsole", "RegisterEventSourceW", "ReportEventW", "DeregisterEventSource",
 }
 
 # Imported by the compiler's runtime, not by the program: libgcc's thread
@@ -236,6 +237,38 @@ def check_manifest(image, expected_version, findings):
     findings.expect(len(all_named("supportedOS")) >= 5, "supportedOS entries missing (Vista to 10)")
 
 
+RT_MESSAGETABLE = 11
+# The event IDs of the event log (src/platform/win32/event_log.h): the Event
+# Viewer shows the program's text for each, with the entry's fields as %1.
+EVENT_IDS = (1, 2, 3, 4)
+
+
+def message_table_texts(data):
+    """{id: text} of a MESSAGE_RESOURCE_DATA block."""
+    texts = {}
+    (blocks,) = struct.unpack_from("<I", data, 0)
+    for block in range(blocks):
+        low, high, offset = struct.unpack_from("<III", data, 4 + 12 * block)
+        for message_id in range(low, high + 1):
+            length, flags = struct.unpack_from("<HH", data, offset)
+            body = data[offset + 4:offset + length]
+            text = body.decode("utf-16-le") if flags & 1 else body.decode("latin-1")
+            texts[message_id] = text.split("\0")[0]
+            offset += length
+    return texts
+
+
+def check_message_table(image, findings):
+    tables = resources_of(image, RT_MESSAGETABLE)
+    findings.expect(len(tables) == 1, "%d message tables, not 1" % len(tables))
+    if len(tables) != 1:
+        return
+    texts = message_table_texts(tables[0][2])
+    findings.expect(sorted(texts) == list(EVENT_IDS), "message IDs %s, not %s" % (sorted(texts), EVENT_IDS))
+    for message_id, text in texts.items():
+        findings.expect("%1" in text, "message %d does not show the entry's fields: %r" % (message_id, text))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("check", choices=("imports", "resources"))
@@ -261,7 +294,8 @@ def main():
     check_version(image, expected_version, findings)
     check_icons(image, arguments.icons, findings)
     check_manifest(image, expected_version, findings)
-    return findings.report("resources: version %s (German, Unicode), both icons in order, manifest"
+    check_message_table(image, findings)
+    return findings.report("resources: version %s (German, Unicode), both icons in order, manifest, message table"
                            % arguments.version)
 
 

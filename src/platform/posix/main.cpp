@@ -4,6 +4,8 @@
 // what the main window would show and exits 0 (names agree, or the check
 // does not apply), 1 (mismatch) or 2 (the program would have ended for a
 // failure).
+// hostwarden --sync: the check and, on a mismatch, "Namen synchronisieren"
+// without a window (report/sync_run.h).
 #include <exception>
 #include <iostream>
 #include <string>
@@ -12,7 +14,9 @@
 #include "check/name_rules.h"
 #include "platform/posix/command_line.h"
 #include "platform/posix/posix_os.h"
-#include "platform/posix/report.h"
+#include "platform/posix/syslog_verdict_log.h"
+#include "report/report.h"
+#include "report/sync_run.h"
 #include "platform/posix/window_mode.h"
 
 namespace {
@@ -20,6 +24,7 @@ namespace {
 struct Options {
   bool report = false;
   bool json = false;
+  bool sync = false;
   std::string commandLine;  // everything else, as Windows hands it to the program
 };
 
@@ -33,6 +38,8 @@ Options ParseOptions(int argc, char** argv) {
       options.report = true;
     } else if (argument == "--json") {
       options.json = true;
+    } else if (argument == "--sync") {
+      options.sync = true;
     } else {
       options.commandLine += (options.commandLine.empty() ? "" : " ") + argument;
     }
@@ -46,15 +53,20 @@ int main(int argc, char** argv) {
   if (auto status = hw::posix::AnswerInformationOption({argv + 1, argv + argc}, std::cout)) return *status;
   Options options = ParseOptions(argc, argv);
   try {
+    hw::posix::SyslogVerdictLog log;
+    if (options.sync) {
+      hw::posix::PosixOs os;
+      return hw::report::RunSyncMode(os, std::cout, std::cerr, &log);
+    }
     if (options.report || options.json) {
       hw::posix::PosixOs os;
-      return hw::posix::RunReportMode(os, options.json, std::cout, std::cerr);
+      return hw::report::RunReportMode(os, options.json, std::cout, std::cerr, &log);
     }
     // The quiet mode loads the windows only when it has something to show.
     if (hw::IsQuietSwitch(options.commandLine)) return hw::posix::RunQuietMode(options.commandLine);
     return hw::posix::RunWindowMode(options.commandLine);
   } catch (const std::exception& error) {
-    std::cerr << "hostwarden: " << hw::posix::PrintableText(error.what()) << "\n";
+    std::cerr << "hostwarden: " << hw::report::PrintableText(error.what()) << "\n";
     return 2;
   }
 }

@@ -38,9 +38,11 @@ ProgramStateRecord::ProgramStateRecord(const ProgramState& state) {
   record_.platformId = version.dwPlatformId;
   record_.csdVersion = version.szCSDVersion.data();
   record_.csdVersionLength = version.szCSDVersion.size();
-  record_.dnsName = state.checkFound.dnsName.c_str();
-  record_.selectedAddress = state.checkFound.address.c_str();
-  record_.dnsServer = state.checkFound.server.c_str();
+  record_.verdict = static_cast<int>(state.values.verdict);
+  record_.hostName = state.values.hostName.c_str();
+  record_.dnsName = state.values.dnsName.c_str();
+  record_.selectedAddress = state.values.selectedAddress.c_str();
+  record_.dnsServer = state.values.dnsServer.c_str();
 }
 
 ProgramState StateOf(const HostwardenProgramState& record) {
@@ -57,7 +59,11 @@ ProgramState StateOf(const HostwardenProgramState& record) {
   state.version.dwPlatformId = record.platformId;
   state.version.szCSDVersion =
       record.csdVersion ? std::string(record.csdVersion, record.csdVersionLength) : std::string(128, '\0');
-  state.checkFound = {TextOf(record.dnsName), TextOf(record.selectedAddress), TextOf(record.dnsServer)};
+  state.values.verdict = static_cast<CheckVerdict>(record.verdict);
+  state.values.hostName = TextOf(record.hostName);
+  state.values.dnsName = TextOf(record.dnsName);
+  state.values.selectedAddress = TextOf(record.selectedAddress);
+  state.values.dnsServer = TextOf(record.dnsServer);
   return state;
 }
 

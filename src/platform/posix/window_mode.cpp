@@ -5,7 +5,9 @@
 #include "platform/posix/posix_os.h"
 #include "platform/posix/program_state_abi.h"
 #include "platform/posix/single_instance.h"
+#include "platform/posix/syslog_verdict_log.h"
 #include "platform/posix/window_module.h"
+#include "report/name_set_watch.h"
 #include "ui/quiet_run.h"
 
 namespace hw::posix {
@@ -53,7 +55,11 @@ int RunWindowMode(const std::string& commandLine) {
 int RunQuietMode(const std::string& commandLine) {
   PosixOs os;
   ModuleScreen screen;
-  return hw::RunQuietMode(os, commandLine, screen);
+  // A run the module goes on with records its verdict there, at its end.
+  return hw::RunQuietMode(os, commandLine, screen, [](const Program& program) {
+    SyslogVerdictLog log;
+    report::WriteQuietly(&log, report::EntryOf(program, false));
+  });
 }
 
 }  // namespace hw::posix

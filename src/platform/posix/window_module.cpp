@@ -9,8 +9,10 @@
 #include "platform/posix/fltk/fltk_forms.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/program_state_abi.h"
-#include "platform/posix/report.h"
+#include "platform/posix/syslog_verdict_log.h"
 #include "platform/posix/window_module.h"
+#include "report/name_set_watch.h"
+#include "report/report.h"
 #include "ui/program.h"
 
 namespace hw::posix {
@@ -24,15 +26,24 @@ Forms& QuietScreen() {
   return *forms;
 }
 
+// The run's verdict goes to the system log at its end, however it ends
+// (ending at once passes through the watch), so the entry can say whether
+// the name was set.
 int RunProgram(Forms& forms, const std::function<void(Program&)>& start) {
   PosixOs os;
-  Program program(os, forms);
+  report::NameSetWatch watched(forms);
+  Program program(os, watched);
+  watched.OnFinish([&] {
+    SyslogVerdictLog log;
+    report::WriteQuietly(&log, report::EntryOf(program, watched.NameSet()));
+  });
   try {
     start(program);
-    forms.Run();
+    watched.Run();
   } catch (const EndProgram&) {
     // ended at once: the backend has closed every window
   }
+  watched.Finish();
   return 0;
 }
 
@@ -41,7 +52,7 @@ int Guarded(Work&& work) {
   try {
     return work();
   } catch (const std::exception& error) {
-    std::cerr << "hostwarden: " << PrintableText(error.what()) << "\n";
+    std::cerr << "hostwarden: " << hw::report::PrintableText(error.what()) << "\n";
     return 2;
   }
 }

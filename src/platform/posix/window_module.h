@@ -31,7 +31,10 @@ struct HostwardenProgramState {
   unsigned osVersionInfoSize, majorVersion, minorVersion, buildNumber, platformId;
   const char* csdVersion;  // the whole buffer, NULs included
   std::size_t csdVersionLength;
-  // What a rename must confirm: the PTR name, the address and the DNS server.
+  // What the check found: what a rename must confirm (the PTR name, the
+  // address, the DNS server) and what the run's log entry says.
+  int verdict;
+  const char* hostName;
   const char* dnsName;
   const char* selectedAddress;
   const char* dnsServer;

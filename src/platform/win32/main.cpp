@@ -1,5 +1,6 @@
 // The Windows program: the argument text, the forms runtime, the system
-// functions, and the program, until its last window closes or it ends at once.
+// functions, and the program, until its last window closes or it ends at once;
+// or, with /REPORT or /SYNC, a mode for scripts without a window.
 #include <windows.h>
 
 #include <exception>
@@ -8,9 +9,11 @@
 #include "check/name_rules.h"
 #include "platform/win32/command_line.h"
 #include "platform/win32/library_search.h"
+#include "platform/win32/script_mode.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_os.h"
+#include "report/name_set_watch.h"
 #include "ui/program.h"
 #include "ui/quiet_run.h"
 
@@ -26,32 +29,47 @@ std::string ArgumentText() {
 // boxes, and hand it the windows only when the warning dialog is due.
 class Win32Screen : public hw::ScreenOnDemand {
  public:
-  Win32Screen(hw::Os& os, hw::Forms& forms) : os_(os), forms_(forms) {}
+  Win32Screen(hw::Os& os, hw::report::NameSetWatch& forms) : os_(os), forms_(forms) {}
   bool PrevInstance() override { return forms_.PrevInstance(); }
   void MsgBox(const std::string& text, int style) override { forms_.MsgBox(text, style); }
   int Continue(const hw::ProgramState& state) override {
     hw::Program program(os_, forms_);
+    LogAtTheEnd(program, forms_);
     program.Continue(state);
     forms_.Run();
+    forms_.Finish();
     return 0;
+  }
+
+  // The run's verdict goes to the event log at its end, however it ends
+  // (ending at once passes through the watch), so the entry can say whether
+  // the name was set.
+  static void LogAtTheEnd(const hw::Program& program, hw::report::NameSetWatch& watched) {
+    watched.OnFinish([&] { hw::win32::LogWindowRun(hw::report::EntryOf(program, watched.NameSet())); });
   }
 
  private:
   hw::Os& os_;
-  hw::Forms& forms_;
+  hw::report::NameSetWatch& forms_;
 };
 
 int RunProgram() {
   const std::string arguments = ArgumentText();
   std::unique_ptr<hw::Forms> forms = hw::MakeWin32Forms(arguments);
+  hw::report::NameSetWatch watched(*forms);
   hw::Win32Os os;
-  // At log-on, with nothing to show, no window is ever created.
+  // At log-on, with nothing to show, no window is ever created; a run that
+  // ends before the warning dialog records its verdict here.
   if (hw::IsQuietSwitch(arguments)) {
-    Win32Screen screen(os, *forms);
-    return hw::RunQuietMode(os, arguments, screen);
+    Win32Screen screen(os, watched);
+    return hw::RunQuietMode(os, arguments, screen, [](const hw::Program& program) {
+      hw::win32::LogWindowRun(hw::report::EntryOf(program, false));
+    });
   }
-  hw::Program program(os, *forms);
+  hw::Program program(os, watched);
+  Win32Screen::LogAtTheEnd(program, watched);
   program.Run();
+  watched.Finish();
   return 0;
 }
 
@@ -61,6 +79,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything else can load a library. Loaded libraries stay loaded.
   hw::win32::SystemLibraries libraries;
   hw::win32::RestrictLibrarySearch(libraries);
+  hw::report::ModeOptions options = hw::report::ParseModeOptions(ArgumentText());
+  if (options.mode != hw::report::Mode::Window) return hw::win32::RunScriptMode(options);
   try {
     return RunProgram();
   } catch (const hw::EndProgram&) {

@@ -15,6 +15,8 @@ the reason and exit 77, which CTest reports as skipped.
 """
 
 import argparse
+import glob
+import json
 import os
 import re
 import shutil
@@ -392,6 +394,178 @@ def case_second_instance(host, auto, exe, f, mode):
     wait_for_exit(first, 10, f, "the first instance")
 
 
+# ---- the modes for scripts: /REPORT [/JSON] and /SYNC ----------------------------------
+
+REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
+               "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
+               "notApplicableBecause", "forwardConfirmed", "messages"}
+
+
+def run_script(host, exe, *switches, debug="-all"):
+    """Runs a mode for scripts to its end: (exit status, stdout, stderr),
+    the output as a script would capture it."""
+    env = dict(host.env, WINEDEBUG=debug)
+    done = subprocess.run([host.wine_kind.loader, exe, *switches], env=env, capture_output=True, timeout=90)
+    return done.returncode, done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace")
+
+
+def names_in_registry(host):
+    """The registry values that hold the computer name, as `reg query` prints them."""
+    text = ""
+    for key in (r"HKLM\System\CurrentControlSet\Control\ComputerName\ComputerName",
+                r"HKLM\System\CurrentControlSet\Services\Tcpip\Parameters"):
+        text += run_script(host, "reg", "query", key)[1]
+    return text
+
+
+def case_report_script(host, auto, exe, f, mode):
+    """/REPORT /JSON and -report on a mismatch: the Linux report's keys and
+    exit status, on the captured output, no window and no name set."""
+    before = names_in_registry(host)
+    code, out, err = run_script(host, exe, "/REPORT", "/json")
+    f.equal(code, 1, "exit status of /REPORT /JSON on a mismatch")
+    f.check(out.endswith("}\r\n"), f"the JSON ends its line as Windows does: {out[-10:]!r}")
+    try:
+        report = json.loads(out)
+    except ValueError as error:
+        f.check(False, f"not JSON ({error}): {out!r} {err!r}")
+        return
+    f.equal(set(report), REPORT_KEYS, "the report's keys")
+    for key, wanted in (("verdict", "mismatch"), ("dnsName", MISMATCH_NAME), ("dnsShortName", "pc-0815"),
+                        ("selectedAddress", wine_host.HOST_ADDRESS), ("connection", "LAN"), ("messages", []),
+                        ("forwardConfirmed", True)):
+        f.equal(report.get(key), wanted, key)
+    code, out, _ = run_script(host, exe, "-report")
+    f.equal(code, 1, "exit status of -report")
+    f.check("Ergebnis:       mismatch\r\n" in out, f"the text report's verdict line: {out!r}")
+    f.equal(auto.window(FORM1), {"exists": False}, "a window after the report")
+    f.equal(names_in_registry(host), before, "the computer name after the report")
+
+
+def case_sync_script(host, auto, exe, f, mode):
+    """/SYNC on a mismatch: the name set as "Namen synchronisieren" sets it,
+    the success text on the captured output, exit 0, and the verdict in the
+    event log (Wine traces the call)."""
+    code, out, err = run_script(host, exe, "/SYNC", debug="+eventlog")
+    f.equal(code, 0, "exit status of /SYNC after setting the name")
+    f.equal(out, SYNC_MESSAGE + "\r\n", "the text /SYNC writes")
+    reports = [line for line in err.splitlines() if "ReportEventW" in line]
+    f.check(any(",0x0004,0x0000,0x00000003," in line for line in reports),
+            f"no information event 3 (mismatch) was reported: {reports}")
+    f.check(any("verdict=mismatch" in line and "nameSet=yes" in line and MISMATCH_NAME in line for line in reports),
+            f"the event's text: {reports}")
+    f.check("pc-0815" in names_in_registry(host).lower(), "the name read back from the registry")
+    f.equal(auto.window(FORM1), {"exists": False}, "a window after /SYNC")
+
+
+def case_window_run_logs(host, auto, exe, f, mode):
+    """Quiet mode, mismatch, "OK": the program ends from inside a window's
+    event, and still reports the run's verdict, name set, to the event log."""
+    trace = os.path.join(host.work, "eventlog-trace.txt")
+    with open(trace, "wb") as err:
+        program = subprocess.Popen([host.wine_kind.loader, exe, "-Q"], env=dict(host.env, WINEDEBUG="+eventlog"),
+                                   stdout=subprocess.DEVNULL, stderr=err)
+        host.processes.append(program)
+        auto.wait_window(FRM_INFO)
+        auto.click(FRM_INFO, "OKButton")
+        auto.wait_message_box()
+        auto.press_message_box_ok()
+        wait_for_exit(program, 15, f, "after OK")
+    with open(trace, encoding="utf-8", errors="replace") as err:
+        reports = [line for line in err if "ReportEventW" in line]
+    f.check(any(",0x0004,0x0000,0x00000003," in line for line in reports), f"no event 3 (mismatch): {reports}")
+    f.check(sum("verdict=mismatch" in line and "nameSet=yes" in line for line in reports) == 1,
+            f"one entry saying the name was set: {reports}")
+
+
+# ---- the installer ----------------------------------------------------------------------
+
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+EVENT_SOURCE_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Hostwarden"
+
+
+def installer_beside(exe):
+    """The newest hostwarden-VERSION-ARCH.msi of the build that made `exe`."""
+    build_dir = os.path.abspath(os.path.join(os.path.dirname(exe), "..", "..", ".."))
+    found = glob.glob(os.path.join(build_dir, "hostwarden-*.msi"))
+    return max(found, key=os.path.getmtime) if found else None
+
+
+def installed_files(host):
+    drive_c = os.path.join(host.env["WINEPREFIX"], "drive_c")
+    found = []
+    for directory, _, files in os.walk(drive_c):
+        found += [os.path.relpath(os.path.join(directory, name), drive_c) for name in files
+                  if name.lower().startswith("hostwarden")]
+    return sorted(found)
+
+
+def newer_installer(host, exe, msi):
+    """The same package as `msi`, as version 9.9.9, made with wixl here."""
+    wxs = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "resources", "windows",
+                       "hostwarden.wxs")
+    newer = os.path.join(host.work, "hostwarden-newer.msi")
+    x64 = msi.endswith("-x64.msi")
+    subprocess.run(["wixl", "-a", "x64" if x64 else "x86", "-D", "Version=9.9.9.0", "-D", "Exe=hostwarden.exe",
+                    "-D", f"Win64={'yes' if x64 else 'no'}",
+                    "-D", f"ProgramFilesDir={'ProgramFiles64Folder' if x64 else 'ProgramFilesFolder'}",
+                    "-o", newer, wxs], cwd=os.path.dirname(exe), check=True, capture_output=True, timeout=60)
+    return newer
+
+
+def installed_products(host):
+    """"Name Version" of each installed product called Hostwarden, from the
+    uninstall entries Windows Installer keeps."""
+    out = run_script(host, "reg", "query", r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall", "/s")[1]
+    products, name = [], None
+    for line in out.splitlines():
+        fields = line.split()
+        if line.startswith("HKEY_"):
+            name = None
+        elif fields[:2] == ["DisplayName", "REG_SZ"]:
+            name = " ".join(fields[2:])
+        elif fields[:2] == ["DisplayVersion", "REG_SZ"] and name == "Hostwarden":
+            products.append(f"{name} {fields[2]}")
+    return products
+
+
+def case_msi_install(host, auto, exe, f, mode):
+    """msiexec /i … /qn: the program in Program Files\Hostwarden, its
+    Start-menu shortcut, the quiet check in HKLM Run and the event source;
+    the installed program runs; msiexec /x … /qn takes all of it away."""
+    msi = installer_beside(exe)
+    if not msi:
+        f.check(False, "no installer beside the program (is msitools' wixl installed?)")
+        return
+    windows_path = "Z:" + msi.replace("/", "\\")
+    code, _, err = run_script(host, "msiexec", "/i", windows_path, "/qn")
+    f.equal(code, 0, f"msiexec /i exit status ({err[-300:]!r})")
+    files = installed_files(host)
+    f.check(os.path.join("Program Files", "Hostwarden", "hostwarden.exe") in files, f"the program: {files}")
+    f.check(any(path.endswith(os.path.join("Start Menu", "Programs", "Hostwarden.lnk")) for path in files),
+            f"the Start-menu shortcut: {files}")
+    version = re.match(r"hostwarden-([\d.]+)-", os.path.basename(msi)).group(1)  # the project's version
+    f.equal(installed_products(host), [f"Hostwarden {version}"], "the products installed")
+    run_value = run_script(host, "reg", "query", RUN_KEY, "/v", "Hostwarden")[1]
+    f.check('"C:\\Program Files\\Hostwarden\\hostwarden.exe" /Q' in run_value, f"the Run value: {run_value!r}")
+    source = run_script(host, "reg", "query", EVENT_SOURCE_KEY)[1]
+    f.check("C:\\Program Files\\Hostwarden\\hostwarden.exe" in source and "0x7" in source,
+            f"the event source: {source!r}")
+    code, out, _ = run_script(host, r"C:\Program Files\Hostwarden\hostwarden.exe", "/report", "/json")
+    f.equal(code, 1, f"the installed program's report on a mismatch ({out[:200]!r})")
+
+    # A newer package of the same upgrade code replaces this one.
+    newer = newer_installer(host, exe, msi)
+    code, _, err = run_script(host, "msiexec", "/i", "Z:" + newer.replace("/", "\\"), "/qn")
+    f.equal(code, 0, f"msiexec /i of a newer package ({err[-300:]!r})")
+    f.equal(installed_products(host), ["Hostwarden 9.9.9.0"], "the products installed after the newer one")
+
+    code, _, err = run_script(host, "msiexec", "/x", "Z:" + newer.replace("/", "\\"), "/qn")
+    f.equal(code, 0, f"msiexec /x exit status ({err[-300:]!r})")
+    f.equal(installed_files(host), [], "files left after removing")
+    for query in ((RUN_KEY, "/v", "Hostwarden"), (EVENT_SOURCE_KEY,)):
+        code, out, _ = run_script(host, "reg", "query", *query)
+        f.check(code != 0, f"{query} is still in the registry: {out!r}")
 def case_enter_at_once(host, auto, exe, f, mode):
     """Normal mode, mismatch: the moment the main window shows, Escape does
     nothing and Enter presses the focused "Namen synchronisieren"; no Tab first."""
@@ -616,6 +790,10 @@ def _cases():
     cases["normal_window_winxp"] = (case_normal_window, WINXP, Dns())
     cases["second_instance_winxp"] = (case_second_instance, WINXP, Dns())
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, Dns())
+    cases["report_script_win10"] = (case_report_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["sync_script_win10"] = (case_sync_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["msi_install_win10"] = (case_msi_install, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, Dns.confirmed(MISMATCH_NAME))
     return cases
 
 

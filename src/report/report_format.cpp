@@ -1,11 +1,11 @@
-#include "platform/posix/report.h"
+#include "report/report.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "resolve/text_helpers.h"
 
-namespace hw::posix {
+namespace hw::report {
 namespace {
 
 // The length of the well-formed UTF-8 sequence at the start of `text`, or 0
@@ -219,4 +219,4 @@ std::string ReportAsText(const Report& report) {
   return text;
 }
 
-}  // namespace hw::posix
+}  // namespace hw::report

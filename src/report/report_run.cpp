@@ -1,10 +1,11 @@
 #include <exception>
 
 #include "platform/headless/headless_forms.h"
-#include "platform/posix/report.h"
+#include "report/report.h"
+#include "report/verdict_log.h"
 #include "ui/program.h"
 
-namespace hw::posix {
+namespace hw::report {
 namespace {
 
 std::string TextOf(Window& window, std::string_view control) {
@@ -30,24 +31,26 @@ void CollectWindow(Window& form1, Report& report) {
   report.selectedAddress = TextOf(form1, "cbo_IP");
 }
 
-// A message box's lines are joined with CR LF; on a terminal each goes on
-// a line of its own.
-void WriteMessage(std::ostream& err, std::string_view text) {
-  const char* prefix = "hostwarden: ";
+}  // namespace
+
+void WriteMessage(std::ostream& err, std::string_view text, const char* prefix) {
+  const char* indent = *prefix ? "  " : "";  // a plain message stays plain
   for (;;) {
     std::size_t end = text.find("\r\n");
     err << prefix << PrintableText(text.substr(0, end)) << "\n";
     if (end == std::string_view::npos) return;
     text.remove_prefix(end + 2);
-    prefix = "  ";
+    prefix = indent;
   }
 }
-
-}  // namespace
 
 Report RunStartupCheck(Os& os) {
   HeadlessForms forms("", /*prevInstance=*/false);  // normal mode, outside the single-instance guard
   Program program(os, forms);
+  return StartAndReport(program, forms);
+}
+
+Report StartAndReport(Program& program, HeadlessForms& forms) {
   Report report;
   try {
     program.Start();
@@ -76,7 +79,7 @@ Report RunStartupCheck(Os& os) {
   return report;
 }
 
-int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err) {
+int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err, VerdictLog* log) {
   Report report;
   try {
     report = RunStartupCheck(os);
@@ -84,10 +87,11 @@ int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err) {
     err << "hostwarden: " << PrintableText(error.what()) << "\n";
     return 2;
   }
-  for (const auto& message : report.messages) WriteMessage(err, message.text);
+  for (const auto& message : report.messages) WriteMessage(err, message.text, "hostwarden: ");
   out << (json ? ReportAsJson(report) : ReportAsText(report));
   out.flush();
+  WriteQuietly(log, EntryOf(report, /*nameSet=*/false));  // after the output: the log never holds it up
   return ExitCodeOf(report);
 }
 
-}  // namespace hw::posix
+}  // namespace hw::report

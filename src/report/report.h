@@ -11,7 +11,12 @@
 #include "check/form_load.h"
 #include "platform/os.h"
 
-namespace hw::posix {
+namespace hw {
+class HeadlessForms;
+class Program;
+}  // namespace hw
+
+namespace hw::report {
 
 struct ReportMessage {
   std::string text;
@@ -66,8 +71,19 @@ std::string ReportAsText(const Report& report);
 // never opening a window and never changing the system, and fills a report.
 Report RunStartupCheck(Os& os);
 
-// The whole report mode: the report on `out`, each message on `err`; the
-// exit code.
-int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err);
+// The same for a program the caller made on `forms`, which it may go on
+// using afterwards (the synchronise mode does).
+Report StartAndReport(Program& program, HeadlessForms& forms);
 
-}  // namespace hw::posix
+// A message box's text on a stream: its first line after `prefix`, each
+// further line on a line of its own (indented behind a prefix); unprintable
+// bytes as \xNN.
+void WriteMessage(std::ostream& out, std::string_view text, const char* prefix);
+
+class VerdictLog;
+
+// The whole report mode: the report on `out`, each message on `err`, one
+// entry in `log` (may be null); the exit code.
+int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err, VerdictLog* log = nullptr);
+
+}  // namespace hw::report

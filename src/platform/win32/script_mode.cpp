@@ -1,0 +1,59 @@
+#include "platform/win32/script_mode.h"
+
+#include <exception>
+#include <optional>
+#include <sstream>
+
+#include "platform/win32/console_output.h"
+#include "platform/win32/event_log.h"
+#include "platform/win32/win32_os.h"
+#include "report/report.h"
+#include "report/sync_run.h"
+
+namespace hw::win32 {
+namespace {
+
+// Keeps the run's entry until the output is written: the log comes last, so
+// it never holds up what a script waits for.
+class HeldEntry : public report::VerdictLog {
+ public:
+  void Write(const report::VerdictEntry& entry) override { entry_ = entry; }
+  const std::optional<report::VerdictEntry>& Entry() const { return entry_; }
+
+ private:
+  std::optional<report::VerdictEntry> entry_;
+};
+
+}  // namespace
+
+int RunScriptMode(const report::ModeOptions& options) {
+  Win32Os os;
+  HeldEntry held;
+  std::ostringstream out, err;
+  int code;
+  try {
+    code = options.mode == report::Mode::Sync ? report::RunSyncMode(os, out, err, &held)
+                                              : report::RunReportMode(os, options.json, out, err, &held);
+  } catch (const std::exception& error) {
+    err << "hostwarden: " << report::PrintableText(error.what()) << "\n";
+    code = 2;
+  }
+  SystemLibraries libraries;
+  ConsoleOutput console(libraries);
+  console.Write(STD_OUTPUT_HANDLE, out.str());
+  console.Write(STD_ERROR_HANDLE, err.str());
+  if (held.Entry()) LogWindowRun(*held.Entry());
+  return code;
+}
+
+void LogWindowRun(const report::VerdictEntry& entry) {
+  try {
+    SystemLibraries libraries;
+    EventLogVerdictLog log(libraries);
+    report::WriteQuietly(&log, entry);
+  } catch (...) {
+    // logging never breaks a run
+  }
+}
+
+}  // namespace hw::win32

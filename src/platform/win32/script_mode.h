@@ -1,0 +1,17 @@
+// hostwarden.exe /REPORT [/JSON] and /SYNC: the modes for scripts, with no
+// window, their text on the console or a redirected output, their verdict in
+// the event log.
+#pragma once
+
+#include "report/mode_options.h"
+#include "report/verdict_log.h"
+
+namespace hw::win32 {
+
+// The exit code (see report/report.h and report/sync_run.h).
+int RunScriptMode(const report::ModeOptions& options);
+
+// Writes the verdict of a window run to the event log, never failing.
+void LogWindowRun(const report::VerdictEntry& entry);
+
+}  // namespace hw::win32

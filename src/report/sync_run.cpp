@@ -1,0 +1,72 @@
+#include "report/sync_run.h"
+
+#include <exception>
+
+#include "platform/headless/headless_forms.h"
+#include "sync/sync_command.h"
+#include "ui/program.h"
+
+namespace hw::report {
+namespace {
+
+// Of the command's four messages only the one saying the name was changed
+// carries the information icon.
+bool SaysNameWasSet(const std::vector<ReportMessage>& messages) {
+  for (const auto& message : messages)
+    if (message.style == kMbIconInformation) return true;
+  return false;
+}
+
+void RunCommand(Os& os, Program& program, HeadlessForms& forms, SyncResult& result) {
+  std::size_t before = forms.Messages().size();
+  result.attempted = true;
+  const StartupValues& found = program.Values();
+  try {
+    hw::cmd_Sync_Click(os, forms, program.Versions(), program.Members().DnsShortName,
+                       {found.dnsName, found.selectedAddress, found.dnsServer}, SyncCaller::Script);
+  } catch (const EndProgram&) {
+    // the command ends the program after every attempt to set the name
+  }
+  const auto& shown = forms.Messages();
+  for (std::size_t i = before; i < shown.size(); ++i) result.syncMessages.push_back({shown[i].text, shown[i].style});
+  result.nameSet = SaysNameWasSet(result.syncMessages);
+}
+
+}  // namespace
+
+SyncResult RunSync(Os& os) {
+  HeadlessForms forms("", /*prevInstance=*/false);
+  Program program(os, forms);
+  SyncResult result;
+  result.report = StartAndReport(program, forms);
+  if (result.report.verdict == CheckVerdict::Mismatch) RunCommand(os, program, forms, result);
+  return result;
+}
+
+int ExitCodeOf(const SyncResult& result) {
+  switch (result.report.verdict) {
+    case CheckVerdict::Agree:
+    case CheckVerdict::NotApplicable: return 0;
+    case CheckVerdict::Mismatch: return result.nameSet ? 0 : 1;
+    default: return 2;
+  }
+}
+
+int RunSyncMode(Os& os, std::ostream& out, std::ostream& err, VerdictLog* log) {
+  SyncResult result;
+  try {
+    result = RunSync(os);
+  } catch (const std::exception& error) {
+    err << "hostwarden: " << PrintableText(error.what()) << "\n";
+    return 2;
+  }
+  for (const auto& message : result.report.messages) WriteMessage(err, message.text, "");
+  for (const auto& message : result.syncMessages)
+    WriteMessage(message.style == kMbIconInformation ? out : err, message.text, "");
+  out.flush();
+  err.flush();
+  WriteQuietly(log, EntryOf(result.report, result.nameSet));
+  return ExitCodeOf(result);
+}
+
+}  // namespace hw::report

@@ -1,0 +1,100 @@
+"""The Debian package: its contents and Depends, lintian, and the package
+installed with dpkg inside namespaces of our own (overlays on /usr and /var,
+the private /etc of namespace_host), where the installed program's report
+must work. Usage: package_cases.py --package DEB CASE"""
+
+import os
+import subprocess
+import sys
+
+import namespace_host
+
+PTR_KEY = "7.2.0.192.in-addr.arpa"
+CASES = {}
+
+FILES = (
+    "./usr/bin/hostwarden",
+    "./usr/share/applications/hostwarden.desktop",
+    "./usr/share/icons/hicolor/16x16/apps/hostwarden.png",
+    "./usr/share/icons/hicolor/32x32/apps/hostwarden.png",
+    "./etc/xdg/autostart/hostwarden-autostart.desktop",
+    "./usr/share/doc/hostwarden/copyright",
+    "./usr/share/doc/hostwarden/changelog.gz",
+    "./usr/share/man/man1/hostwarden.1.gz",
+)
+MODULE = "/hostwarden/hostwarden-windows.so"
+# Libraries the program and its window module link; the package must name them.
+DEPENDS = ("libc6", "libc-ares2", "libfltk1.3", "libx11-6")
+
+
+def case(function):
+    CASES[function.__name__] = function
+    return function
+
+
+def expect(condition, message, *context):
+    if not condition:
+        raise AssertionError(message + "".join(f"\n  {item!r}" for item in context))
+
+
+def output(*command):
+    return subprocess.run(command, check=True, capture_output=True, text=True).stdout
+
+
+@case
+def contents_and_lintian(args):
+    listed = [line.split()[-1] for line in output("dpkg-deb", "-c", args.package).splitlines()]
+    for path in FILES:
+        expect(path in listed, f"{path} is not in the package", listed)
+    module = [path for path in listed if path.startswith("./usr/lib/") and path.endswith(MODULE)]
+    expect(len(module) == 1, "the window module is not in the package", listed)
+    depends = output("dpkg-deb", "-f", args.package, "Depends")
+    names = [item.split()[0] for item in depends.replace("|", ",").split(",") if item.strip()]
+    for library in DEPENDS:
+        expect(library in names, f"Depends lacks {library}", depends)
+    conffiles = output("dpkg-deb", "-I", args.package, "conffiles").split()
+    expect(conffiles == ["/etc/xdg/autostart/hostwarden-autostart.desktop"], "conffiles", conffiles)
+    found = subprocess.run(["lintian", "--no-tag-display-limit", args.package], capture_output=True, text=True)
+    errors = [line for line in found.stdout.splitlines() if line.startswith("E:")]
+    expect(errors == [], "lintian errors", found.stdout, found.stderr)
+
+
+def overlay(target, tmp):
+    name = target.strip("/").replace("/", "-")
+    upper, work = os.path.join(tmp, f"{name}-upper"), os.path.join(tmp, f"{name}-work")
+    os.makedirs(upper)
+    os.makedirs(work)
+    namespace_host.run("mount", "-t", "overlay", "overlay", "-o",
+                       f"lowerdir={target},upperdir={upper},workdir={work}", target)
+
+
+@case
+def installed_program_reports(args):
+    with namespace_host.Host() as host:
+        # Everything dpkg writes stays in this mount namespace.
+        for target in ("/usr", "/var"):
+            overlay(target, host.tmp)
+        try:
+            namespace_host.run("dpkg", "--force-not-root", "-i", args.package, stdout=subprocess.DEVNULL)
+            with open("/etc/xdg/autostart/hostwarden-autostart.desktop") as entry:
+                expect("Exec=hostwarden -Q\n" in entry.read(), "the autostart entry runs the quiet check")
+            host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de", "--address=/ws-17/192.0.2.7")
+            code, report, err = host.report("/usr/bin/hostwarden")
+            expect((code, report["verdict"], err) == (0, "agree", ""), "the installed program's report", code,
+                   report, err)
+            namespace_host.run("dpkg", "--purge", "hostwarden", stdout=subprocess.DEVNULL)
+            left = [path for path in FILES if os.path.lexists(path[1:])]
+            expect(left == [], "files left after purging", left)
+        finally:
+            host.close()  # the overlays go with the namespace
+
+
+def main():
+    code = namespace_host.enter(sys.argv)
+    if code is not None:
+        return code
+    return namespace_host.run_cases(CASES, "--package")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

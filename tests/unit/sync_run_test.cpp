@@ -1,0 +1,234 @@
+// The synchronise mode for scripts and the system-log entry of each run.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_forms.h"
+#include "report/name_set_watch.h"
+#include "report/sync_run.h"
+#include "report/verdict_log.h"
+#include "support/fake_os.h"
+#include "ui/program.h"
+
+namespace hw::report {
+namespace {
+
+const std::string kNameSet =
+    "Der lokaler Computername wurde erfolgreich geändert.\nDie Änderung wird erst beim nächsten Neustart wirksam\n";
+const std::string kRightsNeeded =
+    "Für diese Aktion sind administrative Rechte erforderlich,\nbitte melden sie sich lokal als Administrator an\n"
+    "oder verständigen Sie Ihren Systemadministrator\n";
+
+void MakeAdmin(test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); }
+// A mismatch whose name leads back to the address, as a rename needs.
+void Mismatch(test::FakeOs& os, const char* name) {
+  os.dnsAnswer[0].pNameHost = name;
+  std::string lower = name;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  os.aRecords[name] = os.aRecords[lower] = {test::Ipv4(192, 0, 2, 7)};
+}
+
+class RecordingLog : public VerdictLog {
+ public:
+  void Write(const VerdictEntry& entry) override { entries.push_back(entry); }
+  std::vector<VerdictEntry> entries;
+};
+
+class BrokenLog : public VerdictLog {
+ public:
+  void Write(const VerdictEntry&) override { throw std::runtime_error("no log"); }
+};
+
+struct SyncCase {
+  const char* name;
+  std::function<void(test::FakeOs&)> setup;
+  int exitCode;
+  std::string out, err;
+  std::vector<std::pair<int, std::string>> namesSet;
+};
+
+TEST(RunSyncMode, SetsTheNameOnAMismatchOnlyAndExitsWithTheOutcome) {
+  const std::vector<SyncCase> cases = {
+      {"names agree", MakeAdmin, 0, "", "", {}},
+      {"check does not apply", [](test::FakeOs& os) { MakeAdmin(os); os.dnsStatus = 9003; }, 0, "", "", {}},
+      {"mismatch, administrator",
+       [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "PC-Labor-3.uni-falkenau.de"); }, 0, kNameSet, "",
+       {{kComputerNamePhysicalDnsHostname, "PC-Labor-3"}}},
+      {"mismatch, no rights", [](test::FakeOs& os) { Mismatch(os, "pc-99.uni-falkenau.de"); }, 1, "", kRightsNeeded,
+       {}},
+      {"mismatch, name of 16 characters",
+       [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "abcdefghijklmnop.uni-falkenau.de"); }, 1, "",
+       "Der DNS-Name abcdefghijklmnop kann nicht als Computername verwendet werden\n"
+       "Bitte wenden Sie sich an den Netzwerkadministrator\n",
+       {}},
+      {"mismatch, the system refuses",
+       [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "pc-99.uni-falkenau.de"); os.setComputerNameResult = 0; },
+       1, "", "Fehler bei SetComputername(Ex), Name nicht geändert.\n",
+       {{kComputerNamePhysicalDnsHostname, "pc-99"}}},
+      {"Windows 98 sets with the older call",
+       [](test::FakeOs& os) {
+         os.version = test::Version(kPlatformWin32Windows, 4, 10, 2222, "");
+         os.hostByAddr->h_name = "pc-98.uni-falkenau.de";
+       },
+       0, kNameSet, "", {{-1, "pc-98"}}},
+      {"the check fails", [](test::FakeOs& os) { MakeAdmin(os); os.hostByName.reset(); }, 2, "",
+       "Winsock-Fehler bei GetHostByName\n", {}},
+      {"mismatch, the name does not lead back to the address",
+       [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "pc-99.uni-falkenau.de"); os.aRecords.clear(); }, 1, "",
+       "Der DNS-Eintrag pc-99.uni-falkenau.de ist nicht bestätigt:\n"
+       "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\nDer Computername wurde nicht geändert.\n"
+       "Bitte wenden Sie sich an den Netzwerkadministrator\n",
+       {}},
+      {"mismatch, an administrator limited by UAC: no elevated copy, no window",
+       [](test::FakeOs& os) {
+         MakeAdmin(os);
+         os.tokenGroups.back().attributes = kSeGroupUseForDenyOnly;
+         os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");
+         os.elevationType = kTokenElevationTypeLimited;
+         Mismatch(os, "pc-99.uni-falkenau.de");
+       },
+       1, "", kRightsNeeded, {}},
+  };
+  for (const auto& c : cases) {
+    test::FakeOs os;
+    c.setup(os);
+    std::ostringstream out, err;
+    RecordingLog log;
+    EXPECT_EQ(RunSyncMode(os, out, err, &log), c.exitCode) << c.name;
+    EXPECT_EQ(out.str(), c.out) << c.name;
+    EXPECT_EQ(err.str(), c.err) << c.name;
+    EXPECT_EQ(os.namesSet, c.namesSet) << c.name;
+    EXPECT_TRUE(os.programsStarted.empty()) << c.name << ": a script starts no elevated copy";
+    ASSERT_EQ(log.entries.size(), 1u) << c.name << ": one entry per run";
+    EXPECT_EQ(log.entries[0].nameSet, c.exitCode == 0 && !c.namesSet.empty()) << c.name;
+    EXPECT_TRUE(os.AllReleased()) << c.name;
+  }
+}
+
+TEST(RunSyncMode, ABrokenLogChangesNothing) {
+  test::FakeOs os;
+  MakeAdmin(os);
+  Mismatch(os, "pc-99.uni-falkenau.de");
+  std::ostringstream out, err;
+  BrokenLog log;
+  EXPECT_EQ(RunSyncMode(os, out, err, &log), 0);
+  EXPECT_EQ(out.str(), kNameSet);
+  EXPECT_EQ(RunSyncMode(os, out, err, nullptr), 0) << "no log at all";
+}
+
+TEST(RunReportMode, WritesOneEntryThatNeverSaysTheNameWasSet) {
+  test::FakeOs os;
+  MakeAdmin(os);
+  Mismatch(os, "pc-99.uni-falkenau.de");
+  std::ostringstream out, err;
+  RecordingLog log;
+  EXPECT_EQ(RunReportMode(os, true, out, err, &log), 1);
+  ASSERT_EQ(log.entries.size(), 1u);
+  const VerdictEntry& entry = log.entries[0];
+  EXPECT_EQ(entry.verdict, CheckVerdict::Mismatch);
+  EXPECT_EQ(entry.computerName, "ws-17");
+  EXPECT_EQ(entry.dnsName, "pc-99.uni-falkenau.de");
+  EXPECT_EQ(entry.address, "192.0.2.7");
+  EXPECT_EQ(entry.dnsServer, "192.0.2.53");
+  EXPECT_FALSE(entry.nameSet);
+  EXPECT_TRUE(os.namesSet.empty());
+}
+
+TEST(VerdictLogText, QuotesEveryValueSoAHostileNameCannotForgeAField) {
+  struct Case { VerdictEntry entry; std::string text; };
+  const std::vector<Case> cases = {
+      {{CheckVerdict::Agree, "ws-17", "ws-17.uni-falkenau.de", "192.0.2.7", "192.0.2.53", false},
+       R"(verdict=agree computerName="ws-17" dnsName="ws-17.uni-falkenau.de" address="192.0.2.7" )"
+       R"(dnsServer="192.0.2.53" nameSet=no)"},
+      {{CheckVerdict::Mismatch, "ws-17", "pc\" nameSet=yes\n.x", "192.0.2.7", "", true},
+       R"(verdict=mismatch computerName="ws-17" dnsName="pc\" nameSet=yes\n.x" address="192.0.2.7" )"
+       R"(dnsServer="" nameSet=yes)"},
+      {{CheckVerdict::Unfinished, "", "", "", "", false},
+       R"(verdict=failed computerName="" dnsName="" address="" dnsServer="" nameSet=no)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(VerdictLogText(c.entry), c.text);
+}
+
+TEST(NameSetWatch, TheWindowRunsEntrySaysWhetherTheButtonSetTheName) {
+  struct Case { const char* name; bool admin; int setResult; bool nameSet; };
+  const std::vector<Case> cases = {
+      {"set", true, 1, true}, {"no rights", false, 1, false}, {"refused by the system", true, 0, false}};
+  for (const auto& c : cases) {
+    test::FakeOs os;
+    if (c.admin) MakeAdmin(os);
+    Mismatch(os, "pc-99.uni-falkenau.de");
+    os.setComputerNameResult = c.setResult;
+    HeadlessForms forms("");
+    NameSetWatch watched(forms);
+    Program program(os, watched);
+    std::vector<VerdictEntry> logged;
+    watched.OnFinish([&] { logged.push_back(EntryOf(program, watched.NameSet())); });
+    program.Start();
+    try {
+      forms.Find("Form1")->Click("cmd_Sync");
+    } catch (const EndProgram&) {
+    }
+    watched.Finish();
+    // A refusal keeps the program running; the entry comes at its end.
+    ASSERT_EQ(logged.size(), 1u) << c.name << ": once, however the run ends";
+    VerdictEntry entry = logged[0];
+    EXPECT_EQ(entry.nameSet, c.nameSet) << c.name;
+    EXPECT_EQ(entry.verdict, CheckVerdict::Mismatch) << c.name;
+    EXPECT_EQ(entry.computerName, "ws-17") << c.name;
+    EXPECT_EQ(entry.dnsName, "pc-99.uni-falkenau.de") << c.name;
+    EXPECT_EQ(entry.address, "192.0.2.7") << c.name;
+    EXPECT_EQ(entry.dnsServer, "192.0.2.53") << c.name;
+    EXPECT_EQ(forms.Messages().size(), 1u) << c.name << ": every message still reaches the real runtime";
+  }
+}
+
+TEST(NameSetWatch, AQuietRunThatEndsEarlyIsLoggedAsFailed) {
+  test::FakeOs os;
+  os.version.reset();  // no version: the program ends at once
+  HeadlessForms forms("/Q");
+  NameSetWatch watched(forms);
+  Program program(os, watched);
+  EXPECT_THROW(program.Start(), EndProgram);
+  EXPECT_EQ(EntryOf(program, watched.NameSet()).verdict, CheckVerdict::Failed);
+}
+
+}  // namespace
+}  // namespace hw::report
+
+#include "report/mode_options.h"
+
+namespace hw::report {
+namespace {
+
+TEST(ParseModeOptions, TakesEitherPrefixInAnyLetterCase) {
+  struct Case { const char* arguments; Mode mode; bool json; };
+  const std::vector<Case> cases = {
+      {"", Mode::Window, false},
+      {"/Q", Mode::Window, false},
+      {"-q", Mode::Window, false},
+      {"/REPORT", Mode::Report, false},
+      {"-report", Mode::Report, false},
+      {"--Report", Mode::Report, false},
+      {"/REPORT /JSON", Mode::Report, true},
+      {"\t/report   -json ", Mode::Report, true},
+      {"/json", Mode::Report, true},
+      {"/SYNC", Mode::Sync, false},
+      {"/sync /report", Mode::Sync, false},
+      {"REPORT", Mode::Window, false},     // no switch without its prefix
+      {"/REPORTS", Mode::Window, false},   // nor a longer word
+      {"/REPORT/JSON", Mode::Window, false},
+      {"/Q /report", Mode::Report, false},
+  };
+  for (const auto& c : cases) {
+    ModeOptions options = ParseModeOptions(c.arguments);
+    EXPECT_EQ(options.mode, c.mode) << c.arguments;
+    EXPECT_EQ(options.json, c.json) << c.arguments;
+  }
+}
+
+}  // namespace
+}  // namespace hw::report
