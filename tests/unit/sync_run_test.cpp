@@ -222,6 +222,7 @@ TEST(ParseModeOptions, TakesEitherPrefixInAnyLetterCase) {
       {"/REPORTS", Mode::Window, false},   // nor a longer word
       {"/REPORT/JSON", Mode::Window, false},
       {"/Q /report", Mode::Report, false},
+      {"/SetComputerName:pc-99", Mode::Window, false},  // the elevated copy is a window run
   };
   for (const auto& c : cases) {
     ModeOptions options = ParseModeOptions(c.arguments);
