@@ -20,7 +20,8 @@ def main():
     failures = []
     for arguments, wanted in (
             (["--version"], lambda out: out == version_line),
-            (["--help"], lambda out: out.startswith("Aufruf: hostwarden") and "--report" in out and "-Q" in out),
+            (["--help"], lambda out: out.startswith("Aufruf: hostwarden") and all(
+                option in out for option in ("--report", "--json", "--sync", "-Q", "--version"))),
             (["-Q", "--version"], lambda out: out == version_line),
             (["--report", "--help"], lambda out: out.startswith("Aufruf: hostwarden"))):
         done = subprocess.run([args.program, *arguments], capture_output=True, env=env, timeout=10)

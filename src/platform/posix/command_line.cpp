@@ -7,6 +7,7 @@ std::string VersionLine() { return std::string("hostwarden ") + HOSTWARDEN_VERSI
 std::string UsageText() {
   return "Aufruf: hostwarden [-Q | /Q]\n"
          "       hostwarden --report [--json]\n"
+         "       hostwarden --sync\n"
          "       hostwarden --help | --version\n"
          "\n"
          "Prüft, ob der Computername mit dem Namen übereinstimmt, den das DNS\n"
@@ -18,6 +19,9 @@ std::string UsageText() {
          "              Ergebnis; Exit-Status 0: Namen stimmen überein oder\n"
          "              Prüfung nicht anwendbar, 1: Namen weichen ab, 2: Fehler\n"
          "  --json      der Bericht als ein JSON-Objekt\n"
+         "  --sync      ohne Fenster: bei abweichenden Namen den DNS-Kurznamen als\n"
+         "              Computernamen setzen; Exit-Status 0: nichts zu tun oder\n"
+         "              gesetzt, 1: nicht gesetzt, 2: Fehler\n"
          "  --help      diese Hilfe\n"
          "  --version   die Version\n";
 }
