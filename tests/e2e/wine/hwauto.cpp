@@ -317,6 +317,8 @@ int StartLimited(int argc, wchar_t** argv) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return Answer("{\"started\":true,\"pid\":" + std::to_string(process.dwProcessId) + "}");
+}
+
 // ---- Windows of a process ------------------------------------------------------
 
 struct ProcessWindows {

@@ -496,7 +496,7 @@ def installed_files(host):
     found = []
     for directory, _, files in os.walk(drive_c):
         found += [os.path.relpath(os.path.join(directory, name), drive_c) for name in files
-                  if name.lower().startswith("hostwarden")]
+                  if name.lower().startswith(("hostwarden", "notices"))]
     return sorted(found)
 
 
@@ -542,6 +542,7 @@ def case_msi_install(host, auto, exe, f, mode):
     f.equal(code, 0, f"msiexec /i exit status ({err[-300:]!r})")
     files = installed_files(host)
     f.check(os.path.join("Program Files", "Hostwarden", "hostwarden.exe") in files, f"the program: {files}")
+    f.check(os.path.join("Program Files", "Hostwarden", "NOTICES.txt") in files, f"the notices: {files}")
     f.check(any(path.endswith(os.path.join("Start Menu", "Programs", "Hostwarden.lnk")) for path in files),
             f"the Start-menu shortcut: {files}")
     version = re.match(r"hostwarden-([\d.]+)-", os.path.basename(msi)).group(1)  # the project's version
@@ -566,6 +567,8 @@ def case_msi_install(host, auto, exe, f, mode):
     for query in ((RUN_KEY, "/v", "Hostwarden"), (EVENT_SOURCE_KEY,)):
         code, out, _ = run_script(host, "reg", "query", *query)
         f.check(code != 0, f"{query} is still in the registry: {out!r}")
+
+
 def case_enter_at_once(host, auto, exe, f, mode):
     """Normal mode, mismatch: the moment the main window shows, Escape does
     nothing and Enter presses the focused "Namen synchronisieren"; no Tab first."""
