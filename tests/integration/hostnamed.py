@@ -119,12 +119,7 @@ class Hostnamed:
 
     def close(self):
         for process, _ in reversed(self._processes):
-            process.terminate()
-            try:
-                process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+            namespace_host.stop(process)
         self._processes.clear()
         subprocess.run(["umount", SYSTEM_BUS_SOCKET], check=False, stderr=subprocess.DEVNULL)
 

@@ -71,6 +71,25 @@ def require_own_namespaces():
         refuse(f"the network namespace is not fresh: {names}")
 
 
+def main(cases, program_option):
+    """The whole main of a case script: outside, run it again in namespaces
+    of its own; inside, run the case named on the command line."""
+    code = enter(sys.argv)
+    if code is not None:
+        return code
+    return run_cases(cases, program_option)
+
+
+def stop(process):
+    """Ends a process we started: politely first, then for sure."""
+    process.terminate()
+    try:
+        process.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def run_cases(cases, program_option):
     """The inside half of a case script: refuses to run outside its own
     namespaces, then runs the case named on the command line."""
@@ -186,12 +205,7 @@ class Host:
 
     def close(self):
         for process in self._processes:
-            process.terminate()
-            try:
-                process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+            stop(process)
         self._processes.clear()
 
     def __enter__(self):

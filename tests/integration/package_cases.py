@@ -89,12 +89,5 @@ def installed_program_reports(args):
             host.close()  # the overlays go with the namespace
 
 
-def main():
-    code = namespace_host.enter(sys.argv)
-    if code is not None:
-        return code
-    return namespace_host.run_cases(CASES, "--package")
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(namespace_host.main(CASES, "--package"))

@@ -390,12 +390,5 @@ def report_verdicts_go_to_the_system_log(args):
             log.close()
 
 
-def main():
-    code = namespace_host.enter(sys.argv)
-    if code is not None:
-        return code
-    return namespace_host.run_cases(CASES, "--program")
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(namespace_host.main(CASES, "--program"))
