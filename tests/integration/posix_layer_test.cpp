@@ -22,6 +22,7 @@
 #include "platform/posix/command_line.h"
 #include "platform/posix/connection.h"
 #include "platform/posix/dns_status.h"
+#include "platform/posix/files.h"
 #include "platform/posix/hosts_file.h"
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/os_release.h"
@@ -258,6 +259,22 @@ TEST(IsUnicastServer, RefusesAddressesThatNameNoOneServer) {
                         Case{"0.1.2.3", false}, Case{"224.0.0.251", false}, Case{"240.0.0.1", false}}) {
     EXPECT_EQ(IsUnicastServer(os.inet_addr(c.text)), c.unicast) << c.text;
   }
+}
+
+// Files are read piece by piece up to the limit: a whole file over several
+// pieces, a file cut at the limit, an empty file, and none at all.
+TEST(ReadSmallFile, WholeUpToTheLimitAndNothingForAMissingFile) {
+  TempDir dir;
+  std::string large(10000, 'x');
+  large[4095] = '\0';  // a NUL where one piece ends reads like any byte
+  large.back() = 'z';
+  struct Case { std::string text; std::size_t limit; std::string expected; };
+  for (const Case& c : {Case{large, 1 << 20, large}, Case{large, 4097, large.substr(0, 4097)},
+                        Case{large, 4096, large.substr(0, 4096)}, Case{"", 64, ""}, Case{"nameserver 1", 64, "nameserver 1"}}) {
+    SCOPED_TRACE(std::to_string(c.text.size()) + " bytes, limit " + std::to_string(c.limit));
+    EXPECT_EQ(ReadSmallFile(dir.File("f", c.text), c.limit), c.expected);
+  }
+  EXPECT_EQ(ReadSmallFile((dir.path() / "missing").string(), 64), std::nullopt);
 }
 
 TEST(IsValidStaticHostname, LettersDigitsHyphensAndDotsOnly) {

@@ -6,17 +6,26 @@
 
 #include <cerrno>
 
+#include <algorithm>
 #include <fstream>
 
 namespace hw::posix {
 
+// Reads in pieces as the file goes: a buffer of the whole limit, filled
+// before reading, cost the log-on check more than all its other work when
+// the limit is large (the route table's is a megabyte).
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text(limit, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(limit));
+  constexpr std::size_t kPiece = 4096;
+  std::string text;
+  while (text.size() < limit && in) {
+    std::size_t had = text.size();
+    text.resize(had + std::min(kPiece, limit - had));
+    in.read(text.data() + had, static_cast<std::streamsize>(text.size() - had));
+    text.resize(had + static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad()) return std::nullopt;
-  text.resize(static_cast<std::size_t>(in.gcount()));
   return text;
 }
 
