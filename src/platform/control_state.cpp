@@ -20,11 +20,11 @@ void RestoreText(Control& control, ControlKind kind, const ControlState& state) 
 
 std::vector<ControlState> ControlStates(Window& window) {
   std::vector<ControlState> states;
-  for (const auto& spec : window.Definition().controls) {
-    Control& control = window[spec.name];
-    ControlState state{spec.name};
-    if (HoldsText(spec.kind)) state.text = control.Text();
-    if (spec.kind == ControlKind::ComboBox) {
+  for (const auto& definition : window.Definition().controls) {
+    Control& control = window[definition.name];
+    ControlState state{definition.name};
+    if (HoldsText(definition.kind)) state.text = control.Text();
+    if (definition.kind == ControlKind::ComboBox) {
       state.items = control.Items();
       state.listIndex = control.ListIndex();
     }
@@ -37,10 +37,10 @@ std::vector<ControlState> ControlStates(Window& window) {
 
 void RestoreControlStates(Window& window, const std::vector<ControlState>& states) {
   for (const auto& state : states) {
-    const ControlSpec* spec = window.Definition().Find(state.name);
-    if (!spec) ThrowNoSuchControl(window.Definition(), state.name);
+    const ControlSpec* definition = window.Definition().Find(state.name);
+    if (!definition) ThrowNoSuchControl(window.Definition(), state.name);
     Control& control = window[state.name];
-    if (HoldsText(spec->kind)) RestoreText(control, spec->kind, state);
+    if (HoldsText(definition->kind)) RestoreText(control, definition->kind, state);
     if (control.Visible() != state.visible) control.SetVisible(state.visible);
     if (control.Enabled() != state.enabled) control.SetEnabled(state.enabled);
   }
