@@ -514,7 +514,9 @@ TEST(Names, ComputerNamesAndUserNameFollowTheBufferProtocol) {
   buffer = std::string(256, ' ');
   size = 256;
   ASSERT_EQ(os.GetUserNameA(buffer, size), 1);
-  if (::geteuid() == 0) EXPECT_EQ(buffer.substr(0, size), "root"s + '\0');
+  if (::geteuid() == 0) {
+    EXPECT_EQ(buffer.substr(0, size), "root"s + '\0');
+  }
 }
 
 TEST(Sockets, StartAndCleanUpPairLikeWindowsSockets) {
