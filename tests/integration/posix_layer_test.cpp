@@ -358,7 +358,9 @@ TEST(RenameInHostsFile, KeepsOwnerAndModeWritesThroughALinkAndNotesWhatItCannotD
   TempDir dir;
   std::string path = dir.File("hosts", "127.0.1.1 ws-17\n");
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  if (::geteuid() == 0) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  }
   std::string link = (dir.path() / "hosts-link").string();
   ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
   std::ostringstream notes;
