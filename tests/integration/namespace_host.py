@@ -71,6 +71,12 @@ def require_own_namespaces():
         refuse(f"the network namespace is not fresh: {names}")
 
 
+def expect(condition, message, *context):
+    """A case's check: fails it with the message and what it was about."""
+    if not condition:
+        raise AssertionError(message + "".join(f"\n  {item!r}" for item in context))
+
+
 def main(cases, program_option):
     """The whole main of a case script: outside, run it again in namespaces
     of its own; inside, run the case named on the command line."""

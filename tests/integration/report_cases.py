@@ -21,9 +21,7 @@ def case(function):
     return function
 
 
-def expect(condition, message, *context):
-    if not condition:
-        raise AssertionError(message + "".join(f"\n  {item!r}" for item in context))
+expect = namespace_host.expect
 
 
 def expect_report(report, **wanted):
