@@ -3,6 +3,7 @@ against a real DNS server (dnsmasq) or a responder of ours, one case per
 ctest test. Usage: report_cases.py --program P [--asan P] [--driver P] CASE"""
 
 import os
+import shutil
 import socket
 import subprocess
 import sys
@@ -357,6 +358,61 @@ def sync_refusals_leave_the_name(args):
                 code, out, err = run_program(args.program, "--sync", uid=uid)
             expect((code, out, err) == (1, "", wanted), f"refused for {ptr_name}", code, out, err)
             expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+
+
+DOMAIN_MEMBER = ("Dieser PC ist Mitglied einer Windows-Domäne.\n"
+                 "Den Computernamen eines Domänenmitglieds kann nur der Netzwerkadministrator ändern.\n"
+                 "Bitte wenden Sie sich an den Netzwerkadministrator\n")
+# The files an Active Directory or FreeIPA join leaves, each placed in the
+# private /etc: (path, text), and whether the PC counts as a member.
+DIRECTORY_JOINS = (
+    ((("sssd/sssd.conf", "[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n"),), True),
+    ((("sssd/conf.d/ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n"),), True),
+    ((("sssd/sssd.conf", "[domain/ldap.example]\nid_provider = ldap\n"),), False),
+    ((("samba/smb.conf", "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\nprivate dir = /etc/samba/private\n"),
+      ("samba/private/secrets.tdb", "TDB")), True),
+    ((("samba/smb.conf", "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\nprivate dir = /etc/samba/private\n"),),
+     False),
+)
+
+
+@case
+def sync_leaves_directory_domain_members_alone(args):
+    # A member of Active Directory or FreeIPA keeps its name, with the
+    # domain-member message; a configuration without a join renames.
+    with namespace_host.Host(), mismatch_host("pc-99.uni-falkenau.de"):
+        for files, member in DIRECTORY_JOINS:
+            for directory in ("/etc/sssd", "/etc/samba"):
+                shutil.rmtree(directory, ignore_errors=True)
+            for path, text in files:
+                os.makedirs(os.path.dirname(os.path.join("/etc", path)), exist_ok=True)
+                with open(os.path.join("/etc", path), "w") as placed:
+                    placed.write(text)
+            code, out, err = run_program(args.program, "--sync")
+            if member:
+                expect((code, out, err) == (1, "", DOMAIN_MEMBER), f"a member by {files}", code, out, err)
+                expect(read("/etc/hostname") == "ws-17\n", "the member's name is unchanged", read("/etc/hostname"))
+            else:
+                expect((code, out, err) == (0, NAME_SET, ""), f"no member by {files}", code, out, err)
+                with open("/etc/hostname", "w") as hostname:
+                    hostname.write("ws-17\n")  # the next one starts from the old name again
+
+
+@case
+def refused_command_lines(args):
+    # Refused before anything is looked up or changed: one line, status 2.
+    with namespace_host.Host() as host, mismatch_host("pc-99.uni-falkenau.de"):
+        for arguments, line in (
+                (["--report", "--sync"], "hostwarden: --report und --sync gehen nicht zusammen"),
+                (["--sync", "--json"], None),  # --json alone is a report: the same pair
+                (["--report--json"], "hostwarden: unbekannter Schalter --report--json\n"),
+                (["--sync-now"], "hostwarden: unbekannter Schalter --sync-now\n")):
+            code, out, err = run_program(args.program, *arguments)
+            expect(code == 2 and out == "" and err.count("\n") == 1, f"{arguments} refused", code, out, err)
+            if line:
+                expect(err.startswith(line), f"{arguments}: the line", err)
+            expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+        host.close()
 
 
 @case
