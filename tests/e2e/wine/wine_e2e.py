@@ -610,9 +610,37 @@ def check_one_entry(f, host, version, step):
               "Contact": "rechenzentrum@" + CAMPUS, "NoModify": "0x1", "NoRepair": "0x1"}
     for name, data in wanted.items():
         f.equal(values.get(name, ("", None))[1], data, f"{name} of the entry after {step}")
-    f.check(values.get("DisplayIcon", ("", ""))[1].lower().endswith("hostwarden.ico"),
-            f"DisplayIcon after {step}: {values.get('DisplayIcon')}")
+    # The entry's icon is the product's, which Windows Installer keeps with
+    # the product it published (ARPPRODUCTICON).
+    products = run_script(host, "reg", "query", r"HKLM\Software\Classes\Installer\Products", "/s")[1]
+    icons = re.findall(r"ProductIcon\s+REG_SZ\s+(\S.*hostwarden\.ico)", products, re.IGNORECASE)
+    f.equal(len(icons), 1, f"the product's icon after {step}: {products[-600:]!r}")
+    drive_c = os.path.join(host.env["WINEPREFIX"], "drive_c")
+    for icon in icons:
+        f.check(os.path.exists(os.path.join(drive_c, icon.strip()[3:].replace("\\", "/"))), f"{icon} is missing")
     return code
+
+
+def msi_rows(msi, table):
+    out = subprocess.run(["msiinfo", "export", msi, table], check=True, capture_output=True, text=True).stdout
+    return [line.split("\t") for line in out.splitlines()[3:] if line]
+
+
+def check_tables(f, msi):
+    """What msiexec does not show: the shortcut's target is the program, not
+    the feature (not advertised); the program file has its version; one
+    language; component GUIDs of this architecture only."""
+    shortcut = msi_rows(msi, "Shortcut")
+    f.equal([row[4] for row in shortcut], ["[#hostwarden.exe]"], "the shortcut's target")
+    program = [row for row in msi_rows(msi, "File") if row[0] == "hostwarden.exe"]
+    version = re.match(r"hostwarden-([\d.]+)-", os.path.basename(msi)).group(1)
+    f.equal([row[4:6] for row in program], [[version, "1031"]], "the program file's version and language")
+    summary = subprocess.run(["msiinfo", "suminfo", msi], check=True, capture_output=True, text=True).stdout
+    f.check(re.search(r"^Template: (Intel|x64);1031$", summary, re.MULTILINE), f"the summary's language: {summary}")
+    guids = {row[0]: row[1] for row in msi_rows(msi, "Component")}
+    x64 = msi.endswith("-x64.msi")
+    f.check("{2C7E9A41-5B3D-4E8F-A106-3F2D9B7C8E15}" not in guids.values() or not x64,
+            f"the x64 package uses the x86 package's component GUIDs: {guids}")
 
 
 def pe_section_names(path):
@@ -651,6 +679,7 @@ def case_msi_install(host, auto, exe, f, mode):
     if not msi:
         f.check(False, "no installer beside the program (is msitools' wixl installed?)")
         return
+    check_tables(f, msi)
     code, _, err = run_script(host, "msiexec", "/i", windows_path(msi), "/qn")
     f.equal(code, 0, f"msiexec /i exit status ({err[-300:]!r})")
     files = installed_files(host)
