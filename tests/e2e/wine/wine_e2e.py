@@ -735,9 +735,9 @@ def verify_signature(path, certificate):
 
 
 def case_msi_signed(host, auto, exe, f, mode):
-    """Signing as the build does it (cmake/sign_file.cmake), with a
-    throw-away certificate: the program, then the MSI made from it, both
-    verified; the installed program carries the signature."""
+    """Signing as the build does it (cmake/signing.cmake), with a throw-away
+    certificate: nothing without one; the program, then the MSI made from it,
+    both verified; the installed program carries the signature."""
     msi = installer_beside(exe)
     if not msi:
         f.check(False, "no installer beside the program (is msitools' wixl installed?)")
@@ -751,13 +751,33 @@ def case_msi_signed(host, auto, exe, f, mode):
     code, said = verify_signature(program, certificate)
     f.check(code != 0, f"the unsigned build verifies: {said}")
 
-    def sign(path):
-        subprocess.run(["cmake", f"-DFILE={path}", f"-DCERT={certificate}", f"-DKEY={key}", "-DDESCRIPTION=Hostwarden",
-                        "-P", os.path.join(SOURCE_DIR, "cmake", "sign_file.cmake")], check=True, capture_output=True,
-                       timeout=120)
+    # The command the build runs, made by the build's own function from the
+    # cache variables (none set: no command, nothing signed).
+    script = os.path.join(host.work, "sign.cmake")
+    with open(script, "w") as text:
+        text.write(f'include("{os.path.abspath(SOURCE_DIR)}/cmake/signing.cmake")\n'
+                   'hostwarden_sign_command(command "${TO_SIGN}")\n'
+                   'if(NOT HOSTWARDEN_SIGN_CERT AND command)\n'
+                   '  message(FATAL_ERROR "a signing command without a certificate: ${command}")\n'
+                   'endif()\n'
+                   'if(command)\n'
+                   '  execute_process(COMMAND ${command} COMMAND_ERROR_IS_FATAL ANY)\n'
+                   'endif()\n')
+
+    def sign(path, *variables):
+        done = subprocess.run(["cmake", f"-DTO_SIGN={path}", *variables, "-P", script], capture_output=True, text=True,
+                              timeout=120)
+        f.equal(done.returncode, 0, f"signing {os.path.basename(path)}: {done.stdout}{done.stderr}")
+
+    unchanged = open(program, "rb").read()
     sign(program)
+    f.check(open(program, "rb").read() == unchanged, "the program changed without a certificate")
+
+    credentials = (f"-DHOSTWARDEN_SIGN_CERT={certificate}", f"-DHOSTWARDEN_SIGN_KEY={key}",
+                   f"-DHOSTWARDEN_HELP_URL={HELP_LINK}")
+    sign(program, *credentials)
     package = make_package(host, files, msi, "9.9.9.0")
-    sign(package)
+    sign(package, *credentials)
     for path in (program, package):
         code, said = verify_signature(path, certificate)
         f.equal(code, 0, f"osslsigncode verify {os.path.basename(path)}: {said[-400:]}")
