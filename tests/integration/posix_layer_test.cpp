@@ -629,6 +629,11 @@ TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "ipa.example");
   fs::remove(root.path() / "etc/sssd/conf.d/50-ipa.conf");
 
+  fs::create_directories(root.path() / "etc/ipa");
+  root.File("etc/ipa/default.conf", "[global]\nbasedn = dc=ipa,dc=example\ndomain = ipa.example\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "ipa.example") << "FreeIPA's client configuration";
+  fs::remove_all(root.path() / "etc/ipa");
+
   root.File("etc/samba/smb.conf", "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\n");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "configured, never joined";
   fs::create_directories(root.path() / "var/lib/samba/private");

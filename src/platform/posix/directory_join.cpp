@@ -1,6 +1,9 @@
 #include "platform/posix/directory_join.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <filesystem>
 #include <vector>
@@ -83,6 +86,15 @@ std::vector<std::string> SssdFiles(const std::filesystem::path& etc) {
   return files;
 }
 
+// Whether a file is there, or may be there behind a directory this user
+// cannot search (Samba's private directory is root's only): a join that
+// cannot be ruled out counts, since renaming a member does the harm.
+bool ThereOrHidden(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0) return S_ISREG(status.st_mode);
+  return errno == EACCES;
+}
+
 // Samba's secrets database holds the machine account's password once the
 // PC has joined; a configuration alone does not make a member.
 bool SambaJoined(const std::filesystem::path& root, const SambaMembership& samba) {
@@ -93,9 +105,26 @@ bool SambaJoined(const std::filesystem::path& root, const SambaMembership& samba
     places.push_back(root / "var/lib/samba/private/secrets.tdb");
     places.push_back(root / "var/lib/samba/secrets.tdb");
   }
-  std::error_code error;
-  return std::any_of(places.begin(), places.end(),
-                     [&](const auto& place) { return std::filesystem::is_regular_file(place, error); });
+  return std::any_of(places.begin(), places.end(), ThereOrHidden);
+}
+
+// sssd reads only files of root's (mode 0600), so a user at log-on may find
+// sssd.conf there but unreadable: its domain cannot be ruled out.
+std::optional<std::string> SssdDomainIn(const std::string& file) {
+  if (auto text = ReadSmallFile(file)) return SssdDirectoryDomain(*text);
+  if (ThereOrHidden(file)) return std::string("sssd");
+  return std::nullopt;
+}
+
+// FreeIPA's client leaves its configuration readable by everyone.
+std::optional<std::string> IpaClientDomain(const std::filesystem::path& etc) {
+  auto text = ReadSmallFile((etc / "ipa" / "default.conf").string());
+  if (!text) return std::nullopt;
+  std::string domain = "ipa";
+  ForEachIniLine(*text, [&](const std::string& section, const std::string& key, const std::string& value) {
+    if (Lower(section) == "global" && key == "domain" && !value.empty()) domain = value;
+  });
+  return domain;
 }
 
 }  // namespace
@@ -125,8 +154,8 @@ SambaMembership ReadSambaMembership(std::string_view smbConf) {
 std::optional<std::string> DirectoryDomainUnder(const std::string& root) {
   const std::filesystem::path base(root), etc = base / "etc";
   for (const auto& file : SssdFiles(etc))
-    if (auto text = ReadSmallFile(file))
-      if (auto domain = SssdDirectoryDomain(*text)) return domain;
+    if (auto domain = SssdDomainIn(file)) return domain;
+  if (auto domain = IpaClientDomain(etc)) return domain;
   if (auto text = ReadSmallFile((etc / "samba" / "smb.conf").string())) {
     SambaMembership samba = ReadSambaMembership(*text);
     if (samba.ads && SambaJoined(base, samba)) return samba.realm.empty() ? std::string("ads") : samba.realm;

@@ -25,8 +25,11 @@ struct SambaMembership {
 SambaMembership ReadSambaMembership(std::string_view smbConf);
 
 // The domain the PC under `root` ("/" for this system) is joined to: sssd's
-// sssd.conf and conf.d/*.conf, then a Samba ADS configuration whose secrets
-// database exists (written by the join). nullopt when it is joined to none.
+// sssd.conf and conf.d/*.conf, FreeIPA's client configuration, then a Samba
+// ADS configuration whose secrets database exists (written by the join).
+// Where a file of root's hides the answer from this user (sssd.conf, Samba's
+// private directory), the PC counts as joined. nullopt when it is joined to
+// none.
 std::optional<std::string> DirectoryDomainUnder(const std::string& root);
 
 }  // namespace hw::posix
