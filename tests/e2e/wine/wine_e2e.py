@@ -719,6 +719,11 @@ def case_msi_install(host, auto, exe, f, mode):
         first = product
         check_shortcut(f, host)
 
+    # An older package does not replace a newer one: msiexec stops, the entry stays.
+    code, _, _ = run_script(host, "msiexec", "/i", windows_path(msi), "/qn")
+    f.equal(code, 1603 % 256, "msiexec /i of an older package over a newer one (1603; Linux keeps its low byte)")
+    check_one_entry(f, host, "9.9.9.0", "an older package refused")
+
     code, _, err = run_script(host, "msiexec", "/x", windows_path(package), "/qn")
     f.equal(code, 0, f"msiexec /x exit status ({err[-300:]!r})")
     f.equal(installed_files(host), [], "files left after removing")
