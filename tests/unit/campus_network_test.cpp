@@ -19,7 +19,7 @@ namespace {
 using test::StartupStage;
 
 TEST(LongNames, TheNetbiosNameIsComparedWithTheShortNamesFirst15Characters) {
-  const std::string name63 = "hoersaal-" + std::string(50, 'x') + "-0123";
+  const std::string name63 = "hoersaal-" + std::string(49, 'x') + "-0123";
   struct Case { std::string hostName, netbiosName, shortName; bool differ; };
   for (const auto& c : {
            Case{"hoersaal-pc-0123", "HOERSAAL-PC-012", "hoersaal-pc-0123", false},  // 16 characters agree
