@@ -43,6 +43,11 @@ class ServerList {
   std::vector<DWORD> storage_;
 };
 
+// A text field of fixed size, up to its first NUL.
+std::string FixedText(const char* field, std::size_t size) {
+  return win32::FromAnsi(std::string_view(field, strnlen(field, size)));
+}
+
 }  // namespace
 
 uint32_t Win32Os::GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) {
@@ -82,12 +87,10 @@ uint32_t Win32Os::GetAdaptersInfo(std::vector<IpAdapterInfo>& adapters) {
   if (result != ERROR_SUCCESS) return result;
   for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get()); adapter; adapter = adapter->Next) {
     IpAdapterInfo copy;
-    copy.AdapterName = win32::FromAnsi(std::string_view(adapter->AdapterName, strnlen(adapter->AdapterName, sizeof adapter->AdapterName)));
+    copy.AdapterName = FixedText(adapter->AdapterName, sizeof adapter->AdapterName);
     copy.Type = adapter->Type;
-    for (const IP_ADDR_STRING* address = &adapter->IpAddressList; address; address = address->Next) {
-      const char* text = address->IpAddress.String;
-      copy.IpAddressList.push_back(win32::FromAnsi(std::string_view(text, strnlen(text, sizeof address->IpAddress.String))));
-    }
+    for (const IP_ADDR_STRING* address = &adapter->IpAddressList; address; address = address->Next)
+      copy.IpAddressList.push_back(FixedText(address->IpAddress.String, sizeof address->IpAddress.String));
     adapters.push_back(std::move(copy));
   }
   return ERROR_SUCCESS;
