@@ -90,8 +90,10 @@ void CheckTextHelpers(const std::string& text) {
 void CheckNameRules(const Texts& t) {
   std::string shortName = hw::DnsShortNameOf(t.reverseAnswer);
   bool differs = hw::NamesDiffer(t.dnsHostName, t.computerName, shortName);
-  Require(differs == hw::NamesDiffer(t.computerName, t.dnsHostName, shortName));
-  Require(!hw::NamesDiffer(shortName, shortName, shortName));
+  // The host name is compared whole, the NetBIOS name with the first 15
+  // characters: a PC named after the short name agrees, however long it is.
+  if (hw::ToLower(t.dnsHostName) != hw::ToLower(shortName)) Require(differs);
+  Require(!hw::NamesDiffer(shortName, hw::NetbiosNameOf(shortName), shortName));
   std::string_view address = t.addresses.empty() ? std::string_view() : std::string_view(t.addresses.front());
   bool applies = hw::NameCheckApplies({true, t.reverseAnswer, address, t.campusDomain});
   Require(!hw::NameCheckApplies({false, t.reverseAnswer, address, t.campusDomain}));
@@ -128,8 +130,10 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
   op.IsWin2000OrLater = [&] { return (switches & kOlderWindows) == 0; };
   op.QueryDnsHostName = [&] { return fails(5), t.dnsHostName; };
   op.QueryDnsServer = [&] { return fails(6), t.dnsServer; };
-  op.DnsReverseLookup = [&](const std::string&, const std::string&) { return fails(7), t.ptrNames; };
-  op.HostNameByAddress = [&](const std::string&) { return fails(7), t.resolverAnswer; };
+  op.DnsReverseLookup = [&](const std::string&, const std::string&, hw::LookupFailure&) {
+    return fails(7), t.ptrNames;
+  };
+  op.HostNameByAddress = [&](const std::string&, hw::LookupFailure&) { return fails(7), t.resolverAnswer; };
 
   stage.Run(t.campusDomain);
 

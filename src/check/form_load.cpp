@@ -13,6 +13,12 @@ std::vector<std::string> EachCutAtNul(const std::vector<std::string>& names) {
   return cut;
 }
 
+bool IsOneOf(const std::string& text, const std::vector<std::string>& list) {
+  for (const auto& entry : list)
+    if (entry == text) return true;
+  return false;
+}
+
 // One run of the load sequence. Each step is one method; from the quiet
 // switch on, every assignment and every test runs under the guards of
 // guard.h, so a failing action is skipped and a failing test counts as passed.
@@ -117,8 +123,23 @@ class StartupCheck {
     if (passes([&] { return !op_.ListLocalAddresses(); })) EndBecause(CheckVerdict::Failed);
   }
 
+  // The first address is checked, unless it is a VPN tunnel's: a tunnel's
+  // name is its pool's, so the next address of the list is taken instead.
   void SelectFirstAddress() {
     attempt([&] { v_.selectedAddress = form1_["cbo_IP"].Text(); });
+    std::vector<std::string> tunnels;
+    attempt([&] { tunnels = op_.TunnelAddresses ? op_.TunnelAddresses() : std::vector<std::string>{}; });
+    if (!IsOneOf(v_.selectedAddress, tunnels)) return;
+    attempt([&] {
+      std::vector<std::string> listed = form1_["cbo_IP"].Items();
+      for (std::size_t i = 0; i < listed.size(); ++i) {
+        if (IsOneOf(listed[i], tunnels)) continue;
+        form1_["cbo_IP"].SetListIndex(static_cast<int>(i));
+        v_.selectedAddress = listed[i];
+        return;
+      }
+      v_.onlyTunnelAddresses = true;
+    });
   }
 
   void LookUpDnsName() {
@@ -127,7 +148,10 @@ class StartupCheck {
       attempt([&] { form1_["txt_NB"].SetVisible(true); });
       attempt([&] { v_.hostName = op_.QueryDnsHostName(); });
       attempt([&] { v_.dnsServer = op_.QueryDnsServer(); });
-      attempt([&] { v_.ptrNames = EachCutAtNul(op_.DnsReverseLookup(v_.selectedAddress, v_.dnsServer)); });
+      if (!v_.onlyTunnelAddresses)
+        attempt([&] {
+          v_.ptrNames = EachCutAtNul(op_.DnsReverseLookup(v_.selectedAddress, v_.dnsServer, v_.lookupFailure));
+        });
       // An address may carry several PTR records, in an order that servers
       // rotate: any one that agrees is the PC's name.
       attempt([&] { v_.dnsName = PtrNameToCompare(v_.ptrNames, v_.hostName, v_.computerName); });
@@ -141,7 +165,8 @@ class StartupCheck {
       attempt([&] { form1_["txt_NB"].SetVisible(false); });
       attempt([&] { form1_["txt_CN"].SetText(v_.computerName); });
       attempt([&] { v_.hostName = v_.computerName; });
-      attempt([&] { v_.dnsName = TrimAtNul(op_.HostNameByAddress(v_.selectedAddress)); });
+      if (!v_.onlyTunnelAddresses)
+        attempt([&] { v_.dnsName = TrimAtNul(op_.HostNameByAddress(v_.selectedAddress, v_.lookupFailure)); });
       if (passes([&] { return v_.dnsName == v_.computerName; })) attempt([&] { v_.dnsName.clear(); });
       attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
     }
@@ -149,7 +174,8 @@ class StartupCheck {
 
   bool NameCheckIsApplicable() {
     return passes([&] {
-      v_.exemption = NameCheckExemptionOf({v_.isLan, v_.dnsName, v_.selectedAddress, campusDomain_});
+      v_.exemption = NameCheckExemptionOf(
+          {v_.isLan, v_.dnsName, v_.selectedAddress, campusDomain_, v_.lookupFailure, v_.onlyTunnelAddresses});
       return v_.exemption == NameCheckExemption::None;
     });
   }

@@ -37,6 +37,8 @@ struct StartupValues {
   std::vector<std::string> ptrNames;  // every PTR name of the answer, in answer order
   std::string dnsName;                // the one of them the check went on with
   std::string selectedAddress;
+  bool onlyTunnelAddresses = false;  // every listed address is a VPN tunnel's: nothing was looked up
+  LookupFailure lookupFailure = LookupFailure::None;  // why the lookup gave no name
   NameCheckExemption exemption = NameCheckExemption::None;  // why the check did not apply
   CheckVerdict verdict = CheckVerdict::Unfinished;
   bool mainWindowHidden = false;  // quiet mode with a mismatch: the dialog is up instead

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "resolve/lookup_failure.h"
+
 namespace hw {
 
 // "-Q" or "/Q", in either letter case, as the first two characters of the
@@ -21,13 +23,20 @@ struct NameCheckInput {
   std::string_view dnsName;
   std::string_view selectedAddress;
   std::string_view campusDomain;  // lower case
+  LookupFailure lookupFailure = LookupFailure::None;  // why the lookup gave no name
+  bool onlyTunnelAddresses = false;  // every address of the PC is a VPN's
 };
 
 // Why the names are not compared; None when they are.
 enum class NameCheckExemption {
   None,
   NoLan,             // no LAN connection
-  NoDnsName,         // the lookup gave no name
+  Vpn,               // the PC has only addresses of VPN tunnels
+  NoIpv4DnsServer,   // no IPv4 DNS server configured: nothing was asked
+  NoPtrRecord,       // the server has no PTR record for the address
+  DnsServerFailure,  // the server failed, refused, or answered malformed
+  DnsTimeout,        // the server did not answer
+  NoDnsName,         // the lookup gave no name, for no reason known
   LoopbackAddress,   // the selected address is 127.0.0.1
   LocalHost,         // the name is "localhost"
   DynamicPoolName,   // a dhcp name of the campus domain
@@ -50,7 +59,18 @@ bool IsWithinCampusDomain(std::string_view dnsName, std::string_view campusDomai
 // The part of the DNS name before its first "." in the answer's letter case.
 std::string DnsShortNameOf(std::string_view dnsName);
 
-// Either computer name differs from the short name, letter case ignored.
+// The NetBIOS name Windows derives from a DNS short name: its first 15
+// characters.
+std::string NetbiosNameOf(std::string_view dnsShortName);
+
+// Whether a DNS short name can be a computer name at all: one label of
+// letters (ASCII and the Latin-1 letters, as the ANSI code page carries
+// them), digits and hyphens, neither beginning nor ending with a hyphen.
+// Its length is the synchronise command's own test.
+bool CanBeComputerName(std::string_view dnsShortName);
+
+// Either computer name differs from the short name, letter case ignored: the
+// host name from all of it, the NetBIOS name from its NetBIOS form.
 bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::string_view dnsShortName);
 
 // The PTR name the check goes on with: the first whose short name agrees

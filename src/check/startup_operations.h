@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "probes/chk_ver.h"
+#include "resolve/lookup_failure.h"
 
 namespace hw {
 
@@ -31,12 +32,17 @@ struct StartupOperations {
   std::function<bool()> IsWin2000OrLater;
   std::function<std::string()> QueryDnsHostName;   // "" on failure
   std::function<std::string()> QueryDnsServer;     // "" on failure
+  // The addresses of the PC's VPN tunnels (PPP and tunnel adapters); none
+  // where the system cannot tell. Left unbound, none.
+  std::function<std::vector<std::string>()> TunnelAddresses;
   // The names of every PTR record the server gives the address, in answer
-  // order; none without a message.
-  std::function<std::vector<std::string>(const std::string& address, const std::string& server)> DnsReverseLookup;
+  // order; none without a message, and then `failure` says why.
+  std::function<std::vector<std::string>(const std::string& address, const std::string& server,
+                                         LookupFailure& failure)>
+      DnsReverseLookup;
   // The resolver's name for the address; "" (with a message box for an
-  // invalid address or a failed lookup).
-  std::function<std::string(const std::string& address)> HostNameByAddress;
+  // invalid address or a failed lookup, whose cause goes to `failure`).
+  std::function<std::string(const std::string& address, LookupFailure& failure)> HostNameByAddress;
   // Shows the warning dialog modeless, no owner; returns at once.
   std::function<void()> ShowWarningDialog;
 };

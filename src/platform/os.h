@@ -190,6 +190,18 @@ struct FixedInfo {
 };
 inline constexpr uint32_t kFixedInfoSize = 584;
 
+// IP_ADAPTER_INFO of GetAdaptersInfo: the fields the program reads. Type is
+// the MIB interface type; IpAddressList holds each IpAddress text, in order.
+struct IpAdapterInfo {
+  std::string AdapterName;
+  uint32_t Type = 0;
+  std::vector<std::string> IpAddressList;
+};
+inline constexpr uint32_t kMibIfTypeEthernet = 6;
+inline constexpr uint32_t kMibIfTypePpp = 23;
+inline constexpr uint32_t kMibIfTypeLoopback = 24;
+inline constexpr uint32_t kIfTypeTunnel = 131;
+
 using Handle = std::uintptr_t;  // a process or token handle
 using SidRef = std::uintptr_t;  // names a SID that the system keeps; 0 for none
 
@@ -268,6 +280,12 @@ class Os {
 
   // iphlpapi, Dnsapi. GetNetworkParams with a null `info` asks for the size.
   virtual uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) = 0;
+  // The network adapters with their IPv4 addresses; a system without the
+  // function (before Windows 98 and 2000) throws MissingFunction.
+  virtual uint32_t GetAdaptersInfo(std::vector<IpAdapterInfo>& adapters) {
+    (void)adapters;
+    throw MissingFunction("iphlpapi.dll", "GetAdaptersInfo");
+  }
   virtual int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options,
                              const Ip4Array* extra, DnsRecordList& results) = 0;
 

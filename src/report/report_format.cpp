@@ -78,6 +78,11 @@ std::string_view VerdictName(CheckVerdict verdict) {
 std::string_view ExemptionName(NameCheckExemption exemption) {
   switch (exemption) {
     case NameCheckExemption::NoLan: return "no-lan";
+    case NameCheckExemption::Vpn: return "vpn";
+    case NameCheckExemption::NoIpv4DnsServer: return "no-ipv4-dns-server";
+    case NameCheckExemption::NoPtrRecord: return "no-ptr-record";
+    case NameCheckExemption::DnsServerFailure: return "dns-server-failure";
+    case NameCheckExemption::DnsTimeout: return "dns-timeout";
     case NameCheckExemption::NoDnsName: return "no-dns-name";
     case NameCheckExemption::LoopbackAddress: return "loopback-address";
     case NameCheckExemption::LocalHost: return "localhost";
@@ -90,6 +95,11 @@ std::string_view ExemptionName(NameCheckExemption exemption) {
 std::string_view ExemptionText(NameCheckExemption exemption) {
   switch (exemption) {
     case NameCheckExemption::NoLan: return "keine LAN-Verbindung";
+    case NameCheckExemption::Vpn: return "nur Adressen eines VPN-Tunnels";
+    case NameCheckExemption::NoIpv4DnsServer: return "kein IPv4-DNS-Server eingetragen";
+    case NameCheckExemption::NoPtrRecord: return "kein PTR-Eintrag im DNS";
+    case NameCheckExemption::DnsServerFailure: return "Fehler des DNS-Servers";
+    case NameCheckExemption::DnsTimeout: return "DNS-Server antwortet nicht";
     case NameCheckExemption::NoDnsName: return "kein DNS-Name";
     case NameCheckExemption::LoopbackAddress: return "Loopback-Adresse";
     case NameCheckExemption::LocalHost: return "DNS-Name localhost";

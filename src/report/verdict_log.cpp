@@ -5,11 +5,21 @@
 namespace hw::report {
 
 VerdictEntry EntryOf(const Report& report, bool nameSet) {
-  return {report.verdict, report.computerName, report.dnsName, report.selectedAddress, report.dnsServer, nameSet};
+  return {report.verdict,   report.computerName, report.dnsName, report.selectedAddress,
+          report.dnsServer, nameSet,              report.exemption};
 }
 
+namespace {
+
+std::string ReasonField(const VerdictEntry& entry) {
+  if (entry.verdict != CheckVerdict::NotApplicable || entry.exemption == NameCheckExemption::None) return "";
+  return " reason=" + std::string(ExemptionName(entry.exemption));
+}
+
+}  // namespace
+
 std::string VerdictLogText(const VerdictEntry& entry) {
-  return "verdict=" + std::string(VerdictName(entry.verdict)) + " computerName=" + JsonString(entry.computerName) +
+  return "verdict=" + std::string(VerdictName(entry.verdict)) + ReasonField(entry) + " computerName=" + JsonString(entry.computerName) +
          " dnsName=" + JsonString(entry.dnsName) + " address=" + JsonString(entry.address) +
          " dnsServer=" + JsonString(entry.dnsServer) + " nameSet=" + (entry.nameSet ? "yes" : "no");
 }

@@ -14,6 +14,7 @@ struct VerdictEntry {
   CheckVerdict verdict = CheckVerdict::Unfinished;
   std::string computerName, dnsName, address, dnsServer;
   bool nameSet = false;
+  NameCheckExemption exemption = NameCheckExemption::None;  // written when the check did not apply
 };
 
 VerdictEntry EntryOf(const Report& report, bool nameSet);
@@ -21,6 +22,8 @@ VerdictEntry EntryOf(const Report& report, bool nameSet);
 // One line, values quoted and escaped as JSON strings so that a hostile DNS
 // name can neither break the line nor forge a field:
 // verdict=mismatch computerName="ws-17" dnsName="..." address="..." dnsServer="..." nameSet=no
+// A check that did not apply says why after its verdict:
+// verdict=not-applicable reason=dns-timeout computerName="ws-17" ...
 std::string VerdictLogText(const VerdictEntry& entry);
 
 // The platform's system log. Writing must never delay or break the check:

@@ -36,19 +36,31 @@ std::string QueryDnsServer(Os& os) {
   return TrimAtNul(std::string_view(info.DnsServerIpAddress).substr(0, kIpAddressFieldLength));
 }
 
-std::vector<std::string> DnsReverseLookup(Os& os, const std::string& address, const std::string& server) {
+std::vector<std::string> DnsReverseLookup(Os& os, const std::string& address, const std::string& server,
+                                          LookupFailure* failure) {
+  LookupFailure ignored;
+  LookupFailure& why = failure ? *failure : ignored;
+  why = LookupFailure::None;
   // An empty or unusable server text gives INADDR_NONE, the broadcast address:
   // no query may go there, and with no server there is nobody to ask.
   const uint32_t serverAddress = os.inet_addr(server);
-  if (serverAddress == kInaddrNone) return {};
+  if (serverAddress == kInaddrNone) {
+    why = LookupFailure::NoServer;
+    return {};
+  }
   const Ip4Array onlyThisServer{{serverAddress}};
 
   DnsRecordList answer;  // freed when it goes out of scope, on every path
-  if (os.DnsQuery_A(QueryName(address), kDnsTypePtr, kDnsQueryBypassCache, &onlyThisServer, answer) !=
-      kDnsStatusSuccess)
+  const int32_t status =
+      os.DnsQuery_A(QueryName(address), kDnsTypePtr, kDnsQueryBypassCache, &onlyThisServer, answer);
+  if (status != kDnsStatusSuccess) {
+    why = LookupFailureOfDnsStatus(status);
     return {};
+  }
   std::vector<std::string> names = PtrNames(answer);
   answer.owner.reset();  // DnsRecordListFree, now that the names are copied out
+  // An answer without a PTR record (a CNAME leading nowhere, say) is none.
+  if (names.empty()) why = LookupFailure::NoRecord;
   return names;
 }
 

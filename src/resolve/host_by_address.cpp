@@ -12,7 +12,7 @@ namespace {
 
 // Everything between the start and the clean-up of Windows Sockets. The name
 // is copied out of the host entry here, before Windows Sockets is ended.
-std::string LookUpWhileSocketsHeld(Os& os, Forms& forms, const std::string& address) {
+std::string LookUpWhileSocketsHeld(Os& os, Forms& forms, const std::string& address, LookupFailure& failure) {
   const uint32_t value = os.inet_addr(address);
   if (value == kInaddrNone) {
     forms.MsgBox("inet_addr Fehler: Ungültige IP-Adresse", kMbIconHand);
@@ -23,6 +23,7 @@ std::string LookUpWhileSocketsHeld(Os& os, Forms& forms, const std::string& addr
 
   const auto answer = os.gethostbyaddr(bytes, static_cast<int>(bytes.size()), kAfInet);
   if (!answer) {
+    failure = LookupFailureOfWinsockError(os.WSAGetLastError());  // read before anything else can change it
     forms.MsgBox("Winsock-Fehler bei gethostbyaddr", kMbIconHand);
     return "";
   }
@@ -32,9 +33,12 @@ std::string LookUpWhileSocketsHeld(Os& os, Forms& forms, const std::string& addr
 
 }  // namespace
 
-std::string HostNameByAddress(Os& os, Forms& forms, const std::string& address) {
+std::string HostNameByAddress(Os& os, Forms& forms, const std::string& address, LookupFailure* failure) {
+  LookupFailure ignored;
+  LookupFailure& why = failure ? *failure : ignored;
+  why = LookupFailure::None;
   if (!SocketsStartup(os, forms)) return "";
-  std::string name = ReleasingSocketsOnError(os, [&] { return LookUpWhileSocketsHeld(os, forms, address); });
+  std::string name = ReleasingSocketsOnError(os, [&] { return LookUpWhileSocketsHeld(os, forms, address, why); });
   SocketsCleanup(os, forms);
   return name;
 }

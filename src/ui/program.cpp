@@ -4,6 +4,7 @@
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
 #include "resolve/local_addresses.h"
+#include "resolve/tunnel_addresses.h"
 #include "sync/elevated_copy.h"
 #include "sync/elevation.h"
 #include "sync/sync_command.h"
@@ -86,10 +87,13 @@ StartupOperations Program::RealOperations() {
   op.IsWin2000OrLater = [this] { return chkVer_.IsWin2000OrLater(); };
   op.QueryDnsHostName = [this] { return QueryDnsHostName(os_); };
   op.QueryDnsServer = [this] { return QueryDnsServer(os_); };
-  op.DnsReverseLookup = [this](const std::string& address, const std::string& server) {
-    return DnsReverseLookup(os_, address, server);
+  op.TunnelAddresses = [this] { return TunnelAddresses(os_); };
+  op.DnsReverseLookup = [this](const std::string& address, const std::string& server, LookupFailure& failure) {
+    return DnsReverseLookup(os_, address, server, &failure);
   };
-  op.HostNameByAddress = [this](const std::string& address) { return HostNameByAddress(os_, forms_, address); };
+  op.HostNameByAddress = [this](const std::string& address, LookupFailure& failure) {
+    return HostNameByAddress(os_, forms_, address, &failure);
+  };
   op.ShowWarningDialog = [this] { ShowWarningDialog(); };
   return op;
 }

@@ -10,6 +10,7 @@
 
 #include <ares.h>
 #include <arpa/inet.h>
+#include <net/if_arp.h>
 
 #include <algorithm>
 #include <climits>
@@ -227,6 +228,44 @@ TEST(OwnAddressesOf, InterfaceAddressesWithTheDefaultRoutesFirstLoopbackOnlyWhen
   for (const auto& c : cases) EXPECT_EQ(OwnAddressesOf(c.addresses, c.route), c.wanted) << c.what;
 }
 
+TEST(IsTunnelInterface, PointToPointTunAndPppButNeverANetworkCard) {
+  struct Case { const char* what; bool pointToPoint; int type; bool tunnel; };
+  for (const auto& c : {Case{"Ethernet", false, ARPHRD_ETHER, false},
+                        Case{"tap (a VPN looking like Ethernet)", false, ARPHRD_ETHER, false},
+                        Case{"loopback", false, ARPHRD_LOOPBACK, false},
+                        Case{"type unknown", false, -1, false},
+                        Case{"tun", true, ARPHRD_NONE, true},
+                        Case{"WireGuard", true, ARPHRD_NONE, true},
+                        Case{"tun without IFF_POINTOPOINT", false, ARPHRD_NONE, true},
+                        Case{"PPP", true, ARPHRD_PPP, true},
+                        Case{"ipip", false, ARPHRD_TUNNEL, true},
+                        Case{"gre", false, ARPHRD_IPGRE, true},
+                        Case{"sit", false, ARPHRD_SIT, true},
+                        Case{"point-to-point of any other type", true, ARPHRD_ETHER, true}}) {
+    EXPECT_EQ(IsTunnelInterface(c.pointToPoint, c.type), c.tunnel) << c.what;
+  }
+}
+
+TEST(OwnAddressesOf, TunnelAddressesComeLastAndTheirDefaultRouteIsPassedOver) {
+  InterfaceAddress eth0{"eth0", {192, 0, 2, 7}, true, false, false, ARPHRD_ETHER};
+  InterfaceAddress eth1{"eth1", {198, 51, 100, 2}, true, false, false, ARPHRD_ETHER};
+  InterfaceAddress tun0{"tun0", {203, 0, 113, 2}, true, false, true, ARPHRD_NONE};
+  using List = std::vector<Ipv4Address>;
+  EXPECT_EQ(OwnAddressesOf({tun0, eth1, eth0}, "eth0"), (List{{192, 0, 2, 7}, {198, 51, 100, 2}, {203, 0, 113, 2}}));
+  EXPECT_EQ(OwnAddressesOf({tun0, eth1}, "tun0"), (List{{198, 51, 100, 2}, {203, 0, 113, 2}}));
+  EXPECT_EQ(OwnAddressesOf({tun0}, "tun0"), (List{{203, 0, 113, 2}}));  // the check then finds only a VPN's
+  EXPECT_EQ(TunnelInterfacesOf({eth0, tun0, tun0}), std::vector<std::string>{"tun0"});
+
+  const std::string table =
+      "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+      "tun0\t00000000\t00000000\t0001\t0\t0\t50\t00000000\t0\t0\t0\n"
+      "eth1\t00000000\t010264C6\t0003\t0\t0\t200\t00000000\t0\t0\t0\n"
+      "eth0\t00000000\t010200C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n";
+  EXPECT_EQ(DefaultRouteInterfaceOf(table), "tun0");
+  EXPECT_EQ(DefaultRouteInterfaceOf(table, {"tun0"}), "eth0");
+  EXPECT_EQ(DefaultRouteInterfaceOf(table, {"tun0", "eth0", "eth1"}), "");
+}
+
 TEST(FirstIpv4Nameserver, TakesTheFirstDottedIpv4Server) {
   struct Case { std::string text; std::optional<std::string> server; };
   for (const auto& c : {
@@ -422,7 +461,13 @@ TEST(GetNetworkParams, FirstServerOfResolvConfLookingPastTheLocalStub) {
       {"first server", "nameserver 192.0.2.53\nnameserver 192.0.2.54\n", std::nullopt, "192.0.2.53"},
       {"longest address fills 15 of 16", "nameserver 203.113.100.253\n", std::nullopt, "203.113.100.253"},
       {"stub: the server it forwards to", "nameserver 127.0.0.53\n", "nameserver 198.51.100.1\n", "198.51.100.1"},
-      {"stub without its list", "nameserver 127.0.0.53\n", std::nullopt, "127.0.0.53"},
+      {"stub without its list: never the stub's cache", "nameserver 127.0.0.53\n", std::nullopt, ""},
+      {"stub whose list is IPv6 only", "nameserver 127.0.0.53\n", "nameserver 2001:db8::53\n", ""},
+      {"stub: the first IPv4 one of its list", "nameserver 127.0.0.53\n",
+       "nameserver 2001:db8::53\nnameserver 198.51.100.1\n", "198.51.100.1"},
+      {"IPv6 only", "nameserver 2001:db8::53\nnameserver 2001:db8::54\n", std::nullopt, ""},
+      {"IPv6 first: the first IPv4 one", "nameserver 2001:db8::53\nnameserver 192.0.2.53\n", std::nullopt,
+       "192.0.2.53"},
       {"no server", "search example\n", std::nullopt, ""},
       {"no file", std::nullopt, std::nullopt, ""},
   };

@@ -462,5 +462,198 @@ def report_verdicts_go_to_the_system_log(args):
             log.close()
 
 
+# ---- Campus networks as they are: long names, VPN tunnels, DNS failures ----
+
+INVALID_NAME = ("Der DNS-Name {} kann nicht als Computername verwendet werden\n"
+                "Bitte wenden Sie sich an den Netzwerkadministrator\n")
+
+
+def rename_host(name):
+    """The running name and the static one, both in this namespace only."""
+    socket.sethostname(name)
+    with open("/etc/hostname", "w") as f:
+        f.write(name + "\n")
+
+
+@case
+def long_names_agree_in_both_comparisons(args):
+    # The NetBIOS name is the host name cut to 15 characters: a PC named
+    # correctly with 16 to 63 characters agrees; a real difference is found.
+    long63 = "hoersaal-" + "x" * 49 + "-0123"
+    with namespace_host.Host() as host:
+        for hostname, ptr_name, verdict in (("hoersaal-pc-0123", "hoersaal-pc-0123.uni-falkenau.de", "agree"),
+                                            (long63, f"{long63}.uni-falkenau.de", "agree"),
+                                            ("hoersaal-pc-0123", "hoersaal-pc-0124.uni-falkenau.de", "mismatch")):
+            rename_host(hostname)
+            with mismatch_host(ptr_name):
+                code, report, _ = host.report(args.program)
+            expect(code == (0 if verdict == "agree" else 1), f"exit code {code} for {hostname}", report)
+            expect_report(report, verdict=verdict, computerName=hostname, netbiosName=hostname[:15].upper(),
+                          dnsShortName=ptr_name.split(".")[0])
+
+
+@case
+def long_name_sync_keeps_its_15_character_limit(args):
+    with namespace_host.Host(), mismatch_host("hoersaal-pc-0123.uni-falkenau.de"):
+        code, out, err = run_program(args.program, "--sync")
+        expect((code, out, err) == (1, "", INVALID_NAME.format("hoersaal-pc-0123")), "refused", code, out, err)
+        expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+
+
+def tunnel(name, address, metric=None):
+    """A tun interface (point-to-point, no hardware address) as a VPN client
+    makes it, up with `address`/24; with `metric`, a default route through it."""
+    namespace_host.run("ip", "tuntap", "add", name, "mode", "tun")
+    namespace_host.run("ip", "addr", "add", f"{address}/24", "dev", name)
+    namespace_host.run("ip", "link", "set", name, "up")
+    if metric is not None:
+        namespace_host.run("ip", "route", "add", "default", "dev", name, "metric", str(metric))
+
+
+VPN_PTR = "2.113.0.203.in-addr.arpa"  # the tunnel's 203.0.113.2
+
+
+@case
+def tunnel_with_the_better_default_route_is_never_checked(args):
+    # A full-tunnel VPN: tun0 made first, its default route of lower metric
+    # than the campus interface's. Its pool name lies in the campus domain and
+    # is confirmed; the check must still be about the campus address.
+    with namespace_host.Host(addresses=("192.0.2.53",), hosts=DEBIAN_HOSTS, lan=False) as host:
+        tunnel("tun0", "203.0.113.2", metric=50)
+        host.interface("v0", "198.51.100.2")
+        namespace_host.run("ip", "route", "add", "default", "via", "198.51.100.1", "dev", "v0", "onlink", "metric", "600")
+        host.interface("v1", "192.0.2.7")
+        namespace_host.run("ip", "route", "add", "default", "via", "192.0.2.1", "dev", "v1", "onlink", "metric", "100")
+        log = host.dnsmasq("192.0.2.53", f"--ptr-record={VPN_PTR},vpn-pool-2.uni-falkenau.de",
+                           "--address=/vpn-pool-2.uni-falkenau.de/203.0.113.2",
+                           f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de", "--address=/ws-17/192.0.2.7",
+                           "--ptr-record=2.100.51.198.in-addr.arpa,other-pc.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, selectedAddress="192.0.2.7", verdict="agree", dnsName="ws-17.uni-falkenau.de")
+        expect(report["addresses"][-1] == "203.0.113.2", "the tunnel's address is listed last", report["addresses"])
+        expect(log.queries("PTR") == [("PTR", PTR_NAME)], "no query about the tunnel's address", log.queries())
+        code, out, err = run_program(args.program, "--sync")
+        expect((code, out, err) == (0, "", ""), "nothing to rename", code, out, err)
+        expect(read("/etc/hostname") == "ws-17\n", "not renamed after the VPN pool", read("/etc/hostname"))
+
+
+@case
+def only_tunnels_means_vpn(args):
+    with namespace_host.Host(addresses=("192.0.2.53",), hosts=DEBIAN_HOSTS, lan=False) as host:
+        tunnel("tun0", "203.0.113.2", metric=50)
+        log = host.dnsmasq("192.0.2.53", f"--ptr-record={VPN_PTR},vpn-pool-2.uni-falkenau.de",
+                           "--address=/vpn-pool-2.uni-falkenau.de/203.0.113.2")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, addresses=["203.0.113.2"], verdict="not-applicable", notApplicableBecause="vpn",
+                      dnsName="", messages=[])
+        expect(log.queries("PTR") == [], "a tunnel's address is not looked up", log.queries())
+
+
+def rcode_answer(rcode):
+    return lambda query: [query.answer(rcode=rcode)]
+
+
+@case
+def each_dns_failure_has_its_reason(args):
+    malformed = lambda query: [query.answer([(dns.TYPE_PTR, b"\x05ws-17")])]  # a name that runs off the end
+    with namespace_host.Host() as host:
+        log = SystemLog(host.tmp)
+        try:
+            for what, handler, reason in (
+                    ("NXDOMAIN", rcode_answer(3), "no-ptr-record"),
+                    ("empty answer", lambda query: [query.answer()], "no-ptr-record"),
+                    ("SERVFAIL", rcode_answer(2), "dns-server-failure"),
+                    ("REFUSED", rcode_answer(5), "dns-server-failure"),
+                    ("malformed", malformed, "dns-server-failure"),
+                    ("no answer at all", lambda query: [], "dns-timeout")):
+                with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: handler})):
+                    code, report, _ = host.report(args.program)
+                entries = log.entries()
+                expect(code == 0, f"exit code {code} for {what}", report)
+                expect_report(report, verdict="not-applicable", notApplicableBecause=reason, dnsName="",
+                              dnsServer="192.0.2.53", messages=[])
+                expect(len(entries) == 1 and f"verdict=not-applicable reason={reason} " in entries[0],
+                       f"the log entry names the reason for {what}", entries)
+        finally:
+            log.close()
+        # The text report says it in German on its result line.
+        with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: rcode_answer(2)})):
+            code, out, _ = run_program(args.program, "--report")
+        expect(code == 0 and "Ergebnis:       Prüfung nicht anwendbar (Fehler des DNS-Servers)\n" in out,
+               "the text report's reason", code, out)
+
+
+@case
+def ipv6_only_servers_send_no_query(args):
+    with namespace_host.Host(nameservers=("2001:db8::53", "2001:db8::54")) as host:
+        log = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", notApplicableBecause="no-ipv4-dns-server", dnsServer="",
+                      dnsName="")
+        expect(log.queries() == [], "no query was sent", log.queries())
+
+
+def resolved_upstream(*servers):
+    """systemd-resolved's upstream list in this namespace's own /run/systemd
+    (a machine without one gets a /run of this mount namespace's own)."""
+    if not os.path.ismount("/run/systemd") and not os.path.ismount("/run"):
+        namespace_host.run("mount", "-t", "tmpfs", "-o", "size=1m,mode=755", "tmpfs", "/run")
+    os.makedirs("/run/systemd/resolve", exist_ok=True)
+    with open("/run/systemd/resolve/resolv.conf", "w") as f:
+        f.write("".join(f"nameserver {server}\n" for server in servers))
+
+
+@case
+def resolved_stub_is_looked_past_to_its_first_ipv4_server(args):
+    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "127.0.0.53"),
+                             nameservers=("127.0.0.53",)) as host:
+        stub = host.dnsmasq("127.0.0.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de", name="stub")
+        upstream = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de",
+                                "--address=/ws-17/192.0.2.7", name="upstream")
+        resolved_upstream("2001:db8::53")
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", notApplicableBecause="no-ipv4-dns-server", dnsServer="")
+        resolved_upstream("2001:db8::53", "192.0.2.53")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="agree", dnsServer="192.0.2.53")
+        expect(stub.queries("PTR") == [], "the stub's cache was asked", stub.queries())
+        expect(upstream.queries("PTR") == [("PTR", PTR_NAME)], "the upstream server was asked once",
+               upstream.queries())
+
+
+@case
+def unusable_names_are_refused_before_any_rename(args):
+    # Confirmed names that no computer can carry: the command's own answer,
+    # and nothing changed.
+    with namespace_host.Host():
+        for ptr_name in ("ws_17.uni-falkenau.de", "-ws17.uni-falkenau.de"):
+            with mismatch_host(ptr_name):
+                code, out, err = run_program(args.program, "--sync")
+            wanted = INVALID_NAME.format(ptr_name.split(".")[0])
+            expect((code, out, err) == (1, "", wanted), f"refused for {ptr_name}", code, out, err)
+            expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+
+
+@case
+def campus_domain_itself_is_outside_the_campus(args):
+    with namespace_host.Host() as host, mismatch_host("uni-falkenau.de"):
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", notApplicableBecause="outside-campus",
+                      dnsName="uni-falkenau.de", dnsShortName="")
+        code, out, err = run_program(args.program, "--sync")
+        expect((code, out, err) == (0, "", ""), "nothing offered", code, out, err)
+        expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+
+
 if __name__ == "__main__":
     sys.exit(namespace_host.main(CASES, "--program"))

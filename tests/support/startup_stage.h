@@ -14,10 +14,19 @@
 
 namespace hw::test {
 
+using PtrLookup = std::function<std::vector<std::string>(const std::string&, const std::string&, LookupFailure&)>;
+
 // A stand-in for the PTR lookup: these names, in this order.
-inline std::function<std::vector<std::string>(const std::string&, const std::string&)> PtrAnswer(
-    std::vector<std::string> names) {
-  return [names](const std::string&, const std::string&) { return names; };
+inline PtrLookup PtrAnswer(std::vector<std::string> names) {
+  return [names](const std::string&, const std::string&, LookupFailure&) { return names; };
+}
+
+// A stand-in for a PTR lookup that gives no name, for this reason.
+inline PtrLookup PtrFailure(LookupFailure why) {
+  return [why](const std::string&, const std::string&, LookupFailure& failure) {
+    failure = why;
+    return std::vector<std::string>{};
+  };
 }
 
 struct StartupStage {
@@ -46,7 +55,7 @@ struct StartupStage {
     op.QueryDnsHostName = [] { return std::string("ws-17"); };
     op.QueryDnsServer = [] { return std::string("192.0.2.53"); };
     op.DnsReverseLookup = PtrAnswer({"ws-17.uni-falkenau.de"});
-    op.HostNameByAddress = [](const std::string&) { return std::string("ws-17.uni-falkenau.de"); };
+    op.HostNameByAddress = [](const std::string&, LookupFailure&) { return std::string("ws-17.uni-falkenau.de"); };
     op.ShowWarningDialog = [this] { ++dialogsShown; };
   }
 

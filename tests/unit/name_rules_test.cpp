@@ -54,7 +54,7 @@ TEST(NameCheckExemption, NamesTheFirstReasonAndExemptsNamesOutsideTheCampus) {
            Case{true, "ws-17.uni-falkenau.de", ip, E::None},
            Case{true, "ws-17.physik.uni-falkenau.de", ip, E::None},                 // a sub-domain
            Case{true, "WS-17.Physik.UNI-FALKENAU.DE", ip, E::None},                 // in any letter case
-           Case{true, "uni-falkenau.de", ip, E::None},                              // the domain itself
+           Case{true, "uni-falkenau.de", ip, E::OutsideCampus},                     // the domain itself names no PC
            Case{true, "ws-17.uni-falkenau.de.", ip, E::None},                       // written absolute
            Case{true, "dslb-092-075-123-045.pools.example-isp.de", ip, E::OutsideCampus},  // a provider's pool
            Case{true, "ws-17.xuni-falkenau.de", ip, E::OutsideCampus},              // ends so, but not at a dot

@@ -111,7 +111,7 @@ TEST(StartupCheck, FillsTheMainWindowOnWindows2000AndLater) {
   StartupStage s;
   s.op.QueryComputerName = [] { return std::string("PC-OLD"); };
   std::string askedAddress, askedServer;
-  s.op.DnsReverseLookup = [&](const std::string& address, const std::string& server) {
+  s.op.DnsReverseLookup = [&](const std::string& address, const std::string& server, LookupFailure&) {
     askedAddress = address;
     askedServer = server;
     return std::vector<std::string>{"Ws-17.uni-falkenau.de"};
@@ -163,10 +163,10 @@ TEST(StartupCheck, OlderSystemsAskTheResolver) {
     StartupStage s;
     s.op.IsWin2000OrLater = [] { return false; };
     s.op.QueryDnsHostName = [] { return std::string("never asked"); };
-    s.op.DnsReverseLookup = [](const std::string&, const std::string&) -> std::vector<std::string> {
+    s.op.DnsReverseLookup = [](const std::string&, const std::string&, LookupFailure&) -> std::vector<std::string> {
       throw Failure();
     };
-    s.op.HostNameByAddress = [&](const std::string&) { return std::string(c.answer); };
+    s.op.HostNameByAddress = [&](const std::string&, LookupFailure&) { return std::string(c.answer); };
     s.Run();
     EXPECT_EQ(s.Text("txt_DNS"), c.shownDns) << c.answer;
     EXPECT_EQ(s.Text("txt_CN"), "WS-17");
@@ -271,7 +271,7 @@ TEST(StartupCheck, SkipsFailingActions) {
     SCOPED_TRACE("the platform test fails: taken as passed, so the DNS path runs");
     StartupStage s;
     s.op.IsWin2000OrLater = []() -> bool { throw Failure(); };
-    s.op.HostNameByAddress = [](const std::string&) -> std::string { throw Failure(); };
+    s.op.HostNameByAddress = [](const std::string&, LookupFailure&) -> std::string { throw Failure(); };
     s.Run();
     EXPECT_TRUE(s.Visible("txt_NB"));
     EXPECT_EQ(s.Text("txt_DNS"), "ws-17.uni-falkenau.de");

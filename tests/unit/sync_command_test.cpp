@@ -172,8 +172,8 @@ TEST(CmdSyncClick, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
                 SyncCaller::ElevatedCopy, "ws-17", {kRights}, false, {}, 0},
            Case{"the copy refuses what no computer may be called", admin,
                 SyncCaller::ElevatedCopy, "ws 17", {Invalid("ws 17")}, false, {}, 0},
-           Case{"the user's button keeps the system's judgement", admin,
-                SyncCaller::User, "ws 17", {kSet}, true, {{5, "ws 17"}}, 0}}) {
+           Case{"the user's button refuses it just as well", admin,
+                SyncCaller::User, "ws 17", {Invalid("ws 17")}, false, {}, 0}}) {
     SCOPED_TRACE(c.what);
     test::FakeOs os;
     HeadlessForms forms;

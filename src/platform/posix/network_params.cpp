@@ -14,10 +14,11 @@ uint32_t PosixOs::GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) {
   }
   std::optional<std::string> server;
   if (auto text = ReadSmallFile(paths_.resolvConf)) server = FirstIpv4Nameserver(*text);
+  // Behind the stub only its upstream servers count: with no IPv4 one
+  // among them there is no server to ask, never the stub's cache.
   if (server && IsLocalCachingStub(*server)) {
-    if (auto text = ReadSmallFile(paths_.resolvedResolvConf)) {
-      if (auto upstream = FirstIpv4Nameserver(*text)) server = upstream;
-    }
+    auto upstream = ReadSmallFile(paths_.resolvedResolvConf);
+    server = upstream ? FirstIpv4Nameserver(*upstream) : std::nullopt;
   }
   info->DnsServerIpAddress = server.value_or("");
   info->DnsServerIpAddress.resize(16, '\0');

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/os.h"
+#include "platform/posix/own_addresses.h"
 
 namespace hw::posix {
 
@@ -59,6 +60,7 @@ class PosixOs : public Os {
   uint32_t inet_addr(const std::string& cp) override;
 
   uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) override;
+  uint32_t GetAdaptersInfo(std::vector<IpAdapterInfo>& adapters) override;
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
                      DnsRecordList& results) override;
 
@@ -85,6 +87,7 @@ class PosixOs : public Os {
   // What gethostbyname answers for the PC's own name: its interfaces' addresses.
   HostEnt OwnHostEntry(const std::string& name) const;
   std::string DefaultRouteInterface() const;
+  std::string DefaultRouteInterfaceBesideTunnels(const std::vector<InterfaceAddress>& addresses) const;
 
   SidRef SidOfGroup(unsigned gid);
   const unsigned* GroupOfSid(SidRef sid) const;

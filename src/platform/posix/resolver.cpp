@@ -124,11 +124,19 @@ std::string PosixOs::DefaultRouteInterface() const {
   return table ? DefaultRouteInterfaceOf(*table) : "";
 }
 
+// A VPN's default route leads through its tunnel; the PC's own network is
+// the one behind the best default route that does not.
+std::string PosixOs::DefaultRouteInterfaceBesideTunnels(const std::vector<InterfaceAddress>& addresses) const {
+  auto table = ReadSmallFile(paths_.procNetRoute, 1 << 20);
+  return table ? DefaultRouteInterfaceOf(*table, TunnelInterfacesOf(addresses)) : "";
+}
+
 HostEnt PosixOs::OwnHostEntry(const std::string& name) const {
   HostEnt entry;
   entry.h_name = name;
   entry.h_length = 4;
-  for (const auto& address : OwnAddressesOf(CurrentIpv4Addresses(), DefaultRouteInterface()))
+  const auto addresses = CurrentIpv4Addresses();
+  for (const auto& address : OwnAddressesOf(addresses, DefaultRouteInterfaceBesideTunnels(addresses)))
     entry.h_addr_list.emplace_back(address.begin(), address.end());
   return entry;
 }

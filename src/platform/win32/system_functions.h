@@ -69,6 +69,7 @@ struct SystemFunctions {
   BoundFunction<decltype(&::DnsQuery_A)> DnsQuery_A{libraries, "dnsapi.dll", "DnsQuery_A"};
   BoundFunction<DnsRecordListFreeFunction> DnsRecordListFree{libraries, "dnsapi.dll", "DnsRecordListFree"};
   BoundFunction<decltype(&::GetNetworkParams)> GetNetworkParams{libraries, "iphlpapi.dll", "GetNetworkParams"};
+  BoundFunction<decltype(&::GetAdaptersInfo)> GetAdaptersInfo{libraries, "iphlpapi.dll", "GetAdaptersInfo"};
   BoundFunction<decltype(&::InternetGetConnectedState)> InternetGetConnectedState{libraries, "wininet.dll",
                                                                                   "InternetGetConnectedState"};
   BoundFunction<DLLGETVERSIONPROC> DllGetVersion{libraries, "shlwapi.dll", "DllGetVersion"};

@@ -36,6 +36,7 @@ class Win32Os : public Os {
   uint32_t inet_addr(const std::string& cp) override;
 
   uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) override;
+  uint32_t GetAdaptersInfo(std::vector<IpAdapterInfo>& adapters) override;
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
                      DnsRecordList& results) override;
 

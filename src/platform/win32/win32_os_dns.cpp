@@ -1,5 +1,6 @@
 // The IP configuration (iphlpapi) and the DNS query (Dnsapi).
 #include <algorithm>
+#include <cstring>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -22,6 +23,7 @@ static_assert(sizeof(void*) != 4 || (sizeof(FIXED_INFO) == kFixedInfoSize && kFi
 static_assert(sizeof(void*) != 4 || offsetof(DNS_RECORDA, Data) == 24);
 static_assert(DnsSectionAnswer == kDnsSectionAnswer && DnsSectionAddtional == kDnsSectionAdditional);
 static_assert(DNS_TYPE_A == kDnsTypeA);
+static_assert(MIB_IF_TYPE_PPP == kMibIfTypePpp && IF_TYPE_TUNNEL == kIfTypeTunnel);
 static_assert(DNS_QUERY_NO_LOCAL_NAME == kDnsQueryNoLocalName && DNS_QUERY_NO_HOSTS_FILE == kDnsQueryNoHostsFile &&
               DNS_QUERY_NO_NETBT == kDnsQueryNoNetbt);
 
@@ -40,6 +42,11 @@ class ServerList {
   static_assert(offsetof(IP4_ARRAY, AddrArray) == sizeof(DWORD));
   std::vector<DWORD> storage_;
 };
+
+// A text field of fixed size, up to its first NUL.
+std::string FixedText(const char* field, std::size_t size) {
+  return win32::FromAnsi(std::string_view(field, strnlen(field, size)));
+}
 
 }  // namespace
 
@@ -62,6 +69,31 @@ uint32_t Win32Os::GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) {
   }
   outBufLen = length;
   return result;
+}
+
+// The list is asked for its size first and then filled; between the two
+// calls an adapter may come, so a second overflow asks once more.
+uint32_t Win32Os::GetAdaptersInfo(std::vector<IpAdapterInfo>& adapters) {
+  auto getAdapters = system_.GetAdaptersInfo.Get();
+  adapters.clear();
+  ULONG length = 0;
+  DWORD result = ERROR_BUFFER_OVERFLOW;
+  std::unique_ptr<unsigned char[]> buffer;
+  for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
+    buffer.reset(length ? new (std::nothrow) unsigned char[length]() : nullptr);
+    if (length && !buffer) return ERROR_NOT_ENOUGH_MEMORY;
+    result = getAdapters(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.get()), &length);
+  }
+  if (result != ERROR_SUCCESS) return result;
+  for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get()); adapter; adapter = adapter->Next) {
+    IpAdapterInfo copy;
+    copy.AdapterName = FixedText(adapter->AdapterName, sizeof adapter->AdapterName);
+    copy.Type = adapter->Type;
+    for (const IP_ADDR_STRING* address = &adapter->IpAddressList; address; address = address->Next)
+      copy.IpAddressList.push_back(FixedText(address->IpAddress.String, sizeof address->IpAddress.String));
+    adapters.push_back(std::move(copy));
+  }
+  return ERROR_SUCCESS;
 }
 
 int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,

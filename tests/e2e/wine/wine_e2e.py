@@ -173,10 +173,10 @@ def check_names(f, form1, mode, dns_name):
     f.equal(control(form1, "txt_DNS")["text"], dns_name, "txt_DNS (the name DNS gives the address)")
 
 
-def check_mismatch_window(f, form1, mode):
+def check_mismatch_window(f, form1, mode, dns_name=MISMATCH_NAME):
     f.check(form1["visible"], "Form1 is not visible")
     check_system_line(f, form1, mode)
-    check_names(f, form1, mode, MISMATCH_NAME)
+    check_names(f, form1, mode, dns_name)
     image = control(form1, "img_Warn")
     f.check(image["visible"] and image.get("hasIcon"), "the warning picture is not visible")
     f.check(image["style"] & 0x1F == SS_ICON, "img_Warn does not show an icon")
@@ -989,6 +989,88 @@ def case_either_ptr_agrees(host, auto, exe, f, mode):
     wait_for_exit(program, 10, f, "closing the main window")
 
 
+# ---- campus networks as they are: long names, a failing server, unusable names ----
+
+LONG_HOST_NAME = "hoersaal-pc-0123"
+
+
+def run_report(host, exe, f):
+    """/REPORT /JSON, parsed; None (a failure noted) when it is no JSON."""
+    code, out, err = run_script(host, exe, "/REPORT", "/JSON")
+    try:
+        return code, json.loads(out)
+    except ValueError as error:
+        f.check(False, f"not JSON ({error}): {out!r} {err!r}")
+        return code, None
+
+
+def case_long_host_name(host, auto, exe, f, mode):
+    """A PC correctly named with 16 characters: Wine cuts its NetBIOS name to
+    15, as Windows does, and the names still agree."""
+    code, report = run_report(host, exe, f)
+    if report is None:
+        return
+    f.equal(code, 0, "exit status for a correctly named PC with a long name")
+    for key, wanted in (("verdict", "agree"), ("computerName", LONG_HOST_NAME),
+                        ("netbiosName", LONG_HOST_NAME[:15].upper()), ("dnsShortName", LONG_HOST_NAME)):
+        f.equal(report.get(key), wanted, key)
+
+
+def case_failing_server(host, auto, exe, f, mode):
+    """The server fails the PTR query: the check does not apply, and the
+    report says that the server failed, not that the record is missing."""
+    code, report = run_report(host, exe, f)
+    if report is None:
+        return
+    f.equal(code, 0, "exit status when the check does not apply")
+    for key, wanted in (("verdict", "not-applicable"), ("notApplicableBecause", "dns-server-failure"),
+                        ("dnsName", ""), ("dnsServer", wine_host.DNS_SERVER)):
+        f.equal(report.get(key), wanted, key)
+    f.check(ptr_queries(host), f"the PTR query never reached the server: {host.dns_queries()}")
+
+
+def invalid_name_message(name):
+    return ("Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
+            "Bitte wenden Sie sich an den Netzwerkadministrator")
+
+
+def short_name_of(dns):
+    return dns.ptr_names[0].split(".")[0]
+
+
+def case_sync_refuses_unusable_name(host, auto, exe, f, mode):
+    """/SYNC with a confirmed PTR name no computer can carry: the command's
+    refusal, exit 1, and the registry as it was."""
+    before = names_in_registry(host)
+    code, out, err = run_script(host, exe, "/SYNC")
+    shown = short_name_of(host.dns).replace("\n", "\\x0a")  # a control byte is written as \xNN
+    f.equal(code, 1, "exit status of /SYNC refusing the name")
+    f.equal((out, err), ("", invalid_name_message(shown) + "\r\n"), "what /SYNC writes")
+    f.equal(names_in_registry(host), before, "the computer name after the refusal")
+
+
+def case_button_refuses_unusable_name(host, auto, exe, f, mode):
+    """"Namen synchronisieren" with a confirmed PTR name no computer can
+    carry, no UAC prompt involved: the refusal with its stop icon, and the
+    program, its button and the registry stay as they were."""
+    before = names_in_registry(host)
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    check_mismatch_window(f, form1, mode, host.dns.ptr_names[0])
+    auto.click(FORM1, "cmd_Sync")
+    box = auto.wait_message_box()
+    host.screenshot(f"message_box_unusable_name_{mode.name}")
+    f.equal(box.get("text"), invalid_name_message(short_name_of(host.dns)), "the refusal")
+    f.check(box.get("icon"), "the refusal shows its stop icon")
+    auto.press_message_box_ok()
+    form1 = auto.wait_window(FORM1)
+    f.check(program.poll() is None, "the program ended after refusing the name")
+    f.check(control(form1, "cmd_Sync")["enabled"], "the button stays enabled after the refusal")
+    auto.close(FORM1)
+    wait_for_exit(program, 10, f, "closing the main window")
+    f.equal(names_in_registry(host), before, "the computer name after the refusal")
+
+
 def _cases():
     """Every case as "<what>_<mode>": the function, the Windows version and
     what dnsmasq knows of the address. The older-systems path needs Windows
@@ -1023,6 +1105,14 @@ def _cases():
     cases["msi_signed_win10"] = (case_msi_signed, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["command_lines_win10"] = (case_command_lines, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["long_host_name_win10"] = (case_long_host_name, WIN10,
+                                     Dns.confirmed(f"{LONG_HOST_NAME}.{CAMPUS}", host_name=LONG_HOST_NAME))
+    cases["failing_server_win10"] = (case_failing_server, WIN10, Dns.failing(2))
+    for what, name in (("blank", "a b"), ("quote", 'lab"pc'), ("control", "lab\npc")):
+        unusable = Dns.confirmed(f"{name}.{CAMPUS}", responder=True)
+        cases[f"sync_refuses_{what}_win10"] = (case_sync_refuses_unusable_name, WIN10, unusable)
+        if what != "control":  # a message box shows a line break as one
+            cases[f"button_refuses_{what}_win10"] = (case_button_refuses_unusable_name, WIN10, unusable)
     return cases
 
 

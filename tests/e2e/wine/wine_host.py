@@ -17,6 +17,8 @@ Wine, which runs on every machine of ours.
 
 import json
 import os
+import struct
+import sys
 import shutil
 import signal
 import socket
@@ -135,16 +137,26 @@ def create_base_prefix(prefix, wine):
 
 
 class Dns:
-    """What dnsmasq knows about the host's address: its PTR records, in
+    """What the DNS server knows about the host's address: its PTR records, in
     answer order, and which of their names have an A record leading back to
-    the address (the forward confirmation a rename asks for)."""
+    the address (the forward confirmation a rename asks for); the host's own
+    name, which it also has an A record for. dnsmasq serves it, unless the
+    server is to fail (`ptr_rcode`) or to send names with bytes no host name
+    has, which dnsmasq never does: then a responder of ours serves it."""
 
-    def __init__(self, ptr_names=(), pointing_back=()):
+    def __init__(self, ptr_names=(), pointing_back=(), host_name=HOST_NAME, ptr_rcode=None, responder=False):
         self.ptr_names, self.pointing_back = list(ptr_names), list(pointing_back)
+        self.host_name, self.ptr_rcode = host_name, ptr_rcode
+        self.responder = responder or ptr_rcode is not None
 
     @classmethod
-    def confirmed(cls, *ptr_names):
-        return cls(ptr_names, ptr_names)
+    def confirmed(cls, *ptr_names, **options):
+        return cls(ptr_names, ptr_names, **options)
+
+    @classmethod
+    def failing(cls, rcode):
+        """A server that answers the PTR query with this response code."""
+        return cls(ptr_rcode=rcode)
 
 
 class TestHost:
@@ -186,7 +198,7 @@ class TestHost:
             run("mount", "-t", "tmpfs", "-o", f"mode={mode}", "tmpfs", folder)
 
     def _network(self):
-        socket.sethostname(HOST_NAME)
+        socket.sethostname(self.dns.host_name)
         run("ip", "link", "set", "lo", "up")
         run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
         run("ip", "addr", "add", f"{HOST_ADDRESS}/24", "dev", "v0")
@@ -211,11 +223,14 @@ class TestHost:
         run("mount", "--bind", resolv, "/etc/resolv.conf")
 
     def _dns_server(self):
+        self.responder = None
+        if self.dns.responder:
+            return self._dns_responder()
         self.dns_log = os.path.join(self.work, "dnsmasq.log")
         command = ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts",
                    f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53",
                    "--user=root", "--group=root", "--log-queries", f"--log-facility={self.dns_log}",
-                   f"--address=/{HOST_NAME}/{HOST_ADDRESS}"]
+                   f"--address=/{self.dns.host_name}/{HOST_ADDRESS}"]
         for name in self.dns.ptr_names:
             command.append(f"--ptr-record={PTR_NAME},{name}")
         # An A record only: --host-record would add a PTR record as well.
@@ -223,6 +238,30 @@ class TestHost:
             command.append(f"--address=/{name}/{HOST_ADDRESS}")
         self._start(command)
         self._wait_for(lambda: self._udp_listening(DNS_SERVER, 53), "dnsmasq to listen")
+
+    def _dns_responder(self):
+        """Our own server for what dnsmasq will not send: every answer ends
+        with an OPT record, or Wine 8's DNS client refuses it."""
+        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "integration"))
+        import dns_responder as dns  # noqa: E402
+
+        def with_opt(query, records=(), rcode=0):
+            reply = query.answer(records, rcode)
+            opt = b"\0" + struct.pack("!HHIH", 41, 1232, 0, 0)
+            return reply[:10] + struct.pack("!H", 1) + reply[12:] + opt
+
+        def handle(query):
+            name = query.name.lower()
+            if query.qtype == dns.TYPE_A and (name == self.dns.host_name or name in self.dns.pointing_back):
+                return [with_opt(query, [(dns.TYPE_A, socket.inet_aton(HOST_ADDRESS))])]
+            if query.qtype == dns.TYPE_PTR and name == PTR_NAME:
+                if self.dns.ptr_rcode is not None:
+                    return [with_opt(query, rcode=self.dns.ptr_rcode)]
+                labels = [[label.encode("latin-1") for label in n.split(".")] for n in self.dns.ptr_names]
+                return [with_opt(query, [(dns.TYPE_PTR, dns.encode_name(n)) for n in labels])]
+            return [with_opt(query, rcode=3)]
+
+        self.responder = dns.Responder(DNS_SERVER, handle).__enter__()
 
     @staticmethod
     def _udp_listening(address, port):
@@ -258,6 +297,8 @@ class TestHost:
     # ---- clean-up ------------------------------------------------------------
 
     def __exit__(self, *exc):
+        if getattr(self, "responder", None):
+            self.responder.__exit__(None, None, None)
         if self.env:
             run(self.wine_kind.server, "-k", env=self.env, check=False, timeout=30,
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -329,7 +370,10 @@ class TestHost:
         return path
 
     def dns_queries(self):
-        """The names dnsmasq was asked for, in order, with their types."""
+        """The names the server was asked for, in order, with their types."""
+        if self.responder:
+            kinds = {1: "A", 5: "CNAME", 12: "PTR"}
+            return [(kinds.get(q.qtype, str(q.qtype)), q.name) for q in self.responder.queries]
         try:
             with open(self.dns_log) as f:
                 lines = f.read().splitlines()

@@ -1,0 +1,192 @@
+// The check on networks as campus PCs have them: long names, VPN tunnels,
+// DNS failures told apart, names no computer can carry.
+#include <gtest/gtest.h>
+
+#include "check/name_rules.h"
+#include "platform/headless/headless_forms.h"
+#include "report/report.h"
+#include "report/verdict_log.h"
+#include "resolve/dns_reverse_query.h"
+#include "resolve/host_by_address.h"
+#include "resolve/tunnel_addresses.h"
+#include "support/fake_os.h"
+#include "support/startup_stage.h"
+#include "sync/sync_command.h"
+
+namespace hw {
+namespace {
+
+using test::StartupStage;
+
+TEST(LongNames, TheNetbiosNameIsComparedWithTheShortNamesFirst15Characters) {
+  const std::string name63 = "hoersaal-" + std::string(49, 'x') + "-0123";
+  struct Case { std::string hostName, netbiosName, shortName; bool differ; };
+  for (const auto& c : {
+           Case{"hoersaal-pc-0123", "HOERSAAL-PC-012", "hoersaal-pc-0123", false},  // 16 characters agree
+           Case{name63, "HOERSAAL-XXXXXX", name63, false},                          // 63 characters agree
+           Case{"hoersaal-pc-0123", "HOERSAAL-PC-012", "hoersaal-pc-0124", true},   // the host name differs
+           Case{"hoersaal-pc-0123", "HOERSAAL-PC-013", "hoersaal-pc-0123", true},   // the NetBIOS name differs
+           Case{"hoersaal-pc-012", "HOERSAAL-PC-012", "hoersaal-pc-0123", true},    // the host name is cut too
+           Case{"ws-17", "WS-17", "ws-17", false},
+           Case{"müllerstraße-pc-1", "MÜLLERSTRAßE-PC", "Müllerstraße-PC-1", false},  // characters, not bytes
+       }) {
+    EXPECT_EQ(NamesDiffer(c.hostName, c.netbiosName, c.shortName), c.differ) << c.shortName << " / " << c.netbiosName;
+  }
+}
+
+TEST(LongNames, APcNamedWith16CharactersAgreesButItsSyncStillRefusesTheName) {
+  StartupStage s;
+  s.op.QueryComputerName = [] { return std::string("HOERSAAL-PC-012"); };
+  s.op.QueryDnsHostName = [] { return std::string("hoersaal-pc-0123"); };
+  s.op.DnsReverseLookup = test::PtrAnswer({"hoersaal-pc-0123.uni-falkenau.de"});
+  s.Run();
+  EXPECT_EQ(s.values.verdict, CheckVerdict::Agree);
+  EXPECT_FALSE(s.WarningRaised());
+}
+
+TEST(UsableNames, OnlyLettersDigitsAndInnerHyphens) {
+  for (const char* good : {"ws-17", "WS-17", "a", "7", "Müller-PC", "ÄÖÜäöüß"}) EXPECT_TRUE(CanBeComputerName(good)) << good;
+  for (const char* bad : {"", "ws_17", "-ws17", "ws17-", "a b", "lab\"pc", "lab\npc", "lab\tpc", "ws.17", "ws×17",
+                          "ws\x7f", "\xc3", "ws\xc3(17"})
+    EXPECT_FALSE(CanBeComputerName(bad)) << bad;
+}
+
+// Whoever asks, an unusable name is refused before the domain, the rights or
+// the system are asked anything.
+TEST(UsableNames, RefusedForEveryCallerBeforeAnyRightsCheckOrSystemCall) {
+  for (auto caller : {SyncCaller::User, SyncCaller::Script, SyncCaller::ElevatedCopy}) {
+    for (const std::string name : {"a b", "lab\"pc", "lab\npc", "ws_17", "-ws17", "ws17-"}) {
+      SCOPED_TRACE(name);
+      test::FakeOs os;
+      HeadlessForms forms;
+      os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+      ChkVer chkVer(os);
+      OsVersionDetails details;
+      chkVer.OsVersionText(details);
+      std::size_t callsBefore = os.calls.size();
+      cmd_Sync_Click(os, forms, chkVer, name, {"x.uni-falkenau.de", "192.0.2.7", "192.0.2.53"}, caller);
+      EXPECT_FALSE(forms.Ended());
+      ASSERT_EQ(forms.Messages().size(), 1u);
+      EXPECT_EQ(forms.Messages()[0].text, "Der DNS-Name " + name +
+                                               " kann nicht als Computername verwendet werden\r\n"
+                                               "Bitte wenden Sie sich an den Netzwerkadministrator");
+      EXPECT_EQ(os.calls.size(), callsBefore);
+      EXPECT_TRUE(os.namesSet.empty());
+    }
+  }
+}
+
+TEST(Tunnels, TheFirstAddressNotOnATunnelIsCheckedAndOnlyTunnelsMeanVpn) {
+  struct Case { std::vector<std::string> tunnels; std::string checked; NameCheckExemption exemption; int lookups; };
+  for (const auto& c : {
+           Case{{}, "192.0.2.7", NameCheckExemption::None, 1},
+           Case{{"192.0.2.7"}, "198.51.100.9", NameCheckExemption::None, 1},  // the tunnel's is passed over
+           Case{{"198.51.100.9"}, "192.0.2.7", NameCheckExemption::None, 1},
+           Case{{"198.51.100.9", "192.0.2.7"}, "192.0.2.7", NameCheckExemption::Vpn, 0},  // nothing else to check
+       }) {
+    StartupStage s;
+    std::string asked;
+    int lookups = 0;
+    s.op.TunnelAddresses = [&] { return c.tunnels; };
+    s.op.DnsReverseLookup = [&](const std::string& address, const std::string&, LookupFailure&) {
+      asked = address;
+      ++lookups;
+      return std::vector<std::string>{"ws-17.uni-falkenau.de"};
+    };
+    s.Run();
+    EXPECT_EQ(s.values.selectedAddress, c.checked);
+    EXPECT_EQ(s.Text("cbo_IP"), c.checked);  // the window shows the address that was checked
+    EXPECT_EQ(s.values.exemption, c.exemption);
+    EXPECT_EQ(lookups, c.lookups);
+    if (lookups) {
+      EXPECT_EQ(asked, c.checked);
+    }
+  }
+}
+
+TEST(Tunnels, PppAndTunnelAdaptersAreVpnsAndAMissingAdapterListIsNone) {
+  test::FakeOs os;
+  EXPECT_TRUE(TunnelAddresses(os).empty());  // the fake has no GetAdaptersInfo: an older system
+  for (uint32_t type : {kMibIfTypePpp, kIfTypeTunnel}) EXPECT_TRUE(IsTunnelAdapterType(type)) << type;
+  for (uint32_t type : {kMibIfTypeEthernet, kMibIfTypeLoopback, 71u /* wireless */})
+    EXPECT_FALSE(IsTunnelAdapterType(type)) << type;
+}
+
+TEST(DnsFailures, EachStatusGivesTheReasonAnAdministratorActsOn) {
+  using F = LookupFailure;
+  using E = NameCheckExemption;
+  struct Case { int32_t status; std::vector<DnsRecord> answer; F failure; E exemption; const char* key; };
+  const std::vector<DnsRecord> cnameOnly = {{kDnsTypeCname, "7.2.0.192.IN-ADDR.ARPA", "7.0-25.2.0.192.IN-ADDR.ARPA"}};
+  for (const auto& c : {
+           Case{9003, {}, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},         // NXDOMAIN
+           Case{9501, {}, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},         // empty answer
+           Case{0, cnameOnly, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},     // a CNAME leading nowhere
+           Case{9002, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // SERVFAIL
+           Case{9005, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // REFUSED
+           Case{9502, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // malformed
+           Case{1460, {}, F::Timeout, E::DnsTimeout, "dns-timeout"},
+           Case{9852, {}, F::NoServer, E::NoIpv4DnsServer, "no-ipv4-dns-server"},
+           Case{123, {}, F::None, E::NoDnsName, "no-dns-name"},  // the program's own trouble
+       }) {
+    SCOPED_TRACE(c.status);
+    test::FakeOs os;
+    os.dnsStatus = c.status;
+    os.dnsAnswer = c.answer;
+    LookupFailure failure = LookupFailure::None;
+    EXPECT_TRUE(DnsReverseLookup(os, "192.0.2.7", "192.0.2.53", &failure).empty());
+    EXPECT_EQ(failure, c.failure);
+    EXPECT_TRUE(os.AllReleased());
+
+    StartupStage s;
+    s.op.DnsReverseLookup = test::PtrFailure(c.failure);
+    s.Run();
+    EXPECT_EQ(s.values.exemption, c.exemption);
+    EXPECT_EQ(s.Text("txt_DNS"), "");  // the window shows an empty DNS name, whatever the reason
+    EXPECT_EQ(report::ExemptionName(c.exemption), c.key);
+    EXPECT_NE(report::ExemptionText(c.exemption), "");
+  }
+}
+
+TEST(DnsFailures, NoIpv4ServerMeansNoQueryAndItsOwnReason) {
+  for (const std::string server : {"", "2001:db8::53"}) {
+    test::FakeOs os;
+    LookupFailure failure = LookupFailure::None;
+    EXPECT_TRUE(DnsReverseLookup(os, "192.0.2.7", server, &failure).empty());
+    EXPECT_TRUE(os.queries.empty()) << server;
+    EXPECT_EQ(failure, LookupFailure::NoServer) << server;
+  }
+}
+
+TEST(DnsFailures, OlderSystemsTakeTheReasonFromTheResolversError) {
+  using F = LookupFailure;
+  struct Case { int error; F failure; };
+  for (const auto& c : {Case{11001, F::NoRecord}, Case{11004, F::NoRecord}, Case{11002, F::Timeout},
+                        Case{11003, F::ServerFailure}, Case{10093, F::None}}) {
+    test::FakeOs os;
+    HeadlessForms forms;
+    os.hostByAddr.reset();
+    os.lastError = c.error;
+    LookupFailure failure = LookupFailure::None;
+    EXPECT_EQ(HostNameByAddress(os, forms, "192.0.2.7", &failure), "");
+    EXPECT_EQ(failure, c.failure) << c.error;
+    EXPECT_TRUE(os.winsock.Balanced());
+  }
+}
+
+TEST(DnsFailures, TheReasonStandsInTheLogEntryAndTheTextReport) {
+  report::Report r;
+  r.verdict = CheckVerdict::NotApplicable;
+  r.exemption = NameCheckExemption::DnsTimeout;
+  r.computerName = "ws-17";
+  EXPECT_EQ(report::VerdictLogText(report::EntryOf(r, false)),
+            R"(verdict=not-applicable reason=dns-timeout computerName="ws-17" dnsName="" address="" )"
+            R"(dnsServer="" nameSet=no)");
+  EXPECT_NE(report::ReportAsText(r).find("Ergebnis:       Prüfung nicht anwendbar (DNS-Server antwortet nicht)\n"),
+            std::string::npos);
+  EXPECT_NE(report::ReportAsJson(r).find(R"("notApplicableBecause":"dns-timeout")"), std::string::npos);
+  r.verdict = CheckVerdict::Agree;  // a reason only where the check did not apply
+  EXPECT_EQ(report::VerdictLogText(report::EntryOf(r, false)).find("reason="), std::string::npos);
+}
+
+}  // namespace
+}  // namespace hw
