@@ -4,4 +4,6 @@ namespace hw {
 
 std::string_view DefaultCampusDomain() { return HOSTWARDEN_CAMPUS_DOMAIN; }
 
+std::string_view ProgramVersion() { return HOSTWARDEN_VERSION; }
+
 }  // namespace hw

@@ -19,8 +19,8 @@ std::vector<std::string> EachCutAtNul(const std::vector<std::string>& names) {
 class StartupCheck {
  public:
   StartupCheck(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& op,
-               std::string_view campusDomain, StartupValues& values)
-      : forms_(forms), form1_(form1), members_(members), op_(op), campusDomain_(campusDomain), v_(values) {}
+               const CampusLists& campus, StartupValues& values)
+      : forms_(forms), form1_(form1), members_(members), op_(op), campus_(campus), v_(values) {}
 
   void Run() {
     RefuseSecondInstance();
@@ -53,7 +53,7 @@ class StartupCheck {
   }
 
   void RefuseSecondInstance() {
-    if (forms_.PrevInstance()) EndBecause(CheckVerdict::Failed);
+    if (forms_.PrevInstance()) EndBecause(CheckVerdict::AlreadyRunning);
   }
 
   void ReadQuietSwitch() {
@@ -149,7 +149,7 @@ class StartupCheck {
 
   bool NameCheckIsApplicable() {
     return passes([&] {
-      v_.exemption = NameCheckExemptionOf({v_.isLan, v_.dnsName, v_.selectedAddress, campusDomain_});
+      v_.exemption = NameCheckExemptionOf({v_.isLan, v_.dnsName, v_.selectedAddress, campus_});
       return v_.exemption == NameCheckExemption::None;
     });
   }
@@ -179,15 +179,15 @@ class StartupCheck {
   Window& form1_;
   Form1Members& members_;
   const StartupOperations& op_;
-  std::string_view campusDomain_;
+  const CampusLists& campus_;
   StartupValues& v_;
 };
 
 }  // namespace
 
 void Form_Load(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& operations,
-               std::string_view campusDomain, StartupValues& values) {
-  StartupCheck(forms, form1, members, operations, campusDomain, values).Run();
+               const CampusLists& campus, StartupValues& values) {
+  StartupCheck(forms, form1, members, operations, campus, values).Run();
 }
 
 }  // namespace hw
