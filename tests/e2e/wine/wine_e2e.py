@@ -398,7 +398,8 @@ def case_second_instance(host, auto, exe, f, mode):
 
 REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
                "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
-               "notApplicableBecause", "forwardConfirmed", "messages"}
+               "notApplicableBecause", "forwardConfirmed", "campusDomains", "dynamicPoolPrefixes", "invalidPolicy",
+               "messages"}
 
 
 def run_script(host, exe, *switches, debug="-all"):
@@ -440,6 +441,41 @@ def case_report_script(host, auto, exe, f, mode):
     f.check("Ergebnis:       Namen weichen ab\r\n" in out, f"the text report's verdict line: {out!r}")
     f.equal(auto.window(FORM1), {"exists": False}, "a window after the report")
     f.equal(names_in_registry(host), before, "the computer name after the report")
+
+
+POLICY_KEY = r"HKLM\SOFTWARE\Policies\Hostwarden"
+
+
+def report_json(host, exe, f):
+    code, out, err = run_script(host, exe, "/REPORT", "/JSON")
+    try:
+        return code, json.loads(out)
+    except ValueError as error:
+        f.check(False, f"not JSON ({error}): {out!r} {err!r}")
+        return code, {}
+
+
+def case_policy_script(host, auto, exe, f, mode):
+    """Group Policy's values (REG_MULTI_SZ under HKLM\SOFTWARE\Policies\Hostwarden)
+    are in force and applied: a pool prefix "pc-" exempts the mismatching
+    name. A value of the wrong type is ignored, the build's value holds, and
+    the report says so."""
+    def policy(name, kind, data):
+        run_script(host, "reg", "add", POLICY_KEY, "/v", name, "/t", kind, "/d", data, "/f")
+    policy("CampusDomains", "REG_MULTI_SZ", "klinikum-falkenau.de\\0" + CAMPUS)
+    policy("DynamicPoolPrefixes", "REG_MULTI_SZ", "dhcp\\0pc-")
+    code, report = report_json(host, exe, f)
+    f.equal(report.get("campusDomains"), {"value": ["klinikum-falkenau.de", CAMPUS], "source": "policy"},
+            "the campus domains in force")
+    f.equal(report.get("dynamicPoolPrefixes"), {"value": ["dhcp", "pc-"], "source": "policy"},
+            "the pool prefixes in force")
+    f.equal((code, report.get("verdict"), report.get("notApplicableBecause")), (0, "not-applicable", "dynamic-pool"),
+            "a name of the pool prefix from the policy is exempt")
+    policy("CampusDomains", "REG_SZ", "klinikum-falkenau.de")
+    code, report = report_json(host, exe, f)
+    f.equal(report.get("campusDomains"), {"value": [CAMPUS], "source": "built-in"}, "the wrong type: built-in")
+    f.equal(report.get("invalidPolicy"), ["CampusDomains"], "and the report says so")
+    f.equal(report.get("dynamicPoolPrefixes", {}).get("source"), "policy", "the other setting still holds")
 
 
 def case_sync_script(host, auto, exe, f, mode):
@@ -795,6 +831,7 @@ def _cases():
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, Dns())
     cases["report_script_win10"] = (case_report_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["sync_script_win10"] = (case_sync_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["policy_script_win10"] = (case_policy_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["msi_install_win10"] = (case_msi_install, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, Dns.confirmed(MISMATCH_NAME))
     return cases
