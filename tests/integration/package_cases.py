@@ -21,6 +21,7 @@ FILES = (
     "./usr/share/doc/hostwarden/copyright",
     "./usr/share/doc/hostwarden/changelog.gz",
     "./usr/share/man/man1/hostwarden.1.gz",
+    "./usr/share/doc/hostwarden/examples/hostwarden.conf",
 )
 MODULE = "/hostwarden/hostwarden-windows.so"
 # Libraries the program and its window module link; the package must name them.
@@ -52,6 +53,8 @@ def contents_and_lintian(args):
         expect(library in names, f"Depends lacks {library}", depends)
     conffiles = output("dpkg-deb", "-I", args.package, "conffiles").split()
     expect(conffiles == ["/etc/xdg/autostart/hostwarden-autostart.desktop"], "conffiles", conffiles)
+    # The settings' example changes nothing by being installed.
+    expect("./etc/hostwarden.conf" not in listed, "the package sets no campus domains", listed)
     found = subprocess.run(["lintian", "--no-tag-display-limit", args.package], capture_output=True, text=True)
     errors = [line for line in found.stdout.splitlines() if line.startswith("E:")]
     expect(errors == [], "lintian errors", found.stdout, found.stderr)
