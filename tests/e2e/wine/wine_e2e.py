@@ -490,6 +490,13 @@ def case_sync_script(host, auto, exe, f, mode):
             f"no information event 3 (mismatch) was reported: {reports}")
     f.check(any("verdict=mismatch" in line and "nameSet=yes" in line and MISMATCH_NAME in line for line in reports),
             f"the event's text: {reports}")
+    # Wine traces each insertion string on a line of its own, in order.
+    strings = [line.split('ReportEventW L"', 1)[1].rsplit('"', 1)[0] for line in reports if 'ReportEventW L"' in line]
+    f.equal(strings[:11], ["mismatch", strings[1] if strings else "", MISMATCH_NAME, wine_host.HOST_ADDRESS,
+                           wine_host.DNS_SERVER, "", "yes", "yes", MISMATCH_NAME, "1.2.0.0", ""],
+            "the insertion strings: verdict, computer name, DNS name, address, server, reason, name set, "
+            "confirmed, PTR names, version, settings ignored")
+    f.equal(len(strings), 12, "twelve insertion strings, the last the whole line")
     f.check("pc-0815" in names_in_registry(host).lower(), "the name read back from the registry")
     f.equal(auto.window(FORM1), {"exists": False}, "a window after /SYNC")
 
