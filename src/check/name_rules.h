@@ -28,7 +28,8 @@ struct CampusLists {
       : domains(std::move(domainList)), poolPrefixes(std::move(prefixList)) {}
   // One domain, with the pool prefix "dhcp".
   CampusLists(std::string_view domain) : domains{std::string(domain)} {}  // NOLINT: implicit on purpose
-  CampusLists(const char* domain) : CampusLists(std::string_view(domain)) {}  // NOLINT
+  CampusLists(const char* domain) : CampusLists(std::string_view(domain)) {}         // NOLINT
+  CampusLists(const std::string& domain) : CampusLists(std::string_view(domain)) {}  // NOLINT
 };
 
 struct NameCheckInput {
