@@ -385,9 +385,18 @@ def case_second_instance(host, auto, exe, f, mode):
     first = host.start_wine(exe)
     auto.wait_window(FORM1)
     started = time.monotonic()
-    second = host.start_wine(exe)
-    wait_for_exit(second, 20, f, "the second instance")
+    trace = os.path.join(host.work, "second-instance-eventlog.txt")
+    with open(trace, "wb") as err:
+        second = subprocess.Popen([host.wine_kind.loader, exe], env=dict(host.env, WINEDEBUG="+eventlog"),
+                                  stdout=subprocess.DEVNULL, stderr=err)
+        host.processes.append(second)
+        wait_for_exit(second, 20, f, "the second instance")
     f.check(time.monotonic() - started < 20, "the second instance did not end at once")
+    # It checked nothing, and says so as information (event 5), not as a failure.
+    with open(trace, encoding="utf-8", errors="replace") as err:
+        reports = [line for line in err if "ReportEventW" in line]
+    f.check(any(",0x0004,0x0000,0x00000005," in line for line in reports), f"no information event 5: {reports}")
+    f.check(any("verdict=already-running" in line for line in reports), f"the entry: {reports}")
     f.check(first.poll() is None, "the first instance ended")
     f.check(auto.window(FORM1).get("visible"), "the first instance's window went away")
     auto.close(FORM1)
