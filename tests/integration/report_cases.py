@@ -526,7 +526,8 @@ def journal_gets_the_entry_with_fields(args):
             fields = entries[0]
             values = dict(fields)
             for name, wanted in (("MESSAGE_ID", VERDICT_MESSAGE_ID), ("PRIORITY", "4"),
-                                 ("SYSLOG_IDENTIFIER", "hostwarden"), ("HOSTWARDEN_VERDICT", "mismatch"),
+                                 ("SYSLOG_IDENTIFIER", "hostwarden"), ("SYSLOG_FACILITY", "1"),
+                                 ("HOSTWARDEN_VERDICT", "mismatch"),
                                  ("HOSTWARDEN_COMPUTER_NAME", "ws-17"),
                                  ("HOSTWARDEN_DNS_NAME", "pc-99.uni-falkenau.de"),
                                  ("HOSTWARDEN_ADDRESS", "192.0.2.7"), ("HOSTWARDEN_DNS_SERVER", "192.0.2.53"),

@@ -17,6 +17,7 @@ JournalFields JournalFieldsOf(const report::VerdictEntry& entry, int priority) {
       {"MESSAGE", report::VerdictLogText(entry)},
       {"MESSAGE_ID", std::string(kVerdictMessageId)},
       {"PRIORITY", std::to_string(priority)},
+      {"SYSLOG_FACILITY", "1"},  // user, as the syslog entry has it
       {"SYSLOG_IDENTIFIER", "hostwarden"},
       {"SYSLOG_PID", std::to_string(getpid())},
       {"HOSTWARDEN_VERDICT", std::string(report::VerdictName(entry.verdict))},
