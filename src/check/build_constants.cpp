@@ -1,3 +1,4 @@
+// What the build fixes: the campus domain and the program's version.
 #include "check/form_load.h"
 
 namespace hw {
