@@ -710,25 +710,5 @@ TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {
   EXPECT_EQ(datagram, "MESSAGE=one line\nHOSTWARDEN_DNS_NAME\n" + length + "pc\nPRIORITY=0\n");
 }
 
-TEST(JournalFields, OneFieldPerValueAndOnePerPtrName) {
-  report::VerdictEntry entry{CheckVerdict::NotApplicable, "ws-17", "dhcp-7.uni-falkenau.de", "192.0.2.7",
-                             "192.0.2.53", false};
-  entry.reason = "dynamic-pool";
-  entry.ptrNames = {"dhcp-7.uni-falkenau.de", "ws-17.uni-falkenau.de"};
-  JournalFields fields = JournalFieldsOf(entry, 6);
-  auto valuesOf = [&](const std::string& name) {
-    std::vector<std::string> values;
-    for (const auto& [key, value] : fields)
-      if (key == name) values.push_back(value);
-    return values;
-  };
-  EXPECT_EQ(valuesOf("HOSTWARDEN_PTR_NAME"), entry.ptrNames);
-  EXPECT_EQ(valuesOf("HOSTWARDEN_REASON"), std::vector<std::string>{"dynamic-pool"});
-  EXPECT_EQ(valuesOf("PRIORITY"), std::vector<std::string>{"6"});
-  EXPECT_EQ(valuesOf("MESSAGE_ID"), std::vector<std::string>{std::string(kVerdictMessageId)});
-  for (const auto& [key, value] : fields) EXPECT_EQ(key.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789"),
-                                                    std::string::npos) << key;
-}
-
 }  // namespace
 }  // namespace hw::posix
