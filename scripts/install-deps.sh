@@ -18,6 +18,8 @@ test_packages=(
   googletest libgtest-dev libgmock-dev
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
+  # the fleet test: rsyslog as collector and as each PC's forwarder
+  rsyslog
   # the host-name service on a private system bus: dbus-daemon, busctl and
   # systemd-hostnamed (the systemd package does not make itself PID 1;
   # systemd-sysv would)

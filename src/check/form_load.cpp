@@ -25,8 +25,8 @@ bool IsOneOf(const std::string& text, const std::vector<std::string>& list) {
 class StartupCheck {
  public:
   StartupCheck(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& op,
-               std::string_view campusDomain, StartupValues& values)
-      : forms_(forms), form1_(form1), members_(members), op_(op), campusDomain_(campusDomain), v_(values) {}
+               const CampusLists& campus, StartupValues& values)
+      : forms_(forms), form1_(form1), members_(members), op_(op), campus_(campus), v_(values) {}
 
   void Run() {
     RefuseSecondInstance();
@@ -59,7 +59,7 @@ class StartupCheck {
   }
 
   void RefuseSecondInstance() {
-    if (forms_.PrevInstance()) EndBecause(CheckVerdict::Failed);
+    if (forms_.PrevInstance()) EndBecause(CheckVerdict::AlreadyRunning);
   }
 
   void ReadQuietSwitch() {
@@ -175,7 +175,7 @@ class StartupCheck {
   bool NameCheckIsApplicable() {
     return passes([&] {
       v_.exemption = NameCheckExemptionOf(
-          {v_.isLan, v_.dnsName, v_.selectedAddress, campusDomain_, v_.lookupFailure, v_.onlyTunnelAddresses});
+          {v_.isLan, v_.dnsName, v_.selectedAddress, campus_, v_.lookupFailure, v_.onlyTunnelAddresses});
       return v_.exemption == NameCheckExemption::None;
     });
   }
@@ -205,15 +205,15 @@ class StartupCheck {
   Window& form1_;
   Form1Members& members_;
   const StartupOperations& op_;
-  std::string_view campusDomain_;
+  const CampusLists& campus_;
   StartupValues& v_;
 };
 
 }  // namespace
 
 void Form_Load(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& operations,
-               std::string_view campusDomain, StartupValues& values) {
-  StartupCheck(forms, form1, members, operations, campusDomain, values).Run();
+               const CampusLists& campus, StartupValues& values) {
+  StartupCheck(forms, form1, members, operations, campus, values).Run();
 }
 
 }  // namespace hw

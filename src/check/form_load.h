@@ -24,6 +24,8 @@ enum class CheckVerdict {
   NotApplicable,  // the name check does not apply
   Agree,
   Mismatch,
+  AlreadyRunning,  // ended at once: another instance runs the check
+  Renamed,         // the elevated copy, which only sets the name it was given, set it
 };
 
 // The working values of one run of the sequence, kept for the report mode.
@@ -48,9 +50,12 @@ struct StartupValues {
 // the program at once (Forms::End throws EndProgram); `values` is filled as
 // far as the sequence got.
 void Form_Load(Forms& forms, Window& form1, Form1Members& members, const StartupOperations& operations,
-               std::string_view campusDomain, StartupValues& values);
+               const CampusLists& campus, StartupValues& values);
 
 // The build's campus domain suffix.
 std::string_view DefaultCampusDomain();
+
+// The program's version, as --version and the log entries give it.
+std::string_view ProgramVersion();
 
 }  // namespace hw

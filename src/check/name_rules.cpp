@@ -1,5 +1,7 @@
 #include "check/name_rules.h"
 
+#include <algorithm>
+
 #include "resolve/text_helpers.h"
 
 namespace hw {
@@ -7,7 +9,6 @@ namespace {
 
 constexpr std::string_view kLoopbackAddress = "127.0.0.1";
 constexpr std::string_view kLocalHostName = "localhost";
-constexpr std::string_view kDynamicPoolPrefix = "dhcp";
 constexpr std::size_t kNetbiosNameLength = 15;
 
 NameCheckExemption ExemptionOfNoName(LookupFailure failure) {
@@ -70,11 +71,24 @@ bool IsWithinCampusDomain(std::string_view dnsName, std::string_view campusDomai
   return start > 0 && name[start - 1] == '.' && std::string_view(name).substr(start) == campusDomain;
 }
 
+std::string_view CampusDomainOf(std::string_view dnsName, const std::vector<std::string>& domains) {
+  for (const auto& domain : domains)
+    if (IsWithinCampusDomain(dnsName, domain)) return domain;
+  return "";
+}
+
+bool IsDynamicPoolName(std::string_view dnsName, const CampusLists& campus) {
+  std::string name = ToLower(dnsName);
+  auto startsWith = [&](const std::string& prefix) { return name.compare(0, prefix.size(), prefix) == 0; };
+  // The search for the campus domain is deliberately anywhere in the name.
+  auto holds = [&](const std::string& domain) { return name.find(domain) != std::string::npos; };
+  return std::any_of(campus.poolPrefixes.begin(), campus.poolPrefixes.end(), startsWith) &&
+         std::any_of(campus.domains.begin(), campus.domains.end(), holds);
+}
+
 NameCheckExemption NameCheckExemptionOf(const NameCheckInput& input) {
   std::string name = ToLower(input.dnsName);
-  // The search for the campus domain is deliberately anywhere in the name.
-  bool dynamicPoolName =
-      name.find(input.campusDomain) != std::string::npos && name.substr(0, 4) == kDynamicPoolPrefix;
+  bool dynamicPoolName = IsDynamicPoolName(input.dnsName, input.campus);
   if (!input.isLan) return NameCheckExemption::NoLan;
   if (input.onlyTunnelAddresses) return NameCheckExemption::Vpn;
   if (input.dnsName.empty()) return ExemptionOfNoName(input.lookupFailure);
@@ -83,9 +97,9 @@ NameCheckExemption NameCheckExemptionOf(const NameCheckInput& input) {
   if (dynamicPoolName) return NameCheckExemption::DynamicPoolName;
   // The rules are the campus's: a name from anywhere else (a provider's
   // pool at home) says nothing about the PC's campus name.
-  if (!IsWithinCampusDomain(input.dnsName, input.campusDomain) ||
-      IsCampusDomainItself(input.dnsName, input.campusDomain))
-    return NameCheckExemption::OutsideCampus;
+  bool apex = std::any_of(input.campus.domains.begin(), input.campus.domains.end(),
+                          [&](const std::string& domain) { return IsCampusDomainItself(input.dnsName, domain); });
+  if (CampusDomainOf(input.dnsName, input.campus.domains).empty() || apex) return NameCheckExemption::OutsideCampus;
   return NameCheckExemption::None;
 }
 

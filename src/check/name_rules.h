@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "resolve/lookup_failure.h"
@@ -18,11 +19,26 @@ bool IsQuietSwitch(std::string_view commandLine);
 // gives it: a digit's value, 0 for anything else (so version 10 reads as 1).
 int LeadingVersionDigit(std::string_view versionText);
 
+// The campus's names: its DNS domains and the label prefixes of its
+// dynamic pools, all lower case.
+struct CampusLists {
+  std::vector<std::string> domains;
+  std::vector<std::string> poolPrefixes{"dhcp"};
+
+  CampusLists() = default;
+  CampusLists(std::vector<std::string> domainList, std::vector<std::string> prefixList)
+      : domains(std::move(domainList)), poolPrefixes(std::move(prefixList)) {}
+  // One domain, with the pool prefix "dhcp".
+  CampusLists(std::string_view domain) : domains{std::string(domain)} {}  // NOLINT: implicit on purpose
+  CampusLists(const char* domain) : CampusLists(std::string_view(domain)) {}         // NOLINT
+  CampusLists(const std::string& domain) : CampusLists(std::string_view(domain)) {}  // NOLINT
+};
+
 struct NameCheckInput {
   bool isLan = false;
   std::string_view dnsName;
   std::string_view selectedAddress;
-  std::string_view campusDomain;  // lower case
+  CampusLists campus;
   LookupFailure lookupFailure = LookupFailure::None;  // why the lookup gave no name
   bool onlyTunnelAddresses = false;  // every address of the PC is a VPN's
 };
@@ -39,8 +55,8 @@ enum class NameCheckExemption {
   NoDnsName,         // the lookup gave no name, for no reason known
   LoopbackAddress,   // the selected address is 127.0.0.1
   LocalHost,         // the name is "localhost"
-  DynamicPoolName,   // a dhcp name of the campus domain
-  OutsideCampus,     // a name outside the campus domain, a provider's say
+  DynamicPoolName,   // a dynamic-pool name of a campus domain
+  OutsideCampus,     // a name outside every campus domain, a provider's say
 };
 
 // The first reason, in the order above, not to compare the names.
@@ -55,6 +71,15 @@ bool NameCheckApplies(const NameCheckInput& input);
 // The domain itself or a name ending in "." and the domain, letter case
 // ignored; one closing root dot is allowed. `campusDomain` is lower case.
 bool IsWithinCampusDomain(std::string_view dnsName, std::string_view campusDomain);
+
+// The first of `domains` that the name lies within; "" for none. A rule
+// that treats a domain's own name apart compares the name with it.
+std::string_view CampusDomainOf(std::string_view dnsName, const std::vector<std::string>& domains);
+
+// A dynamic-pool name: the lower-cased name begins with one of the pool
+// prefixes and holds one of the campus domains anywhere (a plain search,
+// not only at the end).
+bool IsDynamicPoolName(std::string_view dnsName, const CampusLists& campus);
 
 // The part of the DNS name before its first "." in the answer's letter case.
 std::string DnsShortNameOf(std::string_view dnsName);

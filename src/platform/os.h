@@ -245,6 +245,13 @@ struct ShellExecuteInfo {
   int nShow = kSwShowNormal;
 };
 
+// A setting the administrator made for this program, as the system keeps it.
+struct PolicySetting {
+  std::string source;               // "policy" (Group Policy's registry key), "file" (a file in /etc)
+  bool readable = true;             // false: set, but of the wrong type or in a file that cannot be read
+  std::vector<std::string> values;  // in the order given
+};
+
 // ---- The functions -----------------------------------------------------------
 
 class Os {
@@ -316,6 +323,11 @@ class Os {
   // the characters written, `size` when the path was cut, 0 on failure.
   virtual uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) = 0;
   virtual int ShellExecuteExW(ShellExecuteInfo& info) = 0;
+
+  // advapi32 (Windows: a REG_MULTI_SZ value under HKLM\SOFTWARE\Policies\Hostwarden)
+  // or /etc/hostwarden.conf (Linux): the administrator's setting `name`,
+  // nullopt when it is not set. A system without such settings has none.
+  virtual std::optional<PolicySetting> ReadPolicySetting(const std::string& /*name*/) { return std::nullopt; }
 };
 
 }  // namespace hw

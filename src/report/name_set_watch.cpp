@@ -26,8 +26,12 @@ void NameSetWatch::Finish() {
 VerdictEntry EntryOf(const Program& program, bool nameSet) {
   const StartupValues& values = program.Values();
   CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
+  // The elevated copy checks nothing: it set the name it was given, or failed to.
+  if (program.IsElevatedCopy()) verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
   // The name the main window shows as the computer name (txt_CN), as the report does.
-  return {verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
+  VerdictEntry entry{verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
+  AddDetails(entry, values.exemption, values.ptrNames, program.Policy());
+  return entry;
 }
 
 }  // namespace hw::report

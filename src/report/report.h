@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/campus_policy.h"
 #include "check/form_load.h"
 #include "platform/os.h"
 
@@ -35,12 +36,13 @@ struct Report {
   // Whether the DNS name leads back to the address; looked up on a mismatch
   // only, where a rename would ask it.
   std::optional<bool> forwardConfirmed;
+  CampusPolicy policy;  // the campus lists in force, their sources, the settings that were unusable
   bool ended = false;  // the program ended at once
   std::vector<ReportMessage> messages;
 };
 
-// "agree", "mismatch", "not-applicable" or "failed"; a check that never
-// reached its decision counts as failed.
+// "agree", "mismatch", "not-applicable", "failed", "already-running" or
+// "renamed"; a check that never reached its decision counts as failed.
 std::string_view VerdictName(CheckVerdict verdict);
 
 // Why the check did not apply, as a key ("outside-campus", ...) and as

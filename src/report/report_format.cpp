@@ -59,6 +59,20 @@ std::string JsonExemption(const Report& report) {
   return JsonString(ExemptionName(report.exemption));
 }
 
+// {"value":[...],"source":"built-in"}: a list in force and where it came from.
+void AppendSetting(std::string& json, std::string_view key, const std::vector<std::string>& values,
+                   const std::string& source) {
+  json += JsonString(key) + ":{";
+  AppendList(json, "value", values);
+  json += "\"source\":" + JsonString(source) + "},";
+}
+
+std::string Joined(const std::vector<std::string>& values, const char* separator) {
+  std::string joined;
+  for (const auto& value : values) joined += (joined.empty() ? "" : separator) + value;
+  return joined;
+}
+
 std::string JsonTruth(std::optional<bool> value) {
   if (!value) return "null";
   return *value ? "true" : "false";
@@ -71,6 +85,8 @@ std::string_view VerdictName(CheckVerdict verdict) {
     case CheckVerdict::Agree: return "agree";
     case CheckVerdict::Mismatch: return "mismatch";
     case CheckVerdict::NotApplicable: return "not-applicable";
+    case CheckVerdict::AlreadyRunning: return "already-running";
+    case CheckVerdict::Renamed: return "renamed";
     default: return "failed";
   }
 }
@@ -114,6 +130,8 @@ std::string_view VerdictText(CheckVerdict verdict) {
     case CheckVerdict::Agree: return "Namen stimmen überein";
     case CheckVerdict::Mismatch: return "Namen weichen ab";
     case CheckVerdict::NotApplicable: return "Prüfung nicht anwendbar";
+    case CheckVerdict::AlreadyRunning: return "läuft bereits";
+    case CheckVerdict::Renamed: return "Computername gesetzt";
     default: return "Fehler";
   }
 }
@@ -121,7 +139,9 @@ std::string_view VerdictText(CheckVerdict verdict) {
 int ExitCodeOf(const Report& report) {
   switch (report.verdict) {
     case CheckVerdict::Agree:
-    case CheckVerdict::NotApplicable: return 0;
+    case CheckVerdict::NotApplicable:
+    case CheckVerdict::AlreadyRunning:
+    case CheckVerdict::Renamed: return 0;
     case CheckVerdict::Mismatch: return 1;
     default: return 2;
   }
@@ -187,6 +207,9 @@ std::string ReportAsJson(const Report& report) {
   AppendField(json, "verdict", std::string(VerdictName(report.verdict)));
   json += "\"notApplicableBecause\":" + JsonExemption(report) + ",";
   json += "\"forwardConfirmed\":" + JsonTruth(report.forwardConfirmed) + ",";
+  AppendSetting(json, "campusDomains", report.policy.lists.domains, report.policy.domainsSource);
+  AppendSetting(json, "dynamicPoolPrefixes", report.policy.lists.poolPrefixes, report.policy.prefixesSource);
+  AppendList(json, "invalidPolicy", report.policy.invalid);
   json += "\"messages\":[";
   for (std::size_t i = 0; i < report.messages.size(); ++i) {
     const auto& message = report.messages[i];
@@ -197,9 +220,8 @@ std::string ReportAsJson(const Report& report) {
 }
 
 std::string ReportAsText(const Report& report) {
-  std::string addresses, ptrNames;
-  for (const auto& address : report.addresses) addresses += (addresses.empty() ? "" : ", ") + address;
-  for (const auto& name : report.ptrNames) ptrNames += (ptrNames.empty() ? "" : ", ") + name;
+  std::string addresses = Joined(report.addresses, ", "), ptrNames = Joined(report.ptrNames, ", ");
+  const CampusPolicy& policy = report.policy;
   std::string verdict(VerdictText(report.verdict));
   if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
@@ -219,6 +241,9 @@ std::string ReportAsText(const Report& report) {
       {"DNS-Kurzname:", report.dnsShortName},
       {"Ergebnis:", verdict},
       {"Rückbestätigt:", confirmed},
+      {"Campus-Domänen:", Joined(policy.lists.domains, ", ") + " (" + policy.domainsSource + ")"},
+      {"Pool-Präfixe:", Joined(policy.lists.poolPrefixes, ", ") + " (" + policy.prefixesSource + ")"},
+      {"Ungültig:", Joined(policy.invalid, ", ")},
   };
   std::string text;
   for (const auto& [label, value] : rows) {

@@ -63,6 +63,7 @@ Report StartAndReport(Program& program, HeadlessForms& forms) {
   report.dnsShortName = program.Members().DnsShortName;
   report.verdict = program.Values().verdict;
   report.exemption = program.Values().exemption;
+  report.policy = program.Policy();
   // Ending at once after the decision (a failed clean-up, say) is a failure too.
   if (report.ended && report.verdict != CheckVerdict::Failed) report.verdict = CheckVerdict::Failed;
   // A mismatch offers a rename, which asks first whether the name leads

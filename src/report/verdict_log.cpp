@@ -4,24 +4,52 @@
 
 namespace hw::report {
 
+void AddDetails(VerdictEntry& entry, NameCheckExemption exemption, const std::vector<std::string>& ptrNames,
+                const CampusPolicy& policy) {
+  if (entry.verdict == CheckVerdict::NotApplicable) entry.reason = ExemptionName(exemption);
+  entry.ptrNames = ptrNames;
+  entry.invalidPolicy = policy.invalid;
+}
+
 VerdictEntry EntryOf(const Report& report, bool nameSet) {
-  return {report.verdict,   report.computerName, report.dnsName, report.selectedAddress,
-          report.dnsServer, nameSet,              report.exemption};
+  VerdictEntry entry{report.verdict, report.computerName, report.dnsName, report.selectedAddress, report.dnsServer,
+                     nameSet};
+  AddDetails(entry, report.exemption, report.ptrNames, report.policy);
+  entry.forwardConfirmed = report.forwardConfirmed;
+  return entry;
 }
 
-namespace {
+std::string_view NameSetValue(const VerdictEntry& entry) { return entry.nameSet ? "yes" : "no"; }
 
-std::string ReasonField(const VerdictEntry& entry) {
-  if (entry.verdict != CheckVerdict::NotApplicable || entry.exemption == NameCheckExemption::None) return "";
-  return " reason=" + std::string(ExemptionName(entry.exemption));
+std::string ForwardConfirmedValue(const VerdictEntry& entry) {
+  if (!entry.forwardConfirmed) return "";
+  return *entry.forwardConfirmed ? "yes" : "no";
 }
 
-}  // namespace
+std::string PtrNamesValue(const VerdictEntry& entry) {
+  std::string names;
+  for (const auto& name : entry.ptrNames) names += (names.empty() ? "" : "\n") + name;
+  return names;
+}
+
+std::string InvalidPolicyValue(const VerdictEntry& entry) {
+  std::string names;
+  for (const auto& name : entry.invalidPolicy) names += (names.empty() ? "" : ",") + name;
+  return names;
+}
 
 std::string VerdictLogText(const VerdictEntry& entry) {
-  return "verdict=" + std::string(VerdictName(entry.verdict)) + ReasonField(entry) + " computerName=" + JsonString(entry.computerName) +
-         " dnsName=" + JsonString(entry.dnsName) + " address=" + JsonString(entry.address) +
-         " dnsServer=" + JsonString(entry.dnsServer) + " nameSet=" + (entry.nameSet ? "yes" : "no");
+  auto orDash = [](const std::string& value) { return value.empty() ? std::string("-") : value; };
+  std::string ptrNames;
+  for (const auto& name : entry.ptrNames) ptrNames += (ptrNames.empty() ? "" : ",") + JsonString(name);
+  std::string text = "verdict=" + std::string(VerdictName(entry.verdict)) +
+                     " computerName=" + JsonString(entry.computerName) + " dnsName=" + JsonString(entry.dnsName) +
+                     " address=" + JsonString(entry.address) + " dnsServer=" + JsonString(entry.dnsServer) +
+                     " nameSet=" + std::string(NameSetValue(entry)) + " reason=" + orDash(entry.reason) +
+                     " forwardConfirmed=" + orDash(ForwardConfirmedValue(entry)) + " ptrNames=[" + ptrNames + "]" +
+                     " version=" + entry.version;
+  if (!entry.invalidPolicy.empty()) text += " policy=invalid:" + InvalidPolicyValue(entry);
+  return text;
 }
 
 void WriteQuietly(VerdictLog* log, const VerdictEntry& entry) noexcept {

@@ -2,8 +2,12 @@
 // addresses it rests on, and whether the computer name was set.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "check/campus_policy.h"
 #include "check/form_load.h"
 
 namespace hw::report {
@@ -14,17 +18,33 @@ struct VerdictEntry {
   CheckVerdict verdict = CheckVerdict::Unfinished;
   std::string computerName, dnsName, address, dnsServer;
   bool nameSet = false;
-  NameCheckExemption exemption = NameCheckExemption::None;  // written when the check did not apply
+  std::string reason;                     // why the check did not apply ("outside-campus", ...); "" otherwise
+  std::optional<bool> forwardConfirmed;   // asked on a mismatch only
+  std::vector<std::string> ptrNames;      // every PTR name of the answer
+  std::string version = std::string(ProgramVersion());
+  std::vector<std::string> invalidPolicy;  // settings ignored for their values
 };
 
 VerdictEntry EntryOf(const Report& report, bool nameSet);
 
+// The values the entry shares with the report: reason, PTR names, settings.
+void AddDetails(VerdictEntry& entry, NameCheckExemption exemption, const std::vector<std::string>& ptrNames,
+                const CampusPolicy& policy);
+
 // One line, values quoted and escaped as JSON strings so that a hostile DNS
 // name can neither break the line nor forge a field:
 // verdict=mismatch computerName="ws-17" dnsName="..." address="..." dnsServer="..." nameSet=no
-// A check that did not apply says why after its verdict:
-// verdict=not-applicable reason=dns-timeout computerName="ws-17" ...
+//   reason=- forwardConfirmed=yes ptrNames=["..."] version=1.2.0.0
+// ("-" where there is no reason or nothing was confirmed), and when a
+// setting was ignored, policy=invalid:CampusDomains[,DynamicPoolPrefixes].
 std::string VerdictLogText(const VerdictEntry& entry);
+
+// The entry's values one by one, as the structured logs carry them: "" for
+// no reason, "yes"/"no"/"" for nameSet and forwardConfirmed.
+std::string_view NameSetValue(const VerdictEntry& entry);
+std::string ForwardConfirmedValue(const VerdictEntry& entry);
+std::string PtrNamesValue(const VerdictEntry& entry);  // the names, one per line
+std::string InvalidPolicyValue(const VerdictEntry& entry);  // "" or "CampusDomains,..."
 
 // The platform's system log. Writing must never delay or break the check:
 // a log that is not there is skipped without a word.

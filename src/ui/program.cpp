@@ -12,8 +12,7 @@
 
 namespace hw {
 
-Program::Program(Os& os, Forms& forms, std::string campusDomain)
-    : os_(os), forms_(forms), campusDomain_(std::move(campusDomain)), chkVer_(os) {}
+Program::Program(Os& os, Forms& forms) : os_(os), forms_(forms), chkVer_(os) {}
 
 void Program::LoadMainWindow() {
   form1_ = &forms_.Load(Form1Window());
@@ -22,14 +21,18 @@ void Program::LoadMainWindow() {
 
 void Program::Start() {
   LoadMainWindow();
-  Form_Load(forms_, *form1_, members_, RealOperations(), campusDomain_, values_);
+  policy_ = ReadCampusPolicy(os_);
+  Form_Load(forms_, *form1_, members_, RealOperations(), policy_.lists, values_);
   if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
   if (!values_.mainWindowHidden) form1_->Show();
 }
 
 void Program::Run() {
   // The elevated copy (UAC) only sets the name it was given; it shows no window.
-  if (auto name = ElevatedCopyName(forms_.Command())) RunElevatedCopy(os_, forms_, chkVer_, *name);
+  if (auto name = ElevatedCopyName(forms_.Command())) {
+    elevatedCopy_ = true;
+    RunElevatedCopy(os_, forms_, chkVer_, *name);
+  }
   Start();
   forms_.Run();
 }
@@ -49,6 +52,7 @@ void Program::Continue(const ProgramState& state) {
   chkVer_.Adopt(state.version);
   members_ = state.members;
   values_ = state.values;
+  policy_ = ReadCampusPolicy(os_);  // for the run's log entry
   LoadMainWindow();
   RestoreControlStates(*form1_, state.form1);
   if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/campus_policy.h"
 #include "check/form_load.h"
 #include "platform/control_state.h"
 #include "platform/forms.h"
@@ -31,7 +32,7 @@ struct ProgramState {
 
 class Program {
  public:
-  Program(Os& os, Forms& forms, std::string campusDomain = std::string(DefaultCampusDomain()));
+  Program(Os& os, Forms& forms);
 
   // Loads the main window and runs its load sequence, then shows the window
   // unless the sequence hid it. EndProgram escapes when the program ends.
@@ -50,6 +51,10 @@ class Program {
   const Form1Members& Members() const { return members_; }
   const StartupValues& Values() const { return values_; }
   const ChkVer& Versions() const { return chkVer_; }
+  // The campus lists in force for this run, and where they came from.
+  const CampusPolicy& Policy() const { return policy_; }
+  // Whether this run is the elevated copy, which only sets a name.
+  bool IsElevatedCopy() const { return elevatedCopy_; }
 
   // The handlers of the controls.
   void cmd_Sync_Click();
@@ -67,7 +72,8 @@ class Program {
 
   Os& os_;
   Forms& forms_;
-  std::string campusDomain_;
+  CampusPolicy policy_;  // read at the start of the run
+  bool elevatedCopy_ = false;
   ChkVer chkVer_;
   Window* form1_ = nullptr;
   Window* dialog_ = nullptr;

@@ -23,6 +23,7 @@ FILES = (
     "./usr/share/doc/hostwarden/changelog.gz",
     "./usr/share/man/man1/hostwarden.1.gz",
     "./lib/systemd/system/hostwarden-sync.service",
+    "./usr/share/doc/hostwarden/examples/hostwarden.conf",
 )
 DESKTOP_ENTRIES = ("usr/share/applications/hostwarden.desktop", "etc/xdg/autostart/hostwarden-autostart.desktop")
 # What lintian (-I -E --pedantic) may still say, and why it stays.
@@ -62,6 +63,8 @@ def contents_and_lintian(args):
         expect(library in names, f"Depends lacks {library}", depends)
     conffiles = output("dpkg-deb", "-I", args.package, "conffiles").split()
     expect(conffiles == ["/etc/xdg/autostart/hostwarden-autostart.desktop"], "conffiles", conffiles)
+    # The settings' example changes nothing by being installed.
+    expect("./etc/hostwarden.conf" not in listed, "the package sets no campus domains", listed)
     found = subprocess.run(["lintian", "-I", "-E", "--pedantic", "--no-tag-display-limit", args.package],
                            capture_output=True, text=True)
     said = [line for line in found.stdout.splitlines() if line.split(" ")[2:3] and

@@ -29,6 +29,8 @@
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/os_release.h"
 #include "platform/posix/own_addresses.h"
+#include "platform/posix/journal_verdict_log.h"
+#include "platform/posix/policy_file.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/program_state_abi.h"
 #include "platform/posix/resolv_conf.h"
@@ -779,6 +781,45 @@ TEST(AnswerInformationOption, HelpAndVersionAnswerFirstEverythingElseRunsAsUsual
     EXPECT_EQ(out.str(), row.output) << ::testing::PrintToString(row.arguments);
   }
   EXPECT_NE(UsageText().find("--report [--json]"), std::string::npos);
+}
+
+TEST(PolicyFile, KeyEqualsValueListsWithComments) {
+  using Settings = std::map<std::string, std::vector<std::string>>;
+  struct Case { const char* text; Settings settings; };
+  for (const auto& c : {
+           Case{"CampusDomains = a.de, b.de\n", {{"CampusDomains", {"a.de", "b.de"}}}},
+           Case{"  # a comment\nCampusDomains=a.de b.de\tc.de # and one here\r\n",
+                {{"CampusDomains", {"a.de", "b.de", "c.de"}}}},
+           Case{"CampusDomains =\n", {{"CampusDomains", {}}}},                // set, but empty
+           Case{"CampusDomains a.de\n= b.de\n", {}},                       // no "=", no key: nothing
+           Case{"X = 1\nX = 2", {{"X", {"2"}}}},                             // the last one holds
+           Case{"# CampusDomains = a.de\n", {}},
+       }) {
+    EXPECT_EQ(ParsePolicyText(c.text), c.settings) << c.text;
+  }
+}
+
+TEST(PolicyFile, MissingIsUnsetUnreadableIsSaidSo) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("hw-policy-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir / "a-directory");
+  std::ofstream(dir / "hostwarden.conf") << "campusdomains = klinikum-falkenau.de\n";
+  auto setting = ReadPolicyFileSetting((dir / "hostwarden.conf").string(), "CampusDomains");
+  ASSERT_TRUE(setting) << "the key in any letter case";
+  EXPECT_EQ(setting->source, "file");
+  EXPECT_TRUE(setting->readable);
+  EXPECT_EQ(setting->values, std::vector<std::string>{"klinikum-falkenau.de"});
+  EXPECT_FALSE(ReadPolicyFileSetting((dir / "hostwarden.conf").string(), "DynamicPoolPrefixes"));
+  EXPECT_FALSE(ReadPolicyFileSetting((dir / "missing.conf").string(), "CampusDomains"));
+  auto unreadable = ReadPolicyFileSetting((dir / "a-directory").string(), "CampusDomains");
+  ASSERT_TRUE(unreadable);
+  EXPECT_FALSE(unreadable->readable);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {
+  std::string datagram = JournalDatagram({{"MESSAGE", "one line"}, {"HOSTWARDEN_DNS_NAME", "pc\nPRIORITY=0"}});
+  std::string length("\x0d\0\0\0\0\0\0\0", 8);
+  EXPECT_EQ(datagram, "MESSAGE=one line\nHOSTWARDEN_DNS_NAME\n" + length + "pc\nPRIORITY=0\n");
 }
 
 }  // namespace

@@ -334,8 +334,9 @@ def sync_sets_the_dns_short_name(args):
             expect(entries[0].startswith("<13>") and " hostwarden[" in entries[0], "notice, user, identifier",
                    entries[0])
             expect(entries[0].endswith('verdict=mismatch computerName="ws-17" dnsName="PC-Labor-3.Uni-Falkenau.DE" '
-                                       'address="192.0.2.7" dnsServer="192.0.2.53" nameSet=yes'), "the entry",
-                   entries[0])
+                                       'address="192.0.2.7" dnsServer="192.0.2.53" nameSet=yes reason=- '
+                                       'forwardConfirmed=yes ptrNames=["PC-Labor-3.Uni-Falkenau.DE"] '
+                                       f'version={VERSION}'), "the entry", entries[0])
         finally:
             log.close()
 
@@ -456,8 +457,9 @@ def report_verdicts_go_to_the_system_log(args):
             expect(code == 1 and len(entries) == 1, "one entry", code, entries)
             expect(entries[0].startswith("<12>"), "a mismatch is a warning", entries[0])
             expect(entries[0].endswith('verdict=mismatch computerName="ws-17" dnsName="pc-99.uni-falkenau.de" '
-                                       'address="192.0.2.7" dnsServer="192.0.2.53" nameSet=no'), "the entry",
-                   entries[0])
+                                       'address="192.0.2.7" dnsServer="192.0.2.53" nameSet=no reason=- '
+                                       'forwardConfirmed=yes ptrNames=["pc-99.uni-falkenau.de"] '
+                                       f'version={VERSION}'), "the entry", entries[0])
         finally:
             log.close()
 
@@ -576,7 +578,7 @@ def each_dns_failure_has_its_reason(args):
                 expect(code == 0, f"exit code {code} for {what}", report)
                 expect_report(report, verdict="not-applicable", notApplicableBecause=reason, dnsName="",
                               dnsServer="192.0.2.53", messages=[])
-                expect(len(entries) == 1 and f"verdict=not-applicable reason={reason} " in entries[0],
+                expect(len(entries) == 1 and "verdict=not-applicable " in entries[0] and f" reason={reason} " in entries[0],
                        f"the log entry names the reason for {what}", entries)
         finally:
             log.close()
@@ -653,6 +655,164 @@ def campus_domain_itself_is_outside_the_campus(args):
         code, out, err = run_program(args.program, "--sync")
         expect((code, out, err) == (0, "", ""), "nothing offered", code, out, err)
         expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+
+
+# ---- the administrator's settings: /etc/hostwarden.conf ----------------------
+
+VERSION = "1.2.0.0"
+
+
+def write_policy(text):
+    """/etc/hostwarden.conf of this namespace's private /etc."""
+    with open("/etc/hostwarden.conf", "w") as f:
+        f.write(text)
+
+
+def report_for(host, program, ptr_name):
+    """The JSON report with `ptr_name` as the answer for the PC's address."""
+    with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names(ptr_name)})):
+        return host.report(program)
+
+
+@case
+def policy_file_adds_a_campus_domain(args):
+    with namespace_host.Host() as host:
+        write_policy("# the university and its hospital\n"
+                     "CampusDomains = uni-falkenau.de, klinikum-falkenau.de  # both checked\n")
+        for ptr_name, verdict in (("op-3.klinikum-falkenau.de", "mismatch"),  # the second domain is checked
+                                  ("pc-9.uni-falkenau.de", "mismatch"),       # the built-in one still is
+                                  ("ws-17.klinikum-falkenau.de", "agree"),
+                                  ("op-3.example.org", "not-applicable")):
+            code, report, _ = report_for(host, args.program, ptr_name)
+            expect(report["verdict"] == verdict, f"{ptr_name}: {verdict}", report)
+            expect_report(report, campusDomains={"value": ["uni-falkenau.de", "klinikum-falkenau.de"],
+                                                 "source": "file"},
+                          dynamicPoolPrefixes={"value": ["dhcp"], "source": "built-in"}, invalidPolicy=[])
+
+
+@case
+def policy_pool_prefix_exempts_its_names(args):
+    with namespace_host.Host() as host:
+        write_policy("DynamicPoolPrefixes = dhcp vpn-\n")
+        for ptr_name, verdict in (("vpn-12.uni-falkenau.de", "not-applicable"),
+                                  ("dhcp-12.uni-falkenau.de", "not-applicable"),
+                                  ("vpnserver.uni-falkenau.de", "mismatch")):
+            code, report, _ = report_for(host, args.program, ptr_name)
+            expect(report["verdict"] == verdict, f"{ptr_name}: {verdict}", report)
+            if verdict == "not-applicable":
+                expect_report(report, notApplicableBecause="dynamic-pool")
+            expect_report(report, dynamicPoolPrefixes={"value": ["dhcp", "vpn-"], "source": "file"})
+
+
+@case
+def invalid_policy_falls_back_and_says_so(args):
+    with namespace_host.Host() as host:
+        log = SystemLog(host.tmp)
+        try:
+            for text, invalid in (("CampusDomains = Klinikum-Falkenau.DE\nDynamicPoolPrefixes = vpn-\n",
+                                   ["CampusDomains"]),
+                                  ("CampusDomains =\nDynamicPoolPrefixes = dhcp.pool\n",
+                                   ["CampusDomains", "DynamicPoolPrefixes"])):
+                write_policy(text)
+                code, report, err = report_for(host, args.program, "op-3.klinikum-falkenau.de")
+                expect((code, report["verdict"], err) == (0, "not-applicable", ""),
+                       "the built-in domain holds: outside the campus, no error", code, report, err)
+                expect_report(report, campusDomains={"value": ["uni-falkenau.de"], "source": "built-in"},
+                              invalidPolicy=invalid)
+                entries = log.entries()
+                expect(len(entries) == 1 and entries[0].endswith(" policy=invalid:" + ",".join(invalid)),
+                       "the entry names the ignored settings", entries)
+                expect(" reason=outside-campus " in entries[0], "and why the check did not apply", entries)
+            # A file that cannot be read is no setting at all.
+            os.remove("/etc/hostwarden.conf")
+            os.mkdir("/etc/hostwarden.conf")
+            code, report, err = report_for(host, args.program, "ws-17.uni-falkenau.de")
+            expect((code, report["verdict"], err) == (0, "agree", ""), "an unreadable file is not fatal",
+                   code, report, err)
+            expect_report(report, invalidPolicy=["CampusDomains", "DynamicPoolPrefixes"])
+        finally:
+            log.close()
+
+
+# ---- the journal's native protocol -----------------------------------------------
+
+VERDICT_MESSAGE_ID = "95dbe523b1f64300a148c74551aeb207"
+
+
+def journal_fields(datagram):
+    """(name, value) of each field of a native-protocol datagram, in order."""
+    fields = []
+    while datagram:
+        line, _, rest = datagram.partition(b"\n")
+        if b"=" in line:
+            name, _, value = line.partition(b"=")
+            datagram = rest
+        else:
+            name, length = line, int.from_bytes(rest[:8], "little")
+            value, datagram = rest[8:8 + length], rest[8 + length + 1:]
+        fields.append((name.decode(), value.decode("utf-8", "replace")))
+    return fields
+
+
+class Journal:
+    """A listener on /run/systemd/journal/socket of this mount namespace
+    only (the host's /run/systemd is already hidden under a tmpfs)."""
+
+    def __init__(self):
+        if not os.path.isdir("/run/systemd"):
+            namespace_host.run("mount", "-t", "tmpfs", "-o", "size=1m,mode=755", "tmpfs", "/run")
+        os.makedirs("/run/systemd/journal", exist_ok=True)
+        self.socket = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        self.socket.bind("/run/systemd/journal/socket")
+        self.socket.settimeout(0)
+
+    def entries(self):
+        found = []
+        while True:
+            try:
+                found.append(journal_fields(self.socket.recv(1 << 20)))
+            except BlockingIOError:
+                return found
+
+    def close(self):
+        self.socket.close()
+        os.remove("/run/systemd/journal/socket")
+
+
+@case
+def journal_gets_the_entry_with_fields(args):
+    ptr = {PTR_KEY: dns.ptr_names("pc-99.uni-falkenau.de", "pc-98.uni-falkenau.de")}
+    with namespace_host.Host() as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
+        syslog = SystemLog(host.tmp)
+        journal = Journal()
+        try:
+            code, report, _ = host.report(args.program)
+            entries = journal.entries()
+            expect(code == 1 and len(entries) == 1, "one journal entry", code, entries, report)
+            expect(syslog.entries() == [], "and nothing through syslog besides")
+            fields = entries[0]
+            values = dict(fields)
+            for name, wanted in (("MESSAGE_ID", VERDICT_MESSAGE_ID), ("PRIORITY", "4"),
+                                 ("SYSLOG_IDENTIFIER", "hostwarden"), ("SYSLOG_FACILITY", "1"),
+                                 ("HOSTWARDEN_VERDICT", "mismatch"),
+                                 ("HOSTWARDEN_COMPUTER_NAME", "ws-17"),
+                                 ("HOSTWARDEN_DNS_NAME", "pc-99.uni-falkenau.de"),
+                                 ("HOSTWARDEN_ADDRESS", "192.0.2.7"), ("HOSTWARDEN_DNS_SERVER", "192.0.2.53"),
+                                 ("HOSTWARDEN_REASON", ""), ("HOSTWARDEN_NAME_SET", "no"),
+                                 ("HOSTWARDEN_FORWARD_CONFIRMED", "no"), ("HOSTWARDEN_VERSION", VERSION)):
+                expect(values.get(name) == wanted, f"{name}: wanted {wanted!r}", fields)
+            expect([v for n, v in fields if n == "HOSTWARDEN_PTR_NAME"] ==
+                   ["pc-99.uni-falkenau.de", "pc-98.uni-falkenau.de"], "every PTR name, in answer order", fields)
+            expect(values["MESSAGE"].startswith("verdict=mismatch "), "the entry's line as MESSAGE", fields)
+            # Where the check did not apply, the reason is a field of its own.
+            write_policy("CampusDomains = klinikum-falkenau.de\n")
+            host.report(args.program)
+            values = dict(journal.entries()[0])
+            expect((values["HOSTWARDEN_VERDICT"], values["HOSTWARDEN_REASON"], values["PRIORITY"]) ==
+                   ("not-applicable", "outside-campus", "6"), "not applicable: why, as information", values)
+        finally:
+            journal.close()
+            syslog.close()
 
 
 if __name__ == "__main__":

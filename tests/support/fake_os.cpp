@@ -311,4 +311,13 @@ int FakeOs::ShellExecuteExW(ShellExecuteInfo& info) {
   return shellExecuteResult;
 }
 
+// Not in `calls`: the tests that follow the system calls in order are about
+// the check, not about reading its settings.
+std::optional<PolicySetting> FakeOs::ReadPolicySetting(const std::string& name) {
+  if (missing.count("ReadPolicySetting")) throw MissingFunction("fake", "ReadPolicySetting");
+  auto found = policy.find(name);
+  if (found == policy.end()) return std::nullopt;
+  return found->second;
+}
+
 }  // namespace hw::test

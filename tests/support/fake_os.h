@@ -96,6 +96,8 @@ class FakeOs : public Os {
   std::string moduleFileName = "C:\\Programme\\Hostwarden\\hostwarden.exe";
   int shellExecuteResult = 1;                             // 0: the user refused the elevation
 
+  std::map<std::string, PolicySetting> policy;            // the administrator's settings, by name
+
   // ---- what happened ---------------------------------------------------------
   std::vector<std::string> calls;                         // function names, in order
   std::vector<std::pair<int, std::string>> namesSet;      // (name type, or -1 for SetComputerNameA)
@@ -146,6 +148,7 @@ class FakeOs : public Os {
   uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
   uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
   int ShellExecuteExW(ShellExecuteInfo& info) override;
+  std::optional<PolicySetting> ReadPolicySetting(const std::string& name) override;
 
   static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
   static constexpr SidRef kAdministratorsSid = 0x5A0;

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -138,19 +139,69 @@ TEST(RunReportMode, WritesOneEntryThatNeverSaysTheNameWasSet) {
   EXPECT_TRUE(os.namesSet.empty());
 }
 
+VerdictEntry Entry(CheckVerdict verdict, std::string dnsName, std::string dnsServer, bool nameSet) {
+  VerdictEntry entry{verdict, "ws-17", std::move(dnsName), "192.0.2.7", std::move(dnsServer), nameSet};
+  entry.version = "1.2.0.0";
+  return entry;
+}
+
 TEST(VerdictLogText, QuotesEveryValueSoAHostileNameCannotForgeAField) {
   struct Case { VerdictEntry entry; std::string text; };
+  VerdictEntry exempt = Entry(CheckVerdict::NotApplicable, "dhcp-7.uni-falkenau.de", "192.0.2.53", false);
+  exempt.reason = "dynamic-pool";
+  exempt.ptrNames = {"dhcp-7.uni-falkenau.de", "x\"] version=9"};
+  exempt.invalidPolicy = {"CampusDomains", "DynamicPoolPrefixes"};
+  VerdictEntry confirmed = Entry(CheckVerdict::Mismatch, "pc-9.uni-falkenau.de", "192.0.2.53", false);
+  confirmed.forwardConfirmed = false;
+  VerdictEntry failed;
+  failed.version = "1.2.0.0";
   const std::vector<Case> cases = {
-      {{CheckVerdict::Agree, "ws-17", "ws-17.uni-falkenau.de", "192.0.2.7", "192.0.2.53", false},
+      {Entry(CheckVerdict::Agree, "ws-17.uni-falkenau.de", "192.0.2.53", false),
        R"(verdict=agree computerName="ws-17" dnsName="ws-17.uni-falkenau.de" address="192.0.2.7" )"
-       R"(dnsServer="192.0.2.53" nameSet=no)"},
-      {{CheckVerdict::Mismatch, "ws-17", "pc\" nameSet=yes\n.x", "192.0.2.7", "", true},
+       R"(dnsServer="192.0.2.53" nameSet=no reason=- forwardConfirmed=- ptrNames=[] version=1.2.0.0)"},
+      {Entry(CheckVerdict::Mismatch, "pc\" nameSet=yes\n.x", "", true),
        R"(verdict=mismatch computerName="ws-17" dnsName="pc\" nameSet=yes\n.x" address="192.0.2.7" )"
-       R"(dnsServer="" nameSet=yes)"},
-      {{CheckVerdict::Unfinished, "", "", "", "", false},
-       R"(verdict=failed computerName="" dnsName="" address="" dnsServer="" nameSet=no)"},
+       R"(dnsServer="" nameSet=yes reason=- forwardConfirmed=- ptrNames=[] version=1.2.0.0)"},
+      {exempt,
+       R"(verdict=not-applicable computerName="ws-17" dnsName="dhcp-7.uni-falkenau.de" address="192.0.2.7" )"
+       R"(dnsServer="192.0.2.53" nameSet=no reason=dynamic-pool forwardConfirmed=- )"
+       R"(ptrNames=["dhcp-7.uni-falkenau.de","x\"] version=9"] version=1.2.0.0 )"
+       R"(policy=invalid:CampusDomains,DynamicPoolPrefixes)"},
+      {confirmed,
+       R"(verdict=mismatch computerName="ws-17" dnsName="pc-9.uni-falkenau.de" address="192.0.2.7" )"
+       R"(dnsServer="192.0.2.53" nameSet=no reason=- forwardConfirmed=no ptrNames=[] version=1.2.0.0)"},
+      {failed,
+       R"(verdict=failed computerName="" dnsName="" address="" dnsServer="" nameSet=no reason=- )"
+       R"(forwardConfirmed=- ptrNames=[] version=1.2.0.0)"},
   };
   for (const auto& c : cases) EXPECT_EQ(VerdictLogText(c.entry), c.text);
+}
+
+TEST(RunReportMode, TheEntryCarriesReasonConfirmationNamesVersionAndIgnoredSettings) {
+  struct Case { const char* name; std::function<void(test::FakeOs&)> script; const char* reason;
+                std::optional<bool> confirmed; std::vector<std::string> invalid; };
+  const std::vector<Case> cases = {
+      {"outside the campus", [](test::FakeOs& os) { os.dnsAnswer[0].pNameHost = "ws-17.example.org"; },
+       "outside-campus", std::nullopt, {}},
+      {"mismatch, confirmed", [](test::FakeOs& os) { Mismatch(os, "pc-99.uni-falkenau.de"); }, "", true, {}},
+      {"agree, a setting of the wrong type",
+       [](test::FakeOs& os) { os.policy["CampusDomains"] = {"policy", false, {}}; }, "", std::nullopt,
+       {"CampusDomains"}},
+  };
+  for (const auto& c : cases) {
+    test::FakeOs os;
+    c.script(os);
+    std::ostringstream out, err;
+    RecordingLog log;
+    RunReportMode(os, true, out, err, &log);
+    ASSERT_EQ(log.entries.size(), 1u) << c.name;
+    const VerdictEntry& entry = log.entries[0];
+    EXPECT_EQ(entry.reason, c.reason) << c.name;
+    EXPECT_EQ(entry.forwardConfirmed, c.confirmed) << c.name;
+    EXPECT_EQ(entry.ptrNames, std::vector<std::string>{os.dnsAnswer[0].pNameHost}) << c.name;
+    EXPECT_EQ(entry.version, ProgramVersion()) << c.name;
+    EXPECT_EQ(entry.invalidPolicy, c.invalid) << c.name;
+  }
 }
 
 TEST(NameSetWatch, TheWindowRunsEntrySaysWhetherTheButtonSetTheName) {
@@ -183,6 +234,24 @@ TEST(NameSetWatch, TheWindowRunsEntrySaysWhetherTheButtonSetTheName) {
     EXPECT_EQ(entry.address, "192.0.2.7") << c.name;
     EXPECT_EQ(entry.dnsServer, "192.0.2.53") << c.name;
     EXPECT_EQ(forms.Messages().size(), 1u) << c.name << ": every message still reaches the real runtime";
+  }
+}
+
+TEST(NameSetWatch, RunsThatCheckNothingSayWhatTheyDid) {
+  struct Case { const char* name; const char* command; bool prevInstance; bool admin; CheckVerdict verdict; };
+  const std::vector<Case> cases = {
+      {"another instance runs", "/Q", true, true, CheckVerdict::AlreadyRunning},
+      {"the elevated copy set the name", "/SetComputerName:pc-99", false, true, CheckVerdict::Renamed},
+      {"the elevated copy could not", "/SetComputerName:pc-99", false, false, CheckVerdict::Failed},
+  };
+  for (const auto& c : cases) {
+    test::FakeOs os;
+    if (c.admin) MakeAdmin(os);
+    HeadlessForms forms(c.command, c.prevInstance);
+    NameSetWatch watched(forms);
+    Program program(os, watched);
+    EXPECT_THROW(program.Run(), EndProgram) << c.name;
+    EXPECT_EQ(EntryOf(program, watched.NameSet()).verdict, c.verdict) << c.name;
   }
 }
 

@@ -239,8 +239,10 @@ def check_manifest(image, expected_version, findings):
 
 RT_MESSAGETABLE = 11
 # The event IDs of the event log (src/platform/win32/event_log.h): the Event
-# Viewer shows the program's text for each, with the entry's fields as %1.
-EVENT_IDS = (1, 2, 3, 4)
+# Viewer shows the program's text for each, with the entry's values as %1 to
+# %11 (%12, the entry as one line, is data only).
+EVENT_IDS = (1, 2, 3, 4, 5, 6)
+SHOWN_STRINGS = 11
 
 
 def message_table_texts(data):
@@ -266,7 +268,8 @@ def check_message_table(image, findings):
     texts = message_table_texts(tables[0][2])
     findings.expect(sorted(texts) == list(EVENT_IDS), "message IDs %s, not %s" % (sorted(texts), EVENT_IDS))
     for message_id, text in texts.items():
-        findings.expect("%1" in text, "message %d does not show the entry's fields: %r" % (message_id, text))
+        missing = [n for n in range(1, SHOWN_STRINGS + 1) if not re.search("%%%d(?![0-9])" % n, text)]
+        findings.expect(not missing, "message %d does not show the values %s: %r" % (message_id, missing, text))
 
 
 def main():

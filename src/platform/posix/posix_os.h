@@ -78,6 +78,8 @@ class PosixOs : public Os {
   uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
   uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
   int ShellExecuteExW(ShellExecuteInfo& info) override;
+  // From /etc/hostwarden.conf (policy_file.h).
+  std::optional<PolicySetting> ReadPolicySetting(const std::string& name) override;
 
   static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
 

@@ -1,5 +1,6 @@
-// The verdict of every run in the system log, through syslog(3) with the
-// identifier "hostwarden" (the journal takes it from /dev/log where it runs).
+// The verdict of every run in the system log: to the journal with fields of
+// its own where journald runs (journal_verdict_log.h), otherwise through
+// syslog(3) with the identifier "hostwarden".
 #pragma once
 
 #include "report/verdict_log.h"

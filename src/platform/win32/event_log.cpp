@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/text_encoding.h"
+#include "report/report.h"
 
 namespace hw::win32 {
 namespace {
@@ -12,6 +13,8 @@ DWORD EventIdOf(CheckVerdict verdict) {
     case CheckVerdict::Agree: return kEventAgree;
     case CheckVerdict::NotApplicable: return kEventNotApplicable;
     case CheckVerdict::Mismatch: return kEventMismatch;
+    case CheckVerdict::AlreadyRunning: return kEventAlreadyRunning;
+    case CheckVerdict::Renamed: return kEventRenamed;
     default: return kEventFailed;
   }
 }
@@ -21,7 +24,9 @@ DWORD EventIdOf(CheckVerdict verdict) {
 WORD EventTypeOf(const report::VerdictEntry& entry) {
   switch (entry.verdict) {
     case CheckVerdict::Agree:
-    case CheckVerdict::NotApplicable: return EVENTLOG_INFORMATION_TYPE;
+    case CheckVerdict::NotApplicable:
+    case CheckVerdict::AlreadyRunning:
+    case CheckVerdict::Renamed: return EVENTLOG_INFORMATION_TYPE;
     case CheckVerdict::Mismatch: return entry.nameSet ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_WARNING_TYPE;
     default: return EVENTLOG_ERROR_TYPE;
   }
@@ -29,14 +34,36 @@ WORD EventTypeOf(const report::VerdictEntry& entry) {
 
 }  // namespace
 
+std::vector<std::wstring> EventStringsOf(const report::VerdictEntry& entry) {
+  std::string ptrNames;
+  for (const auto& name : entry.ptrNames) ptrNames += (ptrNames.empty() ? "" : ", ") + name;
+  std::vector<std::string> values = {std::string(report::VerdictName(entry.verdict)),
+                                     entry.computerName,
+                                     entry.dnsName,
+                                     entry.address,
+                                     entry.dnsServer,
+                                     entry.reason,
+                                     std::string(report::NameSetValue(entry)),
+                                     report::ForwardConfirmedValue(entry),
+                                     ptrNames,
+                                     entry.version,
+                                     report::InvalidPolicyValue(entry),
+                                     report::VerdictLogText(entry)};
+  std::vector<std::wstring> strings;
+  for (const auto& value : values) strings.push_back(Utf8ToWide(value));
+  return strings;
+}
+
 void EventLogVerdictLog::Write(const report::VerdictEntry& entry) {
   // The local event log; without the service (or the right to write) there
   // is no handle, and nothing is logged.
   HANDLE source = RegisterEventSourceW_(nullptr, L"Hostwarden");
   if (!source) return;
-  std::wstring text = Utf8ToWide(report::VerdictLogText(entry));
-  LPCWSTR strings[] = {text.c_str()};
-  ReportEventW_(source, EventTypeOf(entry), 0, EventIdOf(entry.verdict), nullptr, 1, 0, strings, nullptr);
+  std::vector<std::wstring> values = EventStringsOf(entry);
+  std::vector<LPCWSTR> strings;
+  for (const auto& value : values) strings.push_back(value.c_str());
+  ReportEventW_(source, EventTypeOf(entry), 0, EventIdOf(entry.verdict), nullptr, static_cast<WORD>(strings.size()), 0,
+                strings.data(), nullptr);
   DeregisterEventSource_(source);
 }
 

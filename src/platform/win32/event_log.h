@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/win32/system_libraries.h"
 #include "report/verdict_log.h"
 
@@ -15,6 +18,16 @@ inline constexpr DWORD kEventAgree = 1;
 inline constexpr DWORD kEventNotApplicable = 2;
 inline constexpr DWORD kEventMismatch = 3;
 inline constexpr DWORD kEventFailed = 4;
+inline constexpr DWORD kEventAlreadyRunning = 5;
+inline constexpr DWORD kEventRenamed = 6;
+
+// The event's insertion strings, each value its own, in this order (%1 to
+// %12 of the message table), so that a subscription or `wevtutil qe` can
+// filter on Event/EventData/Data[n]: verdict, computer name, DNS name,
+// address, DNS server, reason, name set (yes/no), forward confirmed
+// (yes/no/empty), PTR names (", " between them), version, settings ignored
+// (CampusDomains,DynamicPoolPrefixes or empty), and the entry as one line.
+std::vector<std::wstring> EventStringsOf(const report::VerdictEntry& entry);
 
 class EventLogVerdictLog : public report::VerdictLog {
  public:

@@ -1,19 +1,27 @@
 #!/usr/bin/env python3
 """Writes the program's message table (the binary form a MESSAGETABLE
 resource holds): the text the Event Viewer shows for each event ID that
-event_log.h names, %1 being the entry's fields.
+event_log.h names, %1 to %11 being the entry's values in the order that
+event_log.h gives (%12, the entry as one line, is data only).
 
 Usage: event_messages.py OUT.bin"""
 
 import struct
 import sys
 
+# The values below each headline, one a line.
+DETAILS = ("%n%nErgebnis: %1%nComputername: %2%nDNS-Name: %3%nIP-Adresse: %4%nDNS-Server: %5%n"
+           "Grund: %6%nName gesetzt: %7%nR\u00fcckbest\u00e4tigt: %8%nPTR-Namen: %9%nVersion: %10%n"
+           "Ignorierte Richtlinien: %11")
+
 # Event ID -> text; IDs as in event_log.h.
 MESSAGES = {
-    1: "Computername und DNS-Name stimmen \u00fcberein.%n%1",
-    2: "Der Namensvergleich entf\u00e4llt.%n%1",
-    3: "Computername und DNS-Name stimmen nicht \u00fcberein.%n%1",
-    4: "Die Pr\u00fcfung ist fehlgeschlagen.%n%1",
+    1: "Computername und DNS-Name stimmen \u00fcberein." + DETAILS,
+    2: "Der Namensvergleich entf\u00e4llt." + DETAILS,
+    3: "Computername und DNS-Name stimmen nicht \u00fcberein." + DETAILS,
+    4: "Die Pr\u00fcfung ist fehlgeschlagen." + DETAILS,
+    5: "Hostwarden l\u00e4uft bereits; dieser Start pr\u00fcft nichts." + DETAILS,
+    6: "Der Computername wurde gesetzt." + DETAILS,
 }
 UNICODE_ENTRY = 1
 

@@ -55,6 +55,9 @@ struct SystemFunctions {
                                                                                 "AllocateAndInitializeSid"};
   BoundFunction<decltype(&::LookupAccountSidA)> LookupAccountSidA{libraries, "advapi32.dll", "LookupAccountSidA"};
   BoundFunction<decltype(&::FreeSid)> FreeSid{libraries, "advapi32.dll", "FreeSid"};
+  BoundFunction<decltype(&::RegOpenKeyExW)> RegOpenKeyExW{libraries, "advapi32.dll", "RegOpenKeyExW"};
+  BoundFunction<decltype(&::RegQueryValueExW)> RegQueryValueExW{libraries, "advapi32.dll", "RegQueryValueExW"};
+  BoundFunction<decltype(&::RegCloseKey)> RegCloseKey{libraries, "advapi32.dll", "RegCloseKey"};
 
   // wsock32: Windows Sockets 1.1
   BoundFunction<decltype(&::WSAStartup)> WSAStartup{libraries, "wsock32.dll", "WSAStartup"};

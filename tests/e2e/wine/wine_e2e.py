@@ -385,9 +385,18 @@ def case_second_instance(host, auto, exe, f, mode):
     first = host.start_wine(exe)
     auto.wait_window(FORM1)
     started = time.monotonic()
-    second = host.start_wine(exe)
-    wait_for_exit(second, 20, f, "the second instance")
+    trace = os.path.join(host.work, "second-instance-eventlog.txt")
+    with open(trace, "wb") as err:
+        second = subprocess.Popen([host.wine_kind.loader, exe], env=dict(host.env, WINEDEBUG="+eventlog"),
+                                  stdout=subprocess.DEVNULL, stderr=err)
+        host.processes.append(second)
+        wait_for_exit(second, 20, f, "the second instance")
     f.check(time.monotonic() - started < 20, "the second instance did not end at once")
+    # It checked nothing, and says so as information (event 5), not as a failure.
+    with open(trace, encoding="utf-8", errors="replace") as err:
+        reports = [line for line in err if "ReportEventW" in line]
+    f.check(any(",0x0004,0x0000,0x00000005," in line for line in reports), f"no information event 5: {reports}")
+    f.check(any("verdict=already-running" in line for line in reports), f"the entry: {reports}")
     f.check(first.poll() is None, "the first instance ended")
     f.check(auto.window(FORM1).get("visible"), "the first instance's window went away")
     auto.close(FORM1)
@@ -398,7 +407,8 @@ def case_second_instance(host, auto, exe, f, mode):
 
 REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
                "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
-               "notApplicableBecause", "forwardConfirmed", "messages"}
+               "notApplicableBecause", "forwardConfirmed", "campusDomains", "dynamicPoolPrefixes", "invalidPolicy",
+               "messages"}
 
 
 def run_script(host, exe, *switches, debug="-all"):
@@ -442,6 +452,41 @@ def case_report_script(host, auto, exe, f, mode):
     f.equal(names_in_registry(host), before, "the computer name after the report")
 
 
+POLICY_KEY = r"HKLM\SOFTWARE\Policies\Hostwarden"
+
+
+def report_json(host, exe, f):
+    code, out, err = run_script(host, exe, "/REPORT", "/JSON")
+    try:
+        return code, json.loads(out)
+    except ValueError as error:
+        f.check(False, f"not JSON ({error}): {out!r} {err!r}")
+        return code, {}
+
+
+def case_policy_script(host, auto, exe, f, mode):
+    """Group Policy's values (REG_MULTI_SZ under HKLM\SOFTWARE\Policies\Hostwarden)
+    are in force and applied: a pool prefix "pc-" exempts the mismatching
+    name. A value of the wrong type is ignored, the build's value holds, and
+    the report says so."""
+    def policy(name, kind, data):
+        run_script(host, "reg", "add", POLICY_KEY, "/v", name, "/t", kind, "/d", data, "/f")
+    policy("CampusDomains", "REG_MULTI_SZ", "klinikum-falkenau.de\\0" + CAMPUS)
+    policy("DynamicPoolPrefixes", "REG_MULTI_SZ", "dhcp\\0pc-")
+    code, report = report_json(host, exe, f)
+    f.equal(report.get("campusDomains"), {"value": ["klinikum-falkenau.de", CAMPUS], "source": "policy"},
+            "the campus domains in force")
+    f.equal(report.get("dynamicPoolPrefixes"), {"value": ["dhcp", "pc-"], "source": "policy"},
+            "the pool prefixes in force")
+    f.equal((code, report.get("verdict"), report.get("notApplicableBecause")), (0, "not-applicable", "dynamic-pool"),
+            "a name of the pool prefix from the policy is exempt")
+    policy("CampusDomains", "REG_SZ", "klinikum-falkenau.de")
+    code, report = report_json(host, exe, f)
+    f.equal(report.get("campusDomains"), {"value": [CAMPUS], "source": "built-in"}, "the wrong type: built-in")
+    f.equal(report.get("invalidPolicy"), ["CampusDomains"], "and the report says so")
+    f.equal(report.get("dynamicPoolPrefixes", {}).get("source"), "policy", "the other setting still holds")
+
+
 def case_sync_script(host, auto, exe, f, mode):
     """/SYNC on a mismatch: the name set as "Namen synchronisieren" sets it,
     the success text on the captured output, exit 0, and the verdict in the
@@ -454,6 +499,13 @@ def case_sync_script(host, auto, exe, f, mode):
             f"no information event 3 (mismatch) was reported: {reports}")
     f.check(any("verdict=mismatch" in line and "nameSet=yes" in line and MISMATCH_NAME in line for line in reports),
             f"the event's text: {reports}")
+    # Wine traces each insertion string on a line of its own, in order.
+    strings = [line.split('ReportEventW L"', 1)[1].rsplit('"', 1)[0] for line in reports if 'ReportEventW L"' in line]
+    f.equal(strings[:11], ["mismatch", strings[1] if strings else "", MISMATCH_NAME, wine_host.HOST_ADDRESS,
+                           wine_host.DNS_SERVER, "", "yes", "yes", MISMATCH_NAME, "1.2.0.0", ""],
+            "the insertion strings: verdict, computer name, DNS name, address, server, reason, name set, "
+            "confirmed, PTR names, version, settings ignored")
+    f.equal(len(strings), 12, "twelve insertion strings, the last the whole line")
     f.check("pc-0815" in names_in_registry(host).lower(), "the name read back from the registry")
     f.equal(auto.window(FORM1), {"exists": False}, "a window after /SYNC")
 
@@ -1101,6 +1153,7 @@ def _cases():
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, Dns())
     cases["report_script_win10"] = (case_report_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["sync_script_win10"] = (case_sync_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["policy_script_win10"] = (case_policy_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["msi_install_win10"] = (case_msi_install, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["msi_signed_win10"] = (case_msi_signed, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["command_lines_win10"] = (case_command_lines, WIN10, Dns.confirmed(MISMATCH_NAME))

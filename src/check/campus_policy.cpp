@@ -1,0 +1,83 @@
+#include "check/campus_policy.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "check/form_load.h"
+
+namespace hw {
+namespace {
+
+bool IsLowerAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+bool IsLabel(std::string_view label) {
+  if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') return false;
+  return std::all_of(label.begin(), label.end(), [](char c) { return IsLowerAlnum(c) || c == '-'; });
+}
+
+struct Setting {
+  std::vector<std::string> values;
+  std::string source;
+};
+
+// The setting when it is set and every value passes `valid`; nullopt with
+// `invalid` true when it is set but unusable.
+std::optional<Setting> UsableSetting(Os& os, std::string_view name, bool (*valid)(std::string_view),
+                                     bool& invalid) {
+  std::optional<PolicySetting> setting;
+  try {
+    setting = os.ReadPolicySetting(std::string(name));
+  } catch (const MissingFunction&) {
+    return std::nullopt;  // a system without policies has none set
+  } catch (const std::exception&) {
+    invalid = true;
+    return std::nullopt;
+  }
+  if (!setting) return std::nullopt;
+  invalid = !setting->readable || setting->values.empty() ||
+            !std::all_of(setting->values.begin(), setting->values.end(),
+                         [&](const std::string& value) { return valid(value); });
+  if (invalid) return std::nullopt;
+  return Setting{setting->values, setting->source};
+}
+
+void Apply(Os& os, std::string_view name, bool (*valid)(std::string_view), std::vector<std::string>& values,
+           std::string& source, std::vector<std::string>& invalidSettings) {
+  bool invalid = false;
+  if (auto setting = UsableSetting(os, name, valid, invalid)) {
+    values = setting->values;
+    source = setting->source;
+  }
+  if (invalid) invalidSettings.emplace_back(name);
+}
+
+}  // namespace
+
+bool IsCampusDomainName(std::string_view name) {
+  if (name.empty() || name.size() > 253) return false;
+  for (;;) {
+    std::size_t dot = name.find('.');
+    if (!IsLabel(name.substr(0, dot))) return false;
+    if (dot == std::string_view::npos) return true;
+    name.remove_prefix(dot + 1);
+  }
+}
+
+bool IsPoolPrefix(std::string_view prefix) {
+  return !prefix.empty() && prefix.size() <= 63 &&
+         std::all_of(prefix.begin(), prefix.end(), [](char c) { return IsLowerAlnum(c) || c == '-'; });
+}
+
+CampusLists BuiltInCampusLists() {
+  return CampusLists({std::string(DefaultCampusDomain())}, {"dhcp"});
+}
+
+CampusPolicy ReadCampusPolicy(Os& os) {
+  CampusPolicy policy{BuiltInCampusLists()};
+  Apply(os, kCampusDomainsSetting, IsCampusDomainName, policy.lists.domains, policy.domainsSource, policy.invalid);
+  Apply(os, kDynamicPoolPrefixesSetting, IsPoolPrefix, policy.lists.poolPrefixes, policy.prefixesSource,
+        policy.invalid);
+  return policy;
+}
+
+}  // namespace hw
