@@ -95,6 +95,7 @@ class FakeOs : public Os {
 
   std::string moduleFileName = "C:\\Programme\\Hostwarden\\hostwarden.exe";
   int shellExecuteResult = 1;                             // 0: the user refused the elevation
+  bool renameRefusedForRights = false;                    // the system's authority said no at the call
 
   // ---- what happened ---------------------------------------------------------
   std::vector<std::string> calls;                         // function names, in order
@@ -123,6 +124,7 @@ class FakeOs : public Os {
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
   bool ConnectionStateWithoutBrowser() override { return connectionWithoutBrowser; }
+  bool RenameRefusedForRights() override { return renameRefusedForRights; }
   int WSAStartup(uint16_t versionRequested, WsaData& data) override;
   int WSACleanup() override;
   int gethostname(std::string& name, int namelen) override;

@@ -18,7 +18,7 @@ Entry Find(const char* name) {
   return reinterpret_cast<Entry>(WindowModuleEntry(name));
 }
 
-// The window module as the quiet mode's screen. The instance name is
+// The window module as the quiet mode's screen. The instance lock is
 // claimed here and held until the process ends, so the module, which
 // never runs the check, never claims it again.
 class ModuleScreen : public ScreenOnDemand {
