@@ -23,8 +23,9 @@ void NameSetWatch::Finish() {
   if (auto hook = std::exchange(onFinish_, nullptr)) hook();
 }
 
-VerdictEntry EntryOf(const Program& program, bool nameSet) {
-  const StartupValues& values = program.Values();
+VerdictEntry EntryOf(const Program& program, bool nameSet) { return EntryOf(program.Values(), nameSet); }
+
+VerdictEntry EntryOf(const StartupValues& values, bool nameSet) {
   CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
   // The name the main window shows as the computer name (txt_CN), as the report does.
   return {verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};

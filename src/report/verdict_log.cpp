@@ -11,7 +11,7 @@ VerdictEntry EntryOf(const Report& report, bool nameSet) {
 std::string VerdictLogText(const VerdictEntry& entry) {
   return "verdict=" + std::string(VerdictName(entry.verdict)) + " computerName=" + JsonString(entry.computerName) +
          " dnsName=" + JsonString(entry.dnsName) + " address=" + JsonString(entry.address) +
-         " dnsServer=" + JsonString(entry.dnsServer) + " nameSet=" + (entry.nameSet ? "yes" : "no");
+         " dnsServer=" + JsonString(entry.dnsServer) + " nameSet=" + (entry.nameSet ? "yes" : "no") + (entry.shown ? "" : " shown=no");
 }
 
 void WriteQuietly(VerdictLog* log, const VerdictEntry& entry) noexcept {

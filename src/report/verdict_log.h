@@ -14,6 +14,7 @@ struct VerdictEntry {
   CheckVerdict verdict = CheckVerdict::Unfinished;
   std::string computerName, dnsName, address, dnsServer;
   bool nameSet = false;
+  bool shown = true;  // false: a window run that could not show its windows
 };
 
 VerdictEntry EntryOf(const Report& report, bool nameSet);
@@ -21,6 +22,7 @@ VerdictEntry EntryOf(const Report& report, bool nameSet);
 // One line, values quoted and escaped as JSON strings so that a hostile DNS
 // name can neither break the line nor forge a field:
 // verdict=mismatch computerName="ws-17" dnsName="..." address="..." dnsServer="..." nameSet=no
+// and " shown=no" at the end when the run could not show its windows.
 std::string VerdictLogText(const VerdictEntry& entry);
 
 // The platform's system log. Writing must never delay or break the check:

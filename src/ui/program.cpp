@@ -1,5 +1,7 @@
 #include "ui/program.h"
 
+#include <utility>
+
 #include "probes/names.h"
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
@@ -22,6 +24,7 @@ void Program::LoadMainWindow() {
 void Program::Start() {
   LoadMainWindow();
   Form_Load(forms_, *form1_, members_, RealOperations(), campusDomain_, values_);
+  if (auto decided = std::exchange(checkDecided_, nullptr)) decided();
   if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
   if (!values_.mainWindowHidden) form1_->Show();
 }
