@@ -149,6 +149,8 @@ TEST(VerdictLogText, QuotesEveryValueSoAHostileNameCannotForgeAField) {
        R"(dnsServer="" nameSet=yes)"},
       {{CheckVerdict::Unfinished, "", "", "", "", false},
        R"(verdict=failed computerName="" dnsName="" address="" dnsServer="" nameSet=no)"},
+      {{CheckVerdict::Mismatch, "ws-17", "", "", "", false, /*shown=*/false},
+       R"(verdict=mismatch computerName="ws-17" dnsName="" address="" dnsServer="" nameSet=no shown=no)"},
   };
   for (const auto& c : cases) EXPECT_EQ(VerdictLogText(c.entry), c.text);
 }
