@@ -471,6 +471,9 @@ TEST(HostsTextRenamed, OnlyTheOldHostOnThe127011LineEverythingElseByteForByte) {
   EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-18 ws-17\n", {"ws-18", "ws-17"}, {"ws-19", ""}), "127.0.1.1 ws-19 ws-19\n")
       << "the static name and the running one";
   EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-17\n", {"", "ws-17"}, {"ws-19", ""}), "127.0.1.1 ws-19\n");
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 localhost.localdomain ws-17\n", {"ws-17", "localhost"}, {"ws-19", ""}),
+            "127.0.1.1 localhost.localdomain ws-19\n")
+      << "a running name of localhost renames no localhost alias";
 }
 
 TEST(SingleInstance, SecondClaimFindsTheLockTakenUntilTheFirstEnds) {

@@ -20,10 +20,12 @@ bool SameName(std::string_view a, std::string_view b) {
 std::string_view FirstLabel(std::string_view name) { return name.substr(0, name.find('.')); }
 
 // The host's name, short or full, on either side: ws-17 and
-// ws-17.uni-falkenau.de name the same host on the machine's own line.
+// ws-17.uni-falkenau.de name the same host on the machine's own line. A
+// machine still called localhost names no host of its own there.
 bool NamesOldHost(std::string_view field, const std::vector<std::string>& oldNames) {
   for (const auto& old : oldNames)
-    if (!old.empty() && SameName(FirstLabel(field), FirstLabel(old))) return true;
+    if (!old.empty() && !SameName(FirstLabel(old), "localhost") && SameName(FirstLabel(field), FirstLabel(old)))
+      return true;
   return false;
 }
 

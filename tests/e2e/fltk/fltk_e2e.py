@@ -638,6 +638,38 @@ def polkit_refuses_another_user(screen, program, shot, service):
     check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
 
 
+SQUATTER = r"""
+import os, socket, sys, time
+# What another user can try: take root's old instance name (an abstract
+# socket) and plant root's lock file; then wait.
+held = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+held.bind("\0hostwarden-0")
+try:
+    os.close(os.open("/run/hostwarden.lock", os.O_CREAT | os.O_RDWR, 0o666))
+except OSError:
+    pass
+print("ready", flush=True)
+time.sleep(600)
+"""
+
+
+def start_squatter():
+    """Another user's process that tries to pass for root's running instance."""
+    squatter = subprocess.Popen(["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--",
+                                 sys.executable, "-c", SQUATTER], stdout=subprocess.PIPE, text=True,
+                                preexec_fn=end_with_parent)
+    check(squatter.stdout.readline().strip() == "ready", "the other user's process did not start")
+    return squatter
+
+
+def another_user_cannot_stop_the_check(screen, program, shot):
+    """Root's quiet check runs and shows its dialog although another user's
+    process holds what root's instance used to hold."""
+    screen.wait_for_windows({"frm_Info"})
+    check(not os.path.exists("/run/hostwarden.lock") or os.stat("/run/hostwarden.lock").st_uid == 0,
+          "another user planted root's lock file")
+
+
 SCENARIOS = {
     # name: (function, arguments, host name, run as nobody[, options]); options:
     # "no display" starts the program on NO_DISPLAY and traces what it
@@ -655,6 +687,8 @@ SCENARIOS = {
     "quiet_second_instance_without_display": (quiet_second_instance_without_display, [], HOST_NAME, False),
     "quiet_mismatch_without_display": (quiet_mismatch_without_display, ["-Q"], HOST_NAME, False,
                                        {"absent display", "system log"}),
+    "another_user_cannot_stop_the_check": (another_user_cannot_stop_the_check, ["-Q"], HOST_NAME, False,
+                                           {"another user first"}),
 }
 
 # What DNS says in each scenario: the PTR answer, and the address its name
@@ -697,7 +731,7 @@ def run_inside(name, program_path, artifacts, outer_ids):
     work = tempfile.mkdtemp(prefix="hostwarden-fltk-e2e-")
     os.chmod(work, 0o755)
     os.makedirs(artifacts, exist_ok=True)
-    dnsmasq = program = service = log = log_layers = None
+    dnsmasq = program = service = log = log_layers = squatter = None
     try:
         private_etc(work, host_name, HOSTS_FILES.get(name))
         if name in WITH_HOSTNAMED:
@@ -714,6 +748,8 @@ def run_inside(name, program_path, artifacts, outer_ids):
         dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)))
         if "system log" in options:
             log, log_layers = system_log_listener()
+        if "another user first" in options:
+            squatter = start_squatter()
         with Xvfb(private=True) as x:
             screen = Screen(x.display)
             no_display = "no display" in options
@@ -742,6 +778,9 @@ def run_inside(name, program_path, artifacts, outer_ids):
                 program.stop()
         return 0
     finally:
+        if squatter:
+            squatter.kill()
+            squatter.wait()
         if log:
             log.close()
             subprocess.run(["umount", "/dev"], check=False)
