@@ -112,9 +112,10 @@ class Hostnamed:
                    service)
 
     def _name_owned(self, name):
-        done = subprocess.run(["busctl", "--system", "status", name], capture_output=True, text=True,
+        done = subprocess.run(["busctl", "--system", "call", "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus", "NameHasOwner", "s", name], capture_output=True, text=True,
                               env=self.env, timeout=10)
-        return done.returncode == 0
+        return done.stdout.strip() == "b true"
 
     def _start_hostnamed(self):
         service = self._spawn([HOSTNAMED], "hostnamed.log")
