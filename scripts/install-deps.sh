@@ -28,8 +28,10 @@ test_packages=(
   xvfb xdotool imagemagick x11-utils
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs
   mingw-w64 wine wine64
-  # the packages: dpkg-shlibdeps for Depends, lintian, and msitools' wixl for the MSI
-  dpkg-dev lintian msitools wixl
+  # the packages: dpkg-shlibdeps for Depends, lintian, desktop-file-validate and
+  # mandoc for the .deb's desktop entries and manual page, msitools' wixl for
+  # the MSI, osslsigncode (and openssl for a throw-away certificate) for signing
+  dpkg-dev lintian desktop-file-utils mandoc msitools wixl osslsigncode openssl
   # Wine's own fonts ("MS Sans Serif", Tahoma), which the tests copy into each
   # prefix so labels render as they will on Windows
   fonts-wine

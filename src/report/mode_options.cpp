@@ -1,10 +1,11 @@
 #include "report/mode_options.h"
 
 #include <cctype>
-#include <string>
 
 namespace hw::report {
 namespace {
+
+constexpr std::string_view kSwitchNames[] = {"REPORT", "JSON", "SYNC"};
 
 // The switch's name without its "/", "-" or "--", in capitals; "" for a
 // word that is no switch.
@@ -23,25 +24,79 @@ std::string SwitchName(std::string_view word) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// REPORTS, REPORT/JSON, SYNC:NOW: one of our names with more after it.
+bool LooksLikeOurSwitch(const std::string& name) {
+  for (std::string_view known : kSwitchNames)
+    if (name.size() > known.size() && name.compare(0, known.size(), known) == 0) return true;
+  return false;
+}
+
+ModeOptions Refused(std::string line) {
+  ModeOptions options;
+  options.mode = Mode::Refused;
+  options.refusal = std::move(line);
+  return options;
+}
+
 }  // namespace
+
+std::vector<std::string> SplitArguments(std::string_view arguments) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (true) {
+    while (i < arguments.size() && IsBlank(arguments[i])) ++i;
+    if (i >= arguments.size()) return words;
+    std::string word;
+    bool quoted = false;
+    while (i < arguments.size() && (quoted || !IsBlank(arguments[i]))) {
+      std::size_t backslashes = 0;
+      while (i < arguments.size() && arguments[i] == '\\') ++backslashes, ++i;
+      if (i < arguments.size() && arguments[i] == '"') {
+        word.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          word += '"';
+        } else if (quoted && i + 1 < arguments.size() && arguments[i + 1] == '"') {
+          word += '"';  // "" inside quotes is a quote
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        word.append(backslashes, '\\');
+        if (backslashes == 0) word += arguments[i++];
+      }
+    }
+    words.push_back(std::move(word));
+  }
+}
+
+std::string UnknownSwitchLine(std::string_view word) {
+  return "hostwarden: unbekannter Schalter " + std::string(word);
+}
+
+std::string ReportWithSyncLine(std::string_view report, std::string_view sync) {
+  return "hostwarden: " + std::string(report) + " und " + std::string(sync) +
+         " gehen nicht zusammen: der Bericht ändert nichts, die Synchronisation den Computernamen";
+}
 
 ModeOptions ParseModeOptions(std::string_view arguments) {
   ModeOptions options;
-  bool report = false, sync = false;
-  while (!arguments.empty()) {
-    std::size_t start = 0;
-    while (start < arguments.size() && IsBlank(arguments[start])) ++start;
-    std::size_t end = start;
-    while (end < arguments.size() && !IsBlank(arguments[end])) ++end;
-    std::string name = SwitchName(arguments.substr(start, end - start));
-    report |= name == "REPORT";
-    options.json |= name == "JSON";
-    sync |= name == "SYNC";
-    arguments.remove_prefix(end);
+  std::string report, json, sync;  // the words as written, for the refusal
+  for (const std::string& word : SplitArguments(arguments)) {
+    std::string name = SwitchName(word);
+    if (LooksLikeOurSwitch(name)) return Refused(UnknownSwitchLine(word));
+    if (name == "REPORT" && report.empty()) report = word;
+    if (name == "JSON" && json.empty()) json = word;
+    if (name == "SYNC" && sync.empty()) sync = word;
   }
-  if (sync)
+  options.json = !json.empty();
+  // JSON alone asks for the report, so it is refused with SYNC too.
+  if (!sync.empty() && !(report + json).empty())
+    return Refused(ReportWithSyncLine(report.empty() ? json : report, sync));
+  if (!sync.empty())
     options.mode = Mode::Sync;
-  else if (report || options.json)
+  else if (!report.empty() || options.json)
     options.mode = Mode::Report;
   return options;
 }

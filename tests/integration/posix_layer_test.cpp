@@ -21,6 +21,7 @@
 
 #include "platform/posix/command_line.h"
 #include "platform/posix/connection.h"
+#include "platform/posix/directory_join.h"
 #include "platform/posix/dns_status.h"
 #include "platform/posix/files.h"
 #include "platform/posix/host_rename.h"
@@ -719,6 +720,72 @@ TEST(TokenGroups, SizeQueryThenTheGroupsWithGidZeroAsAdministrators) {
 
 // Linux has neither UAC's split rights nor Windows domains: the answers of a
 // system without them, so the synchronise command takes its plain path.
+// sssd's configuration as realmd, ipa-client-install and administrators
+// write it: only a domain whose identities come from a directory is a join.
+TEST(SssdDirectoryDomain, ADomainOfAdOrIpaOrOneRealmdJoined) {
+  struct Case {
+    const char* conf;
+    std::optional<std::string> domain;
+  } cases[] = {
+      {"[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n", "campus.example"},
+      {"[domain/ipa.example]\n  id_provider=IPA  \n", "ipa.example"},
+      {"[domain/LOCAL]\nid_provider = files\n[domain/corp.example]\nid_provider = ad\n", "corp.example"},
+      {"[domain/joined.example]\nrealmd_tags = manages-system joined-with-adcli\n", "joined.example"},
+      {"[domain/ldap.example]\nid_provider = ldap\n", std::nullopt},
+      {"[sssd]\nid_provider = ad\n", std::nullopt},  // not a domain section
+      {"[domain/old.example]\n# id_provider = ad\n; id_provider = ipa\n", std::nullopt},
+      {"id_provider = ad\n", std::nullopt},
+      {"[domain/broken\nid_provider = ad\n", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SssdDirectoryDomain(c.conf), c.domain) << c.conf;
+}
+
+TEST(ReadSambaMembership, SecurityRealmAndPrivateDirOfTheGlobalSectionOnly) {
+  SambaMembership member = ReadSambaMembership(
+      "[Global]\n   Security = ADS\n realm = CAMPUS.EXAMPLE\n  private dir = /srv/samba/private\n"
+      "[homes]\nsecurity = user\n");
+  EXPECT_TRUE(member.ads);
+  EXPECT_EQ(member.realm, "CAMPUS.EXAMPLE");
+  EXPECT_EQ(member.privateDir, "/srv/samba/private");
+  EXPECT_FALSE(ReadSambaMembership("[global]\nsecurity = user\n").ads);
+  EXPECT_FALSE(ReadSambaMembership("[global]\n;security = ads\n").ads);
+  EXPECT_FALSE(ReadSambaMembership("[printers]\nsecurity = ads\n").ads);
+  EXPECT_EQ(ReadSambaMembership("[global]\nprivatedir = /p\n").privateDir, "/p");
+}
+
+// The files of a whole system, under a root of the test's own.
+TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
+  TempDir root;
+  fs::create_directories(root.path() / "etc/sssd/conf.d");
+  fs::create_directories(root.path() / "etc/samba");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "empty directories";
+
+  root.File("etc/sssd/sssd.conf", "[domain/local]\nid_provider = files\n");
+  root.File("etc/sssd/conf.d/README", "[domain/ignored.example]\nid_provider = ad\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "only *.conf counts in conf.d";
+  root.File("etc/sssd/conf.d/50-ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "ipa.example");
+  fs::remove(root.path() / "etc/sssd/conf.d/50-ipa.conf");
+
+  fs::create_directories(root.path() / "etc/ipa");
+  root.File("etc/ipa/default.conf", "[global]\nbasedn = dc=ipa,dc=example\ndomain = ipa.example\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "ipa.example") << "FreeIPA's client configuration";
+  fs::remove_all(root.path() / "etc/ipa");
+
+  root.File("etc/samba/smb.conf", "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "configured, never joined";
+  fs::create_directories(root.path() / "var/lib/samba/private");
+  root.File("var/lib/samba/private/secrets.tdb", "TDB");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "CAMPUS.EXAMPLE");
+
+  root.File("etc/samba/smb.conf", "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\nprivate dir = /elsewhere\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "secrets looked for in the private dir";
+  fs::create_directories(root.path() / "elsewhere");
+  root.File("elsewhere/secrets.tdb", "TDB");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "CAMPUS.EXAMPLE");
+}
+
 TEST(WindowsOnlyConcepts, DefaultTokenNoDomainNoShellStartAndTheProgramsOwnPath) {
   PosixOs os;
   TokenHandle token;

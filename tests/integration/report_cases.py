@@ -3,6 +3,7 @@ against a real DNS server (dnsmasq) or a responder of ours, one case per
 ctest test. Usage: report_cases.py --program P [--asan P] [--driver P] CASE"""
 
 import os
+import shutil
 import socket
 import subprocess
 import sys
@@ -358,6 +359,79 @@ def sync_refusals_leave_the_name(args):
                 code, out, err = run_program(args.program, "--sync", uid=uid)
             expect((code, out, err) == (1, "", wanted), f"refused for {ptr_name}", code, out, err)
             expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+
+
+DOMAIN_MEMBER = ("Dieser PC ist Mitglied einer Windows-Domäne.\n"
+                 "Den Computernamen eines Domänenmitglieds kann nur der Netzwerkadministrator ändern.\n"
+                 "Bitte wenden Sie sich an den Netzwerkadministrator\n")
+# The files an Active Directory or FreeIPA join leaves, each placed in the
+# private /etc with its mode: (path, text, mode); who runs --sync (None:
+# root); whether the PC counts as a member. sssd's files and Samba's private
+# directory are root's only, so a user cannot rule a join out.
+SMB_ADS = "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\nprivate dir = /etc/samba/private\n"
+DIRECTORY_JOINS = (
+    ((("sssd/sssd.conf", "[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n", 0o600),),
+     None, True),
+    ((("sssd/conf.d/ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n", 0o600),), None, True),
+    ((("ipa/default.conf", "[global]\nrealm = IPA.EXAMPLE\ndomain = ipa.example\n", 0o644),), NOBODY, True),
+    ((("sssd/sssd.conf", "[domain/ldap.example]\nid_provider = ldap\n", 0o600),), None, False),
+    ((("sssd/sssd.conf", "[domain/campus.example]\nid_provider = ad\n", 0o600),), NOBODY, True),
+    ((("samba/smb.conf", SMB_ADS, 0o644), ("samba/private/secrets.tdb", "TDB", 0o600)), None, True),
+    ((("samba/smb.conf", SMB_ADS, 0o644), ("samba/private/secrets.tdb", "TDB", 0o600)), NOBODY, True),
+    ((("samba/smb.conf", SMB_ADS, 0o644),), None, False),
+    ((("samba/smb.conf", SMB_ADS, 0o644),), NOBODY, False),
+)
+
+
+def place_files(files):
+    for directory in ("/etc/sssd", "/etc/samba", "/etc/ipa"):
+        shutil.rmtree(directory, ignore_errors=True)
+    for path, text, mode in files:
+        full = os.path.join("/etc", path)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, "w") as placed:
+            placed.write(text)
+        os.chmod(full, mode)
+    for directory, mode in (("/etc/sssd", 0o711), ("/etc/samba/private", 0o700)):
+        if os.path.isdir(directory):
+            os.chmod(directory, mode)  # as the packages leave them
+
+
+@case
+def sync_leaves_directory_domain_members_alone(args):
+    # A member of Active Directory or FreeIPA keeps its name, with the
+    # domain-member message, whoever asks; a configuration without a join
+    # goes on to the rights test and the rename.
+    with namespace_host.Host(), mismatch_host("pc-99.uni-falkenau.de"):
+        for files, uid, member in DIRECTORY_JOINS:
+            place_files(files)
+            code, out, err = run_program(args.program, "--sync", uid=uid)
+            who = "root" if uid is None else "a user"
+            if member:
+                wanted = (1, "", DOMAIN_MEMBER)
+            else:
+                wanted = (0, NAME_SET, "") if uid is None else (1, "", RIGHTS_NEEDED)
+            expect((code, out, err) == wanted, f"{who} with {[f[0] for f in files]}", code, out, err)
+            if read("/etc/hostname") != "ws-17\n":
+                with open("/etc/hostname", "w") as hostname:
+                    hostname.write("ws-17\n")  # the next one starts from the old name again
+
+
+@case
+def refused_command_lines(args):
+    # Refused before anything is looked up or changed: one line, status 2.
+    with namespace_host.Host() as host, mismatch_host("pc-99.uni-falkenau.de"):
+        for arguments, line in (
+                (["--report", "--sync"], "hostwarden: --report und --sync gehen nicht zusammen"),
+                (["--sync", "--json"], None),  # --json alone is a report: the same pair
+                (["--report--json"], "hostwarden: unbekannter Schalter --report--json\n"),
+                (["--sync-now"], "hostwarden: unbekannter Schalter --sync-now\n")):
+            code, out, err = run_program(args.program, *arguments)
+            expect(code == 2 and out == "" and err.count("\n") == 1, f"{arguments} refused", code, out, err)
+            if line:
+                expect(err.startswith(line), f"{arguments}: the line", err)
+            expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+        host.close()
 
 
 @case

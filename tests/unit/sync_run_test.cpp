@@ -206,7 +206,7 @@ TEST(NameSetWatch, AQuietRunThatEndsEarlyIsLoggedAsFailed) {
 namespace hw::report {
 namespace {
 
-TEST(ParseModeOptions, TakesEitherPrefixInAnyLetterCase) {
+TEST(ParseModeOptions, TakesEitherPrefixInAnyLetterCaseQuotedOrNot) {
   struct Case { const char* arguments; Mode mode; bool json; };
   const std::vector<Case> cases = {
       {"", Mode::Window, false},
@@ -217,13 +217,14 @@ TEST(ParseModeOptions, TakesEitherPrefixInAnyLetterCase) {
       {"--Report", Mode::Report, false},
       {"/REPORT /JSON", Mode::Report, true},
       {"\t/report   -json ", Mode::Report, true},
+      {"\"/REPORT\" \"/JSON\"", Mode::Report, true},  // as PowerShell's Start-Process passes them
+      {"/RE\"PORT\"", Mode::Report, false},
       {"/json", Mode::Report, true},
       {"/SYNC", Mode::Sync, false},
-      {"/sync /report", Mode::Sync, false},
+      {"\"/sync\"", Mode::Sync, false},
       {"REPORT", Mode::Window, false},     // no switch without its prefix
-      {"/REPORTS", Mode::Window, false},   // nor a longer word
-      {"/REPORT/JSON", Mode::Window, false},
       {"/Q /report", Mode::Report, false},
+      {"/Qreport", Mode::Window, false},
       {"/SetComputerName:pc-99", Mode::Window, false},  // the elevated copy is a window run
   };
   for (const auto& c : cases) {
@@ -231,6 +232,48 @@ TEST(ParseModeOptions, TakesEitherPrefixInAnyLetterCase) {
     EXPECT_EQ(options.mode, c.mode) << c.arguments;
     EXPECT_EQ(options.json, c.json) << c.arguments;
   }
+}
+
+TEST(ParseModeOptions, RefusesLookalikesAndTheReportWithTheRename) {
+  struct Case { const char* arguments; std::string line; };
+  const std::vector<Case> cases = {
+      {"/REPORT/JSON", UnknownSwitchLine("/REPORT/JSON")},
+      {"/REPORTS", UnknownSwitchLine("/REPORTS")},
+      {"\"/REPORT /JSON\"", UnknownSwitchLine("/REPORT /JSON")},  // one word in quotes
+      {"/Q -syncnow", UnknownSwitchLine("-syncnow")},
+      {"\"/JSON:yes\" /REPORT", UnknownSwitchLine("/JSON:yes")},
+      {"/REPORT /SYNC", ReportWithSyncLine("/REPORT", "/SYNC")},
+      {"-sync /json --report", ReportWithSyncLine("--report", "-sync")},
+      {"\"/Report\" \"/Sync\"", ReportWithSyncLine("/Report", "/Sync")},
+      {"/SYNC /JSON", ReportWithSyncLine("/JSON", "/SYNC")},
+  };
+  for (const auto& c : cases) {
+    ModeOptions options = ParseModeOptions(c.arguments);
+    EXPECT_EQ(options.mode, Mode::Refused) << c.arguments;
+    EXPECT_EQ(options.refusal, c.line) << c.arguments;
+    EXPECT_EQ(options.refusal.find('\n'), std::string::npos) << "one line";
+  }
+  EXPECT_NE(ReportWithSyncLine("/REPORT", "/SYNC").find("/REPORT und /SYNC"), std::string::npos);
+}
+
+// The C runtime's rules, which every script language's quoting aims at.
+TEST(SplitArguments, BlanksOutsideQuotesQuotesRemovedBackslashesBeforeQuotes) {
+  using Words = std::vector<std::string>;
+  struct Case { const char* text; Words words; };
+  const std::vector<Case> cases = {
+      {"", {}},
+      {"  \t ", {}},
+      {"a b\tc", {"a", "b", "c"}},
+      {"\"a b\" c", {"a b", "c"}},
+      {"\"\"", {""}},
+      {"a\"b c\"d", {"ab cd"}},
+      {"\\\"a", {"\"a"}},           // \" is a literal quote
+      {"\\\\\"a b\"", {"\\a b"}},  // \\" is one backslash, then a quote
+      {"C:\\dir\\ x", {"C:\\dir\\", "x"}},  // backslashes elsewhere stay
+      {"\"a\"\"b\"", {"a\"b"}},
+      {"\"open", {"open"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitArguments(c.text), c.words) << c.text;
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
-// Domain membership on Linux: the program knows of no Windows domain a Linux
-// PC could belong to, so it always stands alone. Its host name is its own to
-// set, which is what the synchronise command needs to know.
+// Domain membership on Linux: a PC joined to Active Directory or FreeIPA
+// (through sssd, winbind or realmd) counts as a member of its domain, so the
+// synchronise command leaves its name to the network administrator.
+#include "platform/posix/directory_join.h"
 #include "platform/posix/posix_os.h"
 
 namespace hw::posix {
 
 uint32_t PosixOs::NetGetJoinInformation(const std::string* /*server*/, NetApiBuffer& nameBuffer, int& bufferType) {
-  nameBuffer.text.clear();
+  std::optional<std::string> domain = DirectoryDomainUnder("/");
+  nameBuffer.text = domain.value_or("");
   nameBuffer.owner = Released([] {});
-  bufferType = kNetSetupUnjoined;
+  bufferType = domain ? kNetSetupDomainName : kNetSetupUnjoined;
   return kNerrSuccess;
 }
 

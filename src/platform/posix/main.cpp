@@ -6,15 +6,19 @@
 // failure).
 // hostwarden --sync: the check and, on a mismatch, "Namen synchronisieren"
 // without a window (report/sync_run.h).
+// --report with --sync, or an option that only begins like ours, is refused
+// with one line and status 2.
 #include <exception>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/name_rules.h"
 #include "platform/posix/command_line.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/syslog_verdict_log.h"
+#include "report/mode_options.h"
 #include "report/report.h"
 #include "report/sync_run.h"
 #include "platform/posix/window_mode.h"
@@ -25,11 +29,22 @@ struct Options {
   bool report = false;
   bool json = false;
   bool sync = false;
+  std::string refusal;      // a command line refused, with the one line that says why
   std::string commandLine;  // everything else, as Windows hands it to the program
 };
 
+// --reports, --report=json, --sync-now: one of our options with more after it.
+bool LooksLikeOurOption(const std::string& argument) {
+  for (const char* known : {"--report", "--json", "--sync"}) {
+    std::string_view name(known);
+    if (argument.size() > name.size() && argument.compare(0, name.size(), name) == 0) return true;
+  }
+  return false;
+}
+
 // Our own options are taken out before anything else sees the arguments;
-// the window toolkit gets none of them.
+// the window toolkit gets none of them. The report never changes the
+// system, so it is refused together with --sync.
 Options ParseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -40,10 +55,14 @@ Options ParseOptions(int argc, char** argv) {
       options.json = true;
     } else if (argument == "--sync") {
       options.sync = true;
+    } else if (LooksLikeOurOption(argument)) {
+      if (options.refusal.empty()) options.refusal = hw::report::UnknownSwitchLine(argument);
     } else {
       options.commandLine += (options.commandLine.empty() ? "" : " ") + argument;
     }
   }
+  if (options.refusal.empty() && options.sync && (options.report || options.json))
+    options.refusal = hw::report::ReportWithSyncLine(options.report ? "--report" : "--json", "--sync");
   return options;
 }
 
@@ -52,6 +71,10 @@ Options ParseOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (auto status = hw::posix::AnswerInformationOption({argv + 1, argv + argc}, std::cout)) return *status;
   Options options = ParseOptions(argc, argv);
+  if (!options.refusal.empty()) {
+    std::cerr << options.refusal << "\n";
+    return 2;
+  }
   try {
     hw::posix::SyslogVerdictLog log;
     if (options.sync) {

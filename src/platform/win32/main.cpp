@@ -1,6 +1,7 @@
 // The Windows program: the argument text, the forms runtime, the system
 // functions, and the program, until its last window closes or it ends at once;
-// or, with /REPORT or /SYNC, a mode for scripts without a window.
+// or, with /REPORT or /SYNC, a mode for scripts without a window. The elevated
+// copy (/SetComputerName:<name>) exits 0 when it set the name, 1 when not.
 #include <windows.h>
 
 #include <exception>
@@ -14,6 +15,7 @@
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_os.h"
 #include "report/name_set_watch.h"
+#include "sync/elevated_copy.h"
 #include "ui/program.h"
 #include "ui/quiet_run.h"
 
@@ -68,7 +70,14 @@ int RunProgram() {
   }
   hw::Program program(os, watched);
   Win32Screen::LogAtTheEnd(program, watched);
-  program.Run();
+  try {
+    program.Run();
+  } catch (const hw::EndProgram&) {
+    // The elevated copy ends at once after its one message; whoever started
+    // it (a script, say) learns from the status whether the name was set.
+    if (hw::ElevatedCopyName(arguments) && !watched.NameSet()) return 1;
+    throw;
+  }
   watched.Finish();
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 #include <sstream>
+#include <string>
 
 #include "platform/win32/console_output.h"
 #include "platform/win32/event_log.h"
@@ -24,9 +25,19 @@ class HeldEntry : public report::VerdictLog {
   std::optional<report::VerdictEntry> entry_;
 };
 
+// A command line the program will not run: its one line, exit status 2,
+// nothing looked up and nothing logged.
+int Refuse(const std::string& line) {
+  SystemLibraries libraries;
+  ConsoleOutput console(libraries);
+  console.Write(STD_ERROR_HANDLE, line + "\n");
+  return 2;
+}
+
 }  // namespace
 
 int RunScriptMode(const report::ModeOptions& options) {
+  if (options.mode == report::Mode::Refused) return Refuse(options.refusal);
   Win32Os os;
   HeldEntry held;
   std::ostringstream out, err;

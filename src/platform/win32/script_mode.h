@@ -8,7 +8,8 @@
 
 namespace hw::win32 {
 
-// The exit code (see report/report.h and report/sync_run.h).
+// The exit code (see report/report.h and report/sync_run.h); 2 for a
+// command line that is refused.
 int RunScriptMode(const report::ModeOptions& options);
 
 // Writes the verdict of a window run to the event log, never failing.
