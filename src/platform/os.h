@@ -265,6 +265,11 @@ class Os {
   virtual int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) = 0;
   virtual int SetComputerNameA(const std::string& name) = 0;
   virtual int SetComputerNameExA(int nameType, const std::string& name) = 0;
+  // Whether the last SetComputerName(Ex)A that failed was refused because
+  // this user may not rename the PC. Where the system's own authority asks
+  // the user at the call itself (polkit on Linux), the rights test before
+  // the call cannot know the answer; elsewhere it has already made sure.
+  virtual bool RenameRefusedForRights() { return false; }
 
   // kernel32, Shlwapi.dll, wininet: versions and connection.
   virtual int GetVersionExA(OsVersionInfo& info) = 0;

@@ -24,13 +24,18 @@ void NameSetWatch::Finish() {
 }
 
 VerdictEntry EntryOf(const Program& program, bool nameSet) {
-  const StartupValues& values = program.Values();
-  CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
+  VerdictEntry entry = EntryOf(program.Values(), nameSet);
   // The elevated copy checks nothing: it set the name it was given, or failed to.
-  if (program.IsElevatedCopy()) verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
+  if (program.IsElevatedCopy()) entry.verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
+  entry.invalidPolicy = program.Policy().invalid;
+  return entry;
+}
+
+VerdictEntry EntryOf(const StartupValues& values, bool nameSet) {
+  CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
   // The name the main window shows as the computer name (txt_CN), as the report does.
   VerdictEntry entry{verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
-  AddDetails(entry, values.exemption, values.ptrNames, program.Policy());
+  AddDetails(entry, values.exemption, values.ptrNames, CampusPolicy{});
   return entry;
 }
 

@@ -40,5 +40,6 @@ class NameSetWatch : public Forms {
 
 // What the run found and whether it set the name.
 VerdictEntry EntryOf(const Program& program, bool nameSet);
+VerdictEntry EntryOf(const StartupValues& values, bool nameSet);
 
 }  // namespace hw::report

@@ -56,6 +56,7 @@ std::string_view VerdictText(CheckVerdict verdict);
 // 0 for agree or not applicable, 1 for a mismatch, 2 when the program would
 // have ended for a failure.
 int ExitCodeOf(const Report& report);
+int ExitCodeOf(CheckVerdict verdict);
 
 // A JSON string literal: quotes, backslashes and control bytes escaped, and
 // every byte that is not part of well-formed UTF-8 replaced by U+FFFD, so a

@@ -136,8 +136,10 @@ std::string_view VerdictText(CheckVerdict verdict) {
   }
 }
 
-int ExitCodeOf(const Report& report) {
-  switch (report.verdict) {
+int ExitCodeOf(const Report& report) { return ExitCodeOf(report.verdict); }
+
+int ExitCodeOf(CheckVerdict verdict) {
+  switch (verdict) {
     case CheckVerdict::Agree:
     case CheckVerdict::NotApplicable:
     case CheckVerdict::AlreadyRunning:

@@ -49,6 +49,7 @@ std::string VerdictLogText(const VerdictEntry& entry) {
                      " forwardConfirmed=" + orDash(ForwardConfirmedValue(entry)) + " ptrNames=[" + ptrNames + "]" +
                      " version=" + entry.version;
   if (!entry.invalidPolicy.empty()) text += " policy=invalid:" + InvalidPolicyValue(entry);
+  if (!entry.shown) text += " shown=no";
   return text;
 }
 

@@ -23,6 +23,7 @@ struct VerdictEntry {
   std::vector<std::string> ptrNames;      // every PTR name of the answer
   std::string version = std::string(ProgramVersion());
   std::vector<std::string> invalidPolicy;  // settings ignored for their values
+  bool shown = true;  // false: a window run that could not show its windows
 };
 
 VerdictEntry EntryOf(const Report& report, bool nameSet);
@@ -37,6 +38,7 @@ void AddDetails(VerdictEntry& entry, NameCheckExemption exemption, const std::ve
 //   reason=- forwardConfirmed=yes ptrNames=["..."] version=1.2.0.0
 // ("-" where there is no reason or nothing was confirmed), and when a
 // setting was ignored, policy=invalid:CampusDomains[,DynamicPoolPrefixes].
+// and " shown=no" at the end when the run could not show its windows.
 std::string VerdictLogText(const VerdictEntry& entry);
 
 // The entry's values one by one, as the structured logs carry them: "" for

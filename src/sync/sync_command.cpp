@@ -80,10 +80,13 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
   }
   if (caller != SyncCaller::ElevatedCopy) ConfirmOrEnd(os, forms, chkVer, lookup);
   // After every attempt to set the name, whatever its outcome, the program ends.
-  if (SetComputerName(os, chkVer, dnsShortName) != 0)
-    MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);
-  else
-    MsgBoxThenEnd(forms, kNameNotSet, kMbOk);
+  if (SetComputerName(os, chkVer, dnsShortName) != 0) MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);
+  // Nothing was changed: the user may still ask an administrator to do it.
+  if (os.RenameRefusedForRights()) {
+    forms.MsgBox(kRightsNeeded, kMbIconExclamation);
+    return;
+  }
+  MsgBoxThenEnd(forms, kNameNotSet, kMbOk);
 }
 
 }  // namespace hw

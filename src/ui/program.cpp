@@ -1,5 +1,7 @@
 #include "ui/program.h"
 
+#include <utility>
+
 #include "probes/names.h"
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
@@ -23,6 +25,7 @@ void Program::Start() {
   LoadMainWindow();
   policy_ = ReadCampusPolicy(os_);
   Form_Load(forms_, *form1_, members_, RealOperations(), policy_.lists, values_);
+  if (auto decided = std::exchange(checkDecided_, nullptr)) decided();
   if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
   if (!values_.mainWindowHidden) form1_->Show();
 }

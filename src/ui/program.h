@@ -2,6 +2,7 @@
 // version module, and the warning dialog, wired to an OS and a forms runtime.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,10 @@ class Program {
   // Start, then the forms runtime's loop until no window is left; or, for
   // the elevated copy's command line, only set the name and end.
   void Run();
+
+  // Runs `hook` once, as soon as the load sequence has decided (before the
+  // main window is shown), so the verdict is on record before any window.
+  void OnCheckDecided(std::function<void()> hook) { checkDecided_ = std::move(hook); }
 
   // Where the program stands after Start.
   ProgramState State();
@@ -80,6 +85,7 @@ class Program {
   Form1Members members_;
   StartupValues values_;
   std::optional<bool> needsElevation_;
+  std::function<void()> checkDecided_;
 };
 
 }  // namespace hw

@@ -14,6 +14,8 @@ import time
 import namespace_host
 
 HOSTNAMED = "/lib/systemd/systemd-hostnamed"
+POLKITD = "/usr/lib/polkit-1/polkitd"
+POLKIT_RULES = "/etc/polkit-1/rules.d"
 SYSTEM_BUS_SOCKET = "/run/dbus/system_bus_socket"
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -45,10 +47,21 @@ def _require_own_run(guard):
         namespace_host.refuse("/run is not the test's own tmpfs")
 
 
+def _require_own_etc():
+    """The rules file goes to /etc only when /etc is a mount of the test's
+    own (a private copy bound over it), never the machine's."""
+    with open("/proc/self/mountinfo") as table:
+        if not any(line.split()[4] == "/etc" for line in table):
+            namespace_host.refuse("/etc is not the test's own copy")
+
+
 class Hostnamed:
-    def __init__(self, work, guard=namespace_host.require_own_namespaces):
+    def __init__(self, work, guard=namespace_host.require_own_namespaces, polkit_rules=None):
         """`work`: a directory of the test's own; `guard` refuses to go on
-        outside the test's namespaces."""
+        outside the test's namespaces. `polkit_rules`: the JavaScript of a
+        rules file for polkitd, which then runs on the bus as well (the
+        test's /etc must be a private copy); without it nobody answers for
+        polkit and hostnamed lets only root rename."""
         self._guard = guard
         guard()
         # A /run of our own: the machine may lack /run/dbus, and nothing here
@@ -68,6 +81,8 @@ class Hostnamed:
         self.env = dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=f"unix:path={SYSTEM_BUS_SOCKET}")
         try:
             self._start_bus()
+            if polkit_rules is not None:
+                self._start_polkitd(polkit_rules)
             os.makedirs("/run/systemd/system", exist_ok=True)  # where the program looks for systemd
             self._start_hostnamed()
         except Exception:
@@ -84,6 +99,23 @@ class Hostnamed:
         self._wait("the bus socket", lambda: os.path.exists(socket_path), bus)
         open(SYSTEM_BUS_SOCKET, "w").close()
         namespace_host.run("mount", "--bind", socket_path, SYSTEM_BUS_SOCKET)
+
+    def _start_polkitd(self, rules):
+        if not os.access(POLKITD, os.X_OK):
+            raise Unavailable("missing " + POLKITD)
+        _require_own_etc()
+        os.makedirs(POLKIT_RULES, exist_ok=True)
+        with open(os.path.join(POLKIT_RULES, "50-hostwarden-test.rules"), "w") as f:
+            f.write(rules)
+        service = self._spawn([POLKITD, "--no-debug"], "polkitd.log")
+        self._wait("org.freedesktop.PolicyKit1 on the bus", lambda: self._name_owned("org.freedesktop.PolicyKit1"),
+                   service)
+
+    def _name_owned(self, name):
+        done = subprocess.run(["busctl", "--system", "call", "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus", "NameHasOwner", "s", name], capture_output=True, text=True,
+                              env=self.env, timeout=10)
+        return done.stdout.strip() == "b true"
 
     def _start_hostnamed(self):
         service = self._spawn([HOSTNAMED], "hostnamed.log")

@@ -201,7 +201,8 @@ def hosts_file_follows_the_static_name(args):
         # hosts file before, after renaming to ws-18
         (debian, debian.replace("127.0.1.1\tws-17", "127.0.1.1\tws-18")),
         ("127.0.0.1 localhost ws-17\n", "127.0.0.1 localhost ws-17\n"),              # no 127.0.1.1 line: none added
-        ("127.0.1.1 ws-17.uni-falkenau.de  ws-17 loghost\n", "127.0.1.1 ws-17.uni-falkenau.de  ws-18 loghost\n"),
+        # no DNS name given: the full name keeps its domain
+        ("127.0.1.1 ws-17.uni-falkenau.de  ws-17 loghost\n", "127.0.1.1 ws-18.uni-falkenau.de  ws-18 loghost\n"),
     ]
     with namespace_host.Host(lan=False, addresses=()):
         for before, after in table:
@@ -220,18 +221,53 @@ def hosts_file_follows_the_static_name(args):
             expect(leftovers == [], "temporary files left in /etc", leftovers)
 
 
+def read_only(path):
+    """A read-only bind mount, as managed images have: even root cannot
+    replace the file."""
+    namespace_host.run("mount", "--bind", path, path)
+    namespace_host.run("mount", "-o", "remount,ro,bind", path)
+
+
 @case
-def unwritable_hosts_file_still_renames(args):
-    with namespace_host.Host(hosts="127.0.1.1\tws-17\n"):
-        # A read-only bind mount: even root cannot replace the file.
-        namespace_host.run("mount", "--bind", "/etc/hosts", "/etc/hosts")
-        namespace_host.run("mount", "-o", "remount,ro,bind", "/etc/hosts")
-        done = subprocess.run([args.driver, "set-hostname", "ws-18"], capture_output=True, text=True, timeout=30)
-        expect(done.returncode == 0 and done.stdout.strip() == "1", "the rename counts", done.stdout, done.stderr)
-        expect(read("/etc/hostname") == "ws-18\n", "/etc/hostname", read("/etc/hostname"))
-        expect(read("/etc/hosts") == "127.0.1.1\tws-17\n", "/etc/hosts unchanged", read("/etc/hosts"))
-        expect("/etc/hosts nicht angepasst" in done.stderr, "a note on standard error", done.stderr)
+def unwritable_hosts_file_renames_nothing(args):
+    hostname = "ws-17\n# set by the installer\n"
+    with namespace_host.Host(hosts="127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"):
+        with open("/etc/hostname", "w") as f:
+            f.write(hostname)
+        read_only("/etc/hosts")
+        done = subprocess.run([args.driver, "set-hostname", "lab-pc-3", "lab-pc-3.uni-falkenau.de"],
+                              capture_output=True, text=True, timeout=30)
+        expect(done.returncode == 0 and done.stdout.strip() == "0", "the rename fails", done.stdout, done.stderr)
+        expect(read("/etc/hostname") == hostname, "/etc/hostname byte for byte as it was", read("/etc/hostname"))
+        expect(read("/etc/hosts") == "127.0.1.1\tws-17.uni-falkenau.de\tws-17\n", "/etc/hosts unchanged",
+               read("/etc/hosts"))
+        leftovers = [f for f in os.listdir("/etc") if f.startswith((".hosts", ".hostname"))]
+        expect(leftovers == [], "temporary files left in /etc", leftovers)
         namespace_host.run("umount", "/etc/hosts")
+
+
+@case
+def links_are_kept_and_the_full_name_follows(args):
+    """/etc/hostname and /etc/hosts as links into another directory (as
+    image-based systems keep them): both are written through to their
+    targets, and the links stay links."""
+    with namespace_host.Host(lan=False, addresses=()):
+        os.makedirs("/etc/writable", exist_ok=True)
+        targets = {"/etc/hostname": "/etc/writable/hostname", "/etc/hosts": "/etc/writable/hosts"}
+        texts = {"/etc/hostname": "ws-17.uni-falkenau.de\n",
+                 "/etc/hosts": "127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"}
+        for name, target in targets.items():
+            with open(target, "w") as f:
+                f.write(texts[name])
+            os.remove(name)
+            os.symlink(os.path.relpath(target, "/etc"), name)
+        expect(driver(args, "set-hostname", "lab-pc-3", "lab-pc-3.uni-falkenau.de") == "1", "set-hostname lab-pc-3")
+        for name in targets:
+            expect(os.path.islink(name), f"{name} is still a link")
+        expect(read("/etc/writable/hostname") == "lab-pc-3.uni-falkenau.de\n", "a full static name stays full",
+               read("/etc/writable/hostname"))
+        expect(read("/etc/writable/hosts") == "127.0.0.1\tlocalhost\n127.0.1.1\tlab-pc-3.uni-falkenau.de\tlab-pc-3\n",
+               "the full name follows", read("/etc/writable/hosts"))
 
 
 @case
@@ -246,7 +282,7 @@ def hostnamed_sets_the_static_name(args):
         done = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
                                args.driver, "set-hostname", "PC-Labor-3"],
                               capture_output=True, text=True, timeout=30, env=service.env)
-        expect(done.stdout.strip() == "0", "nobody: the service must refuse", done.stdout, done.stderr)
+        expect(done.stdout.strip() == "0 rights", "nobody: refused for rights", done.stdout, done.stderr)
         expect(service.static_hostname() == "ws-17", "nobody changed the name", service.static_hostname())
         expect(read("/etc/hostname") == "ws-17\n", "nobody changed /etc/hostname", read("/etc/hostname"))
         expect(read("/etc/hosts") == debian, "nobody changed /etc/hosts", read("/etc/hosts"))
@@ -257,6 +293,19 @@ def hostnamed_sets_the_static_name(args):
         expect(read("/etc/hosts") == debian.replace("\tws-17", "\tPC-Labor-3"), "/etc/hosts", read("/etc/hosts"))
         # Only the service sets the running name too; the file alone never does.
         expect(socket.gethostname() == "PC-Labor-3", "the service set the name", socket.gethostname())
+
+
+@case
+def hostnamed_rename_undone_when_the_hosts_file_fails(args):
+    debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
+    with namespace_host.Host(lan=False, addresses=(), hosts=debian) as host, \
+            hostnamed.Hostnamed(host.tmp) as service:
+        read_only("/etc/hosts")
+        expect(driver(args, "set-hostname", "PC-Labor-3") == "0", "the rename fails as a whole")
+        expect(service.static_hostname() == "ws-17", "hostnamed took the old name back", service.static_hostname())
+        expect(read("/etc/hostname") == "ws-17\n", "/etc/hostname as it was", read("/etc/hostname"))
+        expect(read("/etc/hosts") == debian, "/etc/hosts as it was", read("/etc/hosts"))
+        namespace_host.run("umount", "/etc/hosts")
 
 
 def main():

@@ -5,7 +5,8 @@
 //
 //   os_driver dns-query [--timeout-ms N] [--tries N] [--type N] NAME (--null | SERVER...)
 //       prints {"status":S,"records":[[type, owner, name, address, section]...]}
-//   os_driver set-hostname NAME        SetComputerNameExA(5, NAME)
+//   os_driver set-hostname NAME [DNSNAME]  SetComputerNameExA(5, NAME) after a check that
+//                                      found DNSNAME; "0 rights" when refused for rights
 //   os_driver set-hostname-plain NAME  SetComputerNameA(NAME)
 //   os_driver connected                InternetGetConnectedState
 #include <arpa/inet.h>
@@ -82,8 +83,10 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   hw::posix::PosixOs os;
   if (command == "dns-query") return DnsQuery(args);
-  if (command == "set-hostname" && args.size() == 1) {
-    std::cout << os.SetComputerNameExA(hw::kComputerNamePhysicalDnsHostname, args[0]) << "\n";
+  if (command == "set-hostname" && (args.size() == 1 || args.size() == 2)) {
+    if (args.size() == 2) os.NoteDnsName(args[1]);
+    int result = os.SetComputerNameExA(hw::kComputerNamePhysicalDnsHostname, args[0]);
+    std::cout << result << (result == 0 && os.RenameRefusedForRights() ? " rights" : "") << "\n";
     return 0;
   }
   if (command == "set-hostname-plain" && args.size() == 1) {

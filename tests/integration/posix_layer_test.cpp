@@ -25,6 +25,7 @@
 #include "platform/posix/directory_join.h"
 #include "platform/posix/dns_status.h"
 #include "platform/posix/files.h"
+#include "platform/posix/host_rename.h"
 #include "platform/posix/hosts_file.h"
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/os_release.h"
@@ -332,33 +333,56 @@ TEST(IsValidStaticHostname, LettersDigitsHyphensAndDotsOnly) {
   }
 }
 
-TEST(WriteHostnameFileAtomically, ReplacesTheFileAndLeavesNothingElse) {
+std::vector<std::string> FilesIn(const fs::path& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(ReplaceFileAtomically, KeepsOwnerModeAndLinksAndLeavesNoTemporaryFile) {
   TempDir dir;
-  std::string path = dir.File("hostname", "old-name\n");
-  ASSERT_TRUE(WriteHostnameFileAtomically(path, "PC-Labor-3"));
-  EXPECT_EQ(Slurp(path), "PC-Labor-3\n");
+  std::string path = dir.File("hosts", "127.0.1.1 ws-17\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  }
+  std::string link = (dir.path() / "hosts-link").string();
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  EXPECT_EQ(ReplaceFileAtomically(link, "127.0.1.1 ws-18\n"), "");
+  EXPECT_EQ(Slurp(path), "127.0.1.1 ws-18\n");
   struct stat info {};
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (::geteuid() == 0) {
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+  }
+  EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"hosts", "hosts-link"})) << "no temporary file left";
+
+  std::string fresh = (dir.path() / "hostname").string();
+  EXPECT_EQ(ReplaceFileAtomically(fresh, "PC-Labor-3\n"), "");
+  ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u) << "a new file is readable by everyone, as /etc/hostname must be";
+  EXPECT_NE(ReplaceFileAtomically((dir.path() / "no-such-dir" / "f").string(), "x"), "");
 }
 
-TEST(WriteHostnameFileAtomically, ReplacesALinkWithoutWritingThroughIt) {
-  TempDir dir;
-  std::string target = dir.File("elsewhere", "keep\n");
-  fs::create_symlink(target, dir.path() / "hostname");
-  ASSERT_TRUE(WriteHostnameFileAtomically((dir.path() / "hostname").string(), "ws-18"));
-  EXPECT_EQ(Slurp(target), "keep\n");
-  EXPECT_FALSE(fs::is_symlink(dir.path() / "hostname"));
-  EXPECT_EQ(Slurp(dir.path() / "hostname"), "ws-18\n");
-}
-
-TEST(SetComputerNameExA, WritesTheFileWhereHostnamedDoesNotRunAndRefusesBadNames) {
+// A rename on files of a temporary directory, hostnamed out of the way.
+struct RenameFiles {
   TempDir dir;
   SystemPaths paths;
-  paths.hostnameFile = dir.File("hostname", "ws-17\n");
-  paths.hostsFile = dir.File("hosts", "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
-  paths.systemdRunning = (dir.path() / "no-systemd").string();
+  RenameFiles(const std::string& hostname, const std::string& hosts) {
+    paths.hostnameFile = dir.File("hostname", hostname);
+    paths.hostsFile = dir.File("hosts", hosts);
+    paths.systemdRunning = (dir.path() / "no-systemd").string();
+  }
+};
+
+TEST(SetComputerNameExA, WritesTheFileWhereHostnamedDoesNotRunAndRefusesBadNames) {
+  RenameFiles files("ws-17\n", "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
+  const SystemPaths& paths = files.paths;
   PosixOs os(paths);
   EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "bad name"), 0);
   EXPECT_EQ(Slurp(paths.hostnameFile), "ws-17\n");
@@ -371,15 +395,110 @@ TEST(SetComputerNameExA, WritesTheFileWhereHostnamedDoesNotRunAndRefusesBadNames
   EXPECT_EQ(Slurp(paths.hostsFile), "127.0.0.1 localhost\n127.0.1.1\tWS-18\n");
 }
 
-TEST(HostsTextRenamed, OnlyTheOldNameOnThe127011LineEverythingElseByteForByte) {
+// The stock files of three families, renamed from ws-17 to lab-pc-3 with
+// the PTR name lab-pc-3.uni-falkenau.de: the full name follows wherever the
+// old host was named in full, a short static name stays short.
+TEST(SetComputerNameExA, TheFullNameFollowsInStockFiles) {
+  const std::string debianHosts =
+      "127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\tws-17\n\n"
+      "# The following lines are desirable for IPv6 capable hosts\n"
+      "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n";
+  const std::string ubuntuHosts =
+      "127.0.0.1 localhost\n127.0.1.1 ws-17\n\n# The following lines are desirable for IPv6 capable hosts\n"
+      "::1     ip6-localhost ip6-loopback\nfe00::0 ip6-localnet\nff00::0 ip6-mcastprefix\n"
+      "ff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n";
+  const std::string redHatHosts =
+      "127.0.0.1   localhost localhost.localdomain localhost4 localhost4.localdomain4\n"
+      "::1         localhost localhost.localdomain localhost6 localhost6.localdomain6\n";
+  struct Case {
+    const char* what;
+    std::string hostname, hosts, dnsName, hostnameAfter, hostsAfter;
+  };
+  const std::vector<Case> cases = {
+      {"Debian", "ws-17\n", debianHosts, "lab-pc-3.uni-falkenau.de", "lab-pc-3\n",
+       "127.0.0.1\tlocalhost\n127.0.1.1\tlab-pc-3.uni-falkenau.de\tlab-pc-3\n\n"
+       "# The following lines are desirable for IPv6 capable hosts\n"
+       "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n"},
+      {"Ubuntu", "ws-17\n", ubuntuHosts, "lab-pc-3.uni-falkenau.de", "lab-pc-3\n",
+       "127.0.0.1 localhost\n127.0.1.1 lab-pc-3\n\n# The following lines are desirable for IPv6 capable hosts\n"
+       "::1     ip6-localhost ip6-loopback\nfe00::0 ip6-localnet\nff00::0 ip6-mcastprefix\n"
+       "ff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n"},
+      {"Red Hat: the static name is the full name", "ws-17.uni-falkenau.de\n", redHatHosts,
+       "lab-pc-3.uni-falkenau.de", "lab-pc-3.uni-falkenau.de\n", redHatHosts},
+      {"a PC that moved to another domain", "ws-17.uni-falkenau.de\n",
+       "127.0.1.1 ws-17.uni-falkenau.de ws-17 loghost\n", "lab-pc-3.physik.uni-falkenau.de.",
+       "lab-pc-3.physik.uni-falkenau.de\n", "127.0.1.1 lab-pc-3.physik.uni-falkenau.de lab-pc-3 loghost\n"},
+      {"no domain in the PTR name: each full name keeps its own", "ws-17.uni-falkenau.de\n",
+       "127.0.1.1 ws-17.uni-falkenau.de ws-17\n", "lab-pc-3", "lab-pc-3.uni-falkenau.de\n",
+       "127.0.1.1 lab-pc-3.uni-falkenau.de lab-pc-3\n"},
+      {"a full name too long for a static name", "ws-17.uni-falkenau.de\n", redHatHosts,
+       "lab-pc-3." + std::string(60, 'd') + ".de", "lab-pc-3\n", redHatHosts},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RenameFiles files(c.hostname, c.hosts);
+    PosixOs os(files.paths);
+    os.NoteDnsName(c.dnsName);
+    EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "lab-pc-3"), 1);
+    EXPECT_EQ(Slurp(files.paths.hostnameFile), c.hostnameAfter);
+    EXPECT_EQ(Slurp(files.paths.hostsFile), c.hostsAfter);
+  }
+}
+
+// A step that fails undoes the steps before it: both files stay byte for
+// byte as they were, and the call reports the failure.
+TEST(SetComputerNameExA, AllOrNothingWhenTheHostsFileCannotBeReplaced) {
+  const std::string hostname = "ws-17 \n# written by the installer\n", hosts = "127.0.1.1\tws-17\n";
+  RenameFiles files(hostname, hosts);
+  // The hosts file behind a link into a directory this user may not write
+  // to (root may; the namespace cases cover root with a read-only mount).
+  fs::remove(files.paths.hostsFile);
+  fs::create_directory(files.dir.path() / "etc-ro");
+  std::string target = files.dir.File("etc-ro/hosts", hosts);
+  ASSERT_EQ(::symlink(target.c_str(), files.paths.hostsFile.c_str()), 0);
+  ASSERT_EQ(::chmod((files.dir.path() / "etc-ro").c_str(), 0555), 0);
+  PosixOs os(files.paths);
+  int result = os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "ws-18");
+  ::chmod((files.dir.path() / "etc-ro").c_str(), 0755);
+  if (::geteuid() == 0) {
+    // root writes anywhere: the rename went through, through the link
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(Slurp(target), "127.0.1.1\tws-18\n");
+    return;
+  }
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(os.RenameRefusedForRights()) << "this user may not write there";
+  EXPECT_EQ(Slurp(files.paths.hostnameFile), hostname);
+  EXPECT_EQ(Slurp(target), hosts);
+}
+
+TEST(NewNamesAndStaticName, AFullNameStaysFullAShortOneShort) {
+  struct Case { std::string dnsName, oldStatic, full, stored; };
+  for (const auto& c : {Case{"lab-pc-3.uni-falkenau.de", "ws-17", "lab-pc-3.uni-falkenau.de", "lab-pc-3"},
+                        Case{"lab-pc-3.uni-falkenau.de.", "ws-17.example", "lab-pc-3.uni-falkenau.de",
+                             "lab-pc-3.uni-falkenau.de"},
+                        Case{"lab-pc-3", "ws-17.example", "", "lab-pc-3.example"},
+                        Case{"lab-pc-3.", "ws-17", "", "lab-pc-3"}, Case{"", "", "", "lab-pc-3"}}) {
+    NewHostNames names = NewNamesFrom("lab-pc-3", c.dnsName);
+    EXPECT_EQ(names.fullName, c.full) << c.dnsName;
+    EXPECT_EQ(NewStaticName(c.oldStatic, names), c.stored) << c.dnsName << " " << c.oldStatic;
+  }
+  EXPECT_EQ(StaticNameIn(" ws-17.example \t\n# comment\n"), "ws-17.example");
+  EXPECT_EQ(StaticNameIn("# only a comment\n"), "");
+}
+
+TEST(HostsTextRenamed, OnlyTheOldHostOnThe127011LineEverythingElseByteForByte) {
   const std::vector<std::string> old = {"ws-17"};
+  const NewHostNames names{"ws-18", "ws-18.uni-falkenau.de"};
   struct Case { const char* what; std::string hosts; std::optional<std::string> renamed; };
   const std::vector<Case> cases = {
       {"Debian's two lines", "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n", "127.0.0.1\tlocalhost\n127.0.1.1\tws-18\n"},
       {"no 127.0.1.1 line: nothing added", "127.0.0.1 localhost\n192.0.2.7 ws-17\n", std::nullopt},
-      {"other names on the line stay", "127.0.1.1  ws-17.uni-falkenau.de\tws-17 alias # ws-17\n",
-       "127.0.1.1  ws-17.uni-falkenau.de\tws-18 alias # ws-17\n"},
-      {"a name that only begins with the old one", "127.0.1.1 ws-170 ws-17x\n", std::nullopt},
+      {"the full name follows, aliases of other hosts stay",
+       "127.0.1.1  ws-17.uni-falkenau.de\tws-17 alias loghost.example # ws-17\n",
+       "127.0.1.1  ws-18.uni-falkenau.de\tws-18 alias loghost.example # ws-17\n"},
+      {"the old host in another domain", "127.0.1.1 WS-17.Physik.example\n", "127.0.1.1 ws-18.uni-falkenau.de\n"},
+      {"a name that only begins with the old one", "127.0.1.1 ws-170 ws-17x ws-170.example\n", std::nullopt},
       {"letter case of the old name ignored", "127.0.1.1 WS-17\n", "127.0.1.1 ws-18\n"},
       {"another address keeps the old name", "127.0.1.10 ws-17\n127.0.1.1 ws-17\n", "127.0.1.10 ws-17\n127.0.1.1 ws-18\n"},
       {"commented-out line", "#127.0.1.1 ws-17\n", std::nullopt},
@@ -390,61 +509,81 @@ TEST(HostsTextRenamed, OnlyTheOldNameOnThe127011LineEverythingElseByteForByte) {
       {"empty", "", std::nullopt},
       {"a NUL byte is kept", std::string("# \0\n127.0.1.1 ws-17\n", 20), std::string("# \0\n127.0.1.1 ws-18\n", 20)},
   };
-  for (const auto& c : cases) EXPECT_EQ(HostsTextRenamed(c.hosts, old, "ws-18"), c.renamed) << c.what;
-  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-18 ws-17\n", {"ws-18", "ws-17"}, "ws-19"), "127.0.1.1 ws-19 ws-19\n")
+  for (const auto& c : cases) EXPECT_EQ(HostsTextRenamed(c.hosts, old, names), c.renamed) << c.what;
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-18 ws-17\n", {"ws-18", "ws-17"}, {"ws-19", ""}), "127.0.1.1 ws-19 ws-19\n")
       << "the static name and the running one";
-  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-17\n", {"", "ws-17"}, "ws-19"), "127.0.1.1 ws-19\n");
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-17\n", {"", "ws-17"}, {"ws-19", ""}), "127.0.1.1 ws-19\n");
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 localhost.localdomain ws-17\n", {"ws-17", "localhost"}, {"ws-19", ""}),
+            "127.0.1.1 localhost.localdomain ws-19\n")
+      << "a running name of localhost renames no localhost alias";
 }
 
-TEST(RenameInHostsFile, KeepsOwnerAndModeWritesThroughALinkAndNotesWhatItCannotDo) {
+TEST(SingleInstance, SecondClaimFindsTheLockTakenUntilTheFirstEnds) {
   TempDir dir;
-  std::string path = dir.File("hosts", "127.0.1.1 ws-17\n");
-  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  if (::geteuid() == 0) {
-    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
-  }
-  std::string link = (dir.path() / "hosts-link").string();
-  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
-  std::ostringstream notes;
-  RenameInHostsFile(link, {"ws-17"}, "ws-18", notes);
-  EXPECT_EQ(notes.str(), "");
-  EXPECT_EQ(Slurp(path), "127.0.1.1 ws-18\n");
-  struct stat info {};
-  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
-  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
-  ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
-  if (::geteuid() == 0) {
-    EXPECT_EQ(info.st_uid, 65534u);
-    EXPECT_EQ(info.st_gid, 65534u);
-  }
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(dir.path())) left.push_back(entry.path().filename().string());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"hosts", "hosts-link"})) << "no temporary file left";
-
-  RenameInHostsFile((dir.path() / "missing").string(), {"ws-17"}, "ws-18", notes);
-  EXPECT_NE(notes.str().find("missing nicht lesbar"), std::string::npos) << notes.str();
-}
-
-bool AbstractSocketListed(const std::string& name) {
-  return Slurp("/proc/net/unix").find("@" + name + "\n") != std::string::npos;
-}
-
-TEST(SingleInstance, SecondClaimFindsTheNameTakenUntilTheFirstEnds) {
-  std::string name = "hostwarden-test-" + std::to_string(::getpid());
+  std::string lock = (dir.path() / "hostwarden.lock").string();
   {
-    SingleInstance first(name);
+    SingleInstance first(lock);
     EXPECT_FALSE(first.AnotherIsRunning());
-    EXPECT_TRUE(AbstractSocketListed(name));
-    SingleInstance second(name);
+    SingleInstance second(lock);
     EXPECT_TRUE(second.AnotherIsRunning());
-    SingleInstance other(name + "-other");
+    SingleInstance other(lock + "-other");
     EXPECT_FALSE(other.AnotherIsRunning());
   }
-  EXPECT_FALSE(AbstractSocketListed(name));
-  SingleInstance again(name);
-  EXPECT_FALSE(again.AnotherIsRunning());
+  SingleInstance again(lock);
+  EXPECT_FALSE(again.AnotherIsRunning()) << "the lock ends with its holder; the file left behind holds nothing";
+}
+
+TEST(SingleInstance, ADeadHolderLeavesNoLock) {
+  TempDir dir;
+  std::string lock = (dir.path() / "hostwarden.lock").string();
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SingleInstance holder(lock);
+    ::_exit(holder.AnotherIsRunning() ? 1 : 0);  // dies holding it, no destructor run
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  SingleInstance after(lock);
+  EXPECT_FALSE(after.AnotherIsRunning());
+}
+
+// What another user could plant: a link to somewhere else, or a file of
+// theirs, is never taken for a running instance.
+TEST(SingleInstance, APlantedLinkOrAnotherUsersFileCountsAsFree) {
+  TempDir dir;
+  std::string target = dir.File("target", "");
+  std::string link = (dir.path() / "link.lock").string();
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  SingleInstance holder(target);
+  ASSERT_FALSE(holder.AnotherIsRunning());
+  SingleInstance throughLink(link);
+  EXPECT_FALSE(throughLink.AnotherIsRunning()) << "the link is not followed";
+  if (::geteuid() == 0) {
+    std::string theirs = dir.File("theirs.lock", "");
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    SingleInstance first(theirs), second(theirs);
+    EXPECT_FALSE(second.AnotherIsRunning()) << "a file of another user's is never locked";
+  }
+  EXPECT_FALSE(IsPrivateDirectory(link, ::geteuid()));
+  EXPECT_FALSE(IsPrivateDirectory("relative", ::geteuid()));
+  EXPECT_TRUE(IsPrivateDirectory(dir.path().string(), ::geteuid()));
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  EXPECT_FALSE(IsPrivateDirectory(dir.path().string(), ::geteuid())) << "others may write there";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0700), 0);
+  EXPECT_FALSE(IsPrivateDirectory(dir.path().string(), ::geteuid() + 1)) << "another user's directory";
+}
+
+TEST(SingleInstance, RootsLockIsInRunOthersInTheirRuntimeDirectory) {
+  if (::geteuid() == 0) {
+    EXPECT_EQ(SingleInstance::DefaultLockFile(), "/run/hostwarden.lock");
+    return;
+  }
+  std::string lock = SingleInstance::DefaultLockFile();
+  if (!lock.empty()) {
+    EXPECT_TRUE(IsPrivateDirectory(DirectoryOf(lock), ::geteuid())) << lock;
+  }
 }
 
 std::string DnsServerField(PosixOs& os) {
@@ -739,7 +878,8 @@ TEST(IsAdmin, RootIsAMemberAndAnUnprivilegedUserIsNot) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: nobody counted as administrator; 2: could not drop privileges";
 }
 
-TEST(IsAdmin, AGroupWithGidZeroMakesAMember) {
+// Group 0 gives no right to rename the PC: only root, or whom polkit lets.
+TEST(IsAdmin, AGroupWithGidZeroAloneMakesNoMember) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to set the groups";
   pid_t child = ::fork();
   ASSERT_GE(child, 0);
@@ -747,7 +887,7 @@ TEST(IsAdmin, AGroupWithGidZeroMakesAMember) {
     gid_t groups[] = {0};
     bool dropped = ::setgroups(1, groups) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
     PosixOs member;
-    ::_exit(!dropped ? 2 : IsAdmin(member) ? 0 : 1);
+    ::_exit(!dropped ? 2 : IsAdmin(member) ? 1 : 0);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -9,6 +9,7 @@ import subprocess
 import sys
 
 import dns_responder as dns
+import hostnamed
 import namespace_host
 
 PTR_NAME = "7.2.0.192.IN-ADDR.ARPA"  # what the program asks for 192.0.2.7
@@ -432,6 +433,22 @@ def refused_command_lines(args):
                 expect(err.startswith(line), f"{arguments}: the line", err)
             expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
         host.close()
+
+
+@case
+def sync_never_asks_polkit(args):
+    """--sync asks nobody for a password: a user whom polkit would let
+    rename from the windows is refused by the script all the same."""
+    rule = ('polkit.addRule(function(action, subject) {\n'
+            '    if (action.id == "org.freedesktop.hostname1.set-static-hostname" && subject.user == "nobody")\n'
+            '        return polkit.Result.YES;\n});\n')
+    with namespace_host.Host() as host, mismatch_host("pc-99.uni-falkenau.de"), \
+            hostnamed.Hostnamed(host.tmp, guard=lambda: namespace_host.require_own_namespaces(fresh=False),
+                                polkit_rules=rule) as service:
+        code, out, err = run_program(args.program, "--sync", uid=NOBODY)
+        expect((code, out, err) == (1, "", RIGHTS_NEEDED), "refused for rights", code, out, err)
+        expect(service.static_hostname() == "ws-17", "the name is unchanged", service.static_hostname())
+        expect(read("/etc/hostname") == "ws-17\n", "/etc/hostname is unchanged", read("/etc/hostname"))
 
 
 @case

@@ -95,6 +95,7 @@ class FakeOs : public Os {
 
   std::string moduleFileName = "C:\\Programme\\Hostwarden\\hostwarden.exe";
   int shellExecuteResult = 1;                             // 0: the user refused the elevation
+  bool renameRefusedForRights = false;                    // the system's authority said no at the call
 
   std::map<std::string, PolicySetting> policy;            // the administrator's settings, by name
 
@@ -125,6 +126,7 @@ class FakeOs : public Os {
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
   bool ConnectionStateWithoutBrowser() override { return connectionWithoutBrowser; }
+  bool RenameRefusedForRights() override { return renameRefusedForRights; }
   int WSAStartup(uint16_t versionRequested, WsaData& data) override;
   int WSACleanup() override;
   int gethostname(std::string& name, int namelen) override;

@@ -72,6 +72,31 @@ TEST(Program, NormalModeShowsWhatWasFound) {
   EXPECT_EQ(run.os.queries[0].name, "7.2.0.192.IN-ADDR.ARPA");
 }
 
+// The verdict is on record before the user sees anything: the hook runs
+// once the check has decided, before the main window is shown. (The quiet
+// mode keeps its dialog in memory until the screen goes on with it, and
+// records the verdict before that.)
+TEST(Program, TheCheckHasDecidedBeforeAnyWindowIsShown) {
+  for (auto arrange : {Mismatch, +[](FakeOs&) {}}) {
+    FakeOs os;
+    arrange(os);
+    HeadlessForms forms("");
+    Program program(os, forms);
+    int calls = 0;
+    bool anyVisible = true;
+    program.OnCheckDecided([&] {
+      ++calls;
+      anyVisible = false;
+      for (const char* window : {"Form1", "frm_Info"})
+        anyVisible = anyVisible || (forms.Find(window) && forms.Find(window)->Visible());
+      EXPECT_NE(program.Values().verdict, CheckVerdict::Unfinished);
+    });
+    program.Start();
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(anyVisible);
+  }
+}
+
 // A system without the browser library that tells the connection itself
 // (Linux) shows it; one that cannot (Windows) counts as on the LAN, unasked.
 TEST(Program, TheConnectionWithoutABrowser) {

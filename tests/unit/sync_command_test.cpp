@@ -86,6 +86,31 @@ TEST(CmdSyncClick, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
   }
 }
 
+// Where the system's authority asks at the call itself (polkit), its
+// refusal is a want of rights: the rights message, nothing set, and the
+// program goes on as after the rights test.
+TEST(CmdSyncClick, ARefusalForRightsAtTheCallShowsTheRightsMessage) {
+  for (bool refusedForRights : {true, false}) {
+    SCOPED_TRACE(refusedForRights);
+    test::FakeOs os;
+    HeadlessForms forms;
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    os.setComputerNameResult = 0;
+    os.renameRefusedForRights = refusedForRights;
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    chkVer.OsVersionText(details);
+    try {
+      cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed);
+    } catch (EndProgram) {
+    }
+    ASSERT_EQ(forms.Messages().size(), 1u);
+    EXPECT_EQ(forms.Messages()[0].text, refusedForRights ? kRights : kNotSet);
+    EXPECT_EQ(forms.Messages()[0].style, refusedForRights ? kMbIconExclamation : kMbOk);
+    EXPECT_EQ(forms.Ended(), !refusedForRights);
+  }
+}
+
 namespace {
 const std::string kDomainMember =
     "Dieser PC ist Mitglied einer Windows-Domäne.\r\n"

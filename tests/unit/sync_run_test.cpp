@@ -155,6 +155,8 @@ TEST(VerdictLogText, QuotesEveryValueSoAHostileNameCannotForgeAField) {
   confirmed.forwardConfirmed = false;
   VerdictEntry failed;
   failed.version = "1.2.0.0";
+  VerdictEntry unshown = Entry(CheckVerdict::Mismatch, "", "", false);
+  unshown.shown = false;
   const std::vector<Case> cases = {
       {Entry(CheckVerdict::Agree, "ws-17.uni-falkenau.de", "192.0.2.53", false),
        R"(verdict=agree computerName="ws-17" dnsName="ws-17.uni-falkenau.de" address="192.0.2.7" )"
@@ -173,6 +175,9 @@ TEST(VerdictLogText, QuotesEveryValueSoAHostileNameCannotForgeAField) {
       {failed,
        R"(verdict=failed computerName="" dnsName="" address="" dnsServer="" nameSet=no reason=- )"
        R"(forwardConfirmed=- ptrNames=[] version=1.2.0.0)"},
+      {unshown,
+       R"(verdict=mismatch computerName="ws-17" dnsName="" address="192.0.2.7" dnsServer="" nameSet=no reason=- )"
+       R"(forwardConfirmed=- ptrNames=[] version=1.2.0.0 shown=no)"},
   };
   for (const auto& c : cases) EXPECT_EQ(VerdictLogText(c.entry), c.text);
 }

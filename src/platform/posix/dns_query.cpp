@@ -147,7 +147,9 @@ int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t /*o
   WaitForAnswer(channel.get(), outcome, std::chrono::milliseconds(limits_.overallMs));
   if (outcome.status != ARES_SUCCESS) return DnsStatusOfAres(outcome.status);
   if (type == kDnsTypeA) return AddressRecordsOf(outcome.answer, results);
-  return PtrRecordsOf(outcome.answer, name, results);
+  int32_t status = PtrRecordsOf(outcome.answer, name, results);
+  if (status == kDnsStatusSuccess) NoteDnsName(results.records.front().pNameHost);
+  return status;
 }
 
 }  // namespace hw::posix

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include <algorithm>
 #include <fstream>
@@ -55,6 +58,35 @@ void SyncDirectory(const std::string& directory) {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+}
+
+std::string FileBehindLinks(const std::string& path) {
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+std::string ReplaceFileAtomically(const std::string& path, std::string_view text) {
+  const std::string target = FileBehindLinks(path);
+  struct stat info {};
+  bool existed = ::stat(target.c_str(), &info) == 0;
+  if (!existed && errno != ENOENT) return std::strerror(errno);
+  std::string directory = DirectoryOf(target);
+  std::string temporary = directory + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";
+  int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  // A file we create belongs to us; the file it replaces may not.
+  bool written = (!existed || ::fchown(fd, info.st_uid, info.st_gid) == 0) &&
+                 ::fchmod(fd, existed ? info.st_mode & 07777 : 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  int error = errno;
+  written = ::close(fd) == 0 && written;
+  if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (written) error = errno;
+    ::unlink(temporary.c_str());
+    errno = error;  // for a caller that tells a refusal from other faults
+    return std::strerror(error);
+  }
+  SyncDirectory(directory);
+  return "";
 }
 
 }  // namespace hw::posix

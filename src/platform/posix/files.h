@@ -22,4 +22,15 @@ std::string DirectoryOf(const std::string& path);
 // Flushes a directory's entries to disk, so a rename in it survives a crash.
 void SyncDirectory(const std::string& directory);
 
+// The file a path names once its links are followed; the path itself when
+// it names nothing yet.
+std::string FileBehindLinks(const std::string& path);
+
+// Replaces the file at `path` with `text`: a temporary file beside the file
+// the path names (links followed, so a link stays a link), with that file's
+// owner and mode (0644 for a new file), written and flushed to disk, then
+// renamed over it, so a crash leaves the old text or the new one, never a
+// torn file. "" on success, otherwise what went wrong (strerror).
+std::string ReplaceFileAtomically(const std::string& path, std::string_view text);
+
 }  // namespace hw::posix

@@ -1,6 +1,8 @@
 // The process token on Linux: its groups are the process's supplementary
 // groups and its effective group. The Administrators group is the group
-// with gid 0, and the effective user root counts as its member. A SID is
+// with gid 0, and only an administrator is its member: root, or, where the
+// windows may let polkit ask and hostnamed answers, whoever polkit lets
+// rename at the call itself. Group 0 alone gives no right to rename. A SID is
 // a gid that this object has interned, so a SidRef stays valid as long as
 // the PosixOs and nothing has to be freed.
 #include <grp.h>
@@ -10,8 +12,10 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/posix/files.h"
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/posix_os.h"
+#include "platform/posix/static_hostname.h"
 #include "resolve/text_helpers.h"
 
 namespace hw::posix {
@@ -25,7 +29,7 @@ constexpr int kSidTypeAlias = 4;
 constexpr uint32_t kBytesPerGroup = 8 + 16;
 constexpr uint32_t kSeGroupEnabled = 0x7;  // mandatory, enabled by default, enabled
 
-std::vector<unsigned> ProcessGroups() {
+std::vector<unsigned> ProcessGroups(bool administrator) {
   std::vector<unsigned> groups;
   int count = ::getgroups(0, nullptr);
   if (count > 0) {
@@ -34,10 +38,11 @@ std::vector<unsigned> ProcessGroups() {
     for (int i = 0; i < count; ++i) groups.push_back(ids[static_cast<std::size_t>(i)]);
   }
   groups.push_back(::getegid());
-  if (::geteuid() == 0) groups.push_back(kAdministratorsGid);
+  if (administrator) groups.push_back(kAdministratorsGid);
   std::vector<unsigned> unique;
   for (unsigned gid : groups)
-    if (std::find(unique.begin(), unique.end(), gid) == unique.end()) unique.push_back(gid);
+    if ((gid != kAdministratorsGid || administrator) && std::find(unique.begin(), unique.end(), gid) == unique.end())
+      unique.push_back(gid);
   return unique;
 }
 
@@ -70,6 +75,11 @@ const unsigned* PosixOs::GroupOfSid(SidRef sid) const {
   return &sidGroups_[sid - 1];
 }
 
+bool PosixOs::IsAdministrator() const {
+  if (::geteuid() == 0) return true;
+  return interactiveAuthorization_ && DirectoryExists(paths_.systemdRunning) && HostnamedAnswers();
+}
+
 Handle PosixOs::GetCurrentProcess() { return kCurrentProcess; }
 
 int PosixOs::OpenProcessToken(Handle process, uint32_t /*desiredAccess*/, TokenHandle& token) {
@@ -83,7 +93,7 @@ int PosixOs::OpenProcessToken(Handle process, uint32_t /*desiredAccess*/, TokenH
 int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,
                                  uint32_t& returnLength) {
   if (!token.owner || infoClass != kTokenGroups) return 0;
-  std::vector<unsigned> groups = ProcessGroups();
+  std::vector<unsigned> groups = ProcessGroups(IsAdministrator());
   uint32_t needed = 4 + static_cast<uint32_t>(groups.size()) * kBytesPerGroup;
   returnLength = needed;
   if (!info || length < needed) return 0;

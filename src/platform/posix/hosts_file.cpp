@@ -1,22 +1,12 @@
 #include "platform/posix/hosts_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
-
-#include "platform/posix/files.h"
 
 namespace hw::posix {
 namespace {
 
 constexpr std::string_view kOwnLineAddress = "127.0.1.1";
-constexpr std::size_t kLargestHostsFile = 4 << 20;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -27,16 +17,29 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool IsOldName(std::string_view field, const std::vector<std::string>& oldNames) {
+std::string_view FirstLabel(std::string_view name) { return name.substr(0, name.find('.')); }
+
+// The host's name, short or full, on either side: ws-17 and
+// ws-17.uni-falkenau.de name the same host on the machine's own line. A
+// machine still called localhost names no host of its own there.
+bool NamesOldHost(std::string_view field, const std::vector<std::string>& oldNames) {
   for (const auto& old : oldNames)
-    if (!old.empty() && SameName(field, old)) return true;
+    if (!old.empty() && !SameName(FirstLabel(old), "localhost") && SameName(FirstLabel(field), FirstLabel(old)))
+      return true;
   return false;
+}
+
+std::string Replacement(std::string_view field, const NewHostNames& newNames) {
+  std::size_t dot = field.find('.');
+  if (dot == std::string_view::npos) return newNames.shortName;
+  if (!newNames.fullName.empty()) return newNames.fullName;
+  return newNames.shortName + std::string(field.substr(dot));
 }
 
 // One line without its newline: the fields before any '#', the first the
 // address. Only the name fields of a 127.0.1.1 line are replaced.
-std::string RenamedLine(std::string_view line, const std::vector<std::string>& oldNames, const std::string& newName,
-                        bool& changed) {
+std::string RenamedLine(std::string_view line, const std::vector<std::string>& oldNames,
+                        const NewHostNames& newNames, bool& changed) {
   std::string out;
   std::size_t end = std::min(line.find('#'), line.size());
   std::size_t at = 0;
@@ -56,8 +59,8 @@ std::string RenamedLine(std::string_view line, const std::vector<std::string>& o
       ownLine = field == kOwnLineAddress;
       first = false;
       out.append(field);
-    } else if (ownLine && IsOldName(field, oldNames)) {
-      out.append(newName);
+    } else if (ownLine && NamesOldHost(field, oldNames)) {
+      out.append(Replacement(field, newNames));
       changed = true;
     } else {
       out.append(field);
@@ -68,68 +71,22 @@ std::string RenamedLine(std::string_view line, const std::vector<std::string>& o
   return out;
 }
 
-std::string RealPathOf(const std::string& path) {
-  char resolved[PATH_MAX];
-  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
-// A temporary file beside the target with the target's owner and mode,
-// renamed over it; "" on success, otherwise what went wrong.
-std::string ReplaceKeepingOwnerAndMode(const std::string& path, const std::string& text) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
-  std::string directory = DirectoryOf(path);
-  std::string temporary = directory + "/.hosts.XXXXXX";
-  int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return std::strerror(errno);
-  bool written = ::fchown(fd, info.st_uid, info.st_gid) == 0 && ::fchmod(fd, info.st_mode & 07777) == 0 &&
-                 WriteAll(fd, text) && ::fsync(fd) == 0;
-  int error = errno;
-  written = ::close(fd) == 0 && written;
-  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    if (written) error = errno;
-    ::unlink(temporary.c_str());
-    return std::strerror(error);
-  }
-  SyncDirectory(directory);
-  return "";
-}
-
 }  // namespace
 
 std::optional<std::string> HostsTextRenamed(std::string_view hosts, const std::vector<std::string>& oldNames,
-                                            const std::string& newName) {
+                                            const NewHostNames& newNames) {
   std::string out;
   bool changed = false;
   while (!hosts.empty()) {
     std::size_t newline = hosts.find('\n');
     std::string_view line = hosts.substr(0, newline);
-    out += RenamedLine(line, oldNames, newName, changed);
+    out += RenamedLine(line, oldNames, newNames, changed);
     if (newline == std::string_view::npos) break;
     out += '\n';
     hosts.remove_prefix(newline + 1);
   }
   if (!changed) return std::nullopt;
   return out;
-}
-
-void RenameInHostsFile(const std::string& path, const std::vector<std::string>& oldNames, const std::string& newName,
-                       std::ostream& notes) {
-  std::string target = RealPathOf(path);
-  auto text = ReadSmallFile(target, kLargestHostsFile + 1);
-  if (!text) {
-    notes << "hostwarden: " << path << " nicht lesbar, der neue Name fehlt dort\n";
-    return;
-  }
-  if (text->size() > kLargestHostsFile) {
-    notes << "hostwarden: " << path << " ist zu groß, der neue Name fehlt dort\n";
-    return;
-  }
-  auto renamed = HostsTextRenamed(*text, oldNames, newName);
-  if (!renamed) return;
-  std::string failure = ReplaceKeepingOwnerAndMode(target, *renamed);
-  if (!failure.empty())
-    notes << "hostwarden: " << path << " nicht angepasst (" << failure << "), 127.0.1.1 nennt noch den alten Namen\n";
 }
 
 }  // namespace hw::posix

@@ -5,24 +5,26 @@
 #pragma once
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace hw::posix {
 
-// The hosts text with every name field equal to one of `oldNames` (letter
-// case ignored) replaced by `newName`, on lines whose address is 127.0.1.1
-// only; every other byte as it was. nullopt when no line changes.
-std::optional<std::string> HostsTextRenamed(std::string_view hosts, const std::vector<std::string>& oldNames,
-                                            const std::string& newName);
+// The name a field of the machine's own line is to carry after a rename:
+// the new short name for a bare name, the new full name for a full one.
+struct NewHostNames {
+  std::string shortName;
+  std::string fullName;  // empty when the PTR name had no domain: each full name keeps its own
+};
 
-// Rewrites the file at `path` (through a link, to the file it names) when
-// its 127.0.1.1 line names an old name: atomically, with its owner and
-// mode kept. A file that cannot be read or written is left alone with a
-// note on `notes`; the rename counts all the same.
-void RenameInHostsFile(const std::string& path, const std::vector<std::string>& oldNames, const std::string& newName,
-                       std::ostream& notes);
+// The hosts text with every name field that names the old host replaced,
+// on lines whose address is 127.0.1.1 only; every other byte as it was. A
+// field names the old host when its first label is that of one of
+// `oldNames` (letter case ignored), short or full either way. A bare name
+// becomes the new short name, a full one the new full name; aliases of
+// other hosts stay. nullopt when no line changes.
+std::optional<std::string> HostsTextRenamed(std::string_view hosts, const std::vector<std::string>& oldNames,
+                                            const NewHostNames& newNames);
 
 }  // namespace hw::posix

@@ -45,6 +45,15 @@ class PosixOs : public Os {
   int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) override;
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
+  bool RenameRefusedForRights() override { return refusedForRights_; }
+
+  // The windows' renames may have polkit ask the user for a password (the
+  // desktop's agent shows the question); a script's never do. With it, who
+  // may rename is polkit's answer where hostnamed runs.
+  void AllowInteractiveAuthorization() { interactiveAuthorization_ = true; }
+  // The DNS name the check found (the first PTR name), whose domain a full
+  // host name takes on at a rename. A PTR query notes it too.
+  void NoteDnsName(std::string dnsName) { dnsName_ = std::move(dnsName); }
 
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
@@ -91,6 +100,8 @@ class PosixOs : public Os {
   std::string DefaultRouteInterface() const;
   std::string DefaultRouteInterfaceBesideTunnels(const std::vector<InterfaceAddress>& addresses) const;
 
+  // Who is a member of the Administrators group (groups.cpp).
+  bool IsAdministrator() const;
   SidRef SidOfGroup(unsigned gid);
   const unsigned* GroupOfSid(SidRef sid) const;
 
@@ -100,6 +111,9 @@ class PosixOs : public Os {
   int socketsStarted_ = 0;
   int tokensOpen_ = 0;
   std::vector<unsigned> sidGroups_;  // SidRef n names sidGroups_[n - 1]
+  bool interactiveAuthorization_ = false;
+  bool refusedForRights_ = false;
+  std::string dnsName_;
 };
 
 }  // namespace hw::posix

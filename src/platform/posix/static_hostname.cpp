@@ -1,20 +1,13 @@
 #include "platform/posix/static_hostname.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <iostream>
+#include <cstdint>
 #include <optional>
-#include <vector>
-
-#include "platform/posix/files.h"
-#include "platform/posix/hosts_file.h"
-#include "platform/posix/posix_os.h"
+#include <string>
 
 namespace hw::posix {
 namespace {
@@ -36,6 +29,11 @@ struct SdBus {
   decltype(&::sd_bus_open_system) open_system;
   decltype(&::sd_bus_set_method_call_timeout) set_method_call_timeout;
   decltype(&::sd_bus_call_method) call_method;
+  decltype(&::sd_bus_message_new_method_call) new_method_call;
+  decltype(&::sd_bus_message_append) message_append;
+  decltype(&::sd_bus_message_set_allow_interactive_authorization) set_allow_interactive_authorization;
+  decltype(&::sd_bus_call) call;
+  decltype(&::sd_bus_message_unref) message_unref;
   decltype(&::sd_bus_error_has_name) error_has_name;
   decltype(&::sd_bus_error_is_set) error_is_set;
   decltype(&::sd_bus_error_free) error_free;
@@ -57,6 +55,11 @@ const SdBus* BoundSdBus() {
     if (!Bind(library, "sd_bus_open_system", bus.open_system) ||
         !Bind(library, "sd_bus_set_method_call_timeout", bus.set_method_call_timeout) ||
         !Bind(library, "sd_bus_call_method", bus.call_method) ||
+        !Bind(library, "sd_bus_message_new_method_call", bus.new_method_call) ||
+        !Bind(library, "sd_bus_message_append", bus.message_append) ||
+        !Bind(library, "sd_bus_message_set_allow_interactive_authorization",
+              bus.set_allow_interactive_authorization) ||
+        !Bind(library, "sd_bus_call", bus.call) || !Bind(library, "sd_bus_message_unref", bus.message_unref) ||
         !Bind(library, "sd_bus_error_has_name", bus.error_has_name) ||
         !Bind(library, "sd_bus_error_is_set", bus.error_is_set) ||
         !Bind(library, "sd_bus_error_free", bus.error_free) ||
@@ -78,19 +81,30 @@ bool IsUnreachable(const SdBus& sd, const sd_bus_error& error, int result) {
   return !sd.error_is_set(&error) && (result == -ENOENT || result == -ECONNREFUSED || result == -ETIMEDOUT);
 }
 
-// The names the machine's own hosts line may carry: the static name that
-// is to be replaced and the running one (they differ after a rename that
-// waits for the next start).
-std::vector<std::string> NamesBeforeRenaming(const std::string& hostnameFile) {
-  std::vector<std::string> names;
-  if (auto text = ReadSmallFile(hostnameFile, 256)) {
-    std::string first = text->substr(0, text->find('\n'));
-    while (!first.empty() && (first.back() == ' ' || first.back() == '\t' || first.back() == '\r')) first.pop_back();
-    if (!first.empty() && first.front() != '#') names.push_back(first);
-  }
-  char running[256] = {};
-  if (::gethostname(running, sizeof running - 1) == 0 && running[0]) names.emplace_back(running);
-  return names;
+// polkit's refusals, as hostnamed passes them on.
+bool IsRefusalForRights(const SdBus& sd, const sd_bus_error& error) {
+  return sd.error_has_name(&error, SD_BUS_ERROR_ACCESS_DENIED) ||
+         sd.error_has_name(&error, SD_BUS_ERROR_INTERACTIVE_AUTHORIZATION_REQUIRED) ||
+         sd.error_has_name(&error, "org.freedesktop.PolicyKit1.Error.NotAuthorized");
+}
+
+// A password typed into the desktop's agent takes the user a while.
+constexpr uint64_t kPlainCallMicroseconds = 10ull * 1000 * 1000;
+constexpr uint64_t kInteractiveCallMicroseconds = 5ull * 60 * 1000 * 1000;
+
+// SetStaticHostname's reply; its flag ALLOW_INTERACTIVE_AUTHORIZATION and
+// its own argument both tell hostnamed whether polkit may ask.
+int CallSetStaticHostname(const SdBus& sd, sd_bus* bus, const std::string& name, bool interactive,
+                          sd_bus_error& error) {
+  sd_bus_message* call = nullptr;
+  int result = sd.new_method_call(bus, &call, "org.freedesktop.hostname1", "/org/freedesktop/hostname1",
+                                  "org.freedesktop.hostname1", "SetStaticHostname");
+  if (result >= 0) result = sd.message_append(call, "sb", name.c_str(), static_cast<int>(interactive));
+  if (result >= 0) result = sd.set_allow_interactive_authorization(call, interactive);
+  if (result >= 0)
+    result = sd.call(bus, call, interactive ? kInteractiveCallMicroseconds : kPlainCallMicroseconds, &error, nullptr);
+  sd.message_unref(call);
+  return result;
 }
 
 }  // namespace
@@ -105,61 +119,34 @@ bool IsValidStaticHostname(std::string_view name) {
   }
 }
 
-bool WriteHostnameFileAtomically(const std::string& path, const std::string& name) {
-  std::string directory = DirectoryOf(path);
-  std::string temporary = directory + "/.hostname.XXXXXX";
-  int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, name + "\n") && ::fsync(fd) == 0;
-  written = ::close(fd) == 0 && written;
-  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  SyncDirectory(directory);
-  return true;
-}
-
-HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name) {
+HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name, bool interactive) {
   const SdBus* sd = BoundSdBus();
   if (!sd) return HostnamedResult::Unreachable;  // no libsystemd: no hostnamed to ask either
   sd_bus* bus = nullptr;
   if (sd->open_system(&bus) < 0) return HostnamedResult::Unreachable;
-  sd->set_method_call_timeout(bus, 10 * 1000 * 1000);  // microseconds
   sd_bus_error error = SD_BUS_ERROR_NULL;
-  int result = sd->call_method(bus, "org.freedesktop.hostname1", "/org/freedesktop/hostname1",
-                               "org.freedesktop.hostname1", "SetStaticHostname", &error, nullptr, "sb", name.c_str(),
-                               0 /* not interactive: no password prompt */);
+  int result = CallSetStaticHostname(*sd, bus, name, interactive, error);
   HostnamedResult outcome = result >= 0                          ? HostnamedResult::Set
                             : IsUnreachable(*sd, error, result) ? HostnamedResult::Unreachable
+                            : IsRefusalForRights(*sd, error)    ? HostnamedResult::RefusedForRights
                                                                 : HostnamedResult::Refused;
   sd->error_free(&error);
   sd->flush_close_unref(bus);
   return outcome;
 }
 
-// Both Windows calls set the one name Linux has. hostnamed, where it runs,
-// keeps its own idea of the name in step with the file; elsewhere the file
-// is the static host name.
-int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
-  if (!IsValidStaticHostname(name)) return 0;
-  const std::vector<std::string> oldNames = NamesBeforeRenaming(paths_.hostnameFile);
-  bool set = false;
-  if (DirectoryExists(paths_.systemdRunning)) {
-    switch (SetStaticHostnameThroughHostnamed(name)) {
-      case HostnamedResult::Set: set = true; break;
-      case HostnamedResult::Refused: return 0;
-      case HostnamedResult::Unreachable: break;
-    }
-  }
-  if (!set) set = WriteHostnameFileAtomically(paths_.hostnameFile, name);
-  if (!set) return 0;
-  RenameInHostsFile(paths_.hostsFile, oldNames, name, std::cerr);
-  return 1;
-}
-
-int PosixOs::SetComputerNameA(const std::string& name) {
-  return SetComputerNameExA(kComputerNamePhysicalDnsHostname, name);
+bool HostnamedAnswers() {
+  const SdBus* sd = BoundSdBus();
+  if (!sd) return false;
+  sd_bus* bus = nullptr;
+  if (sd->open_system(&bus) < 0) return false;
+  sd->set_method_call_timeout(bus, kPlainCallMicroseconds);
+  sd_bus_error error = SD_BUS_ERROR_NULL;
+  int result = sd->call_method(bus, "org.freedesktop.hostname1", "/org/freedesktop/hostname1",
+                               "org.freedesktop.DBus.Peer", "Ping", &error, nullptr, "");
+  sd->error_free(&error);
+  sd->flush_close_unref(bus);
+  return result >= 0;
 }
 
 }  // namespace hw::posix

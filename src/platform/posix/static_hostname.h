@@ -12,15 +12,15 @@ namespace hw::posix {
 // or ending with '-'. Letter case is kept as it is.
 bool IsValidStaticHostname(std::string_view name);
 
-// Replaces the file with `name` and a newline: a temporary file in the
-// same directory, written and flushed to disk, then renamed over it, so a
-// crash leaves the old name or the new one, never a torn file.
-bool WriteHostnameFileAtomically(const std::string& path, const std::string& name);
+enum class HostnamedResult { Set, Refused, RefusedForRights, Unreachable };
 
-enum class HostnamedResult { Set, Refused, Unreachable };
+// SetStaticHostname of systemd-hostnamed on the system bus. `interactive`
+// lets polkit ask the user (through the desktop's agent) instead of
+// refusing at once. RefusedForRights when polkit said no; Unreachable when
+// no bus or no hostnamed answers.
+HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name, bool interactive);
 
-// SetStaticHostname of systemd-hostnamed on the system bus. Unreachable
-// when no bus or no hostnamed answers.
-HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name);
+// Whether hostnamed answers on the system bus (it is started on demand).
+bool HostnamedAnswers();
 
 }  // namespace hw::posix

@@ -5,6 +5,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "platform/posix/fltk/fltk_forms.h"
 #include "platform/posix/posix_os.h"
@@ -26,16 +27,28 @@ Forms& QuietScreen() {
   return *forms;
 }
 
-// The run's verdict goes to the system log at its end, however it ends
-// (ending at once passes through the watch), so the entry can say whether
-// the name was set.
-int RunProgram(Forms& forms, const std::function<void(Program&)>& start) {
+void WriteEntry(const Program& program, bool nameSet) {
+  SyslogVerdictLog log;
+  report::WriteQuietly(&log, report::EntryOf(program, nameSet));
+}
+
+// The run's verdict goes to the system log as soon as the check has
+// decided, before any window (`logged` when the quiet mode's check already
+// wrote it), or at the end when the run ended before that; a name set
+// later adds an entry that says so. Renames from the windows may have
+// polkit ask for a password, as the desktop's own settings do.
+int RunProgram(Forms& forms, const std::function<void(Program&)>& start, bool logged, const std::string& dnsName) {
   PosixOs os;
+  os.AllowInteractiveAuthorization();
+  if (!dnsName.empty()) os.NoteDnsName(dnsName);
   report::NameSetWatch watched(forms);
   Program program(os, watched);
+  program.OnCheckDecided([&] {
+    WriteEntry(program, false);
+    logged = true;
+  });
   watched.OnFinish([&] {
-    SyslogVerdictLog log;
-    report::WriteQuietly(&log, report::EntryOf(program, watched.NameSet()));
+    if (!logged || watched.NameSet()) WriteEntry(program, watched.NameSet());
   });
   try {
     start(program);
@@ -68,7 +81,7 @@ using namespace hw::posix;
 HOSTWARDEN_MODULE_ENTRY hostwarden_run_window_mode(const char* commandLine) {
   return Guarded([&] {
     std::unique_ptr<Forms> forms = MakeFltkForms(commandLine ? commandLine : "");
-    return RunProgram(*forms, [](Program& program) { program.Start(); });
+    return RunProgram(*forms, [](Program& program) { program.Start(); }, false, "");
   });
 }
 
@@ -82,6 +95,14 @@ HOSTWARDEN_MODULE_ENTRY hostwarden_show_message_box(const char* text, int style)
 HOSTWARDEN_MODULE_ENTRY hostwarden_continue_quiet_mode(const HostwardenProgramState* record) {
   return Guarded([&] {
     ProgramState state = record ? StateOf(*record) : ProgramState{};
-    return RunProgram(QuietScreen(), [&](Program& program) { program.Continue(state); });
+    return RunProgram(QuietScreen(), [&](Program& program) { program.Continue(state); }, true,
+                      state.values.dnsName);
+  });
+}
+
+HOSTWARDEN_MODULE_ENTRY hostwarden_open_screen() {
+  return Guarded([] {
+    QuietScreen();
+    return 0;
   });
 }

@@ -55,6 +55,9 @@ using RunWindowModeEntry = int (*)(const char* commandLine);
 // One modal message box of the quiet mode; 0 once it is closed.
 inline constexpr const char* kShowMessageBoxEntry = "hostwarden_show_message_box";
 using ShowMessageBoxEntry = int (*)(const char* text, int style);
+// Opens the quiet mode's display; 0 when it is open.
+inline constexpr const char* kOpenScreenEntry = "hostwarden_open_screen";
+using OpenScreenEntry = int (*)();
 // The quiet mode from where its check left it, until the program ends.
 inline constexpr const char* kContinueQuietModeEntry = "hostwarden_continue_quiet_mode";
 using ContinueQuietModeEntry = int (*)(const HostwardenProgramState* state);

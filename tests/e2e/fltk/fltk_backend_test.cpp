@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -259,9 +260,22 @@ TEST(MessageDisplayText, KeepsLeadingAndDoubledBreaks) {
 
 // ---- The runtime on the screen ----------------------------------------------------
 
+// A lock file of its own for each runtime, in a directory of this test's
+// that goes when the test ends.
 std::string UniqueInstanceName() {
+  struct LockDirectory {
+    std::filesystem::path path;
+    LockDirectory() {
+      std::string pattern = (std::filesystem::temp_directory_path() / "hostwarden-fltk-test-XXXXXX").string();
+      if (::mkdtemp(pattern.data())) path = pattern;
+    }
+    ~LockDirectory() {
+      if (!path.empty()) std::filesystem::remove_all(path);
+    }
+  };
+  static const LockDirectory directory;
   static int counter = 0;
-  return "hostwarden-fltk-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+  return (directory.path / ("instance-" + std::to_string(++counter) + ".lock")).string();
 }
 
 class FltkRuntime : public ::testing::Test {

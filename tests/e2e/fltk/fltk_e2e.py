@@ -7,8 +7,8 @@
 
   fltk_e2e.py scenario NAME --program PATH --artifacts DIR
       Runs the real program in a namespace of its own (network, host name,
-      mounts) with a private copy of /etc, an empty /run/dbus and
-      /run/systemd (so the machine can never be renamed), the PC's address
+      mounts) with a private copy of /etc, an empty /run of its own
+      (so the machine can never be renamed), the PC's address
       from 192.0.2.0/24 on a veth interface with the default route, and
       dnsmasq answering the PTR query. Screenshots go
       to DIR. Needs root; exits 77 (skipped) without it.
@@ -295,7 +295,7 @@ def sh(*command):
     subprocess.run(command, check=True, timeout=60)
 
 
-def private_etc(work, host_name):
+def private_etc(work, host_name, hosts=None):
     """A copy of /etc over /etc, with our host name, hosts file and DNS server.
     Without our own name in the hosts file (and with no A record at dnsmasq)
     the host name resolves to no address."""
@@ -310,7 +310,7 @@ def private_etc(work, host_name):
     with open(os.path.join(etc, "hosts"), "w") as f:
         # As Debian's installer writes it: the address list must still be the
         # interface's address, not 127.0.1.1.
-        f.write(f"127.0.0.1 localhost\n127.0.1.1 {host_name}\n")
+        f.write(hosts if hosts is not None else f"127.0.0.1 localhost\n127.0.1.1 {host_name}\n")
     with open(os.path.join(etc, "resolv.conf"), "w") as f:
         f.write(f"nameserver {DNS_SERVER}\n")
     nsswitch = os.path.join(etc, "nsswitch.conf")
@@ -319,9 +319,9 @@ def private_etc(work, host_name):
     with open(nsswitch, "w") as f:
         f.write("\n".join(lines) + "\n")
     sh("mount", "--bind", etc, "/etc")
-    for bus in ("/run/dbus", "/run/systemd"):
-        if os.path.isdir(bus):
-            sh("mount", "-t", "tmpfs", "-o", "size=1m,mode=755", "tmpfs", bus)
+    # A /run of our own: no bus or systemd of the machine's, and root's
+    # instance lock (/run/hostwarden.lock) shared with no other test.
+    sh("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
 
 
 def network(host_name):
@@ -378,7 +378,8 @@ class Program:
         os.chmod(home, 0o777)
         command = [path] + arguments
         if as_nobody:
-            command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--"] + command
+            uid = NOBODY if as_nobody is True else as_nobody  # or another user's id
+            command = ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups", "--"] + command
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
         if trace_loading:
             env["LD_DEBUG"] = "files"  # the loader names every library it maps, on stderr
@@ -599,6 +600,76 @@ def hostnamed_without_rights(screen, program, shot, service):
     check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
 
 
+def quiet_mismatch_without_display(screen, program, shot):
+    """A quiet log-on that finds a mismatch and cannot open its display:
+    the verdict's exit status, one German line, and the entry in the system
+    log, which says nothing was shown."""
+    status = program.exit_status()
+    output = open(program.output).read()
+    check(status == 1, f"ended with {status}, not the mismatch's 1:\n{output[-2000:]}")
+    check(output.splitlines() == ["hostwarden: Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)"],
+          f"standard error: {output!r}")
+    entry = program.log.recv(65536).decode("utf-8", "replace")
+    check(" hostwarden[" in entry and "verdict=mismatch" in entry and entry.endswith("nameSet=no shown=no"),
+          f"the run's entry in the system log: {entry!r}")
+
+
+def polkit_user_renames(screen, program, shot, service):
+    """A user whom polkit lets set the host name (as the desktop's agent
+    would after the password) renames from the window, through hostnamed."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    confirm_success_and_end(screen, program, shot, "polkit-user-renames", "Form1")
+    check(service.static_hostname() == DNS_SHORT_NAME,
+          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
+
+
+def polkit_refuses_another_user(screen, program, shot, service):
+    """Another user, whom polkit does not let: the rights message, nothing
+    renamed, and the window stays."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
+    shot("polkit-refuses-another-user-message")
+    screen.click(box, message_ok(box))
+    screen.wait_for_windows({"Form1"})
+    check(program.running(), "the program ended after the rights message")
+    check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
+    check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
+
+
+SQUATTER = r"""
+import os, socket, sys, time
+# What another user can try: take root's old instance name (an abstract
+# socket) and plant root's lock file; then wait.
+held = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+held.bind("\0hostwarden-0")
+try:
+    os.close(os.open("/run/hostwarden.lock", os.O_CREAT | os.O_RDWR, 0o666))
+except OSError:
+    pass
+print("ready", flush=True)
+time.sleep(600)
+"""
+
+
+def start_squatter():
+    """Another user's process that tries to pass for root's running instance."""
+    squatter = subprocess.Popen(["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--",
+                                 sys.executable, "-c", SQUATTER], stdout=subprocess.PIPE, text=True,
+                                preexec_fn=end_with_parent)
+    check(squatter.stdout.readline().strip() == "ready", "the other user's process did not start")
+    return squatter
+
+
+def another_user_cannot_stop_the_check(screen, program, shot):
+    """Root's quiet check runs and shows its dialog although another user's
+    process holds what root's instance used to hold."""
+    screen.wait_for_windows({"frm_Info"})
+    check(not os.path.exists("/run/hostwarden.lock") or os.stat("/run/hostwarden.lock").st_uid == 0,
+          "another user planted root's lock file")
+
+
 SCENARIOS = {
     # name: (function, arguments, host name, run as nobody[, options]); options:
     # "no display" starts the program on NO_DISPLAY and traces what it
@@ -614,6 +685,10 @@ SCENARIOS = {
     "outside_campus_quiet": (quiet_agree, ["-Q"], HOST_NAME, False),  # ends without a window, as on agreement
     "quiet_agree_without_display": (quiet_agree_without_display, ["-Q"], DNS_SHORT_NAME, False, {"no display"}),
     "quiet_second_instance_without_display": (quiet_second_instance_without_display, [], HOST_NAME, False),
+    "quiet_mismatch_without_display": (quiet_mismatch_without_display, ["-Q"], HOST_NAME, False,
+                                       {"absent display", "system log"}),
+    "another_user_cannot_stop_the_check": (another_user_cannot_stop_the_check, ["-Q"], HOST_NAME, False,
+                                           {"another user first"}),
 }
 
 # What DNS says in each scenario: the PTR answer, and the address its name
@@ -628,7 +703,24 @@ WITH_HOSTNAMED = {
     "hostnamed_sync": (hostnamed_sync, [], HOST_NAME, False),
     "hostnamed_without_rights": (hostnamed_without_rights, [], HOST_NAME, True),
 }
+# polkit on the same bus, with a rule that lets nobody (and only nobody) set
+# the static host name; the hosts file Red Hat's, which names no host, so
+# the rename needs no root beyond hostnamed's.
+DAEMON = 1
+POLKIT_RULE = """polkit.addRule(function(action, subject) {
+    if (action.id == "org.freedesktop.hostname1.set-static-hostname" && subject.user == "nobody")
+        return polkit.Result.YES;
+});
+"""
+RED_HAT_HOSTS = ("127.0.0.1   localhost localhost.localdomain localhost4 localhost4.localdomain4\n"
+                 "::1         localhost localhost.localdomain localhost6 localhost6.localdomain6\n")
+WITH_POLKIT = {
+    "polkit_user_renames": (polkit_user_renames, [], HOST_NAME, True),
+    "polkit_refuses_another_user": (polkit_refuses_another_user, [], HOST_NAME, DAEMON),
+}
+WITH_HOSTNAMED.update(WITH_POLKIT)
 SCENARIOS.update(WITH_HOSTNAMED)
+HOSTS_FILES = {name: RED_HAT_HOSTS for name in WITH_POLKIT}
 
 
 def run_inside(name, program_path, artifacts, outer_ids):
@@ -639,12 +731,13 @@ def run_inside(name, program_path, artifacts, outer_ids):
     work = tempfile.mkdtemp(prefix="hostwarden-fltk-e2e-")
     os.chmod(work, 0o755)
     os.makedirs(artifacts, exist_ok=True)
-    dnsmasq = program = service = None
+    dnsmasq = program = service = log = log_layers = squatter = None
     try:
-        private_etc(work, host_name)
+        private_etc(work, host_name, HOSTS_FILES.get(name))
         if name in WITH_HOSTNAMED:
             try:
-                service = hostnamed.Hostnamed(work, guard=lambda: refuse_outside_own_namespace(outer_ids))
+                service = hostnamed.Hostnamed(work, guard=lambda: refuse_outside_own_namespace(outer_ids),
+                                              polkit_rules=POLKIT_RULE if name in WITH_POLKIT else None)
             except hostnamed.Unavailable as why:
                 print(f"SKIPPED: {why}")
                 return SKIPPED
@@ -653,11 +746,17 @@ def run_inside(name, program_path, artifacts, outer_ids):
         network(host_name)
         private_x_directories()
         dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)))
+        if "system log" in options:
+            log, log_layers = system_log_listener()
+        if "another user first" in options:
+            squatter = start_squatter()
         with Xvfb(private=True) as x:
             screen = Screen(x.display)
             no_display = "no display" in options
-            program = Program(program_path, arguments, work, NO_DISPLAY if no_display else x.display, as_nobody,
+            absent = no_display or "absent display" in options
+            program = Program(program_path, arguments, work, NO_DISPLAY if absent else x.display, as_nobody,
                               trace_loading=no_display)
+            program.log = log
 
             def shot(step):
                 screen.screenshot(os.path.join(artifacts, f"{step}.png"))
@@ -679,6 +778,13 @@ def run_inside(name, program_path, artifacts, outer_ids):
                 program.stop()
         return 0
     finally:
+        if squatter:
+            squatter.kill()
+            squatter.wait()
+        if log:
+            log.close()
+            subprocess.run(["umount", "/dev"], check=False)
+            shutil.rmtree(log_layers, ignore_errors=True)
         if dnsmasq:
             dnsmasq.terminate()
             dnsmasq.wait(timeout=10)

@@ -12,7 +12,8 @@ import subprocess
 import sys
 
 AT_START_FORBIDDEN = re.compile(r"^lib(fltk|X11|Xft|Xext|fontconfig|freetype|systemd|gcrypt)\b")
-MODULE_ENTRIES = ("hostwarden_run_window_mode", "hostwarden_show_message_box", "hostwarden_continue_quiet_mode")
+MODULE_ENTRIES = ("hostwarden_run_window_mode", "hostwarden_show_message_box", "hostwarden_continue_quiet_mode",
+                  "hostwarden_open_screen")
 
 
 def needed(path):

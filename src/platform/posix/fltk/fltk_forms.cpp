@@ -57,7 +57,7 @@ FltkWindow* FltkForms::Find(std::string_view window) {
 bool FltkForms::AnyWindowLoaded() const { return AnyLoaded(windows_); }
 
 std::unique_ptr<Forms> MakeFltkForms(std::string commandLine) {
-  if (!OpenDisplay()) throw FormsError("cannot open the X display (is DISPLAY set?)");
+  if (!OpenDisplay()) throw FormsError("Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)");
   return std::make_unique<FltkForms>(std::move(commandLine));
 }
 

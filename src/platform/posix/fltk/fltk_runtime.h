@@ -15,10 +15,10 @@ namespace hw {
 
 class FltkForms : public Forms {
  public:
-  // `instanceName` is the name a running instance holds (the user's own by
+  // `instanceName` is the lock file a running instance holds (the user's own by
   // default). Needs the display to be open (OpenDisplay).
   explicit FltkForms(std::string commandLine,
-                     std::string instanceName = posix::SingleInstance::DefaultName());
+                     std::string instanceName = posix::SingleInstance::DefaultLockFile());
 
   bool PrevInstance() override;
   std::string Command() override { return commandLine_; }
