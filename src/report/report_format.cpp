@@ -59,6 +59,24 @@ std::string JsonExemption(const Report& report) {
   return JsonString(ExemptionName(report.exemption));
 }
 
+// The IPv6 verdict once the side was judged, null where it was not looked at.
+std::string JsonIpv6Verdict(const Report& report) {
+  if (report.ipv6Verdict == CheckVerdict::Unfinished) return "null";
+  return JsonString(VerdictName(report.ipv6Verdict));
+}
+
+std::string JsonIpv6Exemption(const Report& report) {
+  if (report.ipv6Verdict != CheckVerdict::NotApplicable) return "null";
+  return JsonString(Ipv6ExemptionName(report));
+}
+
+std::string Ipv6VerdictText(const Report& report) {
+  if (report.ipv6Verdict == CheckVerdict::Unfinished) return "";
+  std::string verdict(VerdictText(report.ipv6Verdict));
+  if (report.ipv6Verdict == CheckVerdict::NotApplicable) verdict += " (" + std::string(Ipv6ExemptionText(report)) + ")";
+  return verdict;
+}
+
 std::string JsonTruth(std::optional<bool> value) {
   if (!value) return "null";
   return *value ? "true" : "false";
@@ -97,6 +115,14 @@ std::string_view ExemptionText(NameCheckExemption exemption) {
     case NameCheckExemption::OutsideCampus: return "DNS-Name außerhalb der Campus-Domäne";
     default: return "";
   }
+}
+
+std::string_view Ipv6ExemptionName(const Report& report) {
+  return report.noIpv6Address ? "no-ipv6-address" : ExemptionName(report.ipv6Exemption);
+}
+
+std::string_view Ipv6ExemptionText(const Report& report) {
+  return report.noIpv6Address ? "keine globale IPv6-Adresse" : ExemptionText(report.ipv6Exemption);
 }
 
 std::string_view VerdictText(CheckVerdict verdict) {
@@ -177,6 +203,13 @@ std::string ReportAsJson(const Report& report) {
   AppendField(json, "verdict", std::string(VerdictName(report.verdict)));
   json += "\"notApplicableBecause\":" + JsonExemption(report) + ",";
   json += "\"forwardConfirmed\":" + JsonTruth(report.forwardConfirmed) + ",";
+  AppendList(json, "ipv6Addresses", report.ipv6Addresses);
+  AppendField(json, "selectedIpv6Address", report.selectedIpv6Address);
+  AppendField(json, "ipv6DnsServer", report.ipv6DnsServer);
+  AppendField(json, "ipv6DnsName", report.ipv6DnsName);
+  AppendList(json, "ipv6PtrNames", report.ipv6PtrNames);
+  json += "\"ipv6Verdict\":" + JsonIpv6Verdict(report) + ",";
+  json += "\"ipv6NotApplicableBecause\":" + JsonIpv6Exemption(report) + ",";
   json += "\"messages\":[";
   for (std::size_t i = 0; i < report.messages.size(); ++i) {
     const auto& message = report.messages[i];
@@ -187,9 +220,11 @@ std::string ReportAsJson(const Report& report) {
 }
 
 std::string ReportAsText(const Report& report) {
-  std::string addresses, ptrNames;
+  std::string addresses, ptrNames, ipv6Addresses, ipv6PtrNames;
   for (const auto& address : report.addresses) addresses += (addresses.empty() ? "" : ", ") + address;
   for (const auto& name : report.ptrNames) ptrNames += (ptrNames.empty() ? "" : ", ") + name;
+  for (const auto& address : report.ipv6Addresses) ipv6Addresses += (ipv6Addresses.empty() ? "" : ", ") + address;
+  for (const auto& name : report.ipv6PtrNames) ipv6PtrNames += (ipv6PtrNames.empty() ? "" : ", ") + name;
   std::string verdict(VerdictText(report.verdict));
   if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
@@ -209,6 +244,12 @@ std::string ReportAsText(const Report& report) {
       {"DNS-Kurzname:", report.dnsShortName},
       {"Ergebnis:", verdict},
       {"Rückbestätigt:", confirmed},
+      {"IPv6-Adressen:", ipv6Addresses},
+      {"IPv6-Gewählt:", report.selectedIpv6Address},
+      {"IPv6-Server:", report.ipv6DnsServer},
+      {"IPv6-DNS-Name:", report.ipv6DnsName},
+      {"IPv6-PTR-Namen:", ipv6PtrNames},
+      {"IPv6-Ergebnis:", Ipv6VerdictText(report)},
   };
   std::string text;
   for (const auto& [label, value] : rows) {

@@ -4,14 +4,30 @@
 
 namespace hw::report {
 
+namespace {
+
+std::string Ipv6LogText(const VerdictEntry& entry) {
+  if (entry.ipv6Verdict == CheckVerdict::Unfinished) return "";
+  return " ipv6Verdict=" + std::string(VerdictName(entry.ipv6Verdict)) + " ipv6Address=" +
+         JsonString(entry.ipv6Address) + " ipv6DnsName=" + JsonString(entry.ipv6DnsName);
+}
+
+}  // namespace
+
 VerdictEntry EntryOf(const Report& report, bool nameSet) {
-  return {report.verdict, report.computerName, report.dnsName, report.selectedAddress, report.dnsServer, nameSet};
+  VerdictEntry entry{report.verdict, report.computerName, report.dnsName, report.selectedAddress, report.dnsServer,
+                     nameSet};
+  entry.ipv6Verdict = report.ipv6Verdict;
+  entry.ipv6Address = report.selectedIpv6Address;
+  entry.ipv6DnsName = report.ipv6DnsName;
+  return entry;
 }
 
 std::string VerdictLogText(const VerdictEntry& entry) {
   return "verdict=" + std::string(VerdictName(entry.verdict)) + " computerName=" + JsonString(entry.computerName) +
          " dnsName=" + JsonString(entry.dnsName) + " address=" + JsonString(entry.address) +
-         " dnsServer=" + JsonString(entry.dnsServer) + " nameSet=" + (entry.nameSet ? "yes" : "no");
+         " dnsServer=" + JsonString(entry.dnsServer) + " nameSet=" + (entry.nameSet ? "yes" : "no") +
+         Ipv6LogText(entry);
 }
 
 void WriteQuietly(VerdictLog* log, const VerdictEntry& entry) noexcept {

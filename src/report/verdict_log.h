@@ -14,6 +14,9 @@ struct VerdictEntry {
   CheckVerdict verdict = CheckVerdict::Unfinished;
   std::string computerName, dnsName, address, dnsServer;
   bool nameSet = false;
+  // The IPv6 side, where it was looked at: its verdict, address and name.
+  CheckVerdict ipv6Verdict = CheckVerdict::Unfinished;
+  std::string ipv6Address, ipv6DnsName;
 };
 
 VerdictEntry EntryOf(const Report& report, bool nameSet);
@@ -21,6 +24,8 @@ VerdictEntry EntryOf(const Report& report, bool nameSet);
 // One line, values quoted and escaped as JSON strings so that a hostile DNS
 // name can neither break the line nor forge a field:
 // verdict=mismatch computerName="ws-17" dnsName="..." address="..." dnsServer="..." nameSet=no
+// followed, where the IPv6 side was looked at, by
+// ipv6Verdict=agree ipv6Address="..." ipv6DnsName="..."
 std::string VerdictLogText(const VerdictEntry& entry);
 
 // The platform's system log. Writing must never delay or break the check:

@@ -3,6 +3,7 @@
 #include "probes/names.h"
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
+#include "resolve/ipv6_reverse_query.h"
 #include "resolve/local_addresses.h"
 #include "sync/elevated_copy.h"
 #include "sync/elevation.h"
@@ -88,6 +89,10 @@ StartupOperations Program::RealOperations() {
   op.QueryDnsServer = [this] { return QueryDnsServer(os_); };
   op.DnsReverseLookup = [this](const std::string& address, const std::string& server) {
     return DnsReverseLookup(os_, address, server);
+  };
+  op.QueryIpv6Configuration = [this] { return QueryIpv6Configuration(os_); };
+  op.Ipv6ReverseLookup = [this](const std::string& address, const std::string& server) {
+    return Ipv6ReverseLookup(os_, address, server);
   };
   op.HostNameByAddress = [this](const std::string& address) { return HostNameByAddress(os_, forms_, address); };
   op.ShowWarningDialog = [this] { ShowWarningDialog(); };
