@@ -116,11 +116,11 @@ std::string Ipv4Text(uint32_t server) {
   return inet_ntop(AF_INET, &address, text, sizeof text) ? text : "";
 }
 
-// c-ares wants an IPv6 server in brackets in its list.
+// c-ares 1.18 takes a bare IPv6 address, and brackets only with a port.
 std::string ServerText(const SocketAddress& server) {
   char text[INET6_ADDRSTRLEN] = {};
   if (server.family == kAfInet) return inet_ntop(AF_INET, server.bytes.data(), text, sizeof text) ? text : "";
-  return inet_ntop(AF_INET6, server.bytes.data(), text, sizeof text) ? "[" + std::string(text) + "]" : "";
+  return inet_ntop(AF_INET6, server.bytes.data(), text, sizeof text) ? text : "";
 }
 
 bool IsUnicastIpv6Server(const SocketAddress& server) {

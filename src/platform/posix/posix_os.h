@@ -89,8 +89,8 @@ class PosixOs : public Os {
   // life of this object and LookupAccountSidA can tell ours from any other.
   // What gethostbyname answers for the PC's own name: its interfaces' addresses.
   HostEnt OwnHostEntry(const std::string& name) const;
-  // One query through c-ares to the one server named by `server` (an IPv6
-  // address in brackets).
+  // One query through c-ares to the one server named by `server` (an
+  // address as text).
   int32_t QueryOneServer(const std::string& name, uint16_t type, const std::string& server, DnsRecordList& results);
   std::string DefaultRouteInterface() const;
 
