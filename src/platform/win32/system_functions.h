@@ -69,6 +69,8 @@ struct SystemFunctions {
   BoundFunction<decltype(&::DnsQuery_A)> DnsQuery_A{libraries, "dnsapi.dll", "DnsQuery_A"};
   BoundFunction<DnsRecordListFreeFunction> DnsRecordListFree{libraries, "dnsapi.dll", "DnsRecordListFree"};
   BoundFunction<decltype(&::GetNetworkParams)> GetNetworkParams{libraries, "iphlpapi.dll", "GetNetworkParams"};
+  BoundFunction<decltype(&::GetAdaptersAddresses)> GetAdaptersAddresses{libraries, "iphlpapi.dll",
+                                                                        "GetAdaptersAddresses"};
   BoundFunction<decltype(&::InternetGetConnectedState)> InternetGetConnectedState{libraries, "wininet.dll",
                                                                                   "InternetGetConnectedState"};
   BoundFunction<DLLGETVERSIONPROC> DllGetVersion{libraries, "shlwapi.dll", "DllGetVersion"};

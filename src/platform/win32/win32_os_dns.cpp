@@ -1,6 +1,7 @@
 // The IP configuration (iphlpapi) and the DNS query (Dnsapi).
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -89,6 +90,7 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
     copy.pName = CopyName(record->pName);
     if (win32::RecordDataIsName(record->wType)) copy.pNameHost = CopyName(record->Data.PTR.pNameHost);
     if (record->wType == DNS_TYPE_A) copy.IpAddress = record->Data.A.IpAddress;
+    if (record->wType == DNS_TYPE_AAAA) std::memcpy(copy.Ip6Address.data(), &record->Data.AAAA.Ip6Address, 16);
     results.records.push_back(std::move(copy));
   }
   return status;
