@@ -140,7 +140,7 @@ inline constexpr uint32_t kIfTypeSoftwareLoopback = 24;
 inline constexpr uint32_t kIfTypePropVirtual = 53;  // wintun, WireGuard and other user-space tunnels
 inline constexpr uint32_t kIfTypeTunnel = 131;
 inline constexpr int kIfOperStatusUp = 1;
-inline constexpr int kIpSuffixOriginRandom = 4;      // a temporary (privacy) address
+inline constexpr int kIpSuffixOriginRandom = 5;      // a temporary (privacy) address
 inline constexpr int kIpDadStateDeprecated = 3;
 inline constexpr int kIpDadStatePreferred = 4;
 

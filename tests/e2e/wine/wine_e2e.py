@@ -398,7 +398,8 @@ def case_second_instance(host, auto, exe, f, mode):
 
 REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
                "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
-               "notApplicableBecause", "forwardConfirmed", "messages"}
+               "notApplicableBecause", "forwardConfirmed", "ipv6Addresses", "selectedIpv6Address", "ipv6DnsServer",
+               "ipv6DnsName", "ipv6PtrNames", "ipv6Verdict", "ipv6NotApplicableBecause", "messages"}
 
 
 def run_script(host, exe, *switches, debug="-all"):
@@ -440,6 +441,26 @@ def case_report_script(host, auto, exe, f, mode):
     f.check("Ergebnis:       Namen weichen ab\r\n" in out, f"the text report's verdict line: {out!r}")
     f.equal(auto.window(FORM1), {"exists": False}, "a window after the report")
     f.equal(names_in_registry(host), before, "the computer name after the report")
+
+
+IPV6_ADDRESS = "2001:db8::7"
+
+
+def case_ipv6_report(host, auto, exe, f, mode):
+    """A dual-stack PC: /REPORT /JSON lists the IPv6 address that Wine's IP
+    Helper reports and the PTR name the server gives it, beside the IPv4
+    verdict."""
+    code, out, err = run_script(host, exe, "/REPORT", "/JSON")
+    try:
+        report = json.loads(out)
+    except ValueError as error:
+        f.check(False, f"not JSON ({error}): {out!r} {err!r}")
+        return
+    f.equal(code, 0, "exit status: the IPv4 names agree")
+    for key, wanted in (("verdict", "agree"), ("ipv6Addresses", [IPV6_ADDRESS]), ("selectedIpv6Address", IPV6_ADDRESS),
+                        ("ipv6DnsServer", wine_host.DNS_SERVER), ("ipv6PtrNames", [MISMATCH_NAME]),
+                        ("ipv6Verdict", "mismatch")):
+        f.equal(report.get(key), wanted, key)
 
 
 def case_sync_script(host, auto, exe, f, mode):
@@ -795,6 +816,8 @@ def _cases():
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, Dns())
     cases["report_script_win10"] = (case_report_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["sync_script_win10"] = (case_sync_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["ipv6_report_win10"] = (case_ipv6_report, WIN10,
+                                  Dns([AGREEING_NAME], [AGREEING_NAME], IPV6_ADDRESS, [MISMATCH_NAME]))
     cases["msi_install_win10"] = (case_msi_install, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, Dns.confirmed(MISMATCH_NAME))
     return cases
