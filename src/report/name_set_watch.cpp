@@ -27,7 +27,11 @@ VerdictEntry EntryOf(const Program& program, bool nameSet) {
   const StartupValues& values = program.Values();
   CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
   // The name the main window shows as the computer name (txt_CN), as the report does.
-  return {verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
+  VerdictEntry entry{verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
+  entry.ipv6Verdict = values.ipv6.verdict;
+  entry.ipv6Address = values.ipv6.selectedAddress;
+  entry.ipv6DnsName = values.ipv6.dnsName;
+  return entry;
 }
 
 }  // namespace hw::report

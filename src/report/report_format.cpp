@@ -117,12 +117,16 @@ std::string_view ExemptionText(NameCheckExemption exemption) {
   }
 }
 
+// Nothing was asked: no stable global address at all, or none on an
+// interface with an IPv6 default route.
 std::string_view Ipv6ExemptionName(const Report& report) {
-  return report.noIpv6Address ? "no-ipv6-address" : ExemptionName(report.ipv6Exemption);
+  if (!report.noIpv6Address) return ExemptionName(report.ipv6Exemption);
+  return report.ipv6Addresses.empty() ? "no-ipv6-address" : "no-ipv6-default-route";
 }
 
 std::string_view Ipv6ExemptionText(const Report& report) {
-  return report.noIpv6Address ? "keine globale IPv6-Adresse" : ExemptionText(report.ipv6Exemption);
+  if (!report.noIpv6Address) return ExemptionText(report.ipv6Exemption);
+  return report.ipv6Addresses.empty() ? "keine globale IPv6-Adresse" : "keine IPv6-Standardroute";
 }
 
 std::string_view VerdictText(CheckVerdict verdict) {

@@ -77,6 +77,9 @@ TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
   state.warningShown = true;
   state.members = {true, "Labor-PC3"};
   state.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
+  state.values.ipv6.verdict = hw::CheckVerdict::Mismatch;
+  state.values.ipv6.selectedAddress = "2001:db8::7";
+  state.values.ipv6.dnsName = "pc-alt.uni-falkenau.de";
   hw::posix::ProgramStateRecord record(state);
   hw::ProgramState back = hw::posix::StateOf(*record.get());
   EXPECT_EQ(back.form1, state.form1);
@@ -89,6 +92,10 @@ TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
   EXPECT_EQ(back.version.dwPlatformId, 3u);
   EXPECT_EQ(back.version.dwOSVersionInfoSize, 148u);
   EXPECT_EQ(back.version.szCSDVersion, state.version.szCSDVersion);
+  // The IPv6 side, for the window run's log entry.
+  EXPECT_EQ(back.values.ipv6.verdict, hw::CheckVerdict::Mismatch);
+  EXPECT_EQ(back.values.ipv6.selectedAddress, "2001:db8::7");
+  EXPECT_EQ(back.values.ipv6.dnsName, "pc-alt.uni-falkenau.de");
 
   HostwardenProgramState empty{};  // null pointers everywhere: an empty state, no crash
   EXPECT_TRUE(hw::posix::StateOf(empty).form1.empty());

@@ -155,6 +155,8 @@ TEST(Ipv6Check, DualStackIsReportedBesideTheIpv4Verdict) {
        CheckVerdict::Agree, CheckVerdict::Agree, ""},
       {"no global IPv6 address", [](test::FakeOs& os) { os.adapters = {Lan({Stable("fe80::7")})}; },
        CheckVerdict::Agree, CheckVerdict::NotApplicable, "no-ipv6-address"},
+      {"no IPv6 default route", [](test::FakeOs& os) { os.adapters = {Lan({Stable("2001:db8::7")}, false)}; },
+       CheckVerdict::Agree, CheckVerdict::NotApplicable, "no-ipv6-default-route"},
   };
   for (const auto& c : cases) {
     test::FakeOs os = DualStack();
