@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "report/report.h"
+#include "report/verdict_log.h"
 #include "resolve/ip_address_text.h"
 #include "resolve/ipv6_configuration.h"
 #include "resolve/ipv6_reverse_query.h"
@@ -242,6 +243,25 @@ TEST(Ipv6ReverseLookup, OnlyPtrRecordsOfTheAnswerAndNothingForUnusableInput) {
     EXPECT_TRUE(Ipv6ReverseLookup(os, address, server).empty()) << address << " " << server;
     EXPECT_TRUE(os.queries.empty()) << address << " " << server << ": nobody to ask";
   }
+}
+
+TEST(Ipv6Report, KeysTextRowsAndLogFieldsOnlyWhereThereIsAnAddress) {
+  test::FakeOs os = DualStack();
+  os.ipv6PtrAnswer[0].pNameHost = "pc-\"alt\".uni-falkenau.de";
+  Report report = RunStartupCheck(os);
+  std::string json = ReportAsJson(report);
+  for (const char* key : {R"("ipv6Addresses":["2001:db8::7"])", R"("selectedIpv6Address":"2001:db8::7")",
+                          R"("ipv6PtrNames":["pc-\"alt\".uni-falkenau.de"])", R"("ipv6Verdict":"mismatch")",
+                          R"("ipv6NotApplicableBecause":null)"}) {
+    EXPECT_NE(json.find(key), std::string::npos) << key << "\n" << json;
+  }
+  EXPECT_NE(ReportAsText(report).find("IPv6-Ergebnis:  Namen weichen ab\n"), std::string::npos);
+  EXPECT_TRUE(report::VerdictLogText(report::EntryOf(report, false))
+                  .ends_with(R"(nameSet=no ipv6Verdict=mismatch ipv6Address="2001:db8::7" )"
+                             R"(ipv6DnsName="pc-\"alt\".uni-falkenau.de")"));
+
+  test::FakeOs ipv4Only;  // the log line of a PC without IPv6 stays as it was
+  EXPECT_TRUE(report::VerdictLogText(report::EntryOf(RunStartupCheck(ipv4Only), false)).ends_with("nameSet=no"));
 }
 
 }  // namespace
