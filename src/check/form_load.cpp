@@ -39,6 +39,7 @@ class StartupCheck {
     ListAddresses();
     SelectFirstAddress();
     LookUpDnsName();
+    LookUpIpv6Name();
     if (!NameCheckIsApplicable()) return EndInQuietMode(CheckVerdict::NotApplicable);
     TakeShortName();
     if (!NamesAreDifferent()) return EndInQuietMode(CheckVerdict::Agree);
@@ -170,6 +171,33 @@ class StartupCheck {
       if (passes([&] { return v_.dnsName == v_.computerName; })) attempt([&] { v_.dnsName.clear(); });
       attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
     }
+  }
+
+  // The IPv6 side, from Windows 2000 on: judged beside the IPv4 check, and
+  // in its place on a PC whose only IPv4 address is the loop-back one.
+  void LookUpIpv6Name() {
+    bool newer = false, ipv6Only = false;
+    attempt([&] { newer = op_.IsWin2000OrLater(); });
+    if (!newer) return;
+    attempt([&] { hw::LookUpIpv6Name(op_, v_.hostName, v_.computerName, v_.ipv6); });
+    attempt([&] { JudgeIpv6(v_.ipv6, {v_.isLan, campus_, v_.hostName, v_.computerName}); });
+    attempt([&] { ipv6Only = IsIpv6OnlyPc(form1_["cbo_IP"].Items(), v_.ipv6); });
+    if (ipv6Only) TakeIpv6Side();
+  }
+
+  void TakeIpv6Side() {
+    v_.ipv6.decides = true;
+    attempt([&] {
+      Control& box = form1_["cbo_IP"];
+      const int first = static_cast<int>(box.Items().size());
+      for (const auto& address : v_.ipv6.addresses) box.AddItem(address);
+      box.SetListIndex(first);  // the selected address leads the IPv6 list
+    });
+    attempt([&] { v_.selectedAddress = v_.ipv6.selectedAddress; });
+    attempt([&] { v_.dnsServer = v_.ipv6.dnsServer; });
+    attempt([&] { v_.ptrNames = v_.ipv6.ptrNames; });
+    attempt([&] { v_.dnsName = v_.ipv6.dnsName; });
+    attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
   }
 
   bool NameCheckIsApplicable() {

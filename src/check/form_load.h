@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/ipv6_check.h"
 #include "check/name_rules.h"
 #include "check/startup_operations.h"
 #include "platform/forms.h"
@@ -44,6 +45,7 @@ struct StartupValues {
   NameCheckExemption exemption = NameCheckExemption::None;  // why the check did not apply
   CheckVerdict verdict = CheckVerdict::Unfinished;
   bool mainWindowHidden = false;  // quiet mode with a mismatch: the dialog is up instead
+  Ipv6Values ipv6;                // the IPv6 side, reported beside the verdict or deciding it
 };
 
 // Runs the load sequence on the loaded, still invisible main window. May end

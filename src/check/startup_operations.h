@@ -10,6 +10,7 @@
 
 #include "probes/chk_ver.h"
 #include "resolve/lookup_failure.h"
+#include "resolve/ipv6_configuration.h"
 
 namespace hw {
 
@@ -43,6 +44,12 @@ struct StartupOperations {
   // The resolver's name for the address; "" (with a message box for an
   // invalid address or a failed lookup, whose cause goes to `failure`).
   std::function<std::string(const std::string& address, LookupFailure& failure)> HostNameByAddress;
+  // The PC's IPv6 addresses and the server for their query; left unbound,
+  // the check is IPv4 only.
+  std::function<Ipv6Configuration()> QueryIpv6Configuration;
+  // The PTR names `server` (IPv6 or IPv4) gives the IPv6 address; none
+  // without a message.
+  std::function<std::vector<std::string>(const std::string& address, const std::string& server)> Ipv6ReverseLookup;
   // Shows the warning dialog modeless, no owner; returns at once.
   std::function<void()> ShowWarningDialog;
 };

@@ -83,6 +83,7 @@ inline constexpr uint32_t kInaddrNone = 0xFFFFFFFFu;
 inline constexpr uint16_t kDnsTypeA = 1;
 inline constexpr uint16_t kDnsTypeCname = 5;
 inline constexpr uint16_t kDnsTypePtr = 12;
+inline constexpr uint16_t kDnsTypeAaaa = 28;
 inline constexpr uint32_t kDnsQueryBypassCache = 8;
 inline constexpr uint32_t kDnsQueryNoLocalName = 0x20;
 inline constexpr uint32_t kDnsQueryNoHostsFile = 0x40;
@@ -95,6 +96,7 @@ inline constexpr uint8_t kDnsSectionAuthority = 2;
 inline constexpr uint8_t kDnsSectionAdditional = 3;
 
 inline constexpr uint32_t kErrorSuccess = 0;
+inline constexpr uint32_t kErrorNoData = 232;
 inline constexpr uint32_t kErrorBufferOverflow = 111;
 inline constexpr uint32_t kErrorInsufficientBuffer = 122;
 
@@ -124,6 +126,23 @@ inline constexpr int kNetSetupDomainName = 3;
 inline constexpr uint32_t kSeeMaskNoAsync = 0x100;
 inline constexpr uint32_t kSeeMaskFlagNoUi = 0x400;
 inline constexpr int kSwShowNormal = 1;
+
+// GetAdaptersAddresses: the address family (Windows' AF_INET6), the flags
+// the program passes, and the values of the adapter records it reads.
+inline constexpr int kAfInet6 = 23;
+inline constexpr int kAfUnspec = 0;
+inline constexpr uint32_t kGaaFlagSkipAnycast = 0x0002;
+inline constexpr uint32_t kGaaFlagSkipMulticast = 0x0004;
+inline constexpr uint32_t kGaaFlagIncludeGateways = 0x0080;
+inline constexpr uint32_t kIfTypeEthernetCsmacd = 6;
+inline constexpr uint32_t kIfTypePpp = 23;
+inline constexpr uint32_t kIfTypeSoftwareLoopback = 24;
+inline constexpr uint32_t kIfTypePropVirtual = 53;  // wintun, WireGuard and other user-space tunnels
+inline constexpr uint32_t kIfTypeTunnel = 131;
+inline constexpr int kIfOperStatusUp = 1;
+inline constexpr int kIpSuffixOriginRandom = 5;      // a temporary (privacy) address
+inline constexpr int kIpDadStateDeprecated = 3;
+inline constexpr int kIpDadStatePreferred = 4;
 
 // ---- Records ---------------------------------------------------------------
 
@@ -173,6 +192,7 @@ struct DnsRecord {
   std::string pName;        // the owner name of the record
   std::string pNameHost;    // Data.PTR.pNameHost (also CNAME's target); "" when null
   uint32_t IpAddress = 0;   // Data.A.IpAddress of an A record, network byte order in memory
+  std::array<uint8_t, 16> Ip6Address{};  // Data.AAAA.Ip6Address of an AAAA record
   uint8_t Section = kDnsSectionAnswer;  // Flags.S.Section
 };
 
@@ -197,10 +217,31 @@ struct IpAdapterInfo {
   uint32_t Type = 0;
   std::vector<std::string> IpAddressList;
 };
-inline constexpr uint32_t kMibIfTypeEthernet = 6;
-inline constexpr uint32_t kMibIfTypePpp = 23;
-inline constexpr uint32_t kMibIfTypeLoopback = 24;
-inline constexpr uint32_t kIfTypeTunnel = 131;
+
+// A SOCKET_ADDRESS of either family: the four bytes of an IPv4 address or
+// the sixteen of an IPv6 one, in network order.
+struct SocketAddress {
+  int family = 0;  // kAfInet or kAfInet6
+  std::array<uint8_t, 16> bytes{};
+  bool operator==(const SocketAddress&) const = default;
+};
+
+// IP_ADAPTER_UNICAST_ADDRESS: the fields the program reads.
+struct AdapterUnicastAddress {
+  SocketAddress Address;
+  int SuffixOrigin = 0;
+  int DadState = kIpDadStatePreferred;
+};
+
+// IP_ADAPTER_ADDRESSES, one adapter: its lists copied out in their order.
+struct AdapterAddresses {
+  std::string AdapterName;
+  uint32_t IfType = kIfTypeEthernetCsmacd;
+  int OperStatus = kIfOperStatusUp;
+  std::vector<AdapterUnicastAddress> UnicastAddresses;
+  std::vector<SocketAddress> DnsServerAddresses;
+  std::vector<SocketAddress> GatewayAddresses;  // with kGaaFlagIncludeGateways: the default routes' next hops
+};
 
 using Handle = std::uintptr_t;  // a process or token handle
 using SidRef = std::uintptr_t;  // names a SID that the system keeps; 0 for none
@@ -300,6 +341,17 @@ class Os {
   }
   virtual int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options,
                              const Ip4Array* extra, DnsRecordList& results) = 0;
+  // The adapters with their addresses (iphlpapi, XP on). A system without it
+  // has no IPv6 for the program.
+  virtual uint32_t GetAdaptersAddresses(uint32_t /*family*/, uint32_t /*flags*/,
+                                        std::vector<AdapterAddresses>& /*adapters*/) {
+    throw MissingFunction("iphlpapi.dll", "GetAdaptersAddresses");
+  }
+  // DnsQuery_A to one server of either family, with the same options.
+  virtual int32_t DnsQuery_A(const std::string& /*name*/, uint16_t /*type*/, uint32_t /*options*/,
+                             const SocketAddress& /*server*/, DnsRecordList& /*results*/) {
+    throw MissingFunction("dnsapi.dll", "DnsQuery_A");
+  }
 
   // kernel32 / advapi32: security. GetTokenInformation with a null `info`
   // (or a length too small) fails and reports the length it needs.

@@ -36,6 +36,9 @@ VerdictEntry EntryOf(const StartupValues& values, bool nameSet) {
   // The name the main window shows as the computer name (txt_CN), as the report does.
   VerdictEntry entry{verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
   AddDetails(entry, values.exemption, values.ptrNames, CampusPolicy{});
+  entry.ipv6Verdict = values.ipv6.verdict;
+  entry.ipv6Address = values.ipv6.selectedAddress;
+  entry.ipv6DnsName = values.ipv6.dnsName;
   return entry;
 }
 

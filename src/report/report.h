@@ -37,6 +37,14 @@ struct Report {
   // only, where a rename would ask it.
   std::optional<bool> forwardConfirmed;
   CampusPolicy policy;  // the campus lists in force, their sources, the settings that were unusable
+  // The IPv6 side: reported beside the verdict, or deciding it on an
+  // IPv6-only PC. `ipv6Verdict` stays Unfinished where it was not looked at.
+  std::vector<std::string> ipv6Addresses;
+  std::string selectedIpv6Address, ipv6DnsServer, ipv6DnsName;
+  std::vector<std::string> ipv6PtrNames;
+  CheckVerdict ipv6Verdict = CheckVerdict::Unfinished;
+  NameCheckExemption ipv6Exemption = NameCheckExemption::None;
+  bool noIpv6Address = false;
   bool ended = false;  // the program ended at once
   std::vector<ReportMessage> messages;
 };
@@ -49,6 +57,9 @@ std::string_view VerdictName(CheckVerdict verdict);
 // words for people; "" for None.
 std::string_view ExemptionName(NameCheckExemption exemption);
 std::string_view ExemptionText(NameCheckExemption exemption);
+// Why the IPv6 side was not judged, as a key and in words ("" when it was).
+std::string_view Ipv6ExemptionName(const Report& report);
+std::string_view Ipv6ExemptionText(const Report& report);
 // The verdict in German, for the text report that people read; the JSON
 // keeps VerdictName for scripts.
 std::string_view VerdictText(CheckVerdict verdict);

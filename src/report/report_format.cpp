@@ -73,6 +73,24 @@ std::string Joined(const std::vector<std::string>& values, const char* separator
   return joined;
 }
 
+// The IPv6 verdict once the side was judged, null where it was not looked at.
+std::string JsonIpv6Verdict(const Report& report) {
+  if (report.ipv6Verdict == CheckVerdict::Unfinished) return "null";
+  return JsonString(VerdictName(report.ipv6Verdict));
+}
+
+std::string JsonIpv6Exemption(const Report& report) {
+  if (report.ipv6Verdict != CheckVerdict::NotApplicable) return "null";
+  return JsonString(Ipv6ExemptionName(report));
+}
+
+std::string Ipv6VerdictText(const Report& report) {
+  if (report.ipv6Verdict == CheckVerdict::Unfinished) return "";
+  std::string verdict(VerdictText(report.ipv6Verdict));
+  if (report.ipv6Verdict == CheckVerdict::NotApplicable) verdict += " (" + std::string(Ipv6ExemptionText(report)) + ")";
+  return verdict;
+}
+
 std::string JsonTruth(std::optional<bool> value) {
   if (!value) return "null";
   return *value ? "true" : "false";
@@ -123,6 +141,18 @@ std::string_view ExemptionText(NameCheckExemption exemption) {
     case NameCheckExemption::OutsideCampus: return "DNS-Name außerhalb der Campus-Domäne";
     default: return "";
   }
+}
+
+// Nothing was asked: no stable global address at all, or none on an
+// interface with an IPv6 default route.
+std::string_view Ipv6ExemptionName(const Report& report) {
+  if (!report.noIpv6Address) return ExemptionName(report.ipv6Exemption);
+  return report.ipv6Addresses.empty() ? "no-ipv6-address" : "no-ipv6-default-route";
+}
+
+std::string_view Ipv6ExemptionText(const Report& report) {
+  if (!report.noIpv6Address) return ExemptionText(report.ipv6Exemption);
+  return report.ipv6Addresses.empty() ? "keine globale IPv6-Adresse" : "keine IPv6-Standardroute";
 }
 
 std::string_view VerdictText(CheckVerdict verdict) {
@@ -212,6 +242,13 @@ std::string ReportAsJson(const Report& report) {
   AppendSetting(json, "campusDomains", report.policy.lists.domains, report.policy.domainsSource);
   AppendSetting(json, "dynamicPoolPrefixes", report.policy.lists.poolPrefixes, report.policy.prefixesSource);
   AppendList(json, "invalidPolicy", report.policy.invalid);
+  AppendList(json, "ipv6Addresses", report.ipv6Addresses);
+  AppendField(json, "selectedIpv6Address", report.selectedIpv6Address);
+  AppendField(json, "ipv6DnsServer", report.ipv6DnsServer);
+  AppendField(json, "ipv6DnsName", report.ipv6DnsName);
+  AppendList(json, "ipv6PtrNames", report.ipv6PtrNames);
+  json += "\"ipv6Verdict\":" + JsonIpv6Verdict(report) + ",";
+  json += "\"ipv6NotApplicableBecause\":" + JsonIpv6Exemption(report) + ",";
   json += "\"messages\":[";
   for (std::size_t i = 0; i < report.messages.size(); ++i) {
     const auto& message = report.messages[i];
@@ -224,6 +261,7 @@ std::string ReportAsJson(const Report& report) {
 std::string ReportAsText(const Report& report) {
   std::string addresses = Joined(report.addresses, ", "), ptrNames = Joined(report.ptrNames, ", ");
   const CampusPolicy& policy = report.policy;
+  std::string ipv6Addresses = Joined(report.ipv6Addresses, ", "), ipv6PtrNames = Joined(report.ipv6PtrNames, ", ");
   std::string verdict(VerdictText(report.verdict));
   if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
@@ -246,6 +284,12 @@ std::string ReportAsText(const Report& report) {
       {"Campus-Domänen:", Joined(policy.lists.domains, ", ") + " (" + policy.domainsSource + ")"},
       {"Pool-Präfixe:", Joined(policy.lists.poolPrefixes, ", ") + " (" + policy.prefixesSource + ")"},
       {"Ungültig:", Joined(policy.invalid, ", ")},
+      {"IPv6-Adressen:", ipv6Addresses},
+      {"IPv6-Gewählt:", report.selectedIpv6Address},
+      {"IPv6-Server:", report.ipv6DnsServer},
+      {"IPv6-DNS-Name:", report.ipv6DnsName},
+      {"IPv6-PTR-Namen:", ipv6PtrNames},
+      {"IPv6-Ergebnis:", Ipv6VerdictText(report)},
   };
   std::string text;
   for (const auto& [label, value] : rows) {

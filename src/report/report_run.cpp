@@ -31,6 +31,18 @@ void CollectWindow(Window& form1, Report& report) {
   report.selectedAddress = TextOf(form1, "cbo_IP");
 }
 
+void CollectIpv6(const Ipv6Values& ipv6, Report& report) {
+  if (!ipv6.lookedUp) return;
+  report.ipv6Addresses = ipv6.addresses;
+  report.selectedIpv6Address = ipv6.selectedAddress;
+  report.ipv6DnsServer = ipv6.dnsServer;
+  report.ipv6PtrNames = ipv6.ptrNames;
+  report.ipv6DnsName = ipv6.dnsName;
+  report.ipv6Verdict = ipv6.verdict;
+  report.ipv6Exemption = ipv6.exemption;
+  report.noIpv6Address = ipv6.noAddress;
+}
+
 }  // namespace
 
 void WriteMessage(std::ostream& err, std::string_view text, const char* prefix) {
@@ -64,6 +76,7 @@ Report StartAndReport(Program& program, HeadlessForms& forms) {
   report.verdict = program.Values().verdict;
   report.exemption = program.Values().exemption;
   report.policy = program.Policy();
+  CollectIpv6(program.Values().ipv6, report);
   // Ending at once after the decision (a failed clean-up, say) is a failure too.
   if (report.ended && report.verdict != CheckVerdict::Failed) report.verdict = CheckVerdict::Failed;
   // A mismatch offers a rename, which asks first whether the name leads

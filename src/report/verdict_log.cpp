@@ -4,6 +4,17 @@
 
 namespace hw::report {
 
+namespace {
+
+std::string Ipv6LogText(const VerdictEntry& entry) {
+  // A PC without an IPv6 address to look up logs what it always logged.
+  if (entry.ipv6Verdict == CheckVerdict::Unfinished || entry.ipv6Address.empty()) return "";
+  return " ipv6Verdict=" + std::string(VerdictName(entry.ipv6Verdict)) + " ipv6Address=" +
+         JsonString(entry.ipv6Address) + " ipv6DnsName=" + JsonString(entry.ipv6DnsName);
+}
+
+}  // namespace
+
 void AddDetails(VerdictEntry& entry, NameCheckExemption exemption, const std::vector<std::string>& ptrNames,
                 const CampusPolicy& policy) {
   if (entry.verdict == CheckVerdict::NotApplicable) entry.reason = ExemptionName(exemption);
@@ -16,6 +27,9 @@ VerdictEntry EntryOf(const Report& report, bool nameSet) {
                      nameSet};
   AddDetails(entry, report.exemption, report.ptrNames, report.policy);
   entry.forwardConfirmed = report.forwardConfirmed;
+  entry.ipv6Verdict = report.ipv6Verdict;
+  entry.ipv6Address = report.selectedIpv6Address;
+  entry.ipv6DnsName = report.ipv6DnsName;
   return entry;
 }
 
@@ -47,7 +61,7 @@ std::string VerdictLogText(const VerdictEntry& entry) {
                      " address=" + JsonString(entry.address) + " dnsServer=" + JsonString(entry.dnsServer) +
                      " nameSet=" + std::string(NameSetValue(entry)) + " reason=" + orDash(entry.reason) +
                      " forwardConfirmed=" + orDash(ForwardConfirmedValue(entry)) + " ptrNames=[" + ptrNames + "]" +
-                     " version=" + entry.version;
+                     " version=" + entry.version + Ipv6LogText(entry);
   if (!entry.invalidPolicy.empty()) text += " policy=invalid:" + InvalidPolicyValue(entry);
   if (!entry.shown) text += " shown=no";
   return text;

@@ -24,6 +24,9 @@ struct VerdictEntry {
   std::string version = std::string(ProgramVersion());
   std::vector<std::string> invalidPolicy;  // settings ignored for their values
   bool shown = true;  // false: a window run that could not show its windows
+  // The IPv6 side, where it was looked at: its verdict, address and name.
+  CheckVerdict ipv6Verdict = CheckVerdict::Unfinished;
+  std::string ipv6Address, ipv6DnsName;
 };
 
 VerdictEntry EntryOf(const Report& report, bool nameSet);
@@ -36,9 +39,10 @@ void AddDetails(VerdictEntry& entry, NameCheckExemption exemption, const std::ve
 // name can neither break the line nor forge a field:
 // verdict=mismatch computerName="ws-17" dnsName="..." address="..." dnsServer="..." nameSet=no
 //   reason=- forwardConfirmed=yes ptrNames=["..."] version=1.2.0.0
-// ("-" where there is no reason or nothing was confirmed), and when a
-// setting was ignored, policy=invalid:CampusDomains[,DynamicPoolPrefixes].
-// and " shown=no" at the end when the run could not show its windows.
+// ("-" where there is no reason or nothing was confirmed); then, where the
+// IPv6 side was looked at, ipv6Verdict=agree ipv6Address="..." ipv6DnsName="...";
+// when a setting was ignored, policy=invalid:CampusDomains[,DynamicPoolPrefixes];
+// and shown=no at the end when the run could not show its windows.
 std::string VerdictLogText(const VerdictEntry& entry);
 
 // The entry's values one by one, as the structured logs carry them: "" for

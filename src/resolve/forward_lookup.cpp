@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "resolve/ip_address_text.h"
+#include "resolve/ipv6_reverse_query.h"
 #include "resolve/sockets.h"
 #include "resolve/sockets_held.h"
 
@@ -39,6 +41,8 @@ bool LookUpWhileSocketsHeld(Os& os, const std::string& name, const std::string& 
 
 bool DnsNameHasAddress(Os& os, const std::string& name, const std::string& address, const std::string& server) {
   if (name.empty()) return false;
+  // An IPv6-only PC's address is confirmed by the name's AAAA records.
+  if (IsIpv6Text(address)) return DnsNameHasIpv6Address(os, name, address, server);
   const uint32_t wanted = os.inet_addr(address);
   if (wanted == kInaddrNone) return false;
   // As for the PTR query: no server text, no query, rather than the

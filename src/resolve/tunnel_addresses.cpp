@@ -2,7 +2,10 @@
 
 namespace hw {
 
-bool IsTunnelAdapterType(uint32_t type) { return type == kMibIfTypePpp || type == kIfTypeTunnel; }
+// PropVirtual is what user-space tunnels (wintun, WireGuard) report.
+bool IsTunnelAdapterType(uint32_t type) {
+  return type == kIfTypePpp || type == kIfTypeTunnel || type == kIfTypePropVirtual;
+}
 
 std::vector<std::string> TunnelAddresses(Os& os) {
   std::vector<IpAdapterInfo> adapters;

@@ -5,6 +5,7 @@
 #include "probes/names.h"
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
+#include "resolve/ipv6_reverse_query.h"
 #include "resolve/local_addresses.h"
 #include "resolve/tunnel_addresses.h"
 #include "sync/elevated_copy.h"
@@ -100,6 +101,10 @@ StartupOperations Program::RealOperations() {
   };
   op.HostNameByAddress = [this](const std::string& address, LookupFailure& failure) {
     return HostNameByAddress(os_, forms_, address, &failure);
+  };
+  op.QueryIpv6Configuration = [this] { return QueryIpv6Configuration(os_); };
+  op.Ipv6ReverseLookup = [this](const std::string& address, const std::string& server) {
+    return Ipv6ReverseLookup(os_, address, server);
   };
   op.ShowWarningDialog = [this] { ShowWarningDialog(); };
   return op;

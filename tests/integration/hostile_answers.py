@@ -1,9 +1,10 @@
 """Hostile DNS answers to the program built with AddressSanitizer and
 UndefinedBehaviorSanitizer: truncated packets, compression loops, names of
 more than 255 bytes, labels with NUL, control and non-ASCII bytes, lying
-counts and lengths, replies with the wrong id or question. Every run must end
-with valid JSON, an exit code of 0, 1 or 2 that fits its verdict, and no
-sanitizer report. Usage: hostile_answers.py --program P"""
+counts and lengths, replies with the wrong id or question; each once to the
+IPv4 query and once to the IPv6 (ip6.arpa) query of a dual-stack PC. Every
+run must end with valid JSON, an exit code of 0, 1 or 2 that fits its
+verdict, and no sanitizer report. Usage: hostile_answers.py --program P"""
 
 import argparse
 import struct
@@ -12,6 +13,9 @@ import sys
 import dns_responder as dns
 import namespace_host
 from report_cases import HOSTS, PTR_KEY, expect
+
+IPV6 = "2001:db8::7"
+IPV6_PTR_KEY = "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa"
 
 SANITIZERS = {
     "ASAN_OPTIONS": "detect_leaks=1:exitcode=99",
@@ -70,7 +74,7 @@ def wrong_id(q):
 
 
 def other_question(q):
-    other = dns.Query(q.packet.replace(b"\x017\x012", b"\x018\x012", 1))
+    other = dns.Query(q.packet.replace(b"\x017\x01", b"\x018\x01", 1))  # 8.2.0.192 or 8.0.0...ip6.arpa
     return [other.answer([(dns.TYPE_PTR, dns.encode_name("ws-17.example"))])]
 
 
@@ -110,27 +114,30 @@ def main():
     parser.add_argument("--program", required=True)
     args = parser.parse_args()
     current = {}
-    ptr = {PTR_KEY: lambda q: current["answer"](q)}
+    agreeing = dns.ptr_names("ws-17.example")
+    ptr = {PTR_KEY: lambda q: current[PTR_KEY](q), IPV6_PTR_KEY: lambda q: current[IPV6_PTR_KEY](q)}
     failures = []
-    with namespace_host.Host() as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
-        for what, answer, dns_name in KINDS:
-            current["answer"] = answer
-            try:
-                exit_code, report, stderr = host.report(args.program, SANITIZERS)
-                expect("Sanitizer" not in stderr and "runtime error" not in stderr, "sanitizer report", stderr)
-                expect(report.get("verdict") in EXIT_OF_VERDICT, "verdict", report)
-                expect(exit_code == EXIT_OF_VERDICT[report["verdict"]], f"exit code {exit_code}", report)
-                expect(isinstance(report.get("dnsName"), str) and "\0" not in report["dnsName"], "dnsName", report)
-                if dns_name is not None:
-                    expect(report["dnsName"] == dns_name, "dnsName", report)
-                print(f"ok   {what}: exit {exit_code}, dnsName {report['dnsName'][:40]!r}")
-            except AssertionError as error:
-                failures.append(what)
-                print(f"FAIL {what}: {error}")
+    with namespace_host.Host(ipv6=(IPV6,)) as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
+        for key, name_key in ((PTR_KEY, "dnsName"), (IPV6_PTR_KEY, "ipv6DnsName")):
+            for what, answer, dns_name in KINDS:
+                current.update({PTR_KEY: agreeing, IPV6_PTR_KEY: agreeing, key: answer})
+                what = f"{what} ({'IPv6' if key == IPV6_PTR_KEY else 'IPv4'})"
+                try:
+                    exit_code, report, stderr = host.report(args.program, SANITIZERS)
+                    expect("Sanitizer" not in stderr and "runtime error" not in stderr, "sanitizer report", stderr)
+                    expect(report.get("verdict") in EXIT_OF_VERDICT, "verdict", report)
+                    expect(exit_code == EXIT_OF_VERDICT[report["verdict"]], f"exit code {exit_code}", report)
+                    expect(isinstance(report.get(name_key), str) and "\0" not in report[name_key], name_key, report)
+                    if dns_name is not None:
+                        expect(report[name_key] == dns_name, name_key, report)
+                    print(f"ok   {what}: exit {exit_code}, {name_key} {report[name_key][:40]!r}")
+                except AssertionError as error:
+                    failures.append(what)
+                    print(f"FAIL {what}: {error}")
     if failures:
-        print(f"{len(failures)} of {len(KINDS)} hostile answers handled wrongly", file=sys.stderr)
+        print(f"{len(failures)} of {2 * len(KINDS)} hostile answers handled wrongly", file=sys.stderr)
         return 1
-    print(f"hostile answers: all {len(KINDS)} handled")
+    print(f"hostile answers: all {2 * len(KINDS)} handled")
     return 0
 
 

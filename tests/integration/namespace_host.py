@@ -130,21 +130,29 @@ class Host:
     """The test host: call inside the namespaces only."""
 
     def __init__(self, hostname="ws-17", addresses=("192.0.2.7", "192.0.2.53"),
-                 nameservers=("192.0.2.53",), hosts="127.0.0.1\tlocalhost\n", lan=True):
+                 nameservers=("192.0.2.53",), hosts="127.0.0.1\tlocalhost\n", lan=True,
+                 ipv6=(), ipv6_servers=(), ipv4_on_lan=True):
         """With `lan`, the first address is the PC's own, on the interface
-        `lan0` with the default route; every other address is on `lo`."""
+        `lan0` with the default route; every other address is on `lo`.
+        `ipv6`: the PC's IPv6 addresses on `lan0` (each with any further
+        words for `ip addr add`, such as "preferred_lft 0"), which then
+        carries an IPv6 default route too; `ipv6_servers` go on `lo`.
+        Without `ipv4_on_lan` the PC is IPv6-only: every IPv4 address is
+        on `lo`."""
         require_own_namespaces()
         self.tmp = tempfile.mkdtemp(prefix="hostwarden-it-")
         self.etc = os.path.join(self.tmp, "etc")
         self._processes = []
         run("ip", "link", "set", "lo", "up")
         if lan:
-            self.interface("lan0", addresses[0], default_route=True)
-            addresses = addresses[1:]
+            self.interface("lan0", addresses[0] if ipv4_on_lan else None, default_route=ipv4_on_lan, ipv6=ipv6)
+            addresses = addresses[1:] if ipv4_on_lan else addresses
         for address in addresses:
             # /32: on lo a wider prefix would make the whole network local,
             # gateways included.
             run("ip", "addr", "add", f"{address}/32", "dev", "lo")
+        for address in ipv6_servers:
+            run("ip", "-6", "addr", "add", f"{address}/128", "dev", "lo")
         socket.sethostname(hostname)
         self._private_etc(hostname, nameservers, hosts)
         for masked in ("/run/dbus", "/run/systemd"):
@@ -153,17 +161,28 @@ class Host:
         run("mount", "-t", "sysfs", "sysfs", "/sys")  # /sys/class/net of this namespace
 
     @staticmethod
-    def interface(name, address, default_route=False):
-        """A veth interface that is up with `address`/24; with
-        `default_route`, the default route goes through it (to the first
-        address of its network, which nobody answers)."""
+    def interface(name, address, default_route=False, ipv6=()):
+        """A veth interface that is up with `address`/24 (none for None);
+        with `default_route`, the default route goes through it (to the
+        first address of its network, which nobody answers). With `ipv6`
+        addresses (/64, no duplicate detection), an IPv6 default route too;
+        temporary (privacy) addresses come with "mngtmpaddr"."""
         run("ip", "link", "add", name, "type", "veth", "peer", "name", name + "p")
-        run("ip", "addr", "add", f"{address}/24", "dev", name)
+        if address:
+            run("ip", "addr", "add", f"{address}/24", "dev", name)
+        if ipv6:
+            with open(f"/proc/sys/net/ipv6/conf/{name}/use_tempaddr", "w") as f:
+                f.write("2\n")
         run("ip", "link", "set", name + "p", "up")
         run("ip", "link", "set", name, "up")
+        for entry in ipv6:
+            address6, *words = entry.split()
+            run("ip", "-6", "addr", "add", f"{address6}/64", "dev", name, "nodad", *words)
         if default_route:
             gateway = address.rsplit(".", 1)[0] + ".1"
             run("ip", "route", "add", "default", "via", gateway, "dev", name, "onlink")
+        if ipv6:
+            run("ip", "-6", "route", "add", "default", "via", "fe80::1", "dev", name)
 
     def _private_etc(self, hostname, nameservers, hosts):
         run("cp", "-a", "/etc", self.etc)
@@ -191,9 +210,15 @@ class Host:
 
     @staticmethod
     def _wait_for_udp(address, port, process):
-        wanted = "%08X:%04X" % (int.from_bytes(socket.inet_aton(address), "little"), port)
+        if ":" in address:
+            raw = socket.inet_pton(socket.AF_INET6, address)
+            words = [int.from_bytes(raw[i:i + 4], "little") for i in range(0, 16, 4)]
+            wanted, table_path = "".join("%08X" % w for w in words) + ":%04X" % port, "/proc/net/udp6"
+        else:
+            wanted = "%08X:%04X" % (int.from_bytes(socket.inet_aton(address), "little"), port)
+            table_path = "/proc/net/udp"
         for _ in range(200):
-            with open("/proc/net/udp") as table:
+            with open(table_path) as table:
                 if any(line.split()[1] == wanted for line in table.readlines()[1:]):
                     return
             if process.poll() is not None:

@@ -32,6 +32,7 @@
 #include "platform/posix/own_addresses.h"
 #include "platform/posix/journal_verdict_log.h"
 #include "platform/posix/policy_file.h"
+#include "platform/posix/own_ipv6_addresses.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/program_state_abi.h"
 #include "platform/posix/resolv_conf.h"
@@ -81,6 +82,9 @@ TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
   state.warningShown = true;
   state.members = {true, "Labor-PC3"};
   state.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
+  state.values.ipv6.verdict = hw::CheckVerdict::Mismatch;
+  state.values.ipv6.selectedAddress = "2001:db8::7";
+  state.values.ipv6.dnsName = "pc-alt.uni-falkenau.de";
   hw::posix::ProgramStateRecord record(state);
   hw::ProgramState back = hw::posix::StateOf(*record.get());
   EXPECT_EQ(back.form1, state.form1);
@@ -93,6 +97,10 @@ TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
   EXPECT_EQ(back.version.dwPlatformId, 3u);
   EXPECT_EQ(back.version.dwOSVersionInfoSize, 148u);
   EXPECT_EQ(back.version.szCSDVersion, state.version.szCSDVersion);
+  // The IPv6 side, for the window run's log entry.
+  EXPECT_EQ(back.values.ipv6.verdict, hw::CheckVerdict::Mismatch);
+  EXPECT_EQ(back.values.ipv6.selectedAddress, "2001:db8::7");
+  EXPECT_EQ(back.values.ipv6.dnsName, "pc-alt.uni-falkenau.de");
 
   HostwardenProgramState empty{};  // null pointers everywhere: an empty state, no crash
   EXPECT_TRUE(hw::posix::StateOf(empty).form1.empty());
@@ -182,6 +190,10 @@ TEST(ConnectionFlagsOf, LanForTheDefaultRoutesInterfaceModemForPpp) {
       {"ppp and ethernet", {{"ppp0", kPpp, true, false, true}, {"eth0", kEther, true, false, true, kRoute}},
        kConnectionModem | kConnectionLan},
       {"loopback flag with unknown type", {{"lo2", -1, true, true, true, kRoute}}, 0},
+      {"IPv6 only, with its default route", {{"eth0", kEther, true, false, false, false, true, kRoute}},
+       kConnectionLan},
+      {"IPv6 only, the IPv6 route elsewhere", {{"eth0", kEther, true, false, false, false, true, false}}, 0},
+      {"the IPv6 route without an IPv6 address", {{"eth0", kEther, true, false, false, false, false, kRoute}}, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(ConnectionFlagsOf(c.interfaces), c.flags) << c.what;
 }
@@ -205,6 +217,70 @@ TEST(DefaultRouteInterfaceOf, TheUpRouteToEverywhereOfLowestMetric) {
       {"garbage lines are skipped", head + "eth0 zz\n" + row("eth0", "0000000G", "0001", "0", "00000000") + row("eth2", "00000000", "0001", "x", "00000000") + row("eth3", "00000000", "0001", "1", "00000000"), "eth3"},
   };
   for (const auto& c : cases) EXPECT_EQ(DefaultRouteInterfaceOf(c.table), c.wanted) << c.what;
+}
+
+TEST(KernelIpv6AddressesOf, EachWellFormedLineWithItsFlags) {
+  const char* table =
+      "20010db8000000000000000000000007 03 40 00 80     lan0\n"
+      "20010db800010000935df53c169bbd6e 03 40 00 01     lan0\n"
+      "20010db8000000000000000000000008 03 40 00 a2     lan0\n"
+      "2001 03 40 00 80 short\n"
+      "20010db800000000000000000000000z 03 40 00 80 badhex\n"
+      "\n";
+  auto found = KernelIpv6AddressesOf(table);
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].interface, "lan0");
+  EXPECT_EQ(found[0].address.bytes[15], 7);
+  EXPECT_EQ(found[1].flags, 0x01u);  // temporary
+  EXPECT_EQ(found[2].flags, 0xa2u);  // deprecated among others
+  // The flags become what Windows reports: a random suffix, a deprecated state.
+  auto adapters = AdaptersOf(found, {{"lan0", {true}}}, {}, {});
+  ASSERT_EQ(adapters.size(), 1u);
+  EXPECT_EQ(adapters[0].UnicastAddresses[0].DadState, kIpDadStatePreferred);
+  EXPECT_EQ(adapters[0].UnicastAddresses[1].SuffixOrigin, kIpSuffixOriginRandom);
+  EXPECT_EQ(adapters[0].UnicastAddresses[2].DadState, kIpDadStateDeprecated);
+}
+
+TEST(Ipv6DefaultRouteOf, TheUpRouteToEverywhereOfLowestMetricNotTheRejectOnLo) {
+  const std::string zero(32, '0'), hop = "fe800000000000000000000000000001";
+  auto line = [&](const std::string& dest, const char* length, const std::string& next, const char* metric,
+                  const char* flags, const char* dev) {
+    return dest + " " + length + " " + zero + " 00 " + next + " " + metric + " 00000001 00000000 " + flags + " " + dev +
+           "\n";
+  };
+  std::string table = line(zero, "00", zero, "ffffffff", "00200200", "lo") +                         // reject
+                      line("20010db8000000000000000000000000", "40", zero, "00000100", "00000001", "lan0") +
+                      line(zero, "00", hop, "00000400", "00000003", "lan1") +
+                      line(zero, "00", hop, "00000200", "00000003", "lan0") +
+                      line(zero, "00", hop, "00000100", "00000002", "down0");                          // not up
+  auto route = Ipv6DefaultRouteOf(table);
+  EXPECT_EQ(route.interface, "lan0");
+  EXPECT_EQ(route.nextHop.bytes[0], 0xfe);
+  EXPECT_EQ(Ipv6DefaultRouteOf("").interface, "");
+}
+
+TEST(AdapterTypeOf, TunnelsAreToldFromTheLan) {
+  struct Case { const char* what; InterfaceKind kind; uint32_t type; };
+  const std::vector<Case> cases = {
+      {"ethernet", {true, false, false, 1}, kIfTypeEthernetCsmacd},
+      {"loop-back", {true, true, false, 772}, kIfTypeSoftwareLoopback},
+      {"ppp", {true, false, true, 512}, kIfTypePpp},
+      {"WireGuard (no link layer)", {true, false, true, 0xFFFE}, kIfTypePropVirtual},
+      {"tun device", {true, false, true, 0xFFFE, true}, kIfTypePropVirtual},
+      {"tap device, looks like ethernet", {true, false, false, 1, true}, kIfTypePropVirtual},
+      {"sit 6in4 tunnel", {true, false, false, 776}, kIfTypeTunnel},
+      {"ip6tnl", {true, false, false, 769}, kIfTypeTunnel},
+      {"some point-to-point link", {true, false, true, 1}, kIfTypeTunnel},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AdapterTypeOf(c.kind), c.type) << c.what;
+}
+
+TEST(NameserversOf, EveryServerOfEitherFamilyInOrder) {
+  auto servers = NameserversOf("# comment\nnameserver 2001:db8::53\nnameserver 192.0.2.53\n"
+                               "nameserver fe80::1%lan0\nnameserver nonsense\nsearch example\n");
+  ASSERT_EQ(servers.size(), 2u);
+  EXPECT_EQ(servers[0].family, kAfInet6);
+  EXPECT_EQ(servers[1].family, kAfInet);
 }
 
 TEST(OwnAddressesOf, InterfaceAddressesWithTheDefaultRoutesFirstLoopbackOnlyWhenNothingElse) {

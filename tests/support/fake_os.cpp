@@ -4,6 +4,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "resolve/ip_address_text.h"
 #include "resolve/text_helpers.h"
 
 namespace hw::test {
@@ -199,6 +200,36 @@ int32_t FakeOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opti
   results.records = answer;
   results.owner = Released([this] { ++dnsLists.released; });
   return kDnsStatusSuccess;
+}
+
+int32_t FakeOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
+                           DnsRecordList& results) {
+  Enter("DnsQuery_A");
+  queries.push_back({name, type, options, {}, AddressText(server)});
+  std::vector<DnsRecord> answer;
+  if (type == kDnsTypeAaaa) {
+    auto found = aaaaRecords.find(ToLower(name));
+    if (found == aaaaRecords.end()) return kDnsRcodeNameError;
+    for (const auto& address : found->second) {
+      DnsRecord record{kDnsTypeAaaa, name, ""};
+      record.Ip6Address = address;
+      answer.push_back(record);
+    }
+  } else {
+    if (ipv6PtrStatus != kDnsStatusSuccess) return ipv6PtrStatus;
+    answer = ipv6PtrAnswer;
+  }
+  ++dnsLists.acquired;
+  results.records = answer;
+  results.owner = Released([this] { ++dnsLists.released; });
+  return kDnsStatusSuccess;
+}
+
+uint32_t FakeOs::GetAdaptersAddresses(uint32_t /*family*/, uint32_t flags, std::vector<AdapterAddresses>& list) {
+  Enter("GetAdaptersAddresses");
+  adaptersFlags = flags;
+  list = adapters;
+  return adapters.empty() ? kErrorNoData : kErrorSuccess;
 }
 
 Handle FakeOs::GetCurrentProcess() {

@@ -34,6 +34,7 @@ struct DnsQueryMade {
   uint16_t type;
   uint32_t options;
   std::vector<uint32_t> servers;  // empty when no server list was passed
+  std::string server;             // the server of either family, as text, for the second form
 };
 
 OsVersionInfo Version(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build,
@@ -79,6 +80,15 @@ class FakeOs : public Os {
   std::map<std::string, std::vector<uint32_t>> aRecords = {{"ws-17.uni-falkenau.de", {Ipv4(192, 0, 2, 7)}}};
   std::optional<std::vector<DnsRecord>> aAnswer;
   int32_t aStatus = kDnsStatusSuccess;
+
+  // GetAdaptersAddresses: none by default, as on a PC without IPv6.
+  std::vector<AdapterAddresses> adapters;
+  uint32_t adaptersFlags = 0;                             // the flags it was last asked with
+  // Queries to a server of either family: the PTR answer, and the IPv6
+  // addresses of each name (lower case) for AAAA.
+  int32_t ipv6PtrStatus = kDnsStatusSuccess;
+  std::vector<DnsRecord> ipv6PtrAnswer = {{kDnsTypePtr, "7.0.0.0...ip6.arpa", "ws-17.uni-falkenau.de"}};
+  std::map<std::string, std::vector<std::array<uint8_t, 16>>> aaaaRecords;
 
   int openTokenResult = 1;
   std::optional<int> sizeQueryResult;                     // set to make the size query succeed
@@ -137,6 +147,9 @@ class FakeOs : public Os {
   uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) override;
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
                      DnsRecordList& results) override;
+  int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
+                     DnsRecordList& results) override;
+  uint32_t GetAdaptersAddresses(uint32_t family, uint32_t flags, std::vector<AdapterAddresses>& list) override;
   Handle GetCurrentProcess() override;
   int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) override;
   int GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,

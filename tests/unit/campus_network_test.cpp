@@ -107,8 +107,8 @@ TEST(Tunnels, TheFirstAddressNotOnATunnelIsCheckedAndOnlyTunnelsMeanVpn) {
 TEST(Tunnels, PppAndTunnelAdaptersAreVpnsAndAMissingAdapterListIsNone) {
   test::FakeOs os;
   EXPECT_TRUE(TunnelAddresses(os).empty());  // the fake has no GetAdaptersInfo: an older system
-  for (uint32_t type : {kMibIfTypePpp, kIfTypeTunnel}) EXPECT_TRUE(IsTunnelAdapterType(type)) << type;
-  for (uint32_t type : {kMibIfTypeEthernet, kMibIfTypeLoopback, 71u /* wireless */})
+  for (uint32_t type : {kIfTypePpp, kIfTypeTunnel}) EXPECT_TRUE(IsTunnelAdapterType(type)) << type;
+  for (uint32_t type : {kIfTypeEthernetCsmacd, kIfTypeSoftwareLoopback, 71u /* wireless */})
     EXPECT_FALSE(IsTunnelAdapterType(type)) << type;
 }
 

@@ -12,10 +12,10 @@ namespace hw::posix {
 namespace {
 
 uint32_t AdapterTypeOf(const InterfaceAddress& entry) {
-  if (entry.hardwareType == ARPHRD_PPP) return kMibIfTypePpp;
+  if (entry.hardwareType == ARPHRD_PPP) return kIfTypePpp;
   if (IsTunnelInterface(entry)) return kIfTypeTunnel;
-  if (entry.loopback) return kMibIfTypeLoopback;
-  return kMibIfTypeEthernet;
+  if (entry.loopback) return kIfTypeSoftwareLoopback;
+  return kIfTypeEthernetCsmacd;
 }
 
 std::string DottedText(const Ipv4Address& address) {

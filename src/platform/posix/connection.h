@@ -14,12 +14,15 @@ struct InterfaceState {
   bool loopback = false;
   bool hasIpv4 = false;
   bool carriesDefaultRoute = false;
+  bool hasIpv6 = false;                 // a global IPv6 address
+  bool carriesIpv6DefaultRoute = false;
 };
 
 // kConnectionLan when the interface that carries the default route is up,
 // not a loop-back one, not ppp, and has an IPv4 address: a PC without a
 // way out of its own networks is not on the LAN. kConnectionModem when a
-// ppp interface is up; both may be set.
+// ppp interface is up; both may be set. An IPv6-only PC is on the LAN the
+// same way, through its IPv6 default route and a global IPv6 address.
 uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces);
 
 }  // namespace hw::posix

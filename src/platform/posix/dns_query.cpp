@@ -10,11 +10,13 @@
 #include <poll.h>
 
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "platform/posix/address_records.h"
 #include "platform/posix/dns_status.h"
+#include "platform/posix/ipv6_address_records.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/ptr_records.h"
 
@@ -38,7 +40,8 @@ void OnAnswer(void* arg, int status, int /*timeouts*/, unsigned char* abuf, int 
 // its own, so no answer can come from a cache that an earlier query filled.
 class Channel {
  public:
-  Channel(const DnsQueryLimits& limits, uint32_t server) {
+  // `server`: the address as text, IPv4 or IPv6.
+  Channel(const DnsQueryLimits& limits, const std::string& server) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { ares_library_init(ARES_LIB_INIT_ALL); });
     ares_options options{};
@@ -54,10 +57,7 @@ class Channel {
       channel_ = nullptr;
       return;
     }
-    char text[INET_ADDRSTRLEN] = {};
-    in_addr address{};
-    address.s_addr = server;
-    if (!inet_ntop(AF_INET, &address, text, sizeof text) || ares_set_servers_csv(channel_, text) != ARES_SUCCESS) {
+    if (ares_set_servers_csv(channel_, server.c_str()) != ARES_SUCCESS) {
       ares_destroy(channel_);
       channel_ = nullptr;
     }
@@ -109,6 +109,25 @@ void WaitForAnswer(ares_channel channel, const QueryOutcome& outcome, std::chron
   }
 }
 
+std::string Ipv4Text(uint32_t server) {
+  char text[INET_ADDRSTRLEN] = {};
+  in_addr address{};
+  address.s_addr = server;
+  return inet_ntop(AF_INET, &address, text, sizeof text) ? text : "";
+}
+
+// c-ares 1.18 takes a bare IPv6 address, and brackets only with a port.
+std::string ServerText(const SocketAddress& server) {
+  char text[INET6_ADDRSTRLEN] = {};
+  if (server.family == kAfInet) return inet_ntop(AF_INET, server.bytes.data(), text, sizeof text) ? text : "";
+  return inet_ntop(AF_INET6, server.bytes.data(), text, sizeof text) ? text : "";
+}
+
+bool IsUnicastIpv6Server(const SocketAddress& server) {
+  static const std::array<uint8_t, 16> kUnspecified{};
+  return server.bytes[0] != 0xFF && server.bytes != kUnspecified;
+}
+
 }  // namespace
 
 // The PTR names of the answer, in answer order. c-ares gives them as the
@@ -135,18 +154,40 @@ int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t /*o
   if (extra->AddrArray.empty()) return kDnsErrorNoDnsServers;
   uint32_t server = extra->AddrArray.front();
   if (!IsUnicastServer(server)) return kDnsErrorNoDnsServers;
-  // The program asks for the PTR records of its address and the A records
-  // of the name they give.
-  if (type != kDnsTypePtr && type != kDnsTypeA) return kErrorInvalidParameter;
+  // The program asks for the PTR records of its address and the A or AAAA
+  // records of the name they give.
+  if (type != kDnsTypePtr && type != kDnsTypeA && type != kDnsTypeAaaa) return kErrorInvalidParameter;
   if (name.empty() || name.find('\0') != std::string::npos) return kErrorInvalidName;
 
+  return QueryOneServer(name, type, Ipv4Text(server), results);
+}
+
+int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
+                            DnsRecordList& results) {
+  if (server.family == kAfInet) {
+    uint32_t address = 0;
+    std::memcpy(&address, server.bytes.data(), sizeof address);
+    const Ip4Array onlyThisServer{{address}};
+    return DnsQuery_A(name, type, options, &onlyThisServer, results);
+  }
+  if (server.family != kAfInet6 || !IsUnicastIpv6Server(server)) return kDnsErrorNoDnsServers;
+  if (type != kDnsTypePtr && type != kDnsTypeAaaa) return kErrorInvalidParameter;
+  if (name.empty() || name.find('\0') != std::string::npos) return kErrorInvalidName;
+  return QueryOneServer(name, type, ServerText(server), results);
+}
+
+int32_t PosixOs::QueryOneServer(const std::string& name, uint16_t type, const std::string& server,
+                                DnsRecordList& results) {
+  if (server.empty()) return kDnsErrorNoDnsServers;
   QueryOutcome outcome;  // outlives the channel, whose end may still report to it
   Channel channel(limits_, server);
   if (!channel.get()) return kErrorOutOfMemory;
-  ares_query(channel.get(), name.c_str(), ns_c_in, type == kDnsTypeA ? ns_t_a : ns_t_ptr, OnAnswer, &outcome);
+  const int queryType = type == kDnsTypeA ? ns_t_a : type == kDnsTypeAaaa ? ns_t_aaaa : ns_t_ptr;
+  ares_query(channel.get(), name.c_str(), ns_c_in, queryType, OnAnswer, &outcome);
   WaitForAnswer(channel.get(), outcome, std::chrono::milliseconds(limits_.overallMs));
   if (outcome.status != ARES_SUCCESS) return DnsStatusOfAres(outcome.status);
   if (type == kDnsTypeA) return AddressRecordsOf(outcome.answer, results);
+  if (type == kDnsTypeAaaa) return Ipv6AddressRecordsOf(outcome.answer, results);
   int32_t status = PtrRecordsOf(outcome.answer, name, results);
   if (status == kDnsStatusSuccess) NoteDnsName(results.records.front().pNameHost);
   return status;

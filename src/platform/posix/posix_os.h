@@ -22,6 +22,8 @@ struct SystemPaths {
   std::vector<std::string> osRelease = {"/etc/os-release", "/usr/lib/os-release"};
   std::string sysClassNet = "/sys/class/net";
   std::string procNetRoute = "/proc/net/route";  // this network namespace's routes
+  std::string procNetIfInet6 = "/proc/net/if_inet6";
+  std::string procNetIpv6Route = "/proc/net/ipv6_route";
   std::string hostnameFile = "/etc/hostname";
   std::string hostsFile = "/etc/hosts";
   std::string systemdRunning = "/run/systemd/system";
@@ -72,6 +74,9 @@ class PosixOs : public Os {
   uint32_t GetAdaptersInfo(std::vector<IpAdapterInfo>& adapters) override;
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
                      DnsRecordList& results) override;
+  int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
+                     DnsRecordList& results) override;
+  uint32_t GetAdaptersAddresses(uint32_t family, uint32_t flags, std::vector<AdapterAddresses>& adapters) override;
 
   Handle GetCurrentProcess() override;
   int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) override;
@@ -97,6 +102,9 @@ class PosixOs : public Os {
   // life of this object and LookupAccountSidA can tell ours from any other.
   // What gethostbyname answers for the PC's own name: its interfaces' addresses.
   HostEnt OwnHostEntry(const std::string& name) const;
+  // One query through c-ares to the one server named by `server` (an
+  // address as text).
+  int32_t QueryOneServer(const std::string& name, uint16_t type, const std::string& server, DnsRecordList& results);
   std::string DefaultRouteInterface() const;
   std::string DefaultRouteInterfaceBesideTunnels(const std::vector<InterfaceAddress>& addresses) const;
 

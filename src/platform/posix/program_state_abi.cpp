@@ -43,6 +43,9 @@ ProgramStateRecord::ProgramStateRecord(const ProgramState& state) {
   record_.dnsName = state.values.dnsName.c_str();
   record_.selectedAddress = state.values.selectedAddress.c_str();
   record_.dnsServer = state.values.dnsServer.c_str();
+  record_.ipv6Verdict = static_cast<int>(state.values.ipv6.verdict);
+  record_.ipv6Address = state.values.ipv6.selectedAddress.c_str();
+  record_.ipv6DnsName = state.values.ipv6.dnsName.c_str();
 }
 
 ProgramState StateOf(const HostwardenProgramState& record) {
@@ -64,6 +67,9 @@ ProgramState StateOf(const HostwardenProgramState& record) {
   state.values.dnsName = TextOf(record.dnsName);
   state.values.selectedAddress = TextOf(record.selectedAddress);
   state.values.dnsServer = TextOf(record.dnsServer);
+  state.values.ipv6.verdict = static_cast<CheckVerdict>(record.ipv6Verdict);
+  state.values.ipv6.selectedAddress = TextOf(record.ipv6Address);
+  state.values.ipv6.dnsName = TextOf(record.ipv6DnsName);
   return state;
 }
 

@@ -38,6 +38,11 @@ struct HostwardenProgramState {
   const char* dnsName;
   const char* selectedAddress;
   const char* dnsServer;
+  // The IPv6 side, for the log entry: its verdict (0 when not looked at),
+  // selected address and the name it went on with.
+  int ipv6Verdict;
+  const char* ipv6Address;
+  const char* ipv6DnsName;
 };
 
 }  // extern "C"

@@ -39,6 +39,9 @@ class Win32Os : public Os {
   uint32_t GetAdaptersInfo(std::vector<IpAdapterInfo>& adapters) override;
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
                      DnsRecordList& results) override;
+  int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
+                     DnsRecordList& results) override;
+  uint32_t GetAdaptersAddresses(uint32_t family, uint32_t flags, std::vector<AdapterAddresses>& adapters) override;
 
   Handle GetCurrentProcess() override;
   int OpenProcessToken(Handle process, uint32_t desiredAccess, TokenHandle& token) override;

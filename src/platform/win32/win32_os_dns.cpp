@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -23,7 +24,7 @@ static_assert(sizeof(void*) != 4 || (sizeof(FIXED_INFO) == kFixedInfoSize && kFi
 static_assert(sizeof(void*) != 4 || offsetof(DNS_RECORDA, Data) == 24);
 static_assert(DnsSectionAnswer == kDnsSectionAnswer && DnsSectionAddtional == kDnsSectionAdditional);
 static_assert(DNS_TYPE_A == kDnsTypeA);
-static_assert(MIB_IF_TYPE_PPP == kMibIfTypePpp && IF_TYPE_TUNNEL == kIfTypeTunnel);
+static_assert(MIB_IF_TYPE_PPP == kIfTypePpp && IF_TYPE_TUNNEL == kIfTypeTunnel);
 static_assert(DNS_QUERY_NO_LOCAL_NAME == kDnsQueryNoLocalName && DNS_QUERY_NO_HOSTS_FILE == kDnsQueryNoHostsFile &&
               DNS_QUERY_NO_NETBT == kDnsQueryNoNetbt);
 
@@ -121,6 +122,7 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
     copy.pName = CopyName(record->pName);
     if (win32::RecordDataIsName(record->wType)) copy.pNameHost = CopyName(record->Data.PTR.pNameHost);
     if (record->wType == DNS_TYPE_A) copy.IpAddress = record->Data.A.IpAddress;
+    if (record->wType == DNS_TYPE_AAAA) std::memcpy(copy.Ip6Address.data(), &record->Data.AAAA.Ip6Address, 16);
     results.records.push_back(std::move(copy));
   }
   return status;

@@ -39,6 +39,8 @@ PROVIDER_NAME = "dslb-192-000-002-007.pools.example-isp.de"
 OWN_ADDRESS = "192.0.2.7"
 DNS_SERVER = "192.0.2.53"
 PTR_NAME = "7.2.0.192.in-addr.arpa"
+OWN_IPV6_ADDRESS = "2001:db8::7"
+IPV6_PTR_NAME = "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa"
 NOBODY = 65534
 SKIPPED = 77
 
@@ -324,17 +326,23 @@ def private_etc(work, host_name, hosts=None):
     sh("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
 
 
-def network(host_name):
+def network(host_name, ipv6_only=False):
     """The PC's address on an interface of its own that carries the default
-    route, as on a PC in the LAN; the DNS server's on lo."""
+    route, as on a PC in the LAN; the DNS server's on lo. An IPv6-only PC
+    has OWN_IPV6_ADDRESS and an IPv6 default route instead."""
     socket.sethostname(host_name)
     sh("ip", "link", "set", "lo", "up")
     sh("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
     sh("ip", "link", "add", "lan0", "type", "veth", "peer", "name", "lan0p")
-    sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lan0")
+    if not ipv6_only:
+        sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lan0")
     sh("ip", "link", "set", "lan0p", "up")
     sh("ip", "link", "set", "lan0", "up")
-    sh("ip", "route", "add", "default", "via", "192.0.2.1", "dev", "lan0", "onlink")
+    if ipv6_only:
+        sh("ip", "-6", "addr", "add", f"{OWN_IPV6_ADDRESS}/64", "dev", "lan0", "nodad")
+        sh("ip", "-6", "route", "add", "default", "via", "fe80::1", "dev", "lan0")
+    else:
+        sh("ip", "route", "add", "default", "via", "192.0.2.1", "dev", "lan0", "onlink")
 
 
 def ptr_query_answered():
@@ -350,11 +358,14 @@ def ptr_query_answered():
             return False
 
 
-def start_dnsmasq(work, ptr_answer, forward_address):
+def start_dnsmasq(work, ptr_answer, forward_address, ipv6_only=False):
     """dnsmasq naming `ptr_answer` for the PC's address and, unless
-    `forward_address` is None, giving that name this address back."""
+    `forward_address` is None, giving that name this address back; for an
+    IPv6-only PC the same for its IPv6 address (PTR and AAAA)."""
     log = os.path.join(work, "dnsmasq.log")
     forward = [f"--address=/{ptr_answer}/{forward_address}"] if forward_address else []
+    if ipv6_only:
+        forward = [f"--ptr-record={IPV6_PTR_NAME},{ptr_answer}", f"--address=/{ptr_answer}/{OWN_IPV6_ADDRESS}"]
     process = subprocess.Popen(
         ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts", "--user=root",
          f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53", "--log-queries",
@@ -466,6 +477,16 @@ def quiet_mismatch_details(screen, program, shot):
     shot("quiet-mismatch-details-main")
     screen.click(main, centre(SYNC_BUTTON))
     confirm_success_and_end(screen, program, shot, "quiet-mismatch-details", "Form1")
+
+
+def ipv6_only_mismatch(screen, program, shot):
+    """An IPv6-only PC: its IPv6 name decides; the warning shows, and the
+    rename, confirmed by the name's AAAA record, sets the DNS short name."""
+    windows = screen.wait_for_windows({"Form1"})
+    expect_main_window_with_warning(screen, windows)
+    shot("ipv6-only-mismatch-main")
+    screen.key_over(windows["Form1"], "space")
+    confirm_success_and_end(screen, program, shot, "ipv6-only-mismatch", "Form1")
 
 
 def system_log_listener():
@@ -689,6 +710,7 @@ SCENARIOS = {
                                        {"absent display", "system log"}),
     "another_user_cannot_stop_the_check": (another_user_cannot_stop_the_check, ["-Q"], HOST_NAME, False,
                                            {"another user first"}),
+    "ipv6_only_mismatch": (ipv6_only_mismatch, [], HOST_NAME, False, {"ipv6 only"}),
 }
 
 # What DNS says in each scenario: the PTR answer, and the address its name
@@ -743,9 +765,10 @@ def run_inside(name, program_path, artifacts, outer_ids):
                 return SKIPPED
             with_service = scenario
             scenario = lambda screen, program, shot: with_service(screen, program, shot, service)  # noqa: E731
-        network(host_name)
+        ipv6_only = "ipv6 only" in options
+        network(host_name, ipv6_only)
         private_x_directories()
-        dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)))
+        dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)), ipv6_only)
         if "system log" in options:
             log, log_layers = system_log_listener()
         if "another user first" in options:
@@ -764,7 +787,8 @@ def run_inside(name, program_path, artifacts, outer_ids):
             try:
                 scenario(screen, program, shot)
                 with open(dns_log) as f:
-                    check(PTR_NAME in f.read(), "dnsmasq never got the PTR query")
+                    asked = IPV6_PTR_NAME if ipv6_only else PTR_NAME
+                    check(asked in f.read(), "dnsmasq never got the PTR query")
             except Failure as failure:
                 shot(f"{name}-failure")
                 program.stop()

@@ -408,7 +408,8 @@ def case_second_instance(host, auto, exe, f, mode):
 REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
                "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
                "notApplicableBecause", "forwardConfirmed", "campusDomains", "dynamicPoolPrefixes", "invalidPolicy",
-               "messages"}
+               "ipv6Addresses", "selectedIpv6Address", "ipv6DnsServer", "ipv6DnsName", "ipv6PtrNames", "ipv6Verdict",
+               "ipv6NotApplicableBecause", "messages"}
 
 
 def run_script(host, exe, *switches, debug="-all"):
@@ -485,6 +486,35 @@ def case_policy_script(host, auto, exe, f, mode):
     f.equal(report.get("campusDomains"), {"value": [CAMPUS], "source": "built-in"}, "the wrong type: built-in")
     f.equal(report.get("invalidPolicy"), ["CampusDomains"], "and the report says so")
     f.equal(report.get("dynamicPoolPrefixes", {}).get("source"), "policy", "the other setting still holds")
+
+
+IPV6_ADDRESS = "2001:db8::7"
+
+
+def case_ipv6_report(host, auto, exe, f, mode):
+    """A dual-stack PC: /REPORT /JSON lists the IPv6 address that Wine's IP
+    Helper reports, beside the IPv4 verdict. Wine 8 gives an adapter's
+    gateways of the IPv4 routes only, so the IPv6 default route is not seen
+    and nothing is selected or asked; with a gateway it reports, the PTR
+    name of the address would be asked and judged."""
+    code, out, err = run_script(host, exe, "/REPORT", "/JSON")
+    try:
+        report = json.loads(out)
+    except ValueError as error:
+        f.check(False, f"not JSON ({error}): {out!r} {err!r}")
+        return
+    f.equal(code, 0, "exit status: the IPv4 names agree")
+    for key, wanted in (("verdict", "agree"), ("ipv6Addresses", [IPV6_ADDRESS]), ("ipv6DnsServer", wine_host.DNS_SERVER)):
+        f.equal(report.get(key), wanted, key)
+    if report.get("selectedIpv6Address"):
+        for key, wanted in (("selectedIpv6Address", IPV6_ADDRESS), ("ipv6PtrNames", [MISMATCH_NAME]),
+                            ("ipv6Verdict", "mismatch")):
+            f.equal(report.get(key), wanted, key)
+    else:
+        # No IPv6 default route seen: no second query went out.
+        f.equal((report.get("ipv6Verdict"), report.get("ipv6NotApplicableBecause")),
+                ("not-applicable", "no-ipv6-default-route"), "the IPv6 verdict without a route")
+        f.check(not any("ip6.arpa" in name for _, name in host.dns_queries()), "an ip6.arpa query was sent")
 
 
 def case_sync_script(host, auto, exe, f, mode):
@@ -1154,6 +1184,8 @@ def _cases():
     cases["report_script_win10"] = (case_report_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["sync_script_win10"] = (case_sync_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["policy_script_win10"] = (case_policy_script, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["ipv6_report_win10"] = (case_ipv6_report, WIN10,
+                                  Dns([AGREEING_NAME], [AGREEING_NAME], IPV6_ADDRESS, [MISMATCH_NAME]))
     cases["msi_install_win10"] = (case_msi_install, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["msi_signed_win10"] = (case_msi_signed, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["command_lines_win10"] = (case_command_lines, WIN10, Dns.confirmed(MISMATCH_NAME))

@@ -15,6 +15,7 @@ Each architecture has its own Wine: the i686 program runs under 32-bit Wine
 Wine, which runs on every machine of ours.
 """
 
+import ipaddress
 import json
 import os
 import struct
@@ -144,10 +145,14 @@ class Dns:
     server is to fail (`ptr_rcode`) or to send names with bytes no host name
     has, which dnsmasq never does: then a responder of ours serves it."""
 
-    def __init__(self, ptr_names=(), pointing_back=(), host_name=HOST_NAME, ptr_rcode=None, responder=False):
+    def __init__(self, ptr_names=(), pointing_back=(), host_name=HOST_NAME, ptr_rcode=None, responder=False,
+                 ipv6_address=None, ipv6_ptr_names=()):
         self.ptr_names, self.pointing_back = list(ptr_names), list(pointing_back)
         self.host_name, self.ptr_rcode = host_name, ptr_rcode
         self.responder = responder or ptr_rcode is not None
+        # With `ipv6_address` the host is dual-stack: the address on its
+        # interface, an IPv6 default route, and these PTR records for it.
+        self.ipv6_address, self.ipv6_ptr_names = ipv6_address, list(ipv6_ptr_names)
 
     @classmethod
     def confirmed(cls, *ptr_names, **options):
@@ -207,6 +212,9 @@ class TestHost:
         # The peer carries no address: the host has exactly one besides loop-back.
         run("ip", "route", "add", "default", "via", GATEWAY, "dev", "v0", "onlink")
         run("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
+        if self.dns.ipv6_address:
+            run("ip", "-6", "addr", "add", f"{self.dns.ipv6_address}/64", "dev", "v0", "nodad")
+            run("ip", "-6", "route", "add", "default", "via", "fe80::1", "dev", "v0")
 
     def _name_service_files(self):
         hosts = os.path.join(self.work, "hosts")
@@ -233,6 +241,9 @@ class TestHost:
                    f"--address=/{self.dns.host_name}/{HOST_ADDRESS}"]
         for name in self.dns.ptr_names:
             command.append(f"--ptr-record={PTR_NAME},{name}")
+        if self.dns.ipv6_address:
+            reverse = ipaddress.ip_address(self.dns.ipv6_address).reverse_pointer
+            command += [f"--ptr-record={reverse},{name}" for name in self.dns.ipv6_ptr_names]
         # An A record only: --host-record would add a PTR record as well.
         for name in self.dns.pointing_back:
             command.append(f"--address=/{name}/{HOST_ADDRESS}")
