@@ -7,10 +7,11 @@ import os
 import subprocess
 import sys
 
-import namespace_host
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
 
 PTR_KEY = "7.2.0.192.in-addr.arpa"
-CASES = {}
+CASES, case = harness.registry()
 
 FILES = (
     "./usr/bin/hostwarden",
@@ -27,12 +28,7 @@ MODULE = "/hostwarden/hostwarden-windows.so"
 DEPENDS = ("libc6", "libc-ares2", "libfltk1.3", "libx11-6")
 
 
-def case(function):
-    CASES[function.__name__] = function
-    return function
-
-
-expect = namespace_host.expect
+expect = harness.expect
 
 
 def output(*command):
@@ -62,25 +58,25 @@ def overlay(target, tmp):
     upper, work = os.path.join(tmp, f"{name}-upper"), os.path.join(tmp, f"{name}-work")
     os.makedirs(upper)
     os.makedirs(work)
-    namespace_host.run("mount", "-t", "overlay", "overlay", "-o",
+    harness.run("mount", "-t", "overlay", "overlay", "-o",
                        f"lowerdir={target},upperdir={upper},workdir={work}", target)
 
 
 @case
 def installed_program_reports(args):
-    with namespace_host.Host() as host:
+    with harness.Host() as host:
         # Everything dpkg writes stays in this mount namespace.
         for target in ("/usr", "/var"):
             overlay(target, host.tmp)
         try:
-            namespace_host.run("dpkg", "--force-not-root", "-i", args.package, stdout=subprocess.DEVNULL)
+            harness.run("dpkg", "--force-not-root", "-i", args.package, stdout=subprocess.DEVNULL)
             with open("/etc/xdg/autostart/hostwarden-autostart.desktop") as entry:
                 expect("Exec=hostwarden -Q\n" in entry.read(), "the autostart entry runs the quiet check")
             host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de", "--address=/ws-17/192.0.2.7")
             code, report, err = host.report("/usr/bin/hostwarden")
             expect((code, report["verdict"], err) == (0, "agree", ""), "the installed program's report", code,
                    report, err)
-            namespace_host.run("dpkg", "--purge", "hostwarden", stdout=subprocess.DEVNULL)
+            harness.run("dpkg", "--purge", "hostwarden", stdout=subprocess.DEVNULL)
             left = [path for path in FILES if os.path.lexists(path[1:])]
             expect(left == [], "files left after purging", left)
         finally:
@@ -88,4 +84,4 @@ def installed_program_reports(args):
 
 
 if __name__ == "__main__":
-    sys.exit(namespace_host.main(CASES, "--package"))
+    sys.exit(harness.main(CASES, "--package"))

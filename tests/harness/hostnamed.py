@@ -9,9 +9,8 @@ started here, Unavailable says why and the case is reported as skipped."""
 import os
 import shutil
 import subprocess
-import time
 
-import namespace_host
+from .namespaces import Skipped, TimedOut, end_with_parent, refuse, require_own_namespaces, run, stop, wait_until
 
 HOSTNAMED = "/lib/systemd/systemd-hostnamed"
 SYSTEM_BUS_SOCKET = "/run/dbus/system_bus_socket"
@@ -31,7 +30,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 """
 
 
-class Unavailable(namespace_host.Skipped):
+class Unavailable(Skipped):
     pass
 
 
@@ -42,18 +41,18 @@ def _require_own_run(guard):
     with open("/proc/self/mountinfo") as table:
         last = [line.split() for line in table if line.split()[4] == "/run"]
     if not last or "tmpfs" not in last[-1][last[-1].index("-") + 1:]:
-        namespace_host.refuse("/run is not the test's own tmpfs")
+        refuse("/run is not the test's own tmpfs")
 
 
 class Hostnamed:
-    def __init__(self, work, guard=namespace_host.require_own_namespaces):
+    def __init__(self, work, guard=require_own_namespaces):
         """`work`: a directory of the test's own; `guard` refuses to go on
         outside the test's namespaces."""
         self._guard = guard
         guard()
         # A /run of our own: the machine may lack /run/dbus, and nothing here
         # may be made in its /run.
-        namespace_host.run("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
+        run("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
         _require_own_run(guard)
         for directory in ("/run/dbus", "/run/systemd"):
             os.makedirs(directory)
@@ -83,7 +82,7 @@ class Hostnamed:
                           "dbus-daemon.log")
         self._wait("the bus socket", lambda: os.path.exists(socket_path), bus)
         open(SYSTEM_BUS_SOCKET, "w").close()
-        namespace_host.run("mount", "--bind", socket_path, SYSTEM_BUS_SOCKET)
+        run("mount", "--bind", socket_path, SYSTEM_BUS_SOCKET)
 
     def _start_hostnamed(self):
         service = self._spawn([HOSTNAMED], "hostnamed.log")
@@ -92,20 +91,19 @@ class Hostnamed:
     def _spawn(self, command, log_name):
         log = open(os.path.join(self.dir, log_name), "w")
         process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, env=self.env,
-                                   preexec_fn=namespace_host._end_with_parent)
+                                   preexec_fn=end_with_parent)
         log.close()
         self._processes.append((process, os.path.join(self.dir, log_name)))
         return process
 
-    def _wait(self, what, ready, process, timeout=10.0):
-        deadline = time.monotonic() + timeout
-        while not ready():
-            if process.poll() is not None or time.monotonic() > deadline:
-                log = self._processes[-1][1]
-                with open(log, errors="replace") as f:
-                    text = f.read().strip().replace("\n", " | ")
-                raise Unavailable(f"{what} did not come up ({' '.join(process.args)}: {text or 'no output'})")
-            time.sleep(0.05)
+    def _wait(self, what, ready, process, timeout=30.0):
+        try:
+            wait_until(what, ready, timeout, process=process)
+        except TimedOut:
+            log = self._processes[-1][1]
+            with open(log, errors="replace") as f:
+                text = f.read().strip().replace("\n", " | ")
+            raise Unavailable(f"{what} did not come up ({' '.join(process.args)}: {text or 'no output'})")
 
     def static_hostname(self):
         """The service's StaticHostname property; None when nobody answers."""
@@ -119,7 +117,7 @@ class Hostnamed:
 
     def close(self):
         for process, _ in reversed(self._processes):
-            namespace_host.stop(process)
+            stop(process)
         self._processes.clear()
         subprocess.run(["umount", SYSTEM_BUS_SOCKET], check=False, stderr=subprocess.DEVNULL)
 
