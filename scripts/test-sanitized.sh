@@ -16,6 +16,10 @@ cmake --build --preset asan -j"$(nproc)" --target \
   hostwarden_unit_tests hostwarden_posix_tests os_driver hostwarden hostwarden_asan
 
 echo "== unit suite (ASan+UBSan)"
-build/asan/tests/hostwarden_unit_tests --gtest_brief=1
+# Each writes its results for the test command's summary, and both run even
+# when the first fails.
+status=0
+build/asan/tests/hostwarden_unit_tests --gtest_brief=1 --gtest_output=xml:build/asan/unit-results.xml || status=1
 echo "== integration suite (ASan+UBSan)"
-ctest --preset asan -j"$(nproc)" -R '^integration\.'
+ctest --preset asan -j"$(nproc)" -R '^integration\.' --output-junit "$PWD/build/asan/ctest-results.xml" || status=1
+exit $status
