@@ -11,7 +11,7 @@ if [ "${HOSTWARDEN_SKIP_INSTALL:-}" != 1 ]; then
 fi
 
 results=build/default/ctest-results.xml
-sanitized=(build/asan/unit-results.xml build/asan/ctest-results.xml)
+sanitized=(build/asan/ctest-results.xml build/asan/unit-results.xml build/asan/posix-unit-results.xml)
 fuzzed=build/fuzz/results.xml
 rm -f "$results" "${sanitized[@]}" "$fuzzed"
 
@@ -32,6 +32,6 @@ bash fuzz/run --time "${HOSTWARDEN_FUZZ_SECONDS:-60}" --junit "$fuzzed"
 fuzz_status=$?
 
 # A line for each group of skipped tests and why, then the count of all.
-python3 scripts/skipped-tests.py "$results" "${sanitized[1]}"
+python3 scripts/skipped-tests.py "$results" "${sanitized[0]}"
 python3 scripts/test-summary.py --stage ctest "$ctest_status" "$results" \
   --stage sanitized "$sanitized_status" "${sanitized[@]}" --stage fuzz "$fuzz_status" "$fuzzed"

@@ -1,6 +1,6 @@
 """The Debian package: its contents and Depends, lintian, and the package
 installed with dpkg inside namespaces of our own (overlays on /usr and /var,
-the private /etc of namespace_host), where the installed program's report
+the private /etc of the test harness), where the installed program's report
 must work. Usage: package_cases.py --package DEB CASE"""
 
 import os
