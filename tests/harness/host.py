@@ -19,11 +19,12 @@ class Host:
 
     def __init__(self, hostname="ws-17", addresses=("192.0.2.7", "192.0.2.53"),
                  nameservers=("192.0.2.53",), hosts="127.0.0.1\tlocalhost\n", lan=True,
-                 addresses6=("2001:db8::7",), resolv_options=None):
+                 addresses6=None, resolv_options=None):
         """With `lan`, the first address is the PC's own, on the interface
         `lan0` with the default routes, together with the first of
-        `addresses6`; every other address is on `lo`. `resolv_options`: an
-        `options` line for resolv.conf."""
+        `addresses6` (by default 2001:db8::7 with `lan`, none without);
+        every other address is on `lo`. `resolv_options`: an `options` line
+        for resolv.conf."""
         require_own_namespaces()
         self.tmp = tempfile.mkdtemp(prefix="hostwarden-it-")
         os.chmod(self.tmp, 0o755)  # programs run as nobody read files here
@@ -31,6 +32,8 @@ class Host:
         self._processes = []
         self._system_log = None
         run("ip", "link", "set", "lo", "up")
+        if addresses6 is None:
+            addresses6 = ("2001:db8::7",) if lan else ()
         addresses, addresses6 = list(addresses), list(addresses6)
         if lan and addresses:
             network.interface("lan0", addresses.pop(0), default_route=True,
