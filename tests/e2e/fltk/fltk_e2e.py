@@ -73,13 +73,12 @@ def wait_until(what, predicate, timeout=60.0):
 
 # ---- Xvfb ------------------------------------------------------------------------
 
-def xvfb_run(command):
+def xvfb_run(command, inside=False):
     """As root, in namespaces of its own, so the screen shares nothing with
     other tests' screens; otherwise on a shared /tmp."""
     if os.geteuid() == 0:
-        code = harness.enter([os.path.abspath(__file__), "xvfb-run", *command])
-        if code is not None:
-            return code
+        if not inside:
+            return harness.enter([os.path.abspath(__file__), "xvfb-run", *command])
         harness.require_own_namespaces()
         harness.run("ip", "link", "set", "lo", "up")
         harness.private_x_directories()
@@ -525,7 +524,7 @@ def main():
     if len(sys.argv) >= 3 and sys.argv[1] == "xvfb-run":
         return xvfb_run(sys.argv[2:])
     if len(sys.argv) >= 3 and sys.argv[1] == "--inside" and sys.argv[2] == "xvfb-run":
-        return xvfb_run(sys.argv[3:])
+        return xvfb_run(sys.argv[3:], inside=True)
     parser = argparse.ArgumentParser()
     parser.add_argument("--inside", action="store_true")
     parser.add_argument("mode", choices=["scenario"])
