@@ -146,7 +146,7 @@ class Mode:
 
     `winecfg`: what winecfg calls the version, for each Wine that can be it.
     `system_line`: the pattern of the System line, the service-pack text
-    in parentheses where Wine reports one (blanks and all).
+    in parentheses (blanks and all; empty where Wine reports none).
     `older`: the check takes the older systems' path (the resolver) rather
     than the DNS client's (Windows 2000 on).
     `seen`: the System line each Wine 8 showed, kept as the pattern's
@@ -164,8 +164,9 @@ WINXP = Mode("winxp", {"i686": "winxp", "x86_64": "winxp64"},
              r"Windows XP 5\.1 build 2600 \(Service Pack 3\)|Windows NT 5\.2 build 3790 \(Service Pack 2\)",
              older=False, seen={"i686": "Windows XP 5.1 build 2600 (Service Pack 3)",
                                 "x86_64": "Windows NT 5.2 build 3790 (Service Pack 2)"})
-WIN10 = Mode("win10", {"i686": "win10", "x86_64": "win10"}, r"Windows NT 10\.0 build \d+( \(.+\))?", older=False,
-             seen={"i686": "Windows NT 10.0 build 19043", "x86_64": "Windows NT 10.0 build 19043"})
+# Windows 10 under Wine reports no service-pack text: the parentheses stay, empty.
+WIN10 = Mode("win10", {"i686": "win10", "x86_64": "win10"}, r"Windows NT 10\.0 build \d+ \(\)", older=False,
+             seen={"i686": "Windows NT 10.0 build 18362 ()", "x86_64": "Windows NT 10.0 build 18362 ()"})
 MODES = (WIN98, WINXP, WIN10)
 
 

@@ -20,6 +20,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -246,15 +247,20 @@ class Automation:
     def __call__(self, *args, timeout=120):
         deadline = time.monotonic() + timeout
         while True:
-            result = run(self.host.wine_kind.loader, self.hwauto, *[str(a) for a in args], env=self.host.env,
-                         check=False, timeout=timeout, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                         errors="replace")
+            # Wine's messages go to a file: a program hwauto starts inherits
+            # the descriptor, and a pipe would stay open until that ends.
+            with tempfile.TemporaryFile() as messages:
+                result = run(self.host.wine_kind.loader, self.hwauto, *[str(a) for a in args], env=self.host.env,
+                             check=False, timeout=timeout, stdout=subprocess.PIPE, stderr=messages, text=True,
+                             errors="replace")
+                messages.seek(0)
+                said = messages.read()[-500:].decode("utf-8", "replace")
             lines = [line for line in result.stdout.splitlines() if line.strip().startswith("{")]
             if lines:
                 return json.loads(lines[-1])
             if args[0] not in self.LOOKING or time.monotonic() > deadline:
                 raise RuntimeError(f"hwauto {' '.join(map(str, args))} answered nothing "
-                                   f"(exit {result.returncode}): {result.stdout!r} {result.stderr[-500:]!r}")
+                                   f"(exit {result.returncode}): {result.stdout!r} {said!r}")
 
     def window(self, window_class):
         return self("window", window_class)
