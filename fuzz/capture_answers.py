@@ -19,9 +19,9 @@ import struct
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "integration"))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests"))
 
-import namespace_host  # noqa: E402
+import harness as namespace_host  # noqa: E402
 
 SERVER = "192.0.2.53"
 DOMAIN = "uni-falkenau.de"

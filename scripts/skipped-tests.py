@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints one line for each group of tests that CTest skipped, with the reason
-the tests printed ("SKIPPED: ..."), from the JUnit file of a ctest run:
-  scripts/skipped-tests.py build/default/ctest-results.xml"""
+the tests printed ("SKIPPED: ..."), from the JUnit files of ctest runs:
+  scripts/skipped-tests.py build/default/ctest-results.xml [more.xml...]"""
 import collections
 import re
 import sys
@@ -20,11 +20,12 @@ def skipped_tests(junit_file):
 
 def main():
     groups = collections.defaultdict(list)
-    try:
-        for name, reason in skipped_tests(sys.argv[1]):
-            groups[reason].append(name)
-    except (OSError, ElementTree.ParseError):
-        return 0  # no run to report on
+    for junit_file in sys.argv[1:]:
+        try:
+            for name, reason in skipped_tests(junit_file):
+                groups[reason].append(name)
+        except (OSError, ElementTree.ParseError):
+            continue  # no run to report on
     for reason, names in sorted(groups.items()):
         shown = ", ".join(names[:3]) + (", ..." if len(names) > 3 else "")
         print(f"skipped {len(names)} test(s): {reason} ({shown})")

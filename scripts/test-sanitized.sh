@@ -13,9 +13,15 @@ cmake --preset asan
 # What the unit and integration suites run: their test programs, the program
 # and its driver.
 cmake --build --preset asan -j"$(nproc)" --target \
-  hostwarden_unit_tests hostwarden_posix_tests os_driver hostwarden hostwarden_asan
+  hostwarden_unit_tests hostwarden_posix_unit_tests hostwarden_posix_tests os_driver hostwarden hostwarden_asan
 
 echo "== unit suite (ASan+UBSan)"
-build/asan/tests/hostwarden_unit_tests --gtest_brief=1
+# Each writes its results for the test command's summary, and both run even
+# when the first fails.
+status=0
+build/asan/tests/hostwarden_unit_tests --gtest_brief=1 --gtest_output=xml:build/asan/unit-results.xml || status=1
+build/asan/tests/hostwarden_posix_unit_tests --gtest_brief=1 --gtest_output=xml:build/asan/posix-unit-results.xml ||
+  status=1
 echo "== integration suite (ASan+UBSan)"
-ctest --preset asan -j"$(nproc)" -R '^integration\.'
+ctest --preset asan -j"$(nproc)" -R '^integration\.' --output-junit "$PWD/build/asan/ctest-results.xml" || status=1
+exit $status

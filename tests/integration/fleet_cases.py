@@ -11,11 +11,12 @@ import subprocess
 import sys
 import time
 
-import dns_responder as dns
-import namespace_host
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
+from harness import responder as dns  # noqa: E402
 
-expect = namespace_host.expect
-CASES = {}
+expect = harness.expect
+CASES, case = harness.registry()
 README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
 
 # The README's snippets, with what differs between a campus and this test
@@ -53,11 +54,6 @@ done
 touch "$2/done"
 wait
 '''
-
-
-def case(function):
-    CASES[function.__name__] = function
-    return function
 
 
 def write(path, text):
@@ -114,7 +110,7 @@ def start_pc(tmp, processes, program, hostname, server):
     pc = os.path.join(tmp, hostname)
     os.makedirs(os.path.join(pc, "dev-upper"))
     os.makedirs(os.path.join(pc, "dev-work"))
-    namespace_host.run("cp", "-a", "/etc", os.path.join(pc, "etc"))
+    harness.run("cp", "-a", "/etc", os.path.join(pc, "etc"))
     for name, text in (("hostname", hostname + "\n"), ("resolv.conf", f"nameserver {server}\n")):
         write(os.path.join(pc, "etc", name), text)
     write(os.path.join(pc, "rsyslog.conf"),
@@ -141,7 +137,7 @@ def three_pcs_one_collector(args):
     hosts = {"ws-17": "192.0.2.7"}
     ptr = {PTR_KEY: dns.ptr_names("ws-17.uni-falkenau.de")}
     processes = []
-    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54", COLLECTOR)) as host, \
+    with harness.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54", COLLECTOR)) as host, \
             dns.Responder("192.0.2.53", dns.host_table(hosts, ptr)), \
             dns.Responder("192.0.2.54", dns.host_table(hosts, {})):
         try:
@@ -170,4 +166,4 @@ def three_pcs_one_collector(args):
 
 
 if __name__ == "__main__":
-    sys.exit(namespace_host.main(CASES, "--program"))
+    sys.exit(harness.main(CASES, "--program"))

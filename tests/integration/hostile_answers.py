@@ -6,12 +6,13 @@ IPv4 query and once to the IPv6 (ip6.arpa) query of a dual-stack PC. Every
 run must end with valid JSON, an exit code of 0, 1 or 2 that fits its
 verdict, and no sanitizer report. Usage: hostile_answers.py --program P"""
 
-import argparse
+import os
 import struct
 import sys
 
-import dns_responder as dns
-import namespace_host
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
+from harness import responder as dns  # noqa: E402
 from report_cases import HOSTS, PTR_KEY, expect
 
 IPV6 = "2001:db8::7"
@@ -104,20 +105,16 @@ KINDS = [
 ]
 
 
-def main():
-    code = namespace_host.enter(sys.argv)
-    if code is not None:
-        return code
-    namespace_host.require_own_namespaces()
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--inside", action="store_true")
-    parser.add_argument("--program", required=True)
-    args = parser.parse_args()
+CASES, case = harness.registry()
+
+
+@case
+def hostile_answers(args):
     current = {}
     agreeing = dns.ptr_names("ws-17.example")
     ptr = {PTR_KEY: lambda q: current[PTR_KEY](q), IPV6_PTR_KEY: lambda q: current[IPV6_PTR_KEY](q)}
     failures = []
-    with namespace_host.Host(ipv6=(IPV6,)) as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
+    with harness.Host(ipv6=(IPV6,)) as host, dns.Responder("192.0.2.53", dns.host_table(HOSTS, ptr)):
         for key, name_key in ((PTR_KEY, "dnsName"), (IPV6_PTR_KEY, "ipv6DnsName")):
             for what, answer, dns_name in KINDS:
                 current.update({PTR_KEY: agreeing, IPV6_PTR_KEY: agreeing, key: answer})
@@ -134,12 +131,8 @@ def main():
                 except AssertionError as error:
                     failures.append(what)
                     print(f"FAIL {what}: {error}")
-    if failures:
-        print(f"{len(failures)} of {2 * len(KINDS)} hostile answers handled wrongly", file=sys.stderr)
-        return 1
-    print(f"hostile answers: all {2 * len(KINDS)} handled")
-    return 0
+    expect(not failures, f"{len(failures)} of {2 * len(KINDS)} hostile answers handled wrongly", failures)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(CASES, "--program"))

@@ -3,23 +3,21 @@ the PC's IPv6 addresses on the veth (2001:db8::/32 only), dnsmasq answering
 ip6.arpa PTR and AAAA queries. Usage: ipv6_cases.py --program P CASE"""
 
 import ipaddress
+import os
 import subprocess
 import sys
 
-import namespace_host
-from report_cases import NAME_SET, SystemLog, expect_report, read, run_program
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
+from harness import responder as dns  # noqa: E402
+from report_cases import NAME_SET, expect_report, read, run_program  # noqa: E402
 
-expect = namespace_host.expect
-CASES = {}
+expect = harness.expect
+CASES, case = harness.registry()
 
 V6 = "2001:db8::7"
 V4_PTR = "7.2.0.192.in-addr.arpa"
 V6_SERVER = "2001:db8::53"
-
-
-def case(function):
-    CASES[function.__name__] = function
-    return function
 
 
 def ptr6(address):
@@ -37,7 +35,7 @@ def dual_stack_server(host, ipv6_name, v4_name="ws-17.uni-falkenau.de", address=
 
 @case
 def dual_stack_names_agree(args):
-    with namespace_host.Host(ipv6=(V6,)) as host:
+    with harness.Host(ipv6=(V6,)) as host:
         log = dual_stack_server(host, "ws-17.uni-falkenau.de")
         code, report, _ = host.report(args.program)
         host.close()
@@ -53,7 +51,7 @@ def dual_stack_names_agree(args):
 @case
 def dual_stack_ipv6_name_differs(args):
     # A stale ip6.arpa record is reported; the IPv4 check still decides.
-    with namespace_host.Host(ipv6=(V6,)) as host:
+    with harness.Host(ipv6=(V6,)) as host:
         dual_stack_server(host, "pc-alt.uni-falkenau.de")
         code, report, _ = host.report(args.program)
         expect(code == 0, f"exit code {code}", report)
@@ -65,7 +63,7 @@ def dual_stack_ipv6_name_differs(args):
 
 @case
 def dual_stack_without_ipv6_ptr_record(args):
-    with namespace_host.Host(ipv6=(V6,)) as host:
+    with harness.Host(ipv6=(V6,)) as host:
         dual_stack_server(host, None)
         code, report, _ = host.report(args.program)
         expect(code == 0, f"exit code {code}", report)
@@ -76,9 +74,9 @@ def dual_stack_without_ipv6_ptr_record(args):
 @case
 def without_a_global_ipv6_address_nothing_more_is_asked(args):
     # Link-local addresses only: the same one query as ever, the same log line.
-    with namespace_host.Host() as host:
+    with harness.Host() as host:
         dns_log = dual_stack_server(host, "ws-17.uni-falkenau.de")
-        system_log = SystemLog(host.tmp)
+        system_log = harness.SystemLog(host.tmp)
         try:
             code, report, _ = host.report(args.program)
             entries = system_log.entries()
@@ -93,7 +91,7 @@ def without_a_global_ipv6_address_nothing_more_is_asked(args):
 
 
 def ipv6_only_host(**options):
-    return namespace_host.Host(addresses=(), ipv4_on_lan=False, ipv6=(V6,), ipv6_servers=(V6_SERVER,),
+    return harness.Host(addresses=(), ipv4_on_lan=False, ipv6=(V6,), ipv6_servers=(V6_SERVER,),
                                nameservers=(V6_SERVER,), **options)
 
 
@@ -134,7 +132,7 @@ def ipv6_only_sync_sets_the_dns_short_name(args):
     with ipv6_only_host() as host:
         host.dnsmasq(V6_SERVER, f"--ptr-record={ptr6(V6)},pc-neu.uni-falkenau.de",
                      f"--host-record=pc-neu.uni-falkenau.de,{V6}")
-        log = SystemLog(host.tmp)
+        log = harness.SystemLog(host.tmp)
         try:
             code, out, err = run_program(args.program, "--sync")
             entries = log.entries()
@@ -160,7 +158,7 @@ def ipv6_only_sync_refuses_an_unconfirmed_name(args):
 @case
 def privacy_and_deprecated_addresses_are_skipped(args):
     stable = "2001:db8:1::7"
-    with namespace_host.Host(ipv6=("2001:db8::8 preferred_lft 0",
+    with harness.Host(ipv6=("2001:db8::8 preferred_lft 0",
                                    f"{stable} mngtmpaddr valid_lft 3600 preferred_lft 1800")) as host:
         shown = subprocess.run(["ip", "-6", "addr", "show", "dev", "lan0"], capture_output=True).stdout.decode()
         expect(" temporary " in shown and " deprecated " in shown, "the namespace has both kinds", shown)
@@ -177,7 +175,7 @@ def privacy_and_deprecated_addresses_are_skipped(args):
 def ipv6_server_first_in_resolv_conf(args):
     # The IPv4 query goes to the first IPv4 server, the IPv6 one to the
     # first server of all.
-    with namespace_host.Host(ipv6=(V6,), ipv6_servers=(V6_SERVER,), nameservers=(V6_SERVER, "192.0.2.53")) as host:
+    with harness.Host(ipv6=(V6,), ipv6_servers=(V6_SERVER,), nameservers=(V6_SERVER, "192.0.2.53")) as host:
         v4_log = dual_stack_server(host, None)
         v6_log = host.dnsmasq(V6_SERVER, f"--ptr-record={ptr6(V6)},ws-17.uni-falkenau.de", name="v6")
         code, report, _ = host.report(args.program)
@@ -189,4 +187,4 @@ def ipv6_server_first_in_resolv_conf(args):
 
 
 if __name__ == "__main__":
-    sys.exit(namespace_host.main(CASES, "--program"))
+    sys.exit(harness.main(CASES, "--program"))

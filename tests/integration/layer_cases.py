@@ -8,17 +8,12 @@ import struct
 import subprocess
 import sys
 
-import dns_responder as dns
-import hostnamed
-import namespace_host
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
+from harness import responder as dns  # noqa: E402
 from report_cases import expect
 
-CASES = {}
-
-
-def case(function):
-    CASES[function.__name__] = function
-    return function
+CASES, case = harness.registry()
 
 
 def driver(args, *command):
@@ -72,7 +67,7 @@ def dns_query_statuses(args):
     ]
     # resolv.conf names the second server, so a query that used the system's
     # configuration instead of the server it was given would be seen there.
-    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"), nameservers=("192.0.2.54",)), \
+    with harness.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"), nameservers=("192.0.2.54",)), \
             dns.Responder("192.0.2.53", dns.host_table({}, ANSWERS)) as first, \
             dns.Responder("192.0.2.54", dns.host_table({}, ANSWERS)) as second:
         for name, status, names, sent in table:
@@ -130,7 +125,7 @@ def dns_query_a_records(args):
         ("missing.uni-falkenau.de", 9003, []),
         ("silent.uni-falkenau.de", 1460, []),
     ]
-    with namespace_host.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"), nameservers=("192.0.2.54",)), \
+    with harness.Host(addresses=("192.0.2.7", "192.0.2.53", "192.0.2.54"), nameservers=("192.0.2.54",)), \
             dns.Responder("192.0.2.53", a_handler) as first, dns.Responder("192.0.2.54", a_handler) as second:
         for name, status, addresses in table:
             before = len(first.queries)
@@ -147,7 +142,7 @@ def dns_query_a_records(args):
 def dns_query_sends_nothing_without_a_usable_server(args):
     # resolv.conf names the responder, so a query that fell back on the
     # system's configuration would reach it.
-    with namespace_host.Host(), dns.Responder("192.0.2.53", dns.host_table({}, ANSWERS)) as server:
+    with harness.Host(), dns.Responder("192.0.2.53", dns.host_table({}, ANSWERS)) as server:
         for servers, status in ((["--null"], 87), ([], 9852), ([""], 9852), (["255.255.255.255"], 9852),
                                 (["0.0.0.0"], 9852), (["224.0.0.251"], 9852)):
             result = query(args, "7.2.0.192.IN-ADDR.ARPA", *servers)
@@ -157,18 +152,18 @@ def dns_query_sends_nothing_without_a_usable_server(args):
 
 @case
 def connection_state(args):
-    with namespace_host.Host(lan=False):
+    with harness.Host(lan=False):
         expect(driver(args, "connected") == "0 0", "only the loop-back interface: no connection")
-        namespace_host.run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
-        namespace_host.run("ip", "addr", "add", "198.51.100.2/24", "dev", "v0")
-        namespace_host.run("ip", "link", "set", "v1", "up")
+        harness.run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
+        harness.run("ip", "addr", "add", "198.51.100.2/24", "dev", "v0")
+        harness.run("ip", "link", "set", "v1", "up")
         expect(driver(args, "connected") == "0 0", "an interface that is down does not count")
-        namespace_host.run("ip", "link", "set", "v0", "up")
+        harness.run("ip", "link", "set", "v0", "up")
         expect(driver(args, "connected") == "0 0", "an interface without the default route is no way out")
-        namespace_host.run("ip", "route", "add", "default", "via", "198.51.100.1", "dev", "v0")
+        harness.run("ip", "route", "add", "default", "via", "198.51.100.1", "dev", "v0")
         expect(driver(args, "connected") == "1 2", "the interface with the default route is a LAN")
-        namespace_host.run("ip", "route", "del", "default")
-        namespace_host.run("ip", "route", "add", "default", "dev", "lo")
+        harness.run("ip", "route", "del", "default")
+        harness.run("ip", "route", "add", "default", "dev", "lo")
         expect(driver(args, "connected") == "0 0", "a default route through loop-back is no LAN")
 
 
@@ -179,7 +174,7 @@ def read(path):
 
 @case
 def set_static_hostname(args):
-    with namespace_host.Host():
+    with harness.Host():
         for command, name, result, stored in (
                 ("set-hostname", "PC-Labor-3", "1", "PC-Labor-3\n"),  # letter case kept
                 ("set-hostname", "bad name", "0", "PC-Labor-3\n"),
@@ -204,7 +199,7 @@ def hosts_file_follows_the_static_name(args):
         # no DNS name given: the full name keeps its domain
         ("127.0.1.1 ws-17.uni-falkenau.de  ws-17 loghost\n", "127.0.1.1 ws-18.uni-falkenau.de  ws-18 loghost\n"),
     ]
-    with namespace_host.Host(lan=False, addresses=()):
+    with harness.Host(lan=False, addresses=()):
         for before, after in table:
             for name, text in (("/etc/hosts", before), ("/etc/hostname", "ws-17\n")):
                 with open(name, "w") as f:
@@ -224,14 +219,14 @@ def hosts_file_follows_the_static_name(args):
 def read_only(path):
     """A read-only bind mount, as managed images have: even root cannot
     replace the file."""
-    namespace_host.run("mount", "--bind", path, path)
-    namespace_host.run("mount", "-o", "remount,ro,bind", path)
+    harness.run("mount", "--bind", path, path)
+    harness.run("mount", "-o", "remount,ro,bind", path)
 
 
 @case
 def unwritable_hosts_file_renames_nothing(args):
     hostname = "ws-17\n# set by the installer\n"
-    with namespace_host.Host(hosts="127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"):
+    with harness.Host(hosts="127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"):
         with open("/etc/hostname", "w") as f:
             f.write(hostname)
         read_only("/etc/hosts")
@@ -243,7 +238,7 @@ def unwritable_hosts_file_renames_nothing(args):
                read("/etc/hosts"))
         leftovers = [f for f in os.listdir("/etc") if f.startswith((".hosts", ".hostname"))]
         expect(leftovers == [], "temporary files left in /etc", leftovers)
-        namespace_host.run("umount", "/etc/hosts")
+        harness.run("umount", "/etc/hosts")
 
 
 @case
@@ -251,7 +246,7 @@ def links_are_kept_and_the_full_name_follows(args):
     """/etc/hostname and /etc/hosts as links into another directory (as
     image-based systems keep them): both are written through to their
     targets, and the links stay links."""
-    with namespace_host.Host(lan=False, addresses=()):
+    with harness.Host(lan=False, addresses=()):
         os.makedirs("/etc/writable", exist_ok=True)
         targets = {"/etc/hostname": "/etc/writable/hostname", "/etc/hosts": "/etc/writable/hosts"}
         texts = {"/etc/hostname": "ws-17.uni-falkenau.de\n",
@@ -273,8 +268,8 @@ def links_are_kept_and_the_full_name_follows(args):
 @case
 def hostnamed_sets_the_static_name(args):
     debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
-    with namespace_host.Host(lan=False, addresses=(), hosts=debian) as host, \
-            hostnamed.Hostnamed(host.tmp) as service:
+    with harness.Host(lan=False, addresses=(), hosts=debian) as host, \
+            harness.Hostnamed(host.tmp) as service:
         expect(service.static_hostname() == "ws-17", "the service reads the private /etc/hostname",
                service.static_hostname())
         # Without rights the service refuses, and the name is not written
@@ -298,27 +293,29 @@ def hostnamed_sets_the_static_name(args):
 @case
 def hostnamed_rename_undone_when_the_hosts_file_fails(args):
     debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
-    with namespace_host.Host(lan=False, addresses=(), hosts=debian) as host, \
-            hostnamed.Hostnamed(host.tmp) as service:
+    with harness.Host(lan=False, addresses=(), hosts=debian) as host, \
+            harness.Hostnamed(host.tmp) as service:
         read_only("/etc/hosts")
         expect(driver(args, "set-hostname", "PC-Labor-3") == "0", "the rename fails as a whole")
         expect(service.static_hostname() == "ws-17", "hostnamed took the old name back", service.static_hostname())
         expect(read("/etc/hostname") == "ws-17\n", "/etc/hostname as it was", read("/etc/hostname"))
         expect(read("/etc/hosts") == debian, "/etc/hosts as it was", read("/etc/hosts"))
-        namespace_host.run("umount", "/etc/hosts")
+        harness.run("umount", "/etc/hosts")
 
 
 def main():
+    if harness.list_cases(CASES):
+        return 0
     # Outside, the machine's own names are noted before and compared after.
     machine = (read("/etc/hostname") if os.path.exists("/etc/hostname") else None, socket.gethostname())
-    code = namespace_host.enter(sys.argv)
+    code = harness.enter(sys.argv)
     if code is not None:
         after = (read("/etc/hostname") if os.path.exists("/etc/hostname") else None, socket.gethostname())
         if after != machine:
             print(f"the machine's names changed: {machine} -> {after}", file=sys.stderr)
             return 4
         return code
-    return namespace_host.run_cases(CASES, "--driver")
+    return harness.run_cases(CASES, "--driver")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 // Drives the Linux layer's OS functions one at a time for the namespace
 // tests, printing what they return. It sends DNS queries and sets the host
-// name, so it runs only inside the namespaces that namespace_host.py makes
+// name, so it runs only inside the namespaces that the test harness (tests/harness) makes
 // and refuses everywhere else.
 //
 //   os_driver dns-query [--timeout-ms N] [--tries N] [--type N] NAME (--null | SERVER...)

@@ -1,6 +1,6 @@
 """The Debian package: its contents and Depends, lintian, and the package
 installed with dpkg inside namespaces of our own (overlays on /usr and /var,
-the private /etc of namespace_host), where the installed program's report
+the private /etc of the test harness), where the installed program's report
 must work. Usage: package_cases.py --package DEB CASE"""
 
 import os
@@ -8,10 +8,11 @@ import subprocess
 import sys
 import tempfile
 
-import namespace_host
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
 
 PTR_KEY = "7.2.0.192.in-addr.arpa"
-CASES = {}
+CASES, case = harness.registry()
 
 FILES = (
     "./usr/bin/hostwarden",
@@ -38,12 +39,7 @@ MODULE = "/hostwarden/hostwarden-windows.so"
 DEPENDS = ("libc6", "libc-ares2", "libfltk1.3", "libx11-6")
 
 
-def case(function):
-    CASES[function.__name__] = function
-    return function
-
-
-expect = namespace_host.expect
+expect = harness.expect
 
 
 def output(*command):
@@ -99,18 +95,18 @@ def overlay(target, tmp):
     upper, work = os.path.join(tmp, f"{name}-upper"), os.path.join(tmp, f"{name}-work")
     os.makedirs(upper)
     os.makedirs(work)
-    namespace_host.run("mount", "-t", "overlay", "overlay", "-o",
+    harness.run("mount", "-t", "overlay", "overlay", "-o",
                        f"lowerdir={target},upperdir={upper},workdir={work}", target)
 
 
 @case
 def installed_program_reports(args):
-    with namespace_host.Host() as host:
+    with harness.Host() as host:
         # Everything dpkg writes stays in this mount namespace.
         for target in ("/usr", "/var"):
             overlay(target, host.tmp)
         try:
-            namespace_host.run("dpkg", "--force-not-root", "-i", args.package, stdout=subprocess.DEVNULL)
+            harness.run("dpkg", "--force-not-root", "-i", args.package, stdout=subprocess.DEVNULL)
             with open("/etc/xdg/autostart/hostwarden-autostart.desktop") as entry:
                 expect("Exec=hostwarden -Q\n" in entry.read(), "the autostart entry runs the quiet check")
             expect(not os.path.lexists("/etc/systemd/system/multi-user.target.wants/hostwarden-sync.service"),
@@ -119,7 +115,7 @@ def installed_program_reports(args):
             code, report, err = host.report("/usr/bin/hostwarden")
             expect((code, report["verdict"], err) == (0, "agree", ""), "the installed program's report", code,
                    report, err)
-            namespace_host.run("dpkg", "--purge", "hostwarden", stdout=subprocess.DEVNULL)
+            harness.run("dpkg", "--purge", "hostwarden", stdout=subprocess.DEVNULL)
             left = [path for path in FILES if os.path.lexists(path[1:])]
             expect(left == [], "files left after purging", left)
         finally:
@@ -127,4 +123,4 @@ def installed_program_reports(args):
 
 
 if __name__ == "__main__":
-    sys.exit(namespace_host.main(CASES, "--package"))
+    sys.exit(harness.main(CASES, "--package"))

@@ -8,7 +8,8 @@ import os
 import subprocess
 import sys
 
-import namespace_host
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -20,11 +21,11 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--driver", required=True)
     args = parser.parse_args()
-    env = dict(os.environ, **{namespace_host.OUTER_NS: json.dumps(namespace_host.namespace_ids())})
+    env = dict(os.environ, **{harness.OUTER_NS: json.dumps(harness.namespace_ids())})
     attempts = [
         [sys.executable, os.path.join(HERE, "report_cases.py"), "--inside", "--program", args.program, "names_agree"],
         [sys.executable, os.path.join(HERE, "layer_cases.py"), "--inside", "--driver", args.driver, "set_static_hostname"],
-        [sys.executable, os.path.join(HERE, "hostile_answers.py"), "--inside", "--program", args.program],
+        [sys.executable, os.path.join(HERE, "hostile_answers.py"), "--inside", "--program", args.program, "hostile_answers"],
         [sys.executable, os.path.join(HERE, "package_cases.py"), "--inside", "--package", "absent.deb",
          "installed_program_reports"],
         [args.driver, "set-hostname", "refused-name"],
@@ -32,7 +33,7 @@ def main():
     ]
     failed = 0
     for command in attempts:
-        for environment in (env, {k: v for k, v in env.items() if k != namespace_host.OUTER_NS}):
+        for environment in (env, {k: v for k, v in env.items() if k != harness.OUTER_NS}):
             done = subprocess.run(command, env=environment, capture_output=True, text=True, timeout=30)
             if done.returncode != REFUSED or "refus" not in done.stderr:
                 failed += 1

@@ -10,27 +10,27 @@
       mounts) with a private copy of /etc, an empty /run of its own
       (so the machine can never be renamed), the PC's address
       from 192.0.2.0/24 on a veth interface with the default route, and
-      dnsmasq answering the PTR query. Screenshots go
-      to DIR. Needs root; exits 77 (skipped) without it.
+      dnsmasq answering the PTR query, all set up by the test harness
+      (tests/harness). Screenshots go to DIR. Needs root; exits 77
+      (skipped) without it.
+
+  fltk_e2e.py list
+      the scenarios, one a line.
 """
 
 import argparse
-import ctypes
 import os
 import re
-import select
 import shutil
 import signal
 import socket
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "integration"))
-import hostnamed  # noqa: E402  (the host-name service on a bus of the test's own)
-import namespace_host  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+import harness  # noqa: E402
 
 HOST_NAME = "ws-17"
 DNS_NAME = "labor-pc3.uni-falkenau.de"
@@ -42,7 +42,6 @@ PTR_NAME = "7.2.0.192.in-addr.arpa"
 OWN_IPV6_ADDRESS = "2001:db8::7"
 IPV6_PTR_NAME = "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa"
 NOBODY = 65534
-SKIPPED = 77
 
 # Pixel places from the window tables (twips / 15 at 96 dpi), client-relative.
 MAIN_SIZE = (310, 201)           # 4650 x 3015
@@ -67,80 +66,26 @@ def check(condition, message):
         raise Failure(message)
 
 
-def wait_until(what, predicate, timeout=10.0):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out waiting for {what}")
-        time.sleep(0.05)
+def wait_until(what, predicate, timeout=60.0):
+    try:
+        return harness.wait_until(what, predicate, timeout)
+    except harness.TimedOut as timed_out:
+        raise Failure(str(timed_out)) from None
 
 
 # ---- Xvfb ------------------------------------------------------------------------
 
-def private_x_directories():
-    """In a mount namespace of our own: empty socket and keymap directories.
-    Xvfb servers in different network namespaces all take display :0 and
-    would share /tmp/.X11-unix/X0 and /var/lib/xkb/server-0.xkm otherwise."""
-    for directory, mode in (("/tmp/.X11-unix", "1777"), ("/var/lib/xkb", "755")):
-        os.makedirs(directory, exist_ok=True)
-        sh("mount", "-t", "tmpfs", "-o", f"size=4m,mode={mode}", "tmpfs", directory)
-
-
-class Xvfb:
-    """An X screen; Xvfb picks a free display number itself. No reset when the
-    last client leaves: each xdotool call is a client, and a connection
-    arriving while the server resets is refused. `private`: the screen's
-    directories are our own (private_x_directories), so no lock file is
-    shared either."""
-
-    def __init__(self, private=False):
-        self.private = private
-
-    def __enter__(self):
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-dpi", "96",
-             "-nolisten", "tcp", "-noreset"] + (["-nolock"] if self.private else []),
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            preexec_fn=end_with_parent)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n"):
-            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
-            chunk = os.read(read_end, 16) if ready else b""
-            if not chunk:
-                self.process.kill()
-                raise Failure("Xvfb did not start")
-            number += chunk
-        os.close(read_end)
-        self.display = ":" + number.decode().strip()
-        return self
-
-    def __exit__(self, *exc):
-        self.process.terminate()
-        self.process.wait(timeout=10)
-
-
-def xvfb_run(command):
-    """As root, in a network and mount namespace of its own, so the screen
-    shares nothing with other tests' screens; otherwise on a shared /tmp."""
-    private = os.environ.get("HOSTWARDEN_FLTK_PRIVATE_X") == "1"
-    if os.geteuid() == 0 and not private:
-        return subprocess.run(["unshare", "-n", "-m", "--propagation", "private", sys.executable,
-                               os.path.abspath(__file__), "xvfb-run"] + command,
-                              env=dict(os.environ, HOSTWARDEN_FLTK_PRIVATE_X="1"),
-                              preexec_fn=end_with_parent).returncode
-    if private:
-        sh("ip", "link", "set", "lo", "up")
-        private_x_directories()
-    with Xvfb(private) as screen:
-        env = dict(os.environ, DISPLAY=screen.display)
-        env.pop("HOSTWARDEN_FLTK_PRIVATE_X", None)
-        return subprocess.run(command, env=env).returncode
+def xvfb_run(command, inside=False):
+    """As root, in namespaces of its own, so the screen shares nothing with
+    other tests' screens; otherwise on a shared /tmp."""
+    if os.geteuid() == 0:
+        if not inside:
+            return harness.enter([os.path.abspath(__file__), "xvfb-run", *command])
+        harness.require_own_namespaces()
+        harness.run("ip", "link", "set", "lo", "up")
+        harness.private_x_directories()
+    with harness.Xvfb(private=os.geteuid() == 0) as screen:
+        return subprocess.run(command, env=screen.env).returncode
 
 
 # ---- The screen, through xdotool, xprop and ImageMagick -------------------------
@@ -169,7 +114,7 @@ class Screen:
                                int(geometry["WIDTH"]), int(geometry["HEIGHT"]))
         return found
 
-    def wait_for_windows(self, roles, timeout=15.0):
+    def wait_for_windows(self, roles, timeout=60.0):
         """Waits until exactly these roles are on screen."""
         seen = {}
 
@@ -256,126 +201,6 @@ def message_ok(box):
     return box[3] // 2, box[4] - 12 - 11
 
 
-# ---- The namespace -----------------------------------------------------------------
-
-NAMESPACES = ("net", "uts", "mnt")
-
-
-def namespace_ids():
-    return ",".join(os.readlink(f"/proc/self/ns/{kind}") for kind in NAMESPACES)
-
-
-def refuse_outside_own_namespace(outer_ids):
-    """Refuses unless every namespace differs from the one the scenario was
-    started in and from PID 1's (where it can be read), and the network
-    namespace is a fresh one with nothing but lo."""
-    def refuse(reason):
-        sys.exit(f"refusing to run: {reason}")
-
-    mine, outer_ids = namespace_ids().split(","), outer_ids.split(",")
-    if len(outer_ids) != len(NAMESPACES):
-        refuse("not started through 'fltk_e2e.py scenario'")
-    for kind, own, outer in zip(NAMESPACES, mine, outer_ids):
-        if own == outer:
-            refuse(f"the {kind} namespace is the one the scenario was started in")
-        try:
-            if own == os.readlink(f"/proc/1/ns/{kind}"):
-                refuse(f"the {kind} namespace is the machine's own")
-        except OSError:
-            pass  # PID 1's namespaces may be hidden; the comparison above stands
-    interfaces = [name for _, name in socket.if_nameindex()]
-    if interfaces != ["lo"]:
-        refuse(f"the network namespace is not a fresh one: {interfaces}")
-
-
-def end_with_parent():
-    """In a child before exec: end when the harness ends, however it ends."""
-    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
-
-
-def sh(*command):
-    subprocess.run(command, check=True, timeout=60)
-
-
-def private_etc(work, host_name, hosts=None):
-    """A copy of /etc over /etc, with our host name, hosts file and DNS server.
-    Without our own name in the hosts file (and with no A record at dnsmasq)
-    the host name resolves to no address."""
-    etc = os.path.join(work, "etc")
-    sh("cp", "-a", "/etc", etc)
-    for name in ("hostname", "hosts", "resolv.conf"):
-        path = os.path.join(etc, name)
-        if os.path.lexists(path):
-            os.unlink(path)
-    with open(os.path.join(etc, "hostname"), "w") as f:
-        f.write(host_name + "\n")
-    with open(os.path.join(etc, "hosts"), "w") as f:
-        # As Debian's installer writes it: the address list must still be the
-        # interface's address, not 127.0.1.1.
-        f.write(hosts if hosts is not None else f"127.0.0.1 localhost\n127.0.1.1 {host_name}\n")
-    with open(os.path.join(etc, "resolv.conf"), "w") as f:
-        f.write(f"nameserver {DNS_SERVER}\n")
-    nsswitch = os.path.join(etc, "nsswitch.conf")
-    lines = open(nsswitch).read().splitlines() if os.path.exists(nsswitch) else []
-    lines = [line for line in lines if not line.startswith("hosts:")] + ["hosts: files dns"]
-    with open(nsswitch, "w") as f:
-        f.write("\n".join(lines) + "\n")
-    sh("mount", "--bind", etc, "/etc")
-    # A /run of our own: no bus or systemd of the machine's, and root's
-    # instance lock (/run/hostwarden.lock) shared with no other test.
-    sh("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
-
-
-def network(host_name, ipv6_only=False):
-    """The PC's address on an interface of its own that carries the default
-    route, as on a PC in the LAN; the DNS server's on lo. An IPv6-only PC
-    has OWN_IPV6_ADDRESS and an IPv6 default route instead."""
-    socket.sethostname(host_name)
-    sh("ip", "link", "set", "lo", "up")
-    sh("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
-    sh("ip", "link", "add", "lan0", "type", "veth", "peer", "name", "lan0p")
-    if not ipv6_only:
-        sh("ip", "addr", "add", f"{OWN_ADDRESS}/24", "dev", "lan0")
-    sh("ip", "link", "set", "lan0p", "up")
-    sh("ip", "link", "set", "lan0", "up")
-    if ipv6_only:
-        sh("ip", "-6", "addr", "add", f"{OWN_IPV6_ADDRESS}/64", "dev", "lan0", "nodad")
-        sh("ip", "-6", "route", "add", "default", "via", "fe80::1", "dev", "lan0")
-    else:
-        sh("ip", "route", "add", "default", "via", "192.0.2.1", "dev", "lan0", "onlink")
-
-
-def ptr_query_answered():
-    """One PTR query to our own dnsmasq (inside the namespace)."""
-    labels = b"".join(bytes([len(p)]) + p.encode() for p in PTR_NAME.split(".")) + b"\0"
-    query = struct.pack(">HHHHHH", 0x4857, 0x0100, 1, 0, 0, 0) + labels + struct.pack(">HH", 12, 1)
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-        s.settimeout(0.3)
-        try:
-            s.sendto(query, (DNS_SERVER, 53))
-            return s.recv(512)[:2] == b"\x48\x57"
-        except OSError:
-            return False
-
-
-def start_dnsmasq(work, ptr_answer, forward_address, ipv6_only=False):
-    """dnsmasq naming `ptr_answer` for the PC's address and, unless
-    `forward_address` is None, giving that name this address back; for an
-    IPv6-only PC the same for its IPv6 address (PTR and AAAA)."""
-    log = os.path.join(work, "dnsmasq.log")
-    forward = [f"--address=/{ptr_answer}/{forward_address}"] if forward_address else []
-    if ipv6_only:
-        forward = [f"--ptr-record={IPV6_PTR_NAME},{ptr_answer}", f"--address=/{ptr_answer}/{OWN_IPV6_ADDRESS}"]
-    process = subprocess.Popen(
-        ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts", "--user=root",
-         f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53", "--log-queries",
-         f"--log-facility={log}", f"--pid-file={os.path.join(work, 'dnsmasq.pid')}",
-         f"--ptr-record={PTR_NAME},{ptr_answer}", *forward],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
-    wait_until("dnsmasq", ptr_query_answered)
-    return process, log
-
-
 # A display that no server serves: the socket of :99 exists neither in our
 # private /tmp/.X11-unix nor in the abstract namespace of our own network.
 NO_DISPLAY = ":99"
@@ -396,9 +221,9 @@ class Program:
             env["LD_DEBUG"] = "files"  # the loader names every library it maps, on stderr
         with open(self.output, "w") as out:
             self.process = subprocess.Popen(command, env=env, stdout=out, stderr=subprocess.STDOUT,
-                                            preexec_fn=end_with_parent)
+                                            preexec_fn=harness.end_with_parent)
 
-    def exit_status(self, timeout=15):
+    def exit_status(self, timeout=60):
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -459,7 +284,7 @@ def normal_mismatch(screen, program, shot):
     check(screen.icon_sizes(main) == ["32 x 32", "16 x 16"], "the main window lacks its icons")
     shot("normal-mismatch-main")
     screen.hover(main, centre(SYNC_BUTTON))
-    wait_until("the button's tooltip", screen.tooltip_shown, timeout=5)
+    wait_until("the button's tooltip", screen.tooltip_shown)
     shot("normal-mismatch-tooltip")
     # The button has the focus: Space runs the synchronise command.
     screen.key_over(main, "space")
@@ -489,35 +314,15 @@ def ipv6_only_mismatch(screen, program, shot):
     confirm_success_and_end(screen, program, shot, "ipv6-only-mismatch", "Form1")
 
 
-def system_log_listener():
-    """A datagram socket on /dev/log of this mount namespace only (an overlay
-    on /dev keeps its devices). The program opens the log with its first
-    entry, so the listener may come after the program started."""
-    layers = tempfile.mkdtemp(prefix="hostwarden-dev-")
-    for d in ("upper", "work"):
-        os.makedirs(os.path.join(layers, d))
-    sh("mount", "-t", "overlay", "overlay", "-o",
-       f"lowerdir=/dev,upperdir={layers}/upper,workdir={layers}/work", "/dev")
-    listener = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
-    listener.bind("/dev/log")
-    listener.settimeout(5)
-    return listener, layers
-
-
-def quiet_ok_syncs(screen, program, shot):
+def quiet_ok_syncs(screen, program, shot, host):
     dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
-    log, layers = system_log_listener()
-    try:
-        screen.click(dialog, centre(DIALOG_OK))
-        confirm_success_and_end(screen, program, shot, "quiet-ok", "frm_Info")
-        # The run ended from inside a window's event and still logged its verdict.
-        entry = log.recv(65536).decode("utf-8", "replace")
-        check(" hostwarden[" in entry and "verdict=mismatch" in entry and " nameSet=yes " in entry,
-              f"the run's entry in the system log: {entry!r}")
-    finally:
-        log.close()
-        subprocess.run(["umount", "/dev"], check=False)
-        shutil.rmtree(layers, ignore_errors=True)
+    log = host.system_log()
+    screen.click(dialog, centre(DIALOG_OK))
+    confirm_success_and_end(screen, program, shot, "quiet-ok", "frm_Info")
+    # The run ended from inside a window's event and still logged its verdict.
+    entry = log.wait_for_entries(1)[0]
+    check(" hostwarden[" in entry and "verdict=mismatch" in entry and " nameSet=yes " in entry,
+          f"the run's entry in the system log: {entry!r}")
 
 
 def sync_without_rights(screen, program, shot):
@@ -527,12 +332,11 @@ def sync_without_rights(screen, program, shot):
     shot("sync-without-rights-message")
     screen.click(box, message_ok(box))
     screen.wait_for_windows({"Form1"})
-    time.sleep(0.3)
-    check(program.running(), "the program ended after the rights message")
     check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
-    # Still usable: the button asks again.
+    # Still running and usable: the button asks again.
     screen.click(main, centre(SYNC_BUTTON))
     screen.wait_for_windows({"Form1", "MsgBox"})
+    check(program.running(), "the program ended after the rights message")
 
 
 def sync_not_confirmed(screen, program, shot):
@@ -630,8 +434,9 @@ def quiet_mismatch_without_display(screen, program, shot):
     check(status == 1, f"ended with {status}, not the mismatch's 1:\n{output[-2000:]}")
     check(output.splitlines() == ["hostwarden: Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)"],
           f"standard error: {output!r}")
-    entry = program.log.recv(65536).decode("utf-8", "replace")
-    check(" hostwarden[" in entry and "verdict=mismatch" in entry and entry.endswith("nameSet=no shown=no"),
+    entry = program.log.wait_for_entries(1)[0]
+    check(" hostwarden[" in entry and "verdict=mismatch" in entry and " nameSet=no " in entry
+          and entry.endswith(" shown=no"),
           f"the run's entry in the system log: {entry!r}")
 
 
@@ -678,7 +483,7 @@ def start_squatter():
     """Another user's process that tries to pass for root's running instance."""
     squatter = subprocess.Popen(["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", "--",
                                  sys.executable, "-c", SQUATTER], stdout=subprocess.PIPE, text=True,
-                                preexec_fn=end_with_parent)
+                                preexec_fn=harness.end_with_parent)
     check(squatter.stdout.readline().strip() == "ready", "the other user's process did not start")
     return squatter
 
@@ -743,94 +548,91 @@ WITH_POLKIT = {
 WITH_HOSTNAMED.update(WITH_POLKIT)
 SCENARIOS.update(WITH_HOSTNAMED)
 HOSTS_FILES = {name: RED_HAT_HOSTS for name in WITH_POLKIT}
+# Scenarios whose function takes the test host too (its system log).
+WITH_HOST = {"quiet_ok_syncs"}
 
 
-def run_inside(name, program_path, artifacts, outer_ids):
-    refuse_outside_own_namespace(outer_ids)
+def run_inside(name, program_path, artifacts):
+    harness.require_own_namespaces()
     scenario, arguments, host_name, as_nobody, *rest = SCENARIOS[name]
     options = rest[0] if rest else set()
-    sh("mount", "--make-rprivate", "/")
-    work = tempfile.mkdtemp(prefix="hostwarden-fltk-e2e-")
-    os.chmod(work, 0o755)
+    harness.run("mount", "--make-rprivate", "/")
     os.makedirs(artifacts, exist_ok=True)
-    dnsmasq = program = service = log = log_layers = squatter = None
-    try:
-        private_etc(work, host_name, HOSTS_FILES.get(name))
+    # As Debian's installer writes the hosts file: the address list must
+    # still be the interface's address, not 127.0.1.1.
+    hosts = HOSTS_FILES.get(name, f"127.0.0.1 localhost\n127.0.1.1 {host_name}\n")
+    ipv6_only = "ipv6 only" in options
+    network = dict(addresses=(DNS_SERVER,), ipv4_on_lan=False, ipv6=(OWN_IPV6_ADDRESS,)) if ipv6_only else {}
+    with harness.Host(hostname=host_name, hosts=hosts, **network) as host:
+        # A /run of our own: root's instance lock (/run/hostwarden.lock)
+        # shared with no other test.
+        harness.run("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
+        service = None
         if name in WITH_HOSTNAMED:
             try:
-                service = hostnamed.Hostnamed(work, guard=lambda: refuse_outside_own_namespace(outer_ids),
-                                              polkit_rules=POLKIT_RULE if name in WITH_POLKIT else None)
-            except hostnamed.Unavailable as why:
+                service = harness.Hostnamed(host.tmp, polkit_rules=POLKIT_RULE if name in WITH_POLKIT else None)
+            except harness.Skipped as why:
                 print(f"SKIPPED: {why}")
-                return SKIPPED
-            with_service = scenario
-            scenario = lambda screen, program, shot: with_service(screen, program, shot, service)  # noqa: E731
-        ipv6_only = "ipv6 only" in options
-        network(host_name, ipv6_only)
-        private_x_directories()
-        dnsmasq, dns_log = start_dnsmasq(work, *DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS)), ipv6_only)
-        if "system log" in options:
-            log, log_layers = system_log_listener()
-        if "another user first" in options:
-            squatter = start_squatter()
-        with Xvfb(private=True) as x:
-            screen = Screen(x.display)
-            no_display = "no display" in options
-            absent = no_display or "absent display" in options
-            program = Program(program_path, arguments, work, NO_DISPLAY if absent else x.display, as_nobody,
-                              trace_loading=no_display)
-            program.log = log
+                return harness.SKIP
+        try:
+            return run_on_screen(name, scenario, arguments, as_nobody, options, host, service, program_path,
+                                 artifacts)
+        finally:
+            if service:
+                service.close()
 
-            def shot(step):
-                screen.screenshot(os.path.join(artifacts, f"{step}.png"))
 
-            try:
-                scenario(screen, program, shot)
-                with open(dns_log) as f:
-                    asked = IPV6_PTR_NAME if ipv6_only else PTR_NAME
-                    check(asked in f.read(), "dnsmasq never got the PTR query")
-            except Failure as failure:
-                shot(f"{name}-failure")
-                program.stop()
-                print(f"FAILED: {failure}", file=sys.stderr)
-                print(f"X screen {x.display}: Xvfb {'running' if x.process.poll() is None else 'ended'}",
-                      file=sys.stderr)
-                print("--- program output ---\n" + open(program.output).read(), file=sys.stderr)
-                print("--- dnsmasq ---\n" + open(dns_log).read(), file=sys.stderr)
-                return 1
-            finally:
-                program.stop()
-        return 0
-    finally:
-        if squatter:
-            squatter.kill()
-            squatter.wait()
-        if log:
-            log.close()
-            subprocess.run(["umount", "/dev"], check=False)
-            shutil.rmtree(log_layers, ignore_errors=True)
-        if dnsmasq:
-            dnsmasq.terminate()
-            dnsmasq.wait(timeout=10)
-        if service:
-            service.close()
-        shutil.rmtree(work, ignore_errors=True)
+def run_on_screen(name, scenario, arguments, as_nobody, options, host, service, program_path, artifacts):
+    ptr_answer, forward_address = DNS_RECORDS.get(name, (DNS_NAME, OWN_ADDRESS))
+    forward = [f"--address=/{ptr_answer}/{forward_address}"] if forward_address else []
+    ipv6_only = "ipv6 only" in options
+    if ipv6_only:  # the IPv6 address's PTR record, and the name's AAAA record
+        forward = [f"--ptr-record={IPV6_PTR_NAME},{ptr_answer}", f"--address=/{ptr_answer}/{OWN_IPV6_ADDRESS}"]
+    dns_log = host.dnsmasq(DNS_SERVER, f"--ptr-record={PTR_NAME},{ptr_answer}", *forward)
+    log = host.system_log() if "system log" in options else None
+    squatter = start_squatter() if "another user first" in options else None
+    harness.private_x_directories()
+    with harness.Xvfb(private=True) as x:
+        screen = Screen(x.display)
+        no_display = "no display" in options
+        absent = no_display or "absent display" in options
+        program = Program(program_path, arguments, host.tmp, NO_DISPLAY if absent else x.display, as_nobody,
+                          trace_loading=no_display)
+        program.log = log
+
+        def shot(step):
+            screen.screenshot(os.path.join(artifacts, f"{step}.png"))
+
+        extra = (service,) if service else (host,) if name in WITH_HOST else ()
+        try:
+            scenario(screen, program, shot, *extra)
+            asked = IPV6_PTR_NAME if ipv6_only else PTR_NAME
+            check(any(name.lower() == asked for _, name in dns_log.queries("PTR")), "dnsmasq never got the PTR query")
+        except Failure as failure:
+            shot(f"{name}-failure")
+            program.stop()
+            print(f"FAILED: {failure}", file=sys.stderr)
+            print(f"X screen {x.display}: Xvfb {'running' if x.running() else 'ended'}", file=sys.stderr)
+            print("--- program output ---\n" + open(program.output).read(), file=sys.stderr)
+            print("--- dnsmasq ---\n" + dns_log.text(), file=sys.stderr)
+            return 1
+        finally:
+            program.stop()
+            if squatter:
+                squatter.kill()
+                squatter.wait()
+    return 0
 
 
 def run_scenario(name, program_path, artifacts):
-    if os.geteuid() != 0:
-        print("SKIPPED: namespaces and mounts need root")
-        return SKIPPED
     missing = [t for t in ("unshare", "Xvfb", "xdotool", "xprop", "import", "dnsmasq", "setpriv", "ip")
                if not shutil.which(t)]
     if missing:
         print("SKIPPED: missing " + " ".join(missing))
-        return SKIPPED
+        return harness.SKIP
     before = (socket.gethostname(), open("/etc/hostname").read() if os.path.exists("/etc/hostname") else None)
-    status = subprocess.run(["unshare", "-n", "-u", "-m", "--propagation", "private", sys.executable,
-                             os.path.abspath(__file__), "inside", name, "--program", os.path.abspath(program_path),
-                             "--artifacts", os.path.abspath(artifacts), "--outer-namespaces", namespace_ids()],
-                            preexec_fn=end_with_parent).returncode
+    status = harness.enter([os.path.abspath(__file__), "scenario", name, "--program", os.path.abspath(program_path),
+                            "--artifacts", os.path.abspath(artifacts)])
     after = (socket.gethostname(), open("/etc/hostname").read() if os.path.exists("/etc/hostname") else None)
     if before != after:
         print(f"FAILED: the machine's own host name changed: {before} -> {after}", file=sys.stderr)
@@ -839,17 +641,22 @@ def run_scenario(name, program_path, artifacts):
 
 
 def main():
+    if len(sys.argv) >= 2 and sys.argv[1] == "list":
+        print("\n".join(sorted(SCENARIOS)))
+        return 0
     if len(sys.argv) >= 3 and sys.argv[1] == "xvfb-run":
         return xvfb_run(sys.argv[2:])
+    if len(sys.argv) >= 3 and sys.argv[1] == "--inside" and sys.argv[2] == "xvfb-run":
+        return xvfb_run(sys.argv[3:], inside=True)
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["scenario", "inside"])
+    parser.add_argument("--inside", action="store_true")
+    parser.add_argument("mode", choices=["scenario"])
     parser.add_argument("name", choices=sorted(SCENARIOS))
     parser.add_argument("--program", required=True)
     parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--outer-namespaces", default="")
     args = parser.parse_args()
-    if args.mode == "inside":
-        return run_inside(args.name, args.program, args.artifacts, args.outer_namespaces)
+    if args.inside:
+        return run_inside(args.name, args.program, args.artifacts)
     return run_scenario(args.name, args.program, args.artifacts)
 
 

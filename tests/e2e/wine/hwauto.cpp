@@ -36,7 +36,11 @@ constexpr wchar_t kControlNameProperty[] = L"HostwardenControl";
 constexpr wchar_t kMessageBoxTitle[] = L"Hostwarden";
 constexpr DWORD kDefaultTimeoutMs = 15000;
 constexpr DWORD kPollMs = 50;
-constexpr UINT kSendTimeoutMs = 2000;
+// A bound for a program that never answers, not a measure of speed: a
+// loaded machine may keep a busy program from its messages for seconds.
+// No SMTO_ABORTIFHUNG either: Wine calls a window hung after 5 s without
+// messages, which a loaded machine reaches too.
+constexpr UINT kSendTimeoutMs = 20000;
 
 // ---- JSON output ---------------------------------------------------------------
 
@@ -85,10 +89,10 @@ std::wstring ClassOf(HWND hwnd) {
 // edit control's creation caption instead of its current text.
 std::wstring TextOf(HWND hwnd) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) return L"";
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &length)) return L"";
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
                       kSendTimeoutMs, &copied);
   text.resize(copied);
   return text;
@@ -129,12 +133,12 @@ bool OwnVisible(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBL
 std::string ComboItems(HWND combo) {
   std::string out = "[";
   DWORD_PTR count = 0;
-  SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count);
+  SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &count);
   for (DWORD_PTR i = 0; i < count && i < 64; ++i) {
     DWORD_PTR length = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
+    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, kSendTimeoutMs, &length);
     std::wstring item(length + 1, L'\0');
-    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()), SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()), SMTO_NORMAL,
                         kSendTimeoutMs, nullptr);
     item.resize(length);
     out += (i ? "," : "") + Quote(item);
@@ -152,12 +156,12 @@ std::string ControlJson(HWND hwnd, HWND top) {
                      ",\"exStyle\":" + std::to_string(GetWindowLongW(hwnd, GWL_EXSTYLE));
   if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
     DWORD_PTR icon = 0;
-    SendMessageTimeoutW(hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &icon);
+    SendMessageTimeoutW(hwnd, STM_GETICON, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &icon);
     json += ",\"hasIcon\":" + Bool(icon != 0);
   }
   if (_wcsicmp(cls.c_str(), L"ComboBox") == 0) {
     DWORD_PTR selected = 0;
-    SendMessageTimeoutW(hwnd, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &selected);
+    SendMessageTimeoutW(hwnd, CB_GETCURSEL, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &selected);
     json += ",\"items\":" + ComboItems(hwnd) + ",\"selected\":" + std::to_string(static_cast<LONG>(selected));
   }
   return json + "}";

@@ -1,14 +1,14 @@
 """A test host for the Windows program: Wine and a screen inside namespaces of
 their own.
 
-Inside a fresh network, UTS and mount namespace (see `enter_namespace`) the
-host gets the name ws-17, the address 192.0.2.7 on a veth pair with a default
-route (so Wine reports a LAN connection), its own /etc/resolv.conf and
-/etc/hosts (the hosts file does not know 192.0.2.7, so lookups reach DNS),
-dnsmasq on 192.0.2.53 as its only DNS server, an Xvfb screen, and a Wine
-prefix laid over the run's base prefix, so a test's registry changes (the
-Windows version, a new computer name) stay in that test. Nothing is sent to
-an address outside the namespace.
+Inside namespaces of its own (the test harness, tests/harness, makes them
+and refuses to run anywhere else) the host gets the name ws-17, the address
+192.0.2.7 on a veth pair with a default route (so Wine reports a LAN
+connection), its own /etc (the hosts file does not know 192.0.2.7, so
+lookups reach DNS), dnsmasq on 192.0.2.53 as its only DNS server, an Xvfb
+screen, and a Wine prefix laid over the run's base prefix, so a test's
+registry changes (the Windows version, a new computer name) stay in that
+test. Nothing is sent to an address outside the namespace.
 
 Each architecture has its own Wine: the i686 program runs under 32-bit Wine
 (only where the kernel runs 32-bit programs), the x86_64 program under 64-bit
@@ -18,19 +18,26 @@ Wine, which runs on every machine of ours.
 import ipaddress
 import json
 import os
-import struct
-import sys
 import shutil
-import signal
 import socket
+import struct
 import subprocess
+import sys
+import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+import harness  # noqa: E402
 
 HOST_NAME = "ws-17"
 HOST_ADDRESS = "192.0.2.7"
-GATEWAY = "192.0.2.1"
 DNS_SERVER = "192.0.2.53"
 PTR_NAME = "7.2.0.192.in-addr.arpa"
+# edns0: Wine 8's DNS client refuses an answer whose last byte ends a name
+# (its reader wants a byte after every name), which is where a PTR answer's
+# name sits unless the server adds an OPT record, as it does for a query
+# that carries one.
+RESOLV_OPTIONS = "timeout:1 attempts:1 edns0"
 COMMON_WINE_ENV = {"WINEDEBUG": "-all", "USER": "root", "LANG": "C.UTF-8"}
 
 
@@ -60,7 +67,7 @@ WINE_FONTS = ["sserife.fon", "sseriff.fon", "ms_sans_serif.ttf", "tahoma.ttf", "
 # The kernel probe shared with the set-up script.
 RUNS_32BIT_PROBE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
                                 "scripts", "kernel-runs-32bit.sh")
-SKIP_RETURN_CODE = 77
+SKIP_RETURN_CODE = harness.SKIP
 
 
 def kernel_runs(arch):
@@ -68,49 +75,6 @@ def kernel_runs(arch):
     if arch != "i686":
         return True
     return subprocess.run(["bash", RUNS_32BIT_PROBE], check=False).returncode == 0
-
-
-class Refused(Exception):
-    """The test would run outside a namespace of its own."""
-
-
-OUTER_NAMESPACE_VARIABLE = "HOSTWARDEN_E2E_OUTER_{}NS"
-
-
-def namespace(pid, kind):
-    try:
-        return os.readlink(f"/proc/{pid}/ns/{kind}")
-    except OSError:
-        return None
-
-
-def outer_namespaces():
-    """What the launcher records before it enters new namespaces: compared
-    with where the test then runs when PID 1's namespaces cannot be read
-    (a sandbox may hide them)."""
-    return {OUTER_NAMESPACE_VARIABLE.format(kind.upper()): namespace("self", kind) or ""
-            for kind in ("net", "uts")}
-
-
-def own_namespaces():
-    """True when this process's network and UTS namespaces are not PID 1's
-    (or, where those cannot be read, not the launcher's)."""
-    for kind in ("net", "uts"):
-        mine = namespace("self", kind)
-        # As the first process of a PID namespace of its own, PID 1 is itself.
-        init = namespace(1, kind) if os.getpid() != 1 else None
-        outer = init or os.environ.get(OUTER_NAMESPACE_VARIABLE.format(kind.upper()))
-        if not mine or not outer or mine == outer:
-            return False
-    return True
-
-
-def refuse_outside_namespace():
-    # A fresh network namespace has nothing but its loop-back interface.
-    fresh = [name for _, name in socket.if_nameindex()] == ["lo"]
-    if not own_namespaces() or not fresh:
-        raise Refused("refusing to run: this test changes the host name and runs a DNS server, "
-                      "so it runs only inside a fresh network and UTS namespace of its own")
 
 
 def run(*command, env=None, check=True, timeout=60, **kwargs):
@@ -177,17 +141,20 @@ class TestHost:
         self.work = "/tmp/hostwarden-e2e"
         self.processes = []
         self.env = None
+        self.host = self.screen = None
 
     # ---- set-up -------------------------------------------------------------
 
     def __enter__(self):
-        refuse_outside_namespace()
+        harness.require_own_namespaces()
         try:
             self._private_tmp()
-            self._network()
-            self._name_service_files()
+            ipv6 = (self.dns.ipv6_address,) if self.dns.ipv6_address else ()
+            self.host = harness.Host(hostname=self.dns.host_name, addresses=(HOST_ADDRESS, DNS_SERVER),
+                                     nameservers=(DNS_SERVER,), resolv_options=RESOLV_OPTIONS, ipv6=ipv6)
             self._dns_server()
-            self._screen()
+            self.screen = harness.Xvfb(private=True).__enter__()
+            self.display = self.screen.display
             self._prefix()
         except BaseException:
             self.__exit__(None, None, None)
@@ -198,63 +165,28 @@ class TestHost:
         # Our own folders for the X server's and the Wine server's sockets and
         # for the work, so tests running side by side never meet. The rest of
         # /tmp stays visible: the build tree with the programs may be there.
-        for folder, mode in (("/tmp/.X11-unix", "1777"), (f"/tmp/.wine-{os.getuid()}", "0700"), (self.work, "0755")):
+        harness.private_x_directories()
+        for folder, mode in ((f"/tmp/.wine-{os.getuid()}", "0700"), (self.work, "0755")):
             os.makedirs(folder, exist_ok=True)
             run("mount", "-t", "tmpfs", "-o", f"mode={mode}", "tmpfs", folder)
-
-    def _network(self):
-        socket.sethostname(self.dns.host_name)
-        run("ip", "link", "set", "lo", "up")
-        run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
-        run("ip", "addr", "add", f"{HOST_ADDRESS}/24", "dev", "v0")
-        run("ip", "link", "set", "v1", "up")
-        run("ip", "link", "set", "v0", "up")
-        # The peer carries no address: the host has exactly one besides loop-back.
-        run("ip", "route", "add", "default", "via", GATEWAY, "dev", "v0", "onlink")
-        run("ip", "addr", "add", f"{DNS_SERVER}/32", "dev", "lo")
-        if self.dns.ipv6_address:
-            run("ip", "-6", "addr", "add", f"{self.dns.ipv6_address}/64", "dev", "v0", "nodad")
-            run("ip", "-6", "route", "add", "default", "via", "fe80::1", "dev", "v0")
-
-    def _name_service_files(self):
-        hosts = os.path.join(self.work, "hosts")
-        resolv = os.path.join(self.work, "resolv.conf")
-        with open(hosts, "w") as f:
-            f.write("127.0.0.1 localhost\n")
-        with open(resolv, "w") as f:
-            # edns0: Wine 8's DNS client refuses an answer whose last byte ends
-            # a name (its reader wants a byte after every name), which is
-            # where a PTR answer's name sits unless the server adds an OPT
-            # record, as it does for a query that carries one.
-            f.write(f"nameserver {DNS_SERVER}\noptions timeout:1 attempts:1 edns0\n")
-        run("mount", "--bind", hosts, "/etc/hosts")
-        run("mount", "--bind", resolv, "/etc/resolv.conf")
 
     def _dns_server(self):
         self.responder = None
         if self.dns.responder:
             return self._dns_responder()
-        self.dns_log = os.path.join(self.work, "dnsmasq.log")
-        command = ["dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts",
-                   f"--listen-address={DNS_SERVER}", "--bind-interfaces", "--port=53",
-                   "--user=root", "--group=root", "--log-queries", f"--log-facility={self.dns_log}",
-                   f"--address=/{self.dns.host_name}/{HOST_ADDRESS}"]
-        for name in self.dns.ptr_names:
-            command.append(f"--ptr-record={PTR_NAME},{name}")
+        options = [f"--address=/{self.dns.host_name}/{HOST_ADDRESS}"]
+        options += [f"--ptr-record={PTR_NAME},{name}" for name in self.dns.ptr_names]
         if self.dns.ipv6_address:
             reverse = ipaddress.ip_address(self.dns.ipv6_address).reverse_pointer
-            command += [f"--ptr-record={reverse},{name}" for name in self.dns.ipv6_ptr_names]
+            options += [f"--ptr-record={reverse},{name}" for name in self.dns.ipv6_ptr_names]
         # An A record only: --host-record would add a PTR record as well.
-        for name in self.dns.pointing_back:
-            command.append(f"--address=/{name}/{HOST_ADDRESS}")
-        self._start(command)
-        self._wait_for(lambda: self._udp_listening(DNS_SERVER, 53), "dnsmasq to listen")
+        options += [f"--address=/{name}/{HOST_ADDRESS}" for name in self.dns.pointing_back]
+        self.dns_log = self.host.dnsmasq(DNS_SERVER, *options)
 
     def _dns_responder(self):
         """Our own server for what dnsmasq will not send: every answer ends
         with an OPT record, or Wine 8's DNS client refuses it."""
-        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "integration"))
-        import dns_responder as dns  # noqa: E402
+        from harness import responder as dns
 
         def with_opt(query, records=(), rcode=0):
             reply = query.answer(records, rcode)
@@ -274,25 +206,6 @@ class TestHost:
 
         self.responder = dns.Responder(DNS_SERVER, handle).__enter__()
 
-    @staticmethod
-    def _udp_listening(address, port):
-        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-            try:
-                s.bind((address, port))
-            except OSError:
-                return True
-        return False
-
-    def _screen(self):
-        read_end, write_end = os.pipe()
-        self._start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                    pass_fds=(write_end,))
-        os.close(write_end)
-        with os.fdopen(read_end) as f:
-            display = f.readline().strip()
-        if not display:
-            raise RuntimeError("Xvfb did not start")
-        self.display = f":{display}"
 
     def _prefix(self):
         layers = os.path.join(self.work, "prefix-layers")
@@ -314,29 +227,14 @@ class TestHost:
             run(self.wine_kind.server, "-k", env=self.env, check=False, timeout=30,
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for process in reversed(self.processes):
-            if process.poll() is None:
-                process.send_signal(signal.SIGTERM)
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+            harness.stop(process)
+        if self.screen:
+            self.screen.__exit__(None, None, None)
+        if self.host:
+            self.host.__exit__(None, None, None)
         return False
 
     # ---- using it --------------------------------------------------------------
-
-    def _start(self, command, **kwargs):
-        process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kwargs)
-        self.processes.append(process)
-        return process
-
-    @staticmethod
-    def _wait_for(condition, what, timeout=10):
-        deadline = time.monotonic() + timeout
-        while not condition():
-            if time.monotonic() > deadline:
-                raise RuntimeError(f"timed out waiting for {what}")
-            time.sleep(0.05)
 
     def wine(self, *args, timeout=60):
         return run(self.wine_kind.loader, *args, env=self.env, timeout=timeout, stdout=subprocess.DEVNULL,
@@ -361,18 +259,18 @@ class TestHost:
         x, y = window["clientOrigin"]
         run("xdotool", "mousemove", str(x + 1), str(y + 1), env=self.env, timeout=30)
         for key in keys:
+            # The X server queues the key for Wine; callers wait for its
+            # effect (a focus change, a message box), never for a time.
             run("xdotool", "key", key, env=self.env, timeout=30)
-            time.sleep(0.3)  # Wine picks the key up from the X server
 
     def rest_pointer_on(self, window, rect):
         """Moves the pointer onto the middle of `rect` (client coordinates of
-        `window`) and lets it rest there long enough for a tooltip."""
+        `window`) and leaves it there: the caller waits for the tooltip."""
         x = window["clientOrigin"][0] + rect[0] + rect[2] // 2
         y = window["clientOrigin"][1] + rect[1] + rect[3] // 2
+        # Two moves: a tooltip shows only after real pointer motion over the control.
         run("xdotool", "mousemove", str(x - 3), str(y - 2), env=self.env, timeout=30)
-        time.sleep(0.2)
         run("xdotool", "mousemove", str(x), str(y), env=self.env, timeout=30)
-        time.sleep(1.5)
 
     def screenshot(self, name):
         os.makedirs(self.artifacts, exist_ok=True)
@@ -385,19 +283,7 @@ class TestHost:
         if self.responder:
             kinds = {1: "A", 5: "CNAME", 12: "PTR"}
             return [(kinds.get(q.qtype, str(q.qtype)), q.name) for q in self.responder.queries]
-        try:
-            with open(self.dns_log) as f:
-                lines = f.read().splitlines()
-        except FileNotFoundError:
-            return []
-        queries = []
-        for line in lines:
-            # "... query[PTR] 7.2.0.192.in-addr.arpa from 192.0.2.7"
-            marker = line.find("query[")
-            if marker >= 0:
-                kind, _, rest = line[marker + 6:].partition("] ")
-                queries.append((kind, rest.split(" ")[0]))
-        return queries
+        return self.dns_log.queries()
 
 
 class Automation:
@@ -407,32 +293,65 @@ class Automation:
         self.host = host
         self.hwauto = hwauto
 
-    def __call__(self, *args, timeout=60):
-        result = run(self.host.wine_kind.loader, self.hwauto, *[str(a) for a in args], env=self.host.env, check=False,
-                     timeout=timeout, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        lines = [line for line in result.stdout.splitlines() if line.strip().startswith("{")]
-        if not lines:
-            raise RuntimeError(f"hwauto {' '.join(map(str, args))} answered nothing "
-                               f"(exit {result.returncode}): {result.stdout!r}")
-        return json.loads(lines[-1])
+    # Commands that only look: asked again when Wine could not start hwauto
+    # or hwauto ended without an answer (seen once on a loaded machine).
+    LOOKING = {"window", "wait-window", "wait-gone", "wait-msgbox"}
+
+    def __call__(self, *args, timeout=120):
+        deadline = time.monotonic() + timeout
+        while True:
+            # Wine's messages go to a file: a program hwauto starts inherits
+            # the descriptor, and a pipe would stay open until that ends.
+            with tempfile.TemporaryFile() as messages:
+                result = run(self.host.wine_kind.loader, self.hwauto, *[str(a) for a in args], env=self.host.env,
+                             check=False, timeout=timeout, stdout=subprocess.PIPE, stderr=messages, text=True,
+                             errors="replace")
+                messages.seek(0)
+                said = messages.read()[-500:].decode("utf-8", "replace")
+            lines = [line for line in result.stdout.splitlines() if line.strip().startswith("{")]
+            if lines:
+                return json.loads(lines[-1])
+            if args[0] not in self.LOOKING or time.monotonic() > deadline:
+                raise RuntimeError(f"hwauto {' '.join(map(str, args))} answered nothing "
+                                   f"(exit {result.returncode}): {result.stdout!r} {said!r}")
 
     def window(self, window_class):
         return self("window", window_class)
 
-    def wait_window(self, window_class, ms=20000, settled=True):
+    def wait_window(self, window_class, ms=60000, settled=True):
         """The window once it shows and, unless `settled` is false, has
         settled: Wine without a window manager may finish activating a new
         window a moment after it is visible, on a busy machine. A window with
-        no focus after 5 s is returned as it is. Cases about the very moment
+        no focus after 30 s is returned as it is. Cases about the very moment
         a window shows wait for it unsettled."""
         window = self("wait-window", window_class, ms)
-        deadline = time.monotonic() + (5 if settled else 0)
+        deadline = time.monotonic() + (30 if settled else 0)
         while window.get("visible") and not window.get("focus") and time.monotonic() < deadline:
             time.sleep(0.1)
             window = self("window", window_class)
         return window
 
-    def wait_gone(self, window_class, ms=10000):
+    def wait_focus_moved(self, window_class, before, timeout=30):
+        """The window once its focus has left `before` (after a key); as it
+        is when the focus stays there for `timeout` seconds."""
+        deadline = time.monotonic() + timeout
+        window = self("window", window_class)
+        while window.get("focus") == before and time.monotonic() < deadline:
+            time.sleep(0.1)
+            window = self("window", window_class)
+        return window
+
+    def wait_tooltip(self, window_class, timeout=30):
+        """The window's tooltips once one is visible with a text; as they are
+        after `timeout` seconds."""
+        deadline = time.monotonic() + timeout
+        while True:
+            tips = self("window", window_class).get("tooltips") or []
+            if any(t["visible"] and t["text"] for t in tips) or time.monotonic() > deadline:
+                return tips
+            time.sleep(0.2)
+
+    def wait_gone(self, window_class, ms=30000):
         return self("wait-gone", window_class, ms)
 
     def click(self, window_class, control):
@@ -441,10 +360,10 @@ class Automation:
     def close(self, window_class):
         return self("close", window_class)
 
-    def wait_message_box(self, ms=15000):
+    def wait_message_box(self, ms=60000):
         return self("wait-msgbox", ms)
 
-    def press_message_box_ok(self, ms=5000):
+    def press_message_box_ok(self, ms=30000):
         return self("msgbox-ok", ms)
 
 

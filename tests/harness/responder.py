@@ -50,13 +50,17 @@ class Query:
 class Responder:
     """Serves UDP port 53 of `address` from a thread. `handler(query)` returns
     the packets to send back (none: the query goes unanswered). Every query
-    received is kept in `queries`."""
+    received is kept in `queries`. The socket is bound before the
+    constructor returns, so the responder is ready the moment it exists:
+    a query sent before its thread runs waits in the socket."""
 
     def __init__(self, address, handler):
         self.queries = []
         self._handler = handler
-        self._socket = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        family = socket.AF_INET6 if ":" in address else socket.AF_INET
+        self._socket = socket.socket(family, socket.SOCK_DGRAM)
         self._socket.bind((address, 53))
+        self.address = address
         self._socket.settimeout(0.05)
         self._stop = threading.Event()
         self._thread = threading.Thread(target=self._serve, daemon=True)

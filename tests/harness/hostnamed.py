@@ -9,9 +9,8 @@ started here, Unavailable says why and the case is reported as skipped."""
 import os
 import shutil
 import subprocess
-import time
 
-import namespace_host
+from .namespaces import Skipped, TimedOut, end_with_parent, refuse, require_own_namespaces, run, stop, wait_until
 
 HOSTNAMED = "/lib/systemd/systemd-hostnamed"
 POLKITD = "/usr/lib/polkit-1/polkitd"
@@ -33,7 +32,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 """
 
 
-class Unavailable(namespace_host.Skipped):
+class Unavailable(Skipped):
     pass
 
 
@@ -44,7 +43,7 @@ def _require_own_run(guard):
     with open("/proc/self/mountinfo") as table:
         last = [line.split() for line in table if line.split()[4] == "/run"]
     if not last or "tmpfs" not in last[-1][last[-1].index("-") + 1:]:
-        namespace_host.refuse("/run is not the test's own tmpfs")
+        refuse("/run is not the test's own tmpfs")
 
 
 def _require_own_etc():
@@ -52,11 +51,11 @@ def _require_own_etc():
     own (a private copy bound over it), never the machine's."""
     with open("/proc/self/mountinfo") as table:
         if not any(line.split()[4] == "/etc" for line in table):
-            namespace_host.refuse("/etc is not the test's own copy")
+            refuse("/etc is not the test's own copy")
 
 
 class Hostnamed:
-    def __init__(self, work, guard=namespace_host.require_own_namespaces, polkit_rules=None):
+    def __init__(self, work, guard=require_own_namespaces, polkit_rules=None):
         """`work`: a directory of the test's own; `guard` refuses to go on
         outside the test's namespaces. `polkit_rules`: the JavaScript of a
         rules file for polkitd, which then runs on the bus as well (the
@@ -66,7 +65,7 @@ class Hostnamed:
         guard()
         # A /run of our own: the machine may lack /run/dbus, and nothing here
         # may be made in its /run.
-        namespace_host.run("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
+        run("mount", "-t", "tmpfs", "-o", "size=4m,mode=755", "tmpfs", "/run")
         _require_own_run(guard)
         for directory in ("/run/dbus", "/run/systemd"):
             os.makedirs(directory)
@@ -98,7 +97,7 @@ class Hostnamed:
                           "dbus-daemon.log")
         self._wait("the bus socket", lambda: os.path.exists(socket_path), bus)
         open(SYSTEM_BUS_SOCKET, "w").close()
-        namespace_host.run("mount", "--bind", socket_path, SYSTEM_BUS_SOCKET)
+        run("mount", "--bind", socket_path, SYSTEM_BUS_SOCKET)
 
     def _start_polkitd(self, rules):
         if not os.access(POLKITD, os.X_OK):
@@ -124,20 +123,19 @@ class Hostnamed:
     def _spawn(self, command, log_name):
         log = open(os.path.join(self.dir, log_name), "w")
         process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, env=self.env,
-                                   preexec_fn=namespace_host._end_with_parent)
+                                   preexec_fn=end_with_parent)
         log.close()
         self._processes.append((process, os.path.join(self.dir, log_name)))
         return process
 
-    def _wait(self, what, ready, process, timeout=10.0):
-        deadline = time.monotonic() + timeout
-        while not ready():
-            if process.poll() is not None or time.monotonic() > deadline:
-                log = self._processes[-1][1]
-                with open(log, errors="replace") as f:
-                    text = f.read().strip().replace("\n", " | ")
-                raise Unavailable(f"{what} did not come up ({' '.join(process.args)}: {text or 'no output'})")
-            time.sleep(0.05)
+    def _wait(self, what, ready, process, timeout=30.0):
+        try:
+            wait_until(what, ready, timeout, process=process)
+        except TimedOut:
+            log = self._processes[-1][1]
+            with open(log, errors="replace") as f:
+                text = f.read().strip().replace("\n", " | ")
+            raise Unavailable(f"{what} did not come up ({' '.join(process.args)}: {text or 'no output'})")
 
     def static_hostname(self):
         """The service's StaticHostname property; None when nobody answers."""
@@ -151,7 +149,7 @@ class Hostnamed:
 
     def close(self):
         for process, _ in reversed(self._processes):
-            namespace_host.stop(process)
+            stop(process)
         self._processes.clear()
         subprocess.run(["umount", SYSTEM_BUS_SOCKET], check=False, stderr=subprocess.DEVNULL)
 

@@ -1,0 +1,61 @@
+"""The one test harness of the integration, FLTK and Wine suites.
+
+Everything a test needs to run the real program against real servers, and
+nothing that could touch this machine: each case script runs again in
+network, host-name and mount namespaces of its own and refuses to go on
+anywhere else.
+
+A case script:
+
+    import harness
+    from harness import responder as dns
+
+    CASES, case = harness.registry()
+
+    @case
+    def names_agree(args):
+        with harness.Host() as host:                    # ws-17, 192.0.2.7 + 2001:db8::7 on lan0
+            log = host.dnsmasq("192.0.2.53", "--ptr-record=...")   # ready when it returns
+            code, report, stderr = host.report(args.program)
+            harness.expect(report["verdict"] == "agree", "verdict", report)
+
+    if __name__ == "__main__":
+        sys.exit(harness.main(CASES, "--program"))
+
+`script list` prints the case names; tests/CMakeLists.txt registers one CTest
+test for each (hostwarden_add_cases). Scripts outside tests/ put tests/ on
+sys.path first.
+
+The parts:
+  namespaces  enter(argv, processes=False), require_own_namespaces(),
+              refuse(), Skipped, SKIP (77), wait_until(what, condition,
+              timeout), run(*command), stop(process), end_with_parent
+  host        Host(hostname, addresses, nameservers, hosts, lan, addresses6,
+              resolv_options): .dnsmasq(address, *options) -> DnsmasqLog,
+              .report(program, extra_env), .system_log() -> SystemLog,
+              .interface(name, address, default_route, address6), .tmp,
+              .close(); a context manager
+  dnsmasq     DnsmasqLog(path).queries(qtype), udp_listening(address, port)
+  responder   Responder(address, handler), host_table(hosts, ptr),
+              ptr_names(*names), Query, encode_name, record, header, TYPE_*
+  screen      Xvfb(private) with -displayfd, private_x_directories()
+  hostnamed   Hostnamed(work, guard): systemd-hostnamed on a bus of its own
+  cases       expect, registry, main(cases, program_option), run_cases,
+              list_cases
+
+Porting a script written against the former tests/integration modules:
+`import namespace_host` becomes `import harness as namespace_host`, and
+`import dns_responder as dns` becomes `from harness import responder as dns`.
+Addresses come from 192.0.2.0/24, 198.51.100.0/24, 203.0.113.0/24 and
+2001:db8::/32 only.
+"""
+
+from .cases import expect, list_cases, main, registry, run_cases
+from .dnsmasq import DnsmasqLog, udp_listening
+from .host import Host, SystemLog
+from .namespaces import (KINDS, OUTER_NS, REFUSED, SKIP, Skipped, TimedOut, end_with_parent, enter,
+                         namespace_ids, refuse, require_own_namespaces, run, stop, wait_until)
+from .screen import Xvfb, private_x_directories
+from .hostnamed import Hostnamed, Unavailable
+
+_end_with_parent = end_with_parent  # the name the first scripts used

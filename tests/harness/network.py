@@ -1,0 +1,47 @@
+"""The test host's network: a veth interface that carries the default route
+(a PC in a LAN, as Wine's and the program's connection checks want it),
+with IPv4 and IPv6 addresses from the documentation ranges only."""
+
+import ipaddress
+
+from .namespaces import run
+
+
+def gateway_of(address, prefix):
+    """The first address of `address`'s network: the default route's gateway,
+    which nobody answers."""
+    return str(next(ipaddress.ip_network(f"{address}/{prefix}", strict=False).hosts()))
+
+
+def interface(name, address, default_route=False, address6=None, ipv6=()):
+    """A veth interface that is up with `address`/24 (none for None) and
+    `address6`/64; with `default_route`, the default routes go through it.
+    `ipv6`: further IPv6 addresses (/64), each with any further words for
+    `ip addr add` ("preferred_lft 0" makes one deprecated, "mngtmpaddr" gives
+    it a temporary privacy twin); with them the interface carries an IPv6
+    default route whatever `default_route` says."""
+    entries = ([address6] if address6 else []) + list(ipv6)
+    run("ip", "link", "add", name, "type", "veth", "peer", "name", name + "p")
+    if address:
+        run("ip", "addr", "add", f"{address}/24", "dev", name)
+    if ipv6:
+        with open(f"/proc/sys/net/ipv6/conf/{name}/use_tempaddr", "w") as f:
+            f.write("2\n")
+    run("ip", "link", "set", name + "p", "up")
+    run("ip", "link", "set", name, "up")
+    for entry in entries:
+        # nodad: usable at once, without waiting for duplicate detection.
+        first, *words = entry.split()
+        run("ip", "-6", "addr", "add", f"{first}/64", "dev", name, "nodad", *words)
+    if default_route and address:
+        run("ip", "route", "add", "default", "via", gateway_of(address, 24), "dev", name, "onlink")
+    if entries and (default_route or ipv6):
+        gateway6 = gateway_of(entries[0].split()[0], 64)
+        run("ip", "-6", "route", "add", "default", "via", gateway6, "dev", name, "onlink")
+
+
+def on_loopback(address):
+    """A server's address on `lo`, as a single address: a wider prefix would
+    make the whole network local, gateways included."""
+    single = 128 if ":" in address else 32
+    run("ip", "addr", "add", f"{address}/{single}", "dev", "lo")

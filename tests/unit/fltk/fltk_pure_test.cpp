@@ -1,0 +1,254 @@
+// The window module's pure functions: the icons and their decoder, the
+// layout arithmetic from the window tables, and the message texts. They draw
+// nothing, so they need no screen (the window runtime itself is tested
+// under Xvfb in tests/e2e/fltk).
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/posix/fltk/embedded_icons.h"
+#include "platform/posix/fltk/fltk_layout.h"
+#include "platform/posix/fltk/ico_image.h"
+#include "platform/posix/fltk/message_lines.h"
+#include "ui/windows.h"
+
+namespace hw {
+namespace {
+
+using ::testing::ElementsAre;
+
+// ---- Icons ----------------------------------------------------------------------
+
+// The character art the icons are drawn from, read from the generator.
+struct Art {
+  std::map<char, std::array<int, 3>> palette;
+  std::map<std::string, std::vector<std::string>> images;
+};
+
+Art ReadArt() {
+  std::ifstream in(std::string(HOSTWARDEN_SOURCE_DIR) + "/resources/icons/draw_icons.py");
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string source = text.str();
+  Art art;
+  std::regex colour(R"re(\("(.)", \(0x([0-9A-F]{2}), 0x([0-9A-F]{2}), 0x([0-9A-F]{2})\)\))re");
+  for (std::sregex_iterator it(source.begin(), source.end(), colour), end; it != end; ++it)
+    art.palette[(*it)[1].str()[0]] = {std::stoi((*it)[2], nullptr, 16), std::stoi((*it)[3], nullptr, 16),
+                                      std::stoi((*it)[4], nullptr, 16)};
+  std::regex block(R"re((\w+_\d+) = \[\n((?:    "[^"]*",\n)+)\])re");
+  std::regex row(R"re("([^"]*)")re");
+  for (std::sregex_iterator it(source.begin(), source.end(), block), end; it != end; ++it) {
+    std::string rows = (*it)[2];
+    for (std::sregex_iterator r(rows.begin(), rows.end(), row); r != end; ++r)
+      art.images[(*it)[1]].push_back((*r)[1]);
+  }
+  return art;
+}
+
+void ExpectImageIsArt(const IconImage& image, const std::vector<std::string>& rows, const Art& art) {
+  ASSERT_EQ(image.height, static_cast<int>(rows.size()));
+  for (int y = 0; y < image.height; ++y) {
+    ASSERT_EQ(image.width, static_cast<int>(rows[y].size()));
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint8_t* p = &image.rgba[(y * image.width + x) * 4];
+      char c = rows[y][x];
+      if (c == '.') {
+        EXPECT_EQ(p[3], 0) << "pixel " << x << "," << y << " should be transparent";
+        continue;
+      }
+      auto rgb = art.palette.at(c);
+      EXPECT_EQ(std::vector<int>({p[0], p[1], p[2], p[3]}), std::vector<int>({rgb[0], rgb[1], rgb[2], 255}))
+          << "pixel " << x << "," << y << " ('" << c << "')";
+    }
+  }
+}
+
+TEST(EmbeddedIcons, HoldExactlyTheArtTheyAreDrawnFrom) {
+  Art art = ReadArt();
+  ASSERT_EQ(art.palette.size(), 16u);
+  ASSERT_EQ(art.images.size(), 4u);
+  auto network = DecodeIco(NetworkIconFile());
+  auto warning = DecodeIco(WarningIconFile());
+  ASSERT_EQ(network.size(), 2u);
+  ASSERT_EQ(warning.size(), 2u);
+  ExpectImageIsArt(network[0], art.images["NETWORK_32"], art);
+  ExpectImageIsArt(network[1], art.images["NETWORK_16"], art);
+  ExpectImageIsArt(warning[0], art.images["WARNING_32"], art);
+  ExpectImageIsArt(warning[1], art.images["WARNING_16"], art);
+}
+
+// A small .ico built here: one image, palette entry i is colour (i, 2i, 3i).
+std::vector<unsigned char> MakeIco(int width, int height, int bits, const std::vector<int>& indices,
+                                   const std::vector<bool>& transparent) {
+  auto put16 = [](std::vector<unsigned char>& v, unsigned x) { v.push_back(x & 0xFF); v.push_back(x >> 8 & 0xFF); };
+  auto put32 = [&](std::vector<unsigned char>& v, unsigned x) { put16(v, x & 0xFFFF); put16(v, x >> 16); };
+  int colours = 1 << bits;
+  std::size_t xorRow = (width * bits + 31) / 32 * 4, andRow = (width + 31) / 32 * 4;
+  std::vector<unsigned char> image;
+  put32(image, 40); put32(image, width); put32(image, height * 2); put16(image, 1); put16(image, bits);
+  for (int i = 0; i < 6; ++i) put32(image, 0);
+  for (int i = 0; i < colours; ++i) { image.push_back(3 * i & 0xFF); image.push_back(2 * i & 0xFF); image.push_back(i); image.push_back(0); }
+  for (int y = height - 1; y >= 0; --y) {
+    std::vector<unsigned char> row(xorRow);
+    for (int x = 0; x < width; ++x) {
+      int bit = x * bits;
+      row[bit / 8] |= indices[y * width + x] << (8 - bits - bit % 8);
+    }
+    image.insert(image.end(), row.begin(), row.end());
+  }
+  for (int y = height - 1; y >= 0; --y) {
+    std::vector<unsigned char> row(andRow);
+    for (int x = 0; x < width; ++x)
+      if (transparent[y * width + x]) row[x / 8] |= 0x80 >> (x % 8);
+    image.insert(image.end(), row.begin(), row.end());
+  }
+  std::vector<unsigned char> file;
+  put16(file, 0); put16(file, 1); put16(file, 1);
+  file.push_back(width); file.push_back(height); file.push_back(0); file.push_back(0);
+  put16(file, 1); put16(file, bits); put32(file, image.size()); put32(file, 22);
+  file.insert(file.end(), image.begin(), image.end());
+  return file;
+}
+
+struct DepthCase { int bits, width, height; };
+class IcoDepths : public ::testing::TestWithParam<DepthCase> {};
+
+// Odd widths need row padding; the first row is stored last.
+TEST_P(IcoDepths, DecodesEveryPixelAndTheMask) {
+  auto [bits, width, height] = GetParam();
+  std::vector<int> indices;
+  std::vector<bool> transparent;
+  for (int i = 0; i < width * height; ++i) {
+    indices.push_back((i * 7 + 3) % (1 << bits));
+    transparent.push_back(i % 5 == 0);
+  }
+  auto images = DecodeIco(MakeIco(width, height, bits, indices, transparent));
+  ASSERT_EQ(images.size(), 1u);
+  ASSERT_EQ(images[0].width, width);
+  ASSERT_EQ(images[0].height, height);
+  for (int i = 0; i < width * height; ++i) {
+    const std::uint8_t* p = &images[0].rgba[i * 4];
+    if (transparent[i]) {
+      EXPECT_EQ(p[3], 0) << i;
+    } else {
+      int c = indices[i];
+      EXPECT_EQ(std::vector<int>({p[0], p[1], p[2], p[3]}), std::vector<int>({c, 2 * c & 0xFF, 3 * c & 0xFF, 255})) << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, IcoDepths,
+                         ::testing::Values(DepthCase{1, 9, 3}, DepthCase{4, 5, 4}, DepthCase{4, 32, 32},
+                                           DepthCase{8, 3, 2}, DepthCase{1, 33, 2}));
+
+struct BrokenCase { const char* what; std::function<void(std::vector<unsigned char>&)> damage; };
+class BrokenIco : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenIco, IsRefusedWithIcoError) {
+  std::vector<unsigned char> file = MakeIco(4, 4, 4, std::vector<int>(16, 1), std::vector<bool>(16, false));
+  GetParam().damage(file);
+  EXPECT_THROW(DecodeIco(file), IcoError);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Damage, BrokenIco,
+    ::testing::Values(
+        BrokenCase{"empty", [](auto& f) { f.clear(); }},
+        BrokenCase{"cursor type", [](auto& f) { f[2] = 2; }},
+        BrokenCase{"no images", [](auto& f) { f[4] = 0; }},
+        BrokenCase{"cut in the mask", [](auto& f) { f.resize(f.size() - 3); }},
+        BrokenCase{"cut in the directory", [](auto& f) { f.resize(10); }},
+        BrokenCase{"offset past the end", [](auto& f) { f[18] = 0xF0; }},
+        BrokenCase{"24 bits a pixel", [](auto& f) { f[22 + 14] = 24; }},
+        BrokenCase{"compressed", [](auto& f) { f[22 + 16] = 1; }},
+        BrokenCase{"odd doubled height", [](auto& f) { f[22 + 8] = 7; }},
+        BrokenCase{"negative width", [](auto& f) { f[22 + 7] = 0x80; }},
+        BrokenCase{"two images announced", [](auto& f) { f[4] = 2; }}),
+    [](const auto& info) {
+      std::string name = info.param.what;
+      for (char& c : name) if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+      return name;
+    });
+
+TEST(IconOfSize, PicksByWidthAndRefusesAMissingSize) {
+  EXPECT_EQ(IconOfSize(WarningIconFile(), 16).width, 16);
+  EXPECT_EQ(IconOfSize(WarningIconFile(), 32).width, 32);
+  EXPECT_THROW(IconOfSize(WarningIconFile(), 48), IcoError);
+}
+
+// ---- Layout ---------------------------------------------------------------------
+
+struct DpiCase { double reported; int used; };
+class LayoutDpiCases : public ::testing::TestWithParam<DpiCase> {};
+TEST_P(LayoutDpiCases, RoundsToTheWindowsSteps) { EXPECT_EQ(LayoutDpi(GetParam().reported), GetParam().used); }
+INSTANTIATE_TEST_SUITE_P(Reported, LayoutDpiCases,
+                         ::testing::Values(DpiCase{0, 96}, DpiCase{-5, 96}, DpiCase{NAN, 96}, DpiCase{75, 96},
+                                           DpiCase{96, 96}, DpiCase{100, 96}, DpiCase{107.9, 96},
+                                           DpiCase{108, 120}, DpiCase{120, 120}, DpiCase{144, 144},
+                                           DpiCase{192, 192}, DpiCase{100000, 480}));
+
+const ControlSpec& ControlOf(const WindowSpec& window, const char* name) {
+  const ControlSpec* control = window.Find(name);
+  if (!control) throw std::logic_error(std::string("no control ") + name);
+  return *control;
+}
+
+TEST(ControlPixels, ConvertsTheMainWindowTable) {
+  const WindowSpec& form1 = Form1Window();
+  EXPECT_EQ(ClientPixels(form1, 96), (PixelRect{3, 22, 310, 201}));
+  EXPECT_EQ(ControlPixels(ControlOf(form1, "cmd_Sync"), 96), (PixelRect{176, 165, 121, 25}));
+  EXPECT_EQ(ControlPixels(ControlOf(form1, "cbo_IP"), 96), (PixelRect{8, 168, 113, 21}));
+  EXPECT_EQ(ControlPixels(ControlOf(form1, "img_Warn"), 96), (PixelRect{144, 160, 32, 32}));
+  EXPECT_EQ(ControlPixels(ControlOf(form1, "Line1"), 96), (PixelRect{8, 40, 289, 1}));
+  EXPECT_EQ(ClientPixels(FrmInfoWindow(), 96), (PixelRect{184, 250, 260, 168}));
+  EXPECT_EQ(ClientPixels(form1, 144), (PixelRect{5, 33, 465, 302}));
+}
+
+TEST(ControlPixels, LineBoxHoldsBothEndsWhicheverWayItRuns) {
+  ControlSpec line{"l", ControlKind::Line, "", 300, 300, -150, 150};
+  EXPECT_EQ(ControlPixels(line, 96), (PixelRect{10, 20, 11, 11}));
+  ControlSpec vertical{"v", ControlKind::Line, "", 150, 300, 0, -300};
+  EXPECT_EQ(ControlPixels(vertical, 96), (PixelRect{10, 0, 1, 21}));
+}
+
+std::vector<std::string> Names(const std::vector<const ControlSpec*>& controls) {
+  std::vector<std::string> names;
+  for (const ControlSpec* c : controls) names.push_back(c->name);
+  return names;
+}
+
+TEST(CreationOrder, FollowsTabIndexesWithUnindexedControlsLast) {
+  EXPECT_THAT(Names(CreationOrder(FrmInfoWindow())),
+              ElementsAre("OKButton", "CancelButton", "Label1", "Label2", "Label3", "Label4", "Line1"));
+  auto form1 = Names(CreationOrder(Form1Window()));
+  ASSERT_EQ(form1.size(), 19u);
+  EXPECT_EQ(form1.front(), "cmd_Sync");
+  EXPECT_THAT(std::vector<std::string>(form1.end() - 2, form1.end()), ElementsAre("Line1", "img_Warn"));
+}
+
+// ---- Message texts ----------------------------------------------------------------
+
+struct LinesCase { const char* text; std::vector<std::string> lines; };
+class MessageLinesCases : public ::testing::TestWithParam<LinesCase> {};
+TEST_P(MessageLinesCases, BreakAtCrLfAndLoneBreaks) { EXPECT_EQ(MessageLines(GetParam().text), GetParam().lines); }
+INSTANTIATE_TEST_SUITE_P(
+    Texts, MessageLinesCases,
+    ::testing::Values(LinesCase{"", {""}}, LinesCase{"one", {"one"}}, LinesCase{"a\r\nb", {"a", "b"}},
+                      LinesCase{"a\r\n", {"a", ""}}, LinesCase{"\r\nb", {"", "b"}},
+                      LinesCase{"a\r\n\r\nb", {"a", "", "b"}}, LinesCase{"a\rb\nc", {"a", "b", "c"}},
+                      LinesCase{"a\n\rb", {"a", "", "b"}}, LinesCase{"Der DNS-Name  kann", {"Der DNS-Name  kann"}}));
+
+TEST(MessageDisplayText, KeepsLeadingAndDoubledBreaks) {
+  EXPECT_EQ(MessageDisplayText("\r\nx\r\n\r\ny"), "\nx\n\ny");
+}
+
+}  // namespace
+}  // namespace hw

@@ -1,0 +1,432 @@
+// The Linux layer's pure functions: what it makes of the texts it reads
+// (routes, resolv.conf, os-release, hosts files), of c-ares' statuses and
+// of the names it hands back the Windows way. Nothing here touches the
+// system, so none of it needs a namespace.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <net/if_arp.h>
+
+#include <ares.h>
+
+#include <algorithm>
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/posix/command_line.h"
+#include "platform/posix/connection.h"
+#include "platform/posix/dns_status.h"
+#include "platform/posix/hosts_file.h"
+#include "platform/posix/name_buffer.h"
+#include "platform/posix/os_release.h"
+#include "platform/posix/host_rename.h"
+#include "platform/posix/own_addresses.h"
+#include "platform/posix/own_ipv6_addresses.h"
+#include "platform/posix/posix_os.h"
+#include "platform/posix/program_state_abi.h"
+#include "platform/posix/resolv_conf.h"
+#include "platform/posix/static_hostname.h"
+
+using namespace std::string_literals;
+
+namespace hw::posix {
+namespace {
+
+// The quiet mode's state crosses into the window module as a C record; every
+// field must come back as it went, NULs of the service-pack buffer included.
+TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
+  hw::ProgramState state;
+  state.form1 = {{"lbl_System", "Linux 6.1 build 0 (Debian GNU/Linux 12)"},
+                 {"cbo_IP", "198.51.100.9", {"192.0.2.7", "198.51.100.9"}, 1},
+                 {"img_Warn", "", {}, -1, true, true},
+                 {"cmd_Sync", "", {}, -1, false, false}};
+  state.warningShown = true;
+  state.members = {true, "Labor-PC3"};
+  state.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
+  state.values.ipv6.verdict = hw::CheckVerdict::Mismatch;
+  state.values.ipv6.selectedAddress = "2001:db8::7";
+  state.values.ipv6.dnsName = "pc-alt.uni-falkenau.de";
+  hw::posix::ProgramStateRecord record(state);
+  hw::ProgramState back = hw::posix::StateOf(*record.get());
+  EXPECT_EQ(back.form1, state.form1);
+  EXPECT_EQ(back.form1Visible, state.form1Visible);
+  EXPECT_EQ(back.warningShown, state.warningShown);
+  EXPECT_EQ(back.members.QuietMode, state.members.QuietMode);
+  EXPECT_EQ(back.members.DnsShortName, state.members.DnsShortName);
+  EXPECT_EQ(back.version.dwMajorVersion, 6u);
+  EXPECT_EQ(back.version.dwMinorVersion, 1u);
+  EXPECT_EQ(back.version.dwPlatformId, 3u);
+  EXPECT_EQ(back.version.dwOSVersionInfoSize, 148u);
+  EXPECT_EQ(back.version.szCSDVersion, state.version.szCSDVersion);
+  // The IPv6 side, for the window run's log entry.
+  EXPECT_EQ(back.values.ipv6.verdict, hw::CheckVerdict::Mismatch);
+  EXPECT_EQ(back.values.ipv6.selectedAddress, "2001:db8::7");
+  EXPECT_EQ(back.values.ipv6.dnsName, "pc-alt.uni-falkenau.de");
+
+  HostwardenProgramState empty{};  // null pointers everywhere: an empty state, no crash
+  EXPECT_TRUE(hw::posix::StateOf(empty).form1.empty());
+  EXPECT_EQ(hw::posix::StateOf(empty).members.DnsShortName, "");
+}
+
+TEST(FillNameBuffer, WritesNameAndNulAndKeepsTheRestOrReportsTheSizeNeeded) {
+  struct Case { std::string name; uint32_t size; bool countNul; int result; uint32_t sizeAfter; std::string buffer; };
+  for (const auto& c : {
+           Case{"ws-17", 16, false, 1, 5, "ws-17\0          "s},
+           Case{"ws-17", 6, false, 1, 5, "ws-17\0"s},           // exactly the name and its NUL
+           Case{"ws-17", 5, false, 0, 6, "     "},              // no room for the NUL
+           Case{"root", 256, true, 1, 5, "root\0"s + std::string(251, ' ')},  // GetUserName counts the NUL
+           Case{"MÜLLER", 7, false, 1, 6, "MÜLLER\0"s},         // characters, not bytes
+           Case{"MÜLLER", 6, false, 0, 7, "      "},
+           Case{"", 1, false, 1, 0, "\0"s},
+       }) {
+    std::string buffer(c.size, ' ');
+    uint32_t size = c.size;
+    EXPECT_EQ(FillNameBuffer(c.name, buffer, size, c.countNul), c.result) << c.name << " in " << c.size;
+    EXPECT_EQ(size, c.sizeAfter) << c.name << " in " << c.size;
+    EXPECT_EQ(buffer, c.buffer) << c.name << " in " << c.size;
+  }
+}
+
+TEST(NetbiosNameOf, FirstLabelInCapitalsCutTo15Characters) {
+  struct Case { const char* host; const char* netbios; const char* first; const char* domain; };
+  for (const auto& c : {Case{"ws-17.uni-falkenau.de", "WS-17", "ws-17", "uni-falkenau.de"},
+                        Case{"ws-17", "WS-17", "ws-17", ""},
+                        Case{"a-rather-long-host-name.example", "A-RATHER-LONG-H", "a-rather-long-host-name", "example"},
+                        Case{"müller-pc", "MüLLER-PC", "müller-pc", ""},
+                        Case{"äöüäöüäöüäöüäöüäöü", "äöüäöüäöüäöüäöü", "äöüäöüäöüäöüäöüäöü", ""},
+                        Case{"", "", "", ""}, Case{".lead", "", "", "lead"}}) {
+    EXPECT_EQ(NetbiosNameOf(c.host), c.netbios) << c.host;
+    EXPECT_EQ(FirstLabel(c.host), c.first) << c.host;
+    EXPECT_EQ(DomainOf(c.host), c.domain) << c.host;
+  }
+}
+
+TEST(KernelVersionOf, LeadingNumbersOfTheRelease) {
+  struct Case { const char* release; uint32_t major, minor, patch; };
+  for (const auto& c : {Case{"6.1.0-13-amd64", 6, 1, 0}, Case{"6.18.44-fc-v1403", 6, 18, 44}, Case{"5.10", 5, 10, 0},
+                        Case{"4.19.0+", 4, 19, 0}, Case{"", 0, 0, 0}, Case{"x.1.2", 0, 0, 0},
+                        Case{"99999999999.1.2", UINT32_MAX, 1, 2}}) {
+    KernelVersion v = KernelVersionOf(c.release);
+    EXPECT_EQ(v.major, c.major) << c.release;
+    EXPECT_EQ(v.minor, c.minor) << c.release;
+    EXPECT_EQ(v.patch, c.patch) << c.release;
+  }
+}
+
+TEST(PrettyNameOf, UndoesQuotesAndEscapes) {
+  struct Case { std::string text; std::string name; };
+  for (const auto& c : {
+           Case{"NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "Debian GNU/Linux 12 (bookworm)"},
+           Case{"PRETTY_NAME='Fedora Linux 39'\n", "Fedora Linux 39"},
+           Case{"PRETTY_NAME=Arch\n", "Arch"},
+           Case{"PRETTY_NAME=\"say \\\"hi\\\" \\\\o/\"\n", "say \"hi\" \\o/"},
+           Case{"  PRETTY_NAME=\"indented\"\r\n", "indented"},
+           Case{"NAME=\"Debian\"\n", ""},
+           Case{"PRETTY_NAMES=\"not it\"\n", ""},
+           Case{"PRETTY_NAME=\"unterminated", "unterminated"},
+       }) {
+    EXPECT_EQ(PrettyNameOf(c.text), c.name) << c.text;
+  }
+}
+
+TEST(ConnectionFlagsOf, LanForTheDefaultRoutesInterfaceModemForPpp) {
+  constexpr int kEther = 1, kLoopback = 772, kPpp = 512;
+  constexpr bool kRoute = true;
+  struct Case { const char* what; std::vector<InterfaceState> interfaces; uint32_t flags; };
+  const std::vector<Case> cases = {
+      {"nothing", {}, 0},
+      {"loopback only", {{"lo", kLoopback, true, true, true}}, 0},
+      {"loopback with the default route", {{"lo", kLoopback, true, true, true, kRoute}}, 0},
+      {"ethernet with the default route",
+       {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true, kRoute}}, kConnectionLan},
+      {"ethernet without a default route", {{"lo", kLoopback, true, true, true}, {"eth0", kEther, true, false, true}}, 0},
+      {"the route on another interface",
+       {{"eth0", kEther, true, false, true}, {"eth1", kEther, true, false, true, kRoute}}, kConnectionLan},
+      {"ethernet down", {{"eth0", kEther, false, false, true, kRoute}}, 0},
+      {"ethernet without IPv4", {{"eth0", kEther, true, false, false, kRoute}}, 0},
+      {"ppp up", {{"ppp0", kPpp, true, false, true}}, kConnectionModem},
+      {"ppp with the default route is no LAN", {{"ppp0", kPpp, true, false, true, kRoute}}, kConnectionModem},
+      {"ppp type under another name", {{"wwan0", kPpp, true, false, false}}, kConnectionModem},
+      {"ppp by name when sysfs is silent", {{"ppp1", -1, true, false, false}}, kConnectionModem},
+      {"ppp and ethernet", {{"ppp0", kPpp, true, false, true}, {"eth0", kEther, true, false, true, kRoute}},
+       kConnectionModem | kConnectionLan},
+      {"loopback flag with unknown type", {{"lo2", -1, true, true, true, kRoute}}, 0},
+      {"IPv6 only, with its default route", {{"eth0", kEther, true, false, false, false, true, kRoute}},
+       kConnectionLan},
+      {"IPv6 only, the IPv6 route elsewhere", {{"eth0", kEther, true, false, false, false, true, false}}, 0},
+      {"the IPv6 route without an IPv6 address", {{"eth0", kEther, true, false, false, false, false, kRoute}}, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ConnectionFlagsOf(c.interfaces), c.flags) << c.what;
+}
+
+TEST(DefaultRouteInterfaceOf, TheUpRouteToEverywhereOfLowestMetric) {
+  const std::string head = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+  auto row = [](const char* name, const char* destination, const char* flags, const char* metric, const char* mask) {
+    return std::string(name) + "\t" + destination + "\t010200C0\t" + flags + "\t0\t0\t" + metric + "\t" + mask +
+           "\t0\t0\t0\n";
+  };
+  struct Case { const char* what; std::string table; std::string wanted; };
+  const std::vector<Case> cases = {
+      {"empty", "", ""},
+      {"titles only", head, ""},
+      {"no default route", head + row("eth0", "0002000C", "0001", "0", "00FFFFFF"), ""},
+      {"one default route", head + row("eth0", "0002000C", "0001", "0", "00FFFFFF") + row("eth1", "00000000", "0003", "0", "00000000"), "eth1"},
+      {"lowest metric wins", head + row("eth0", "00000000", "0003", "600", "00000000") + row("wlan0", "00000000", "0003", "100", "00000000"), "wlan0"},
+      {"first of equal metrics", head + row("eth0", "00000000", "0003", "5", "00000000") + row("eth1", "00000000", "0003", "5", "00000000"), "eth0"},
+      {"a route that is not up", head + row("eth0", "00000000", "0002", "0", "00000000"), ""},
+      {"destination 0 with a mask is no default", head + row("eth0", "00000000", "0001", "0", "000000FF"), ""},
+      {"garbage lines are skipped", head + "eth0 zz\n" + row("eth0", "0000000G", "0001", "0", "00000000") + row("eth2", "00000000", "0001", "x", "00000000") + row("eth3", "00000000", "0001", "1", "00000000"), "eth3"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DefaultRouteInterfaceOf(c.table), c.wanted) << c.what;
+}
+
+TEST(KernelIpv6AddressesOf, EachWellFormedLineWithItsFlags) {
+  const char* table =
+      "20010db8000000000000000000000007 03 40 00 80     lan0\n"
+      "20010db800010000935df53c169bbd6e 03 40 00 01     lan0\n"
+      "20010db8000000000000000000000008 03 40 00 a2     lan0\n"
+      "2001 03 40 00 80 short\n"
+      "20010db800000000000000000000000z 03 40 00 80 badhex\n"
+      "\n";
+  auto found = KernelIpv6AddressesOf(table);
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].interface, "lan0");
+  EXPECT_EQ(found[0].address.bytes[15], 7);
+  EXPECT_EQ(found[1].flags, 0x01u);  // temporary
+  EXPECT_EQ(found[2].flags, 0xa2u);  // deprecated among others
+  // The flags become what Windows reports: a random suffix, a deprecated state.
+  auto adapters = AdaptersOf(found, {{"lan0", {true}}}, {}, {});
+  ASSERT_EQ(adapters.size(), 1u);
+  EXPECT_EQ(adapters[0].UnicastAddresses[0].DadState, kIpDadStatePreferred);
+  EXPECT_EQ(adapters[0].UnicastAddresses[1].SuffixOrigin, kIpSuffixOriginRandom);
+  EXPECT_EQ(adapters[0].UnicastAddresses[2].DadState, kIpDadStateDeprecated);
+}
+
+TEST(Ipv6DefaultRouteOf, TheUpRouteToEverywhereOfLowestMetricNotTheRejectOnLo) {
+  const std::string zero(32, '0'), hop = "fe800000000000000000000000000001";
+  auto line = [&](const std::string& dest, const char* length, const std::string& next, const char* metric,
+                  const char* flags, const char* dev) {
+    return dest + " " + length + " " + zero + " 00 " + next + " " + metric + " 00000001 00000000 " + flags + " " + dev +
+           "\n";
+  };
+  std::string table = line(zero, "00", zero, "ffffffff", "00200200", "lo") +                         // reject
+                      line("20010db8000000000000000000000000", "40", zero, "00000100", "00000001", "lan0") +
+                      line(zero, "00", hop, "00000400", "00000003", "lan1") +
+                      line(zero, "00", hop, "00000200", "00000003", "lan0") +
+                      line(zero, "00", hop, "00000100", "00000002", "down0");                          // not up
+  auto route = Ipv6DefaultRouteOf(table);
+  EXPECT_EQ(route.interface, "lan0");
+  EXPECT_EQ(route.nextHop.bytes[0], 0xfe);
+  EXPECT_EQ(Ipv6DefaultRouteOf("").interface, "");
+}
+
+TEST(AdapterTypeOf, TunnelsAreToldFromTheLan) {
+  struct Case { const char* what; InterfaceKind kind; uint32_t type; };
+  const std::vector<Case> cases = {
+      {"ethernet", {true, false, false, 1}, kIfTypeEthernetCsmacd},
+      {"loop-back", {true, true, false, 772}, kIfTypeSoftwareLoopback},
+      {"ppp", {true, false, true, 512}, kIfTypePpp},
+      {"WireGuard (no link layer)", {true, false, true, 0xFFFE}, kIfTypePropVirtual},
+      {"tun device", {true, false, true, 0xFFFE, true}, kIfTypePropVirtual},
+      {"tap device, looks like ethernet", {true, false, false, 1, true}, kIfTypePropVirtual},
+      {"sit 6in4 tunnel", {true, false, false, 776}, kIfTypeTunnel},
+      {"ip6tnl", {true, false, false, 769}, kIfTypeTunnel},
+      {"some point-to-point link", {true, false, true, 1}, kIfTypeTunnel},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AdapterTypeOf(c.kind), c.type) << c.what;
+}
+
+TEST(NameserversOf, EveryServerOfEitherFamilyInOrder) {
+  auto servers = NameserversOf("# comment\nnameserver 2001:db8::53\nnameserver 192.0.2.53\n"
+                               "nameserver fe80::1%lan0\nnameserver nonsense\nsearch example\n");
+  ASSERT_EQ(servers.size(), 2u);
+  EXPECT_EQ(servers[0].family, kAfInet6);
+  EXPECT_EQ(servers[1].family, kAfInet);
+}
+
+TEST(OwnAddressesOf, InterfaceAddressesWithTheDefaultRoutesFirstLoopbackOnlyWhenNothingElse) {
+  const InterfaceAddress lo{"lo", {127, 0, 0, 1}, true, true};
+  const InterfaceAddress loServer{"lo", {192, 0, 2, 53}, true, true};
+  const InterfaceAddress eth0{"eth0", {198, 51, 100, 2}, true, false};
+  const InterfaceAddress eth1{"eth1", {192, 0, 2, 7}, true, false};
+  const InterfaceAddress eth1Second{"eth1", {192, 0, 2, 8}, true, false};
+  const InterfaceAddress down{"eth2", {203, 0, 113, 9}, false, false};
+  const InterfaceAddress loopbackRange{"eth3", {127, 0, 1, 1}, true, false};
+  using List = std::vector<Ipv4Address>;
+  struct Case { const char* what; std::vector<InterfaceAddress> addresses; std::string route; List wanted; };
+  const std::vector<Case> cases = {
+      {"nothing at all", {}, "", {{127, 0, 0, 1}}},
+      {"loopback only", {lo, loServer}, "", {{127, 0, 0, 1}}},
+      {"one interface", {lo, eth1}, "eth1", {{192, 0, 2, 7}}},
+      {"the default route's interface first", {lo, eth0, eth1}, "eth1", {{192, 0, 2, 7}, {198, 51, 100, 2}}},
+      {"its addresses in their order", {eth0, eth1, eth1Second}, "eth1", {{192, 0, 2, 7}, {192, 0, 2, 8}, {198, 51, 100, 2}}},
+      {"no default route: the system's order", {eth0, eth1}, "", {{198, 51, 100, 2}, {192, 0, 2, 7}}},
+      {"a route through loopback changes nothing", {lo, eth0}, "lo", {{198, 51, 100, 2}}},
+      {"down and 127/8 addresses do not count", {down, loopbackRange, eth0}, "eth2", {{198, 51, 100, 2}}},
+      {"the same address twice is listed once", {eth0, eth0}, "eth0", {{198, 51, 100, 2}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OwnAddressesOf(c.addresses, c.route), c.wanted) << c.what;
+}
+
+TEST(IsTunnelInterface, PointToPointTunAndPppButNeverANetworkCard) {
+  struct Case { const char* what; bool pointToPoint; int type; bool tunnel; };
+  for (const auto& c : {Case{"Ethernet", false, ARPHRD_ETHER, false},
+                        Case{"tap (a VPN looking like Ethernet)", false, ARPHRD_ETHER, false},
+                        Case{"loopback", false, ARPHRD_LOOPBACK, false},
+                        Case{"type unknown", false, -1, false},
+                        Case{"tun", true, ARPHRD_NONE, true},
+                        Case{"WireGuard", true, ARPHRD_NONE, true},
+                        Case{"tun without IFF_POINTOPOINT", false, ARPHRD_NONE, true},
+                        Case{"PPP", true, ARPHRD_PPP, true},
+                        Case{"ipip", false, ARPHRD_TUNNEL, true},
+                        Case{"gre", false, ARPHRD_IPGRE, true},
+                        Case{"sit", false, ARPHRD_SIT, true},
+                        Case{"point-to-point of any other type", true, ARPHRD_ETHER, true}}) {
+    EXPECT_EQ(IsTunnelInterface(c.pointToPoint, c.type), c.tunnel) << c.what;
+  }
+}
+
+TEST(OwnAddressesOf, TunnelAddressesComeLastAndTheirDefaultRouteIsPassedOver) {
+  InterfaceAddress eth0{"eth0", {192, 0, 2, 7}, true, false, false, ARPHRD_ETHER};
+  InterfaceAddress eth1{"eth1", {198, 51, 100, 2}, true, false, false, ARPHRD_ETHER};
+  InterfaceAddress tun0{"tun0", {203, 0, 113, 2}, true, false, true, ARPHRD_NONE};
+  using List = std::vector<Ipv4Address>;
+  EXPECT_EQ(OwnAddressesOf({tun0, eth1, eth0}, "eth0"), (List{{192, 0, 2, 7}, {198, 51, 100, 2}, {203, 0, 113, 2}}));
+  EXPECT_EQ(OwnAddressesOf({tun0, eth1}, "tun0"), (List{{198, 51, 100, 2}, {203, 0, 113, 2}}));
+  EXPECT_EQ(OwnAddressesOf({tun0}, "tun0"), (List{{203, 0, 113, 2}}));  // the check then finds only a VPN's
+  EXPECT_EQ(TunnelInterfacesOf({eth0, tun0, tun0}), std::vector<std::string>{"tun0"});
+
+  const std::string table =
+      "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+      "tun0\t00000000\t00000000\t0001\t0\t0\t50\t00000000\t0\t0\t0\n"
+      "eth1\t00000000\t010264C6\t0003\t0\t0\t200\t00000000\t0\t0\t0\n"
+      "eth0\t00000000\t010200C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n";
+  EXPECT_EQ(DefaultRouteInterfaceOf(table), "tun0");
+  EXPECT_EQ(DefaultRouteInterfaceOf(table, {"tun0"}), "eth0");
+  EXPECT_EQ(DefaultRouteInterfaceOf(table, {"tun0", "eth0", "eth1"}), "");
+}
+
+TEST(FirstIpv4Nameserver, TakesTheFirstDottedIpv4Server) {
+  struct Case { std::string text; std::optional<std::string> server; };
+  for (const auto& c : {
+           Case{"nameserver 192.0.2.53\nnameserver 192.0.2.54\n", "192.0.2.53"},
+           Case{"# nameserver 192.0.2.1\n; nameserver 192.0.2.2\nnameserver\t198.51.100.9  # ours\n", "198.51.100.9"},
+           Case{"nameserver 2001:db8::53\nnameserver 203.0.113.53\n", "203.0.113.53"},
+           Case{"nameserver 999.1.1.1\nnameserver 192.0.2.8", "192.0.2.8"},
+           Case{"search uni-falkenau.de\noptions ndots:2\n", std::nullopt},
+           Case{"nameservers 192.0.2.1\n", std::nullopt},
+           Case{"", std::nullopt},
+       }) {
+    EXPECT_EQ(FirstIpv4Nameserver(c.text), c.server) << c.text;
+  }
+}
+
+TEST(DnsStatusOfAres, MapsToTheStatusesOfWindows) {
+  struct Case { int ares; int32_t status; };
+  for (const auto& c : {Case{ARES_SUCCESS, 0}, Case{ARES_ENOTFOUND, 9003}, Case{ARES_ENODATA, 9501},
+                        Case{ARES_ETIMEOUT, 1460}, Case{ARES_ECONNREFUSED, 1460}, Case{ARES_ECANCELLED, 1460},
+                        Case{ARES_EBADRESP, 9502}, Case{ARES_ESERVFAIL, 9002}, Case{ARES_EREFUSED, 9005},
+                        Case{ARES_EFORMERR, 9001}, Case{ARES_ENOTIMP, 9004}}) {
+    EXPECT_EQ(DnsStatusOfAres(c.ares), c.status) << "ARES status " << c.ares;
+  }
+}
+
+TEST(IsUnicastServer, RefusesAddressesThatNameNoOneServer) {
+  PosixOs os;
+  struct Case { const char* text; bool unicast; };
+  for (const auto& c : {Case{"192.0.2.53", true}, Case{"10.0.0.1", true}, Case{"223.255.255.1", true},
+                        Case{"255.255.255.255", false}, Case{"", false}, Case{"0.0.0.0", false},
+                        Case{"0.1.2.3", false}, Case{"224.0.0.251", false}, Case{"240.0.0.1", false}}) {
+    EXPECT_EQ(IsUnicastServer(os.inet_addr(c.text)), c.unicast) << c.text;
+  }
+}
+
+TEST(IsValidStaticHostname, LettersDigitsHyphensAndDotsOnly) {
+  struct Case { std::string name; bool valid; };
+  for (const auto& c : {Case{"PC-Labor-3", true}, Case{"ws-17", true}, Case{"ws-17.uni-falkenau.de", true},
+                        Case{std::string(63, 'a'), true}, Case{std::string(64, 'a'), false},
+                        Case{std::string(32, 'a') + "." + std::string(31, 'b'), true},
+                        Case{std::string(32, 'a') + "." + std::string(32, 'b'), false}, Case{"", false},
+                        Case{"-lead", false}, Case{"trail-", false}, Case{"a..b", false}, Case{".a", false},
+                        Case{"a.", false}, Case{"bad name", false}, Case{"a\nb", false}, Case{"a\0b"s, false},
+                        Case{"müller", false}, Case{"a_b", false}, Case{"../etc", false}}) {
+    EXPECT_EQ(IsValidStaticHostname(c.name), c.valid) << c.name;
+  }
+}
+
+TEST(HostsTextRenamed, OnlyTheOldHostOnThe127011LineEverythingElseByteForByte) {
+  const std::vector<std::string> old = {"ws-17"};
+  const NewHostNames names{"ws-18", "ws-18.uni-falkenau.de"};
+  struct Case { const char* what; std::string hosts; std::optional<std::string> renamed; };
+  const std::vector<Case> cases = {
+      {"Debian's two lines", "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n", "127.0.0.1\tlocalhost\n127.0.1.1\tws-18\n"},
+      {"no 127.0.1.1 line: nothing added", "127.0.0.1 localhost\n192.0.2.7 ws-17\n", std::nullopt},
+      {"the full name follows, aliases of other hosts stay",
+       "127.0.1.1  ws-17.uni-falkenau.de\tws-17 alias loghost.example # ws-17\n",
+       "127.0.1.1  ws-18.uni-falkenau.de\tws-18 alias loghost.example # ws-17\n"},
+      {"the old host in another domain", "127.0.1.1 WS-17.Physik.example\n", "127.0.1.1 ws-18.uni-falkenau.de\n"},
+      {"a name that only begins with the old one", "127.0.1.1 ws-170 ws-17x ws-170.example\n", std::nullopt},
+      {"letter case of the old name ignored", "127.0.1.1 WS-17\n", "127.0.1.1 ws-18\n"},
+      {"another address keeps the old name", "127.0.1.10 ws-17\n127.0.1.1 ws-17\n", "127.0.1.10 ws-17\n127.0.1.1 ws-18\n"},
+      {"commented-out line", "#127.0.1.1 ws-17\n", std::nullopt},
+      {"the name as address", "ws-17 127.0.1.1\n", std::nullopt},
+      {"no newline at the end, CR LF kept", "::1 localhost\r\n127.0.1.1 ws-17", "::1 localhost\r\n127.0.1.1 ws-18"},
+      {"CR after the name", "127.0.1.1 ws-17\r\n", "127.0.1.1 ws-18\r\n"},
+      {"two 127.0.1.1 lines", "127.0.1.1 ws-17\n\n 127.0.1.1\tws-17\n", "127.0.1.1 ws-18\n\n 127.0.1.1\tws-18\n"},
+      {"empty", "", std::nullopt},
+      {"a NUL byte is kept", std::string("# \0\n127.0.1.1 ws-17\n", 20), std::string("# \0\n127.0.1.1 ws-18\n", 20)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HostsTextRenamed(c.hosts, old, names), c.renamed) << c.what;
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-18 ws-17\n", {"ws-18", "ws-17"}, {"ws-19", ""}), "127.0.1.1 ws-19 ws-19\n")
+      << "the static name and the running one";
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 ws-17\n", {"", "ws-17"}, {"ws-19", ""}), "127.0.1.1 ws-19\n");
+  EXPECT_EQ(HostsTextRenamed("127.0.1.1 localhost.localdomain ws-17\n", {"ws-17", "localhost"}, {"ws-19", ""}),
+            "127.0.1.1 localhost.localdomain ws-19\n")
+      << "a running name of localhost renames no localhost alias";
+}
+
+TEST(ShortDistributionNameOf, NameWithoutTheWordLinuxAndTheVersionNumber) {
+  struct Case { const char* text; const char* name; };
+  for (const auto& c : {
+           Case{"PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n", "Debian 12"},
+           Case{"NAME=\"Ubuntu\"\nVERSION_ID=\"24.04\"\nPRETTY_NAME=\"Ubuntu 24.04.1 LTS\"\n", "Ubuntu 24.04"},
+           Case{"NAME=\"Fedora Linux\"\nVERSION_ID=40\n", "Fedora 40"},
+           Case{"NAME=\"Arch Linux\"\nPRETTY_NAME=\"Arch Linux\"\n", "Arch"},  // rolling: no version
+           Case{"NAME=Linux\nVERSION_ID=1\n", "Linux 1"},                    // nothing left to cut to
+           Case{"NAME=\"openSUSE Leap\"\nVERSION_ID=\"15.6\"\n", "openSUSE Leap 15.6"},
+           Case{"PRETTY_NAME=\"Only Pretty 3\"\n", "Only Pretty 3"},         // no NAME: the pretty one
+           Case{"NAMES=wrong\nNAME_X=wrong\nVERSION_IDS=9\nNAME=Right\n", "Right"},
+           Case{"", ""},
+       }) {
+    EXPECT_EQ(ShortDistributionNameOf(c.text), c.name) << c.text;
+  }
+}
+
+TEST(AnswerInformationOption, HelpAndVersionAnswerFirstEverythingElseRunsAsUsual) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::optional<int> status;
+    std::string output;
+  } table[] = {
+      {{"--version"}, 0, "hostwarden 1.2.0.0\n"},
+      {{"--help"}, 0, UsageText()},
+      {{"-Q", "--version", "--help"}, 0, "hostwarden 1.2.0.0\n"},  // the first one wins
+      {{}, std::nullopt, ""},
+      {{"-Q"}, std::nullopt, ""},
+      {{"--report", "--json"}, std::nullopt, ""},
+      {{"-version"}, std::nullopt, ""},
+      {{"--Help"}, std::nullopt, ""},
+  };
+  for (const auto& row : table) {
+    std::ostringstream out;
+    EXPECT_EQ(AnswerInformationOption(row.arguments, out), row.status) << ::testing::PrintToString(row.arguments);
+    EXPECT_EQ(out.str(), row.output) << ::testing::PrintToString(row.arguments);
+  }
+  EXPECT_NE(UsageText().find("--report [--json]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace hw::posix
