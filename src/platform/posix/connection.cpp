@@ -22,16 +22,6 @@ bool IsPpp(const InterfaceState& state) {
   return state.name.rfind("ppp", 0) == 0;  // type unknown: go by the name
 }
 
-int HardwareTypeOf(const std::string& sysClassNet, const std::string& name) {
-  auto text = ReadSmallFile(sysClassNet + "/" + name + "/type", 32);
-  if (!text) return -1;
-  try {
-    return std::stoi(*text);
-  } catch (const std::exception&) {
-    return -1;
-  }
-}
-
 SocketAddress Ipv6Of(const sockaddr* address) {
   SocketAddress ipv6{kAfInet6, {}};
   std::memcpy(ipv6.bytes.data(), &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, ipv6.bytes.size());
@@ -65,6 +55,16 @@ std::vector<InterfaceState> CurrentInterfaces(const std::string& sysClassNet, co
 }
 
 }  // namespace
+
+int HardwareTypeOf(const std::string& sysClassNet, const std::string& name) {
+  auto text = ReadSmallFile(sysClassNet + "/" + name + "/type", 32);
+  if (!text) return -1;
+  try {
+    return std::stoi(*text);
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
 
 uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces) {
   uint32_t flags = 0;

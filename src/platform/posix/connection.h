@@ -23,6 +23,10 @@ struct InterfaceState {
 // way out of its own networks is not on the LAN. kConnectionModem when a
 // ppp interface is up; both may be set. An IPv6-only PC is on the LAN the
 // same way, through its IPv6 default route and a global IPv6 address.
+// The ARPHRD_* type of an interface from <sysClassNet>/<name>/type; -1
+// where it cannot be read.
+int HardwareTypeOf(const std::string& sysClassNet, const std::string& name);
+
 uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces);
 
 }  // namespace hw::posix

@@ -9,6 +9,7 @@
 #include <limits>
 #include <sstream>
 
+#include "platform/posix/connection.h"
 #include "platform/posix/files.h"
 #include "platform/posix/posix_os.h"
 #include "resolve/ip_address_text.h"
@@ -55,16 +56,6 @@ int DadStateOf(unsigned flags) {
   if (flags & kIfaTentative) return kIpDadStateTentative;
   if (flags & kIfaDeprecated) return kIpDadStateDeprecated;
   return kIpDadStatePreferred;
-}
-
-int HardwareTypeOf(const std::string& sysClassNet, const std::string& name) {
-  auto text = ReadSmallFile(sysClassNet + "/" + name + "/type", 32);
-  if (!text) return -1;
-  try {
-    return std::stoi(*text);
-  } catch (const std::exception&) {
-    return -1;
-  }
 }
 
 std::vector<std::pair<std::string, InterfaceKind>> CurrentInterfaceKinds(const std::string& sysClassNet) {
