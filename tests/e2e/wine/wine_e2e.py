@@ -1222,7 +1222,7 @@ def _cases():
     cases["sync_script_win10"] = (case_sync_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["policy_script_win10"] = (case_policy_script, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["ipv6_report_win10"] = (case_ipv6_report, WIN10,
-                                  Dns([AGREEING_NAME], [AGREEING_NAME], IPV6_ADDRESS, [MISMATCH_NAME]))
+                                  Dns([AGREEING_NAME], [AGREEING_NAME], ipv6_address=IPV6_ADDRESS, ipv6_ptr_names=[MISMATCH_NAME]))
     cases["msi_install_win10"] = (case_msi_install, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["msi_signed_win10"] = (case_msi_signed, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["command_lines_win10"] = (case_command_lines, WIN10, Dns.confirmed(MISMATCH_NAME))
