@@ -77,7 +77,7 @@ ForwardLookup Program::WhatTheCheckFound() const {
 // Pressing the button will start the elevated copy: the user is asked for
 // the full rights first. Known once the version is read, and asked once.
 bool Program::NeedsElevation() {
-  if (!needsElevation_) needsElevation_ = chkVer_.IsWinVistaOrLater() && HasElevatedTwin(os_);
+  if (!needsElevation_) needsElevation_ = chkVer_.CanStartElevatedCopy() && HasElevatedTwin(os_);
   return *needsElevation_;
 }
 
