@@ -3,6 +3,7 @@
 #include "platform/headless/headless_forms.h"
 #include "platform/posix/pkexec_copy.h"
 #include "report/name_set_watch.h"
+#include "report/mode_options.h"
 #include "report/report.h"
 #include "sync/elevated_copy.h"
 #include "ui/program.h"
@@ -19,6 +20,11 @@ bool SaysNameWasSet(const HeadlessForms& forms) {
   return false;
 }
 
+int Refuse(std::ostream& err, const std::string& argument) {
+  err << report::PrintableText(report::UnknownSwitchLine(argument)) << "\n";
+  return kRefused;
+}
+
 }  // namespace
 
 std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::string>& arguments, std::ostream& err,
@@ -27,10 +33,10 @@ std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::strin
   const auto name = ElevatedCopyName(arguments[0]);
   if (!name) return std::nullopt;
   // Exactly what pkexec_copy passes: the name, and at most its full name.
-  if (arguments.size() > 2) return kRefused;
+  if (arguments.size() > 2) return Refuse(err, arguments[2]);
   if (arguments.size() == 2) {
     const auto dnsName = DnsNameFromArgument(arguments[1], *name);
-    if (!dnsName) return kRefused;
+    if (!dnsName) return Refuse(err, arguments[1]);
     os.NoteDnsName(*dnsName);
   }
   HeadlessForms forms(arguments[0], /*prevInstance=*/false);
@@ -39,7 +45,7 @@ std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::strin
     program.Run();  // the copy sets the name (checked strictly) and ends
   } catch (const EndProgram&) {
   }
-  for (const auto& message : forms.Messages()) report::WriteMessage(err, message.text, "hostwarden: ");
+  for (const auto& message : forms.Messages()) report::WriteMessage(err, message.text, "");
   const bool nameSet = SaysNameWasSet(forms);
   report::WriteQuietly(log, report::EntryOf(program, nameSet));
   return nameSet ? 0 : kNameNotSet;
