@@ -496,6 +496,16 @@ def pkexec_user_renames(screen, program, shot, service):
         raise Failure(f"no verdict=renamed entry from the copy: {seen!r}")
 
 
+def pkexec_quiet_ok_renames(screen, program, shot, service):
+    """The quiet log-on's warning dialog: OK goes through pkexec as the
+    button does, and the hosts line follows."""
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    screen.click(dialog, centre(DIALOG_OK))
+    confirm_success_and_end(screen, program, shot, "pkexec-quiet-ok", "frm_Info")
+    hosts = read_hosts_file()
+    check(f"127.0.1.1\t{DNS_NAME}\t{DNS_SHORT_NAME}\n" in hosts, f"the hosts file:\n{hosts}")
+
+
 def pkexec_refuses_another_user(screen, program, shot, service):
     """Another user, whom polkit lets run nothing as root: pkexec refuses,
     the rights message shows, and neither the name nor the hosts file changes."""
@@ -511,6 +521,10 @@ def pkexec_refuses_another_user(screen, program, shot, service):
     check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
     check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
     check(read_hosts_file() == hosts_before, "the hosts file changed without rights")
+    # pkexec was asked, not hostnamed alone: with no agent to ask the user it
+    # says so on the program's standard error (and exits 127).
+    output = open(program.output).read()
+    check("authentication agent" in output or "Not authorized" in output, f"pkexec did not refuse: {output!r}")
 
 
 SQUATTER = r"""
@@ -607,6 +621,7 @@ DEBIAN_HOSTS = (f"127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\t{HOST_
                 "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n")
 WITH_PKEXEC = {
     "pkexec_user_renames": (pkexec_user_renames, [], HOST_NAME, True, {"system log"}),
+    "pkexec_quiet_ok_renames": (pkexec_quiet_ok_renames, ["-Q"], HOST_NAME, True),
     "pkexec_refuses_another_user": (pkexec_refuses_another_user, [], HOST_NAME, DAEMON),
 }
 POLKIT_RULES = {**{name: POLKIT_RULE for name in WITH_POLKIT}, **{name: PKEXEC_RULE for name in WITH_PKEXEC}}
