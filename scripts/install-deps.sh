@@ -24,8 +24,9 @@ test_packages=(
   # systemd-hostnamed (the systemd package does not make itself PID 1;
   # systemd-sysv would)
   dbus systemd
-  # polkit, which decides for hostnamed who may rename
-  polkitd
+  # polkit, which decides for hostnamed who may rename, and pkexec, which
+  # runs the program's elevated copy as root for an administrator
+  polkitd pkexec
   # window tests: a screen without a display, input, screenshots
   xvfb xdotool imagemagick x11-utils
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs

@@ -277,6 +277,9 @@ struct NetApiBuffer {
   Released owner;
 };
 
+// How an elevated copy ended, as its starter learns it (Os::LastElevatedCopyEnd).
+enum class ElevatedCopyEnd { ShowsItsOwnMessage, NameSet, NameNotSet };
+
 // SHELLEXECUTEINFOW: the fields the program sets.
 struct ShellExecuteInfo {
   uint32_t fMask = 0;
@@ -380,6 +383,11 @@ class Os {
   // the characters written, `size` when the path was cut, 0 on failure.
   virtual uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) = 0;
   virtual int ShellExecuteExW(ShellExecuteInfo& info) = 0;
+  // What the elevated copy that the last ShellExecuteExW "runas" started
+  // made of the rename. Windows' copy runs on its own and shows its own
+  // message; where the system's start waits for the copy (pkexec on Linux,
+  // whose copy has no display), it says how the copy ended.
+  virtual ElevatedCopyEnd LastElevatedCopyEnd() { return ElevatedCopyEnd::ShowsItsOwnMessage; }
 
   // advapi32 (Windows: a REG_MULTI_SZ value under HKLM\SOFTWARE\Policies\Hostwarden)
   // or /etc/hostwarden.conf (Linux): the administrator's setting `name`,

@@ -62,6 +62,10 @@ bool ChkVer::IsWinVistaOrLater() const {
   return OsVersionInfo_.dwPlatformId == kPlatformWin32NT && OsVersionInfo_.dwMajorVersion >= 6;
 }
 
+bool ChkVer::CanStartElevatedCopy() const {
+  return IsWinVistaOrLater() || OsVersionInfo_.dwPlatformId == kPlatformLinux;
+}
+
 std::string ChkVer::IeVersionText() {
   DllVersionInfo info;
   info.cbSize = kDllVersionInfoSize;

@@ -32,6 +32,9 @@ class ChkVer {
   // The NT platform from version 6 on, where UAC may give an administrator
   // limited rights. Not Linux, whose rights are never split that way.
   bool IsWinVistaOrLater() const;
+  // A system whose user may be asked for an administrator's rights to start
+  // an elevated copy: UAC from Vista on, pkexec on Linux.
+  bool CanStartElevatedCopy() const;
   // The browser version that Shlwapi.dll reports, "major.minor.build".
   // MissingFunction when the library or its export is missing.
   std::string IeVersionText();

@@ -56,6 +56,17 @@ void ConfirmOrEnd(Os& os, Forms& forms, const ChkVer& chkVer, const ForwardLooku
   if (!ForwardConfirmed(os, forms, chkVer, lookup)) MsgBoxThenEnd(forms, NotConfirmed(lookup), kMbIconHand);
 }
 
+// Windows' copy has shown its own message; a copy that was waited for
+// (pkexec's, which has no display) is reported here.
+void EndAsTheCopyDid(Os& os, Forms& forms) {
+  switch (os.LastElevatedCopyEnd()) {
+    case ElevatedCopyEnd::NameSet: MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);
+    case ElevatedCopyEnd::NameNotSet: MsgBoxThenEnd(forms, kNameNotSet, kMbOk);
+    case ElevatedCopyEnd::ShowsItsOwnMessage: break;
+  }
+  forms.End();
+}
+
 }  // namespace
 
 void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
@@ -67,9 +78,9 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
   if (IsDomainMember(os)) RefuseDomainMember(forms);
   // UAC: a limited administrator's full rights belong to an elevated copy,
   // which sets the name and reports; this program's part is then done.
-  if (caller == SyncCaller::User && chkVer.IsWinVistaOrLater() && HasElevatedTwin(os)) {
+  if (caller == SyncCaller::User && chkVer.CanStartElevatedCopy() && HasElevatedTwin(os)) {
     ConfirmOrEnd(os, forms, chkVer, lookup);  // the copy sets what it is given
-    if (StartElevatedCopy(os, dnsShortName)) forms.End();
+    if (StartElevatedCopy(os, dnsShortName)) EndAsTheCopyDid(os, forms);
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }

@@ -76,6 +76,8 @@ ForwardLookup Program::WhatTheCheckFound() const {
 
 // Pressing the button will start the elevated copy: the user is asked for
 // the full rights first. Known once the version is read, and asked once.
+// Only Windows draws the shield; Linux is not asked at every start whether
+// the rename would need pkexec (that costs a call to hostnamed).
 bool Program::NeedsElevation() {
   if (!needsElevation_) needsElevation_ = chkVer_.IsWinVistaOrLater() && HasElevatedTwin(os_);
   return *needsElevation_;

@@ -555,9 +555,21 @@ TEST(WindowsOnlyConcepts, DefaultTokenNoDomainNoShellStartAndTheProgramsOwnPath)
   EXPECT_EQ(status, kNetSetupUnjoined);
   EXPECT_FALSE(IsDomainMember(os));
 
+  // pkexec runs only this program as the elevated copy, with a valid name:
+  // nothing else is started as root.
   ShellExecuteInfo start;
   start.lpVerb = "runas";
   EXPECT_EQ(os.ShellExecuteExW(start), 0);
+  start.lpFile = "/bin/sh";
+  start.lpParameters = "/SetComputerName:ws-17";
+  EXPECT_EQ(os.ShellExecuteExW(start), 0) << "another program";
+  start.lpFile = std::filesystem::read_symlink("/proc/self/exe").string();
+  start.lpParameters = "/SetComputerName:ws 17";
+  EXPECT_EQ(os.ShellExecuteExW(start), 0) << "a name no computer may take";
+  start.lpVerb = "open";
+  start.lpParameters = "/SetComputerName:ws-17";
+  EXPECT_EQ(os.ShellExecuteExW(start), 0) << "another verb";
+  EXPECT_EQ(os.LastElevatedCopyEnd(), ElevatedCopyEnd::ShowsItsOwnMessage);
 
   std::string path;
   uint32_t length = os.GetModuleFileNameW(0, path, 4096);

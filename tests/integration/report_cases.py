@@ -269,6 +269,11 @@ def read(path):
         return f.read()
 
 
+def write(path, text):
+    with open(path, "w") as f:
+        f.write(text)
+
+
 def mismatch_host(ptr_name, confirmed=True):
     """The responder for a mismatch; the PTR name leads back to the address
     (its A record) unless told otherwise."""
@@ -404,6 +409,64 @@ def sync_never_asks_polkit(args):
         expect((code, out, err) == (1, "", RIGHTS_NEEDED), "refused for rights", code, out, err)
         expect(service.static_hostname() == "ws-17", "the name is unchanged", service.static_hostname())
         expect(read("/etc/hostname") == "ws-17\n", "/etc/hostname is unchanged", read("/etc/hostname"))
+
+
+DEBIAN_HOSTS = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"
+PKEXEC_RULE = ('polkit.addRule(function(action, subject) {\n'
+               '    if ((action.id == "org.freedesktop.policykit.exec" ||\n'
+               '         action.id == "org.freedesktop.hostname1.set-static-hostname") && subject.user == "nobody")\n'
+               '        return polkit.Result.YES;\n});\n')
+
+
+@case
+def sync_never_starts_pkexec(args):
+    """--sync on a Debian host, whose hosts line needs root, by a user whom
+    polkit would let run programs as root: the script still asks nobody."""
+    with harness.Host(hosts=DEBIAN_HOSTS) as host, mismatch_host("pc-99.uni-falkenau.de"), \
+            harness.Hostnamed(host.tmp, guard=lambda: harness.require_own_namespaces(),
+                                polkit_rules=PKEXEC_RULE) as service:
+        code, out, err = run_program(args.program, "--sync", uid=NOBODY)
+        expect((code, out, err) == (1, "", RIGHTS_NEEDED), "refused for rights", code, out, err)
+        expect(service.static_hostname() == "ws-17", "the name is unchanged", service.static_hostname())
+        expect(read("/etc/hosts") == DEBIAN_HOSTS, "the hosts file is unchanged", read("/etc/hosts"))
+
+
+@case
+def elevated_copy_takes_only_its_two_names(args):
+    """The copy pkexec runs as root: the short name and a full name of the
+    same host, nothing else. It renames all of it, logs verdict=renamed and
+    exits 0; any other argument list changes nothing and exits non-zero."""
+    table = [
+        # arguments, exit code, names set
+        (["/SetComputerName:pc-99", "/DnsName:other.uni-falkenau.de"], 2, False),
+        (["/SetComputerName:pc-99", "/DnsName:pc-99.uni-falkenau.de", "--sync"], 2, False),
+        (["/SetComputerName:pc-99", "--DnsName=pc-99.uni-falkenau.de"], 2, False),
+        (["/SetComputerName:12345", "/DnsName:12345.uni-falkenau.de"], 1, False),
+        (["/SetComputerName:pc-99", "/DnsName:pc-99.uni-falkenau.de"], 0, True),
+    ]
+    with harness.Host(hosts=DEBIAN_HOSTS) as host:
+        log = harness.SystemLog(host.tmp)
+        try:
+            for arguments, status, renamed in table:
+                write("/etc/hostname", "ws-17\n")
+                write("/etc/hosts", DEBIAN_HOSTS)
+                code, out, err = run_program(args.program, *arguments)
+                expect(code == status, f"{arguments}: exit status", code, out, err)
+                entries = log.entries()
+                if renamed:
+                    expect(err == NAME_SET, "the success message", err)
+                    expect(read("/etc/hostname") == "pc-99\n", "the static name", read("/etc/hostname"))
+                    expect(read("/etc/hosts") == "127.0.0.1\tlocalhost\n127.0.1.1\tpc-99.uni-falkenau.de\tpc-99\n",
+                           "the hosts line names the new host, full and short", read("/etc/hosts"))
+                    expect(len(entries) == 1 and " verdict=renamed " in entries[0] and " nameSet=yes " in entries[0],
+                           "the copy's own entry", entries)
+                else:
+                    expect(status != 2 or err.startswith("hostwarden: unbekannter Schalter "),
+                           f"{arguments}: one line naming the refused argument", err)
+                    expect(read("/etc/hostname") == "ws-17\n", f"{arguments}: the static name", read("/etc/hostname"))
+                    expect(read("/etc/hosts") == DEBIAN_HOSTS, f"{arguments}: the hosts file", read("/etc/hosts"))
+        finally:
+            log.close()
 
 
 @case

@@ -105,6 +105,7 @@ class FakeOs : public Os {
 
   std::string moduleFileName = "C:\\Programme\\Hostwarden\\hostwarden.exe";
   int shellExecuteResult = 1;                             // 0: the user refused the elevation
+  ElevatedCopyEnd copyEnd = ElevatedCopyEnd::ShowsItsOwnMessage;  // what a waited-for copy made of it
   bool renameRefusedForRights = false;                    // the system's authority said no at the call
 
   std::map<std::string, PolicySetting> policy;            // the administrator's settings, by name
@@ -163,6 +164,7 @@ class FakeOs : public Os {
   uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
   uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
   int ShellExecuteExW(ShellExecuteInfo& info) override;
+  ElevatedCopyEnd LastElevatedCopyEnd() override { return copyEnd; }
   std::optional<PolicySetting> ReadPolicySetting(const std::string& name) override;
 
   static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);

@@ -93,16 +93,18 @@ TEST(PlatformTests, AnswerFromTheVersionRead) {
   }
 }
 
-TEST(PlatformTests, UacComesWithVistaAndNeverToLinux) {
-  struct Case { uint32_t platform, major; bool vista; };
-  for (const auto& c : {Case{1, 6, false}, Case{2, 5, false}, Case{2, 6, true}, Case{2, 10, true},
-                        Case{kPlatformLinux, 6, false}}) {
+// Linux starts its elevated copy through pkexec, whatever the kernel's version.
+TEST(PlatformTests, UacComesWithVistaAndNeverToLinuxWhichHasPkexec) {
+  struct Case { uint32_t platform, major; bool vista, copy; };
+  for (const auto& c : {Case{1, 6, false, false}, Case{2, 5, false, false}, Case{2, 6, true, true},
+                        Case{2, 10, true, true}, Case{kPlatformLinux, 5, false, true}, Case{kPlatformLinux, 6, false, true}}) {
     FakeOs os;
     os.version = Version(c.platform, c.major, 0, 1, "");
     ChkVer chkVer(os);
     OsVersionDetails details;
     chkVer.OsVersionText(details);
     EXPECT_EQ(chkVer.IsWinVistaOrLater(), c.vista) << c.platform << "/" << c.major;
+    EXPECT_EQ(chkVer.CanStartElevatedCopy(), c.copy) << c.platform << "/" << c.major;
   }
 }
 

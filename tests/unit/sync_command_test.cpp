@@ -219,3 +219,56 @@ TEST(CmdSyncClick, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
     EXPECT_TRUE(os.AllReleased());
   }
 }
+
+namespace {
+// A Linux user whose rename from the window needs root beyond hostnamed
+// (the hosts file's line): the Linux layer reports the limited kind of token.
+void AdministratorWithoutRoot(test::FakeOs& os) {
+  os.version = test::Version(kPlatformLinux, 5, 10, 0, "Debian GNU/Linux 11");
+  os.elevationType = kTokenElevationTypeLimited;
+}
+}  // namespace
+
+// pkexec's copy has no display: the window waits for it and shows what it
+// made of the rename; a refused or dismissed password (or no pkexec) is the
+// rights message, and the window stays.
+TEST(CmdSyncClick, ShowsWhatAWaitedForCopyMadeOfTheRename) {
+  struct Case { const char* what; int shellResult; ElevatedCopyEnd end; SyncCaller caller;
+                std::vector<std::string> texts; int style; bool ended; int copiesStarted; };
+  for (const Case& c : {
+           Case{"the copy set the name", 1, ElevatedCopyEnd::NameSet, SyncCaller::User,
+                {kSet}, kMbIconInformation, true, 1},
+           Case{"the copy failed", 1, ElevatedCopyEnd::NameNotSet, SyncCaller::User, {kNotSet}, kMbOk, true, 1},
+           Case{"pkexec refused, dismissed or missing", 0, ElevatedCopyEnd::ShowsItsOwnMessage, SyncCaller::User,
+                {kRights}, kMbIconExclamation, false, 1},
+           Case{"Windows' copy shows its own message", 1, ElevatedCopyEnd::ShowsItsOwnMessage, SyncCaller::User,
+                {}, 0, true, 1},
+           // A script never asks anyone for a password.
+           Case{"--sync", 1, ElevatedCopyEnd::NameSet, SyncCaller::Script, {kRights}, kMbIconExclamation, false, 0}}) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    HeadlessForms forms;
+    AdministratorWithoutRoot(os);
+    os.shellExecuteResult = c.shellResult;
+    os.copyEnd = c.end;
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    ASSERT_NE(chkVer.OsVersionText(details), "");
+    try {
+      cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed, c.caller);
+    } catch (EndProgram) {
+    }
+    std::vector<std::string> texts;
+    for (const auto& message : forms.Messages()) texts.push_back(message.text);
+    EXPECT_EQ(texts, c.texts);
+    if (!texts.empty()) {
+      EXPECT_EQ(forms.Messages()[0].style, c.style);
+    }
+    EXPECT_EQ(forms.Ended(), c.ended);
+    EXPECT_TRUE(os.namesSet.empty()) << "the copy sets the name, never its starter";
+    ASSERT_EQ(static_cast<int>(os.programsStarted.size()), c.copiesStarted);
+    if (c.copiesStarted) {
+      EXPECT_EQ(os.programsStarted[0].lpParameters, "/SetComputerName:ws-17");
+    }
+  }
+}

@@ -103,13 +103,17 @@ int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, TokenG
   return 1;
 }
 
-// Linux gives a process one set of rights, never a limited half of an
-// administrator's: the token is of the default kind.
+// Linux gives a process one set of rights. Its token counts as the limited
+// half of an administrator's when the windows' rename needs root beyond
+// what hostnamed does for the user: pkexec then asks for an administrator's
+// password and runs the elevated copy, as UAC does on Windows. Scripts
+// never ask, and root needs no copy.
 int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
                                  uint32_t& returnLength) {
   returnLength = sizeof(uint32_t);
   if (!token.owner || infoClass != kTokenElevationType || length < sizeof(uint32_t)) return 0;
-  info = kTokenElevationTypeDefault;
+  const bool copyNeeded = interactiveAuthorization_ && RenameNeedsRootBeyondHostnamed();
+  info = copyNeeded ? kTokenElevationTypeLimited : kTokenElevationTypeDefault;
   return 1;
 }
 

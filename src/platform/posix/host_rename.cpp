@@ -95,6 +95,25 @@ std::string StaticNameIn(const std::string& hostnameText) {
   return first.empty() || first.front() == '#' ? "" : first;
 }
 
+// hostnamed renames for whom polkit lets, but only root may replace the
+// hosts file; and without hostnamed only root may write /etc/hostname.
+// Such a rename from the windows goes to a copy of the program that pkexec
+// runs as root. Worked out as the rename itself works it out, for the
+// first label of the DNS name the check found.
+bool PosixOs::RenameNeedsRootBeyondHostnamed() const {
+  if (::geteuid() == 0) return false;
+  if (!DirectoryExists(paths_.systemdRunning) || !HostnamedAnswers()) return true;
+  const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
+  const auto hostsBefore = Remember(paths_.hostsFile, kLargestHostsFile);
+  if (!hostnameBefore || !hostsBefore) return true;  // a file only root may read
+  if (!hostsBefore->text) return false;
+  const std::string shortName = dnsName_.substr(0, dnsName_.find('.'));
+  const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
+  const auto newHosts = HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()},
+                                         NewNamesFrom(shortName, dnsName_));
+  return newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0;
+}
+
 // Both Windows calls set the one name Linux has. Everything is read and
 // worked out first; then the static name is set and the hosts file
 // replaced, and when the second step fails the first is undone.

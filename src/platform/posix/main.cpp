@@ -6,6 +6,8 @@
 // failure).
 // hostwarden --sync: the check and, on a mismatch, "Namen synchronisieren"
 // without a window (report/sync_run.h).
+// hostwarden /SetComputerName:<name> [/DnsName:<full name>]: the elevated
+// copy that pkexec runs as root for the windows (elevated_copy_mode.h).
 // --report with --sync, or an option that only begins like ours, is refused
 // with one line and status 2.
 #include <exception>
@@ -16,6 +18,7 @@
 
 #include "check/name_rules.h"
 #include "platform/posix/command_line.h"
+#include "platform/posix/elevated_copy_mode.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/syslog_verdict_log.h"
 #include "report/mode_options.h"
@@ -77,6 +80,7 @@ int main(int argc, char** argv) {
   }
   try {
     hw::posix::SyslogVerdictLog log;
+    if (auto status = hw::posix::RunElevatedCopyMode({argv + 1, argv + argc}, std::cerr, &log)) return *status;
     if (options.sync) {
       hw::posix::PosixOs os;
       return hw::report::RunSyncMode(os, std::cout, std::cerr, &log);

@@ -91,7 +91,10 @@ class PosixOs : public Os {
 
   uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
   uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
+  // "runas" starts this program as root through pkexec and waits for it
+  // (pkexec_copy.cpp).
   int ShellExecuteExW(ShellExecuteInfo& info) override;
+  ElevatedCopyEnd LastElevatedCopyEnd() override { return lastCopyEnd_; }
   // From /etc/hostwarden.conf (policy_file.h).
   std::optional<PolicySetting> ReadPolicySetting(const std::string& name) override;
 
@@ -110,6 +113,9 @@ class PosixOs : public Os {
 
   // Who is a member of the Administrators group (groups.cpp).
   bool IsAdministrator() const;
+  // A rename from the windows that this user cannot finish without root
+  // (host_rename.cpp): the elevated copy is then offered.
+  bool RenameNeedsRootBeyondHostnamed() const;
   SidRef SidOfGroup(unsigned gid);
   const unsigned* GroupOfSid(SidRef sid) const;
 
@@ -122,6 +128,7 @@ class PosixOs : public Os {
   bool interactiveAuthorization_ = false;
   bool refusedForRights_ = false;
   std::string dnsName_;
+  ElevatedCopyEnd lastCopyEnd_ = ElevatedCopyEnd::ShowsItsOwnMessage;
 };
 
 }  // namespace hw::posix

@@ -1,6 +1,5 @@
-// This program's own file, and starting a program with other rights. Linux
-// has no elevated twin of a user's rights to ask for in this way (the token
-// is always of the default kind), so the shell's start is never available.
+// This program's own file. Starting it with root's rights is pkexec's
+// (pkexec_copy.cpp).
 #include <unistd.h>
 
 #include <vector>
@@ -17,7 +16,5 @@ uint32_t PosixOs::GetModuleFileNameW(Handle module, std::string& filename, uint3
   filename.assign(path.data(), static_cast<std::size_t>(length));
   return static_cast<uint32_t>(length);  // `size` when the path was cut, as on Windows XP
 }
-
-int PosixOs::ShellExecuteExW(ShellExecuteInfo& /*info*/) { return 0; }
 
 }  // namespace hw::posix

@@ -24,6 +24,7 @@ import re
 import shutil
 import signal
 import socket
+import stat
 import subprocess
 import sys
 import tempfile
@@ -464,6 +465,68 @@ def polkit_refuses_another_user(screen, program, shot, service):
     check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
 
 
+def read_hosts_file():
+    with open("/etc/hosts") as f:
+        return f.read()
+
+
+def pkexec_user_renames(screen, program, shot, service):
+    """A user whom polkit lets run programs as root (pkexec's own action)
+    renames a Debian host from the window: the hosts file's 127.0.1.1 line
+    needs root, so the program's copy runs through pkexec and renames all of
+    it; the copy writes its own log entry."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    confirm_success_and_end(screen, program, shot, "pkexec-user-renames", "Form1")
+    check(service.static_hostname() == DNS_SHORT_NAME,
+          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
+    hosts = read_hosts_file()
+    check(f"127.0.1.1\t{DNS_NAME}\t{DNS_SHORT_NAME}\n" in hosts and HOST_NAME not in hosts,
+          f"the hosts file does not name the new host (full and short) alone:\n{hosts}")
+    seen = []
+
+    def copy_logged():
+        seen.extend(program.log.entries())
+        return any(" hostwarden[" in entry and "verdict=renamed" in entry and " nameSet=yes " in entry
+                   for entry in seen)
+
+    try:
+        harness.wait_until("the copy's log entry", copy_logged, 30)
+    except harness.TimedOut:
+        raise Failure(f"no verdict=renamed entry from the copy: {seen!r}")
+
+
+def pkexec_quiet_ok_renames(screen, program, shot, service):
+    """The quiet log-on's warning dialog: OK goes through pkexec as the
+    button does, and the hosts line follows."""
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    screen.click(dialog, centre(DIALOG_OK))
+    confirm_success_and_end(screen, program, shot, "pkexec-quiet-ok", "frm_Info")
+    hosts = read_hosts_file()
+    check(f"127.0.1.1\t{DNS_NAME}\t{DNS_SHORT_NAME}\n" in hosts, f"the hosts file:\n{hosts}")
+
+
+def pkexec_refuses_another_user(screen, program, shot, service):
+    """Another user, whom polkit lets run nothing as root: pkexec refuses,
+    the rights message shows, and neither the name nor the hosts file changes."""
+    hosts_before = read_hosts_file()
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
+    shot("pkexec-refuses-another-user-message")
+    screen.click(box, message_ok(box))
+    screen.wait_for_windows({"Form1"})
+    # The rename-failure message would have ended the program.
+    check(program.running(), "the program ended: not the rights message")
+    check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
+    check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
+    check(read_hosts_file() == hosts_before, "the hosts file changed without rights")
+    # pkexec was asked, not hostnamed alone: with no agent to ask the user it
+    # says so on the program's standard error (and exits 127).
+    output = open(program.output).read()
+    check("authentication agent" in output or "Not authorized" in output, f"pkexec did not refuse: {output!r}")
+
+
 SQUATTER = r"""
 import os, socket, sys, time
 # What another user can try: take root's old instance name (an abstract
@@ -545,11 +608,42 @@ WITH_POLKIT = {
     "polkit_user_renames": (polkit_user_renames, [], HOST_NAME, True),
     "polkit_refuses_another_user": (polkit_refuses_another_user, [], HOST_NAME, DAEMON),
 }
+# Debian's stock hosts file, whose 127.0.1.1 line only root may change: the
+# rename goes through pkexec, which polkit lets nobody (and only nobody) use.
+PKEXEC_RULE = """polkit.addRule(function(action, subject) {
+    if ((action.id == "org.freedesktop.policykit.exec" ||
+         action.id == "org.freedesktop.hostname1.set-static-hostname") && subject.user == "nobody")
+        return polkit.Result.YES;
+});
+"""
+DEBIAN_HOSTS = (f"127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\t{HOST_NAME}\n\n"
+                "# The following lines are desirable for IPv6 capable hosts\n"
+                "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n")
+WITH_PKEXEC = {
+    "pkexec_user_renames": (pkexec_user_renames, [], HOST_NAME, True, {"system log"}),
+    "pkexec_quiet_ok_renames": (pkexec_quiet_ok_renames, ["-Q"], HOST_NAME, True),
+    "pkexec_refuses_another_user": (pkexec_refuses_another_user, [], HOST_NAME, DAEMON),
+}
+POLKIT_RULES = {**{name: POLKIT_RULE for name in WITH_POLKIT}, **{name: PKEXEC_RULE for name in WITH_PKEXEC}}
 WITH_HOSTNAMED.update(WITH_POLKIT)
+WITH_HOSTNAMED.update(WITH_PKEXEC)
 SCENARIOS.update(WITH_HOSTNAMED)
-HOSTS_FILES = {name: RED_HAT_HOSTS for name in WITH_POLKIT}
+HOSTS_FILES = {**{name: RED_HAT_HOSTS for name in WITH_POLKIT}, **{name: DEBIAN_HOSTS for name in WITH_PKEXEC}}
 # Scenarios whose function takes the test host too (its system log).
 WITH_HOST = {"quiet_ok_syncs"}
+
+
+PKEXEC = "/usr/bin/pkexec"
+
+
+def require_pkexec():
+    """pkexec, set-user-ID root, where the program starts it."""
+    try:
+        mode = os.stat(PKEXEC).st_mode
+    except OSError:
+        raise harness.Skipped(f"missing {PKEXEC} (Debian package pkexec)")
+    if not mode & stat.S_ISUID:
+        raise harness.Skipped(f"{PKEXEC} is not set-user-ID root")
 
 
 def run_inside(name, program_path, artifacts):
@@ -570,7 +664,9 @@ def run_inside(name, program_path, artifacts):
         service = None
         if name in WITH_HOSTNAMED:
             try:
-                service = harness.Hostnamed(host.tmp, polkit_rules=POLKIT_RULE if name in WITH_POLKIT else None)
+                if name in WITH_PKEXEC:
+                    require_pkexec()
+                service = harness.Hostnamed(host.tmp, polkit_rules=POLKIT_RULES.get(name))
             except harness.Skipped as why:
                 print(f"SKIPPED: {why}")
                 return harness.SKIP

@@ -25,6 +25,7 @@
 #include "platform/posix/host_rename.h"
 #include "platform/posix/own_addresses.h"
 #include "platform/posix/own_ipv6_addresses.h"
+#include "platform/posix/pkexec_copy.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/program_state_abi.h"
 #include "platform/posix/resolv_conf.h"
@@ -34,6 +35,55 @@ using namespace std::string_literals;
 
 namespace hw::posix {
 namespace {
+
+// The elevated copy runs as root: it takes a full name only when it is a
+// host name whose first label is the name it sets.
+TEST(PkexecCopy, TakesOnlyAFullNameOfTheHostItRenames) {
+  struct Case { const char* argument; const char* shortName; std::optional<std::string> dnsName; };
+  for (const Case& c : {Case{"/DnsName:labor-pc3.uni-falkenau.de", "labor-pc3", "labor-pc3.uni-falkenau.de"},
+                        Case{"/DnsName:LABOR-PC3.Uni-Falkenau.de", "labor-pc3", "LABOR-PC3.Uni-Falkenau.de"},
+                        Case{"/DnsName:other.uni-falkenau.de", "labor-pc3", std::nullopt},
+                        Case{"/DnsName:labor-pc3", "labor-pc3", std::nullopt},
+                        Case{"/DnsName:labor-pc3.", "labor-pc3", std::nullopt},
+                        Case{"/DnsName:labor-pc3.uni falkenau.de", "labor-pc3", std::nullopt},
+                        Case{"/DnsName:labor-pc3.uni-falkenau.de\n127.0.0.1 x", "labor-pc3", std::nullopt},
+                        Case{"/DnsName:labor-pc3..de", "labor-pc3", std::nullopt},
+                        Case{"/dnsname:labor-pc3.uni-falkenau.de", "labor-pc3", std::nullopt},
+                        Case{"/DnsName:", "labor-pc3", std::nullopt},
+                        Case{"--DnsName=labor-pc3.uni-falkenau.de", "labor-pc3", std::nullopt}}) {
+    EXPECT_EQ(DnsNameFromArgument(c.argument, c.shortName), c.dnsName) << c.argument;
+  }
+  const std::string longDomain = "labor-pc3." + std::string(250, 'a') + ".de";
+  EXPECT_EQ(DnsNameFromArgument(DnsNameArgument(longDomain), "labor-pc3"), std::nullopt) << "longer than a host name";
+}
+
+// pkexec gets the program and the copy's arguments, nothing else; a DNS name
+// of another host, or none with a domain, adds no full name.
+TEST(PkexecCopy, StartsTheProgramWithTheValidatedNamesOnly) {
+  const std::string program = "/usr/bin/hostwarden";
+  struct Case { const char* dnsName; std::vector<std::string> command; };
+  for (const Case& c : {
+           Case{"labor-pc3.uni-falkenau.de.", {kPkexec, program, "/SetComputerName:labor-pc3",
+                                               "/DnsName:labor-pc3.uni-falkenau.de"}},
+           Case{"labor-pc3.uni-falkenau.de", {kPkexec, program, "/SetComputerName:labor-pc3",
+                                              "/DnsName:labor-pc3.uni-falkenau.de"}},
+           Case{"labor-pc3", {kPkexec, program, "/SetComputerName:labor-pc3"}},
+           Case{"", {kPkexec, program, "/SetComputerName:labor-pc3"}},
+           Case{"ws-17.uni-falkenau.de", {kPkexec, program, "/SetComputerName:labor-pc3"}}}) {
+    EXPECT_EQ(PkexecCommand(program, "labor-pc3", c.dnsName), c.command) << c.dnsName;
+  }
+}
+
+// 126 and 127 are pkexec's own: the password was refused or dismissed, or
+// polkit does not let the user; the copy itself exits 0 only once the name is set.
+TEST(PkexecCopy, TellsARefusalFromTheCopysOutcome) {
+  struct Case { int status; std::optional<ElevatedCopyEnd> end; };
+  for (const Case& c : {Case{0, ElevatedCopyEnd::NameSet}, Case{1, ElevatedCopyEnd::NameNotSet},
+                        Case{2, ElevatedCopyEnd::NameNotSet}, Case{126, std::nullopt}, Case{127, std::nullopt},
+                        Case{-1, std::nullopt}}) {
+    EXPECT_EQ(CopyEndOfPkexecStatus(c.status), c.end) << c.status;
+  }
+}
 
 // The quiet mode's state crosses into the window module as a C record; every
 // field must come back as it went, NULs of the service-pack buffer included.

@@ -1,0 +1,60 @@
+#include "platform/posix/elevated_copy_mode.h"
+
+#include "platform/headless/headless_forms.h"
+#include "platform/posix/pkexec_copy.h"
+#include "report/name_set_watch.h"
+#include "report/mode_options.h"
+#include "report/report.h"
+#include "sync/elevated_copy.h"
+#include "ui/program.h"
+
+namespace hw::posix {
+namespace {
+
+constexpr int kNameNotSet = 1;
+constexpr int kRefused = 2;
+
+bool SaysNameWasSet(const HeadlessForms& forms) {
+  for (const auto& message : forms.Messages())
+    if (message.style == kMbIconInformation) return true;
+  return false;
+}
+
+int Refuse(std::ostream& err, const std::string& argument) {
+  err << report::PrintableText(report::UnknownSwitchLine(argument)) << "\n";
+  return kRefused;
+}
+
+}  // namespace
+
+std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::string>& arguments, std::ostream& err,
+                                       report::VerdictLog* log) {
+  if (arguments.empty()) return std::nullopt;
+  const auto name = ElevatedCopyName(arguments[0]);
+  if (!name) return std::nullopt;
+  // Exactly what pkexec_copy passes: the name, and at most its full name.
+  if (arguments.size() > 2) return Refuse(err, arguments[2]);
+  if (arguments.size() == 2) {
+    const auto dnsName = DnsNameFromArgument(arguments[1], *name);
+    if (!dnsName) return Refuse(err, arguments[1]);
+    os.NoteDnsName(*dnsName);
+  }
+  HeadlessForms forms(arguments[0], /*prevInstance=*/false);
+  Program program(os, forms);
+  try {
+    program.Run();  // the copy sets the name (checked strictly) and ends
+  } catch (const EndProgram&) {
+  }
+  for (const auto& message : forms.Messages()) report::WriteMessage(err, message.text, "");
+  const bool nameSet = SaysNameWasSet(forms);
+  report::WriteQuietly(log, report::EntryOf(program, nameSet));
+  return nameSet ? 0 : kNameNotSet;
+}
+
+std::optional<int> RunElevatedCopyMode(const std::vector<std::string>& arguments, std::ostream& err,
+                                       report::VerdictLog* log) {
+  PosixOs os;
+  return RunElevatedCopyMode(os, arguments, err, log);
+}
+
+}  // namespace hw::posix
