@@ -89,6 +89,23 @@ inline constexpr uint32_t kDnsQueryNoLocalName = 0x20;
 inline constexpr uint32_t kDnsQueryNoHostsFile = 0x40;
 inline constexpr uint32_t kDnsQueryNoNetbt = 0x80;
 inline constexpr int32_t kDnsStatusSuccess = 0;
+// DnsQuery_A's failure statuses (winerror.h), which both layers report and
+// the core reads for the reason a lookup gave no name.
+inline constexpr int32_t kErrorTimeout = 1460;
+inline constexpr int32_t kDnsErrorRcodeFormatError = 9001;
+inline constexpr int32_t kDnsErrorRcodeServerFailure = 9002;
+inline constexpr int32_t kDnsErrorRcodeNameError = 9003;
+inline constexpr int32_t kDnsErrorRcodeNotImplemented = 9004;
+inline constexpr int32_t kDnsErrorRcodeRefused = 9005;
+inline constexpr int32_t kDnsInfoNoRecords = 9501;
+inline constexpr int32_t kDnsErrorBadPacket = 9502;
+inline constexpr int32_t kDnsErrorNoPacket = 9503;
+inline constexpr int32_t kDnsErrorNoDnsServers = 9852;
+// gethostbyaddr's errors (WSAGetLastError).
+inline constexpr int kWsaHostNotFound = 11001;
+inline constexpr int kWsaTryAgain = 11002;
+inline constexpr int kWsaNoRecovery = 11003;
+inline constexpr int kWsaNoData = 11004;
 // DNS_SECTION of a record's Flags.S.Section: the list holds the records of
 // every section of the reply, the additional ones included.
 inline constexpr uint8_t kDnsSectionAnswer = 1;

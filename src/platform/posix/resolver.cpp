@@ -25,10 +25,6 @@ namespace {
 constexpr int kWsaEfault = 10014;
 constexpr int kWsaVerNotSupported = 10092;
 constexpr int kWsaNotInitialised = 10093;
-constexpr int kWsaHostNotFound = 11001;
-constexpr int kWsaTryAgain = 11002;
-constexpr int kWsaNoRecovery = 11003;
-constexpr int kWsaNoData = 11004;
 
 bool SameLetters(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
