@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -242,6 +243,15 @@ struct SocketAddress {
   std::array<uint8_t, 16> bytes{};
   bool operator==(const SocketAddress&) const = default;
 };
+
+// The server list DnsQuery_A takes, holding `server` alone; none for an IPv6
+// server, which that list cannot hold.
+inline std::optional<Ip4Array> OnlyIpv4Server(const SocketAddress& server) {
+  if (server.family != kAfInet) return std::nullopt;
+  uint32_t address = 0;  // the four bytes as they lie in memory, as inet_addr gives them
+  std::memcpy(&address, server.bytes.data(), sizeof address);
+  return Ip4Array{{address}};
+}
 
 // IP_ADAPTER_UNICAST_ADDRESS: the fields the program reads.
 struct AdapterUnicastAddress {

@@ -164,12 +164,7 @@ int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t /*o
 
 int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
                             DnsRecordList& results) {
-  if (server.family == kAfInet) {
-    uint32_t address = 0;
-    std::memcpy(&address, server.bytes.data(), sizeof address);
-    const Ip4Array onlyThisServer{{address}};
-    return DnsQuery_A(name, type, options, &onlyThisServer, results);
-  }
+  if (auto onlyThisServer = OnlyIpv4Server(server)) return DnsQuery_A(name, type, options, &*onlyThisServer, results);
   if (server.family != kAfInet6 || !IsUnicastIpv6Server(server)) return kDnsErrorNoDnsServers;
   if (type != kDnsTypePtr && type != kDnsTypeAaaa) return kErrorInvalidParameter;
   if (name.empty() || name.find('\0') != std::string::npos) return kErrorInvalidName;

@@ -78,12 +78,7 @@ uint32_t Win32Os::GetAdaptersAddresses(uint32_t family, uint32_t flags, std::vec
 
 int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
                             DnsRecordList& results) {
-  if (server.family == kAfInet) {
-    uint32_t address = 0;
-    std::memcpy(&address, server.bytes.data(), sizeof address);
-    const Ip4Array onlyThisServer{{address}};
-    return DnsQuery_A(name, type, options, &onlyThisServer, results);
-  }
+  if (auto onlyThisServer = OnlyIpv4Server(server)) return DnsQuery_A(name, type, options, &*onlyThisServer, results);
   // DnsQuery_A's server list holds IPv4 addresses only; an IPv6 server is
   // not asked rather than leaving the choice to the system's own servers.
   results.records.clear();
