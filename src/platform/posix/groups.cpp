@@ -80,16 +80,6 @@ bool PosixOs::IsAdministrator() const {
   return interactiveAuthorization_ && DirectoryExists(paths_.systemdRunning) && HostnamedAnswers();
 }
 
-Handle PosixOs::GetCurrentProcess() { return kCurrentProcess; }
-
-int PosixOs::OpenProcessToken(Handle process, uint32_t /*desiredAccess*/, TokenHandle& token) {
-  if (process != kCurrentProcess) return 0;
-  ++tokensOpen_;
-  token.value = 0x70;
-  token.owner = Released([this] { --tokensOpen_; });
-  return 1;
-}
-
 int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,
                                  uint32_t& returnLength) {
   if (!token.owner || infoClass != kTokenGroups) return 0;

@@ -60,7 +60,7 @@ class PosixOs : public Os {
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
-  bool ConnectionStateWithoutBrowser() override { return true; }
+  bool ConnectionStateWithoutBrowser() override;
 
   int WSAStartup(uint16_t versionRequested, WsaData& data) override;
   int WSACleanup() override;

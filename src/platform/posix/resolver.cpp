@@ -23,8 +23,6 @@ namespace hw::posix {
 namespace {
 
 constexpr int kWsaEfault = 10014;
-constexpr int kWsaVerNotSupported = 10092;
-constexpr int kWsaNotInitialised = 10093;
 
 bool SameLetters(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -83,23 +81,6 @@ std::optional<HostEnt> LookUp(Lookup lookup, int& lastError) {
 }
 
 }  // namespace
-
-int PosixOs::WSAStartup(uint16_t versionRequested, WsaData& data) {
-  if ((versionRequested & 0xFF) == 0) return kWsaVerNotSupported;
-  data.wVersion = 0x0101;
-  data.iMaxSockets = 32767;
-  ++socketsStarted_;
-  return 0;
-}
-
-int PosixOs::WSACleanup() {
-  if (socketsStarted_ == 0) {
-    lastError_ = kWsaNotInitialised;
-    return kSocketError;
-  }
-  --socketsStarted_;
-  return 0;
-}
 
 int PosixOs::gethostname(std::string& name, int namelen) {
   if (namelen <= 0) {

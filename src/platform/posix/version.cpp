@@ -35,8 +35,4 @@ int PosixOs::GetVersionExA(OsVersionInfo& info) {
   return 1;
 }
 
-int32_t PosixOs::DllGetVersion(DllVersionInfo& /*info*/) {
-  throw MissingFunction("Shlwapi.dll", "DllGetVersion");
-}
-
 }  // namespace hw::posix
