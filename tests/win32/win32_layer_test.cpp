@@ -24,7 +24,7 @@
 
 namespace {
 
-using hw::Win32Os;
+using hw::win32::Win32Os;
 using hw::win32::FromAnsi;
 using hw::win32::ToAnsi;
 using hw::win32::WideToUtf8;

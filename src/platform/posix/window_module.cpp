@@ -23,7 +23,7 @@ namespace {
 // the quiet mode shows its message boxes on it and may go on with its
 // windows, until the process ends.
 Forms& QuietScreen() {
-  static Forms* forms = MakeFltkForms("").release();
+  static Forms* forms = fltk::MakeFltkForms("").release();
   return *forms;
 }
 
@@ -80,7 +80,7 @@ using namespace hw::posix;
 
 HOSTWARDEN_MODULE_ENTRY hostwarden_run_window_mode(const char* commandLine) {
   return Guarded([&] {
-    std::unique_ptr<Forms> forms = MakeFltkForms(commandLine ? commandLine : "");
+    std::unique_ptr<Forms> forms = fltk::MakeFltkForms(commandLine ? commandLine : "");
     return RunProgram(*forms, [](Program& program) { program.Start(); }, false, "");
   });
 }

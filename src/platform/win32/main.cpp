@@ -57,9 +57,9 @@ class Win32Screen : public hw::ScreenOnDemand {
 
 int RunProgram() {
   const std::string arguments = ArgumentText();
-  std::unique_ptr<hw::Forms> forms = hw::MakeWin32Forms(arguments);
+  std::unique_ptr<hw::Forms> forms = hw::win32::MakeWin32Forms(arguments);
   hw::report::NameSetWatch watched(*forms);
-  hw::Win32Os os;
+  hw::win32::Win32Os os;
   // At log-on, with nothing to show, no window is ever created; a run that
   // ends before the warning dialog records its verdict here.
   if (hw::IsQuietSwitch(arguments)) {

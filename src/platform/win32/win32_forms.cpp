@@ -15,10 +15,10 @@
 #include "platform/win32/win32_forms_text.h"
 #include "platform/win32/win32_forms_window.h"
 
-namespace hw {
+namespace hw::win32 {
 namespace {
 
-using win32forms::Win32Window;
+using win32::Win32Window;
 
 // The common controls' library is loaded at the first window, not with the
 // program, since loading it wakes the display driver. The manifest asks for
@@ -51,7 +51,7 @@ void StartCommonControls() {
 // ignored, so a box always has exactly one OK button.
 UINT MessageBoxStyle(int style) { return MB_OK | (static_cast<UINT>(style) & MB_ICONMASK); }
 
-class Win32Forms final : public Forms, public win32forms::FormsHost {
+class Win32Forms final : public Forms, public win32::FormsHost {
  public:
   // Nothing of the screen is touched before the first window: a quiet
   // log-on with nothing to show never connects to the display driver.
@@ -74,7 +74,7 @@ class Win32Forms final : public Forms, public win32forms::FormsHost {
 
   HINSTANCE Instance() const override { return instance_; }
   int Dpi() const override {
-    if (!dpi_) dpi_ = win32forms::ScreenDpi();
+    if (!dpi_) dpi_ = win32::ScreenDpi();
     return dpi_;
   }
   HWND HiddenOwner() override;
@@ -127,7 +127,7 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
   HWND owner = MessageBoxOwner();
   UINT flags = MessageBoxStyle(style) | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
   std::fflush(nullptr);
-  if (!MessageBoxW(owner, win32forms::Widen(text).c_str(), win32forms::Widen(Title()).c_str(), flags))
+  if (!MessageBoxW(owner, win32::Widen(text).c_str(), win32::Widen(Title()).c_str(), flags))
     throw FormsError("cannot show the message box");
 }
 
@@ -210,4 +210,4 @@ std::unique_ptr<Forms> MakeWin32Forms(std::string commandLine) {
   return std::make_unique<Win32Forms>(std::move(commandLine));
 }
 
-}  // namespace hw
+}  // namespace hw::win32

@@ -7,11 +7,9 @@
 
 #include "platform/forms.h"
 
-namespace hw {
+namespace hw::win32 {
 
 // `commandLine` is the argument text without the program's path, UTF-8.
 std::unique_ptr<Forms> MakeWin32Forms(std::string commandLine);
 
-}  // namespace hw
-
-using hw::MakeWin32Forms;
+}  // namespace hw::win32

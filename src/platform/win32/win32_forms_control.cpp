@@ -5,7 +5,7 @@
 #include "platform/win32/win32_forms_text.h"
 #include "platform/win32/win32_forms_window.h"
 
-namespace hw::win32forms {
+namespace hw::win32 {
 
 Win32Control::Win32Control(Win32Window& window, const ControlSpec& definition, int id)
     : window_(window), definition_(definition), id_(id) {}
@@ -115,4 +115,4 @@ void Win32Control::SetElevationRequired(bool required) {
   if (hwnd_ && definition_.kind == ControlKind::Button) SendMessageW(hwnd_, kSetShield, 0, required ? TRUE : FALSE);
 }
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

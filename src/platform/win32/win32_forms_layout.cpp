@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace hw::win32forms {
+namespace hw::win32 {
 
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
@@ -93,4 +93,4 @@ std::vector<std::size_t> CreationOrder(const WindowSpec& window) {
   return focusable;
 }
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

@@ -8,7 +8,7 @@
 
 #include "platform/forms.h"
 
-namespace hw::win32forms {
+namespace hw::win32 {
 
 // The vertical dots per inch of the screen (96 on a standard screen).
 int ScreenDpi();
@@ -50,4 +50,4 @@ std::vector<std::size_t> CreationOrder(const WindowSpec& window);
 
 bool TakesFocus(ControlKind kind);
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

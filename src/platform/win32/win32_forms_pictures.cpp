@@ -2,7 +2,7 @@
 
 #include "platform/win32/resource_ids.h"
 
-namespace hw::win32forms {
+namespace hw::win32 {
 namespace {
 
 LPCWSTR OurIcon(Picture picture) {
@@ -25,4 +25,4 @@ OwnedIcon LoadPicture(Picture picture, int size) {
   return OwnedIcon(shared ? CopyIcon(static_cast<HICON>(shared)) : nullptr);
 }
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

@@ -6,7 +6,7 @@
 
 #include "platform/forms.h"
 
-namespace hw::win32forms {
+namespace hw::win32 {
 
 // An icon handle destroyed with its owner.
 class OwnedIcon {
@@ -41,4 +41,4 @@ class OwnedIcon {
 // Null for Picture::None.
 OwnedIcon LoadPicture(Picture picture, int size);
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace hw::win32forms {
+namespace hw::win32 {
 
 // Malformed UTF-8 becomes U+FFFD rather than failing: a value shown in a
 // window must never make the window operation fail.
@@ -26,4 +26,4 @@ std::string Narrow(std::wstring_view wide) {
   return utf8;
 }
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

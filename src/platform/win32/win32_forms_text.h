@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace hw::win32forms {
+namespace hw::win32 {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

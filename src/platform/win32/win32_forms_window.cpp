@@ -7,7 +7,7 @@
 #include "platform/win32/win32_forms_layout.h"
 #include "platform/win32/win32_forms_text.h"
 
-namespace hw::win32forms {
+namespace hw::win32 {
 namespace {
 
 LRESULT CALLBACK FormProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -317,4 +317,4 @@ LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

@@ -16,7 +16,7 @@
 #include "platform/forms.h"
 #include "platform/win32/win32_forms_pictures.h"
 
-namespace hw::win32forms {
+namespace hw::win32 {
 
 inline constexpr wchar_t kControlNameProperty[] = L"HostwardenControl";
 inline constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
@@ -126,4 +126,4 @@ class Win32Window : public Window {
   bool silent_ = false;  // being destroyed by End: no events any more
 };
 
-}  // namespace hw::win32forms
+}  // namespace hw::win32

@@ -9,7 +9,7 @@
 #include "platform/os.h"
 #include "platform/win32/system_functions.h"
 
-namespace hw {
+namespace hw::win32 {
 
 class Win32Os : public Os {
  public:
@@ -70,4 +70,4 @@ class Win32Os : public Os {
   win32::SystemFunctions system_{libraries_};
 };
 
-}  // namespace hw
+}  // namespace hw::win32

@@ -12,7 +12,7 @@
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 namespace {
 
 // Where FIXED_INFO keeps the address of its first DNS server.
@@ -128,4 +128,4 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
   return status;
 }
 
-}  // namespace hw
+}  // namespace hw::win32

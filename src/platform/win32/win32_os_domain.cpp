@@ -3,7 +3,7 @@
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 
 uint32_t Win32Os::NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) {
   auto getJoinInformation = system_.NetGetJoinInformation.Get();
@@ -21,4 +21,4 @@ uint32_t Win32Os::NetGetJoinInformation(const std::string* server, NetApiBuffer&
   return result;
 }
 
-}  // namespace hw
+}  // namespace hw::win32

@@ -10,7 +10,7 @@
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 namespace {
 
 static_assert(AF_INET6 == kAfInet6 && AF_UNSPEC == kAfUnspec);
@@ -86,4 +86,4 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
   return DNS_ERROR_NO_DNS_SERVERS;
 }
 
-}  // namespace hw
+}  // namespace hw::win32

@@ -2,7 +2,7 @@
 #include "platform/win32/ansi_buffer.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 namespace {
 
 // The system would read a name only up to a NUL inside it and set that part:
@@ -58,4 +58,4 @@ int Win32Os::SetComputerNameExA(int nameType, const std::string& name) {
   return setName(static_cast<COMPUTER_NAME_FORMAT>(nameType), ToAnsi(name).c_str());
 }
 
-}  // namespace hw
+}  // namespace hw::win32

@@ -6,7 +6,7 @@
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 namespace {
 
 constexpr const wchar_t* kPolicyKey = L"SOFTWARE\\Policies\\Hostwarden";
@@ -58,4 +58,4 @@ std::optional<PolicySetting> Win32Os::ReadPolicySetting(const std::string& name)
   return PolicySetting{kPolicySource, true, MultiStringValues(data)};
 }
 
-}  // namespace hw
+}  // namespace hw::win32

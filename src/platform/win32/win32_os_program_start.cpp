@@ -5,7 +5,7 @@
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 
 uint32_t Win32Os::GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) {
   auto getModuleFileName = system_.GetModuleFileNameW.Get();
@@ -34,4 +34,4 @@ int Win32Os::ShellExecuteExW(ShellExecuteInfo& info) {
   return shellExecute(&execute) ? 1 : 0;
 }
 
-}  // namespace hw
+}  // namespace hw::win32

@@ -7,7 +7,7 @@
 #include "platform/win32/token_groups_layout.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 
 Handle Win32Os::GetCurrentProcess() { return reinterpret_cast<Handle>(system_.GetCurrentProcess()); }
 
@@ -107,4 +107,4 @@ int Win32Os::LookupAccountSidA(const std::string* systemName, SidRef sid, std::s
   return result;
 }
 
-}  // namespace hw
+}  // namespace hw::win32

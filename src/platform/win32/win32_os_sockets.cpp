@@ -5,7 +5,7 @@
 #include "platform/win32/ansi_buffer.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 
 // The published 32-bit layout: iMaxSockets at offset 390.
 static_assert(sizeof(void*) != 4 || offsetof(WSADATA, iMaxSockets) == 390);
@@ -75,4 +75,4 @@ uint32_t Win32Os::inet_addr(const std::string& cp) {
   return system_.inet_addr(ToAnsi(cp).c_str());
 }
 
-}  // namespace hw
+}  // namespace hw::win32

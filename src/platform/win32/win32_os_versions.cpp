@@ -5,7 +5,7 @@
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
 
-namespace hw {
+namespace hw::win32 {
 
 static_assert(sizeof(OSVERSIONINFOA) == kOsVersionInfoSize);
 static_assert(sizeof(DLLVERSIONINFO) == kDllVersionInfoSize);
@@ -67,4 +67,4 @@ int Win32Os::InternetGetConnectedState(uint32_t& flags, uint32_t reserved) {
   return result;
 }
 
-}  // namespace hw
+}  // namespace hw::win32

@@ -30,7 +30,7 @@
 #include <FL/Fl_Input_Choice.H>
 #include <FL/fl_draw.H>
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 using ::testing::ElementsAre;
@@ -466,4 +466,4 @@ TEST_F(FltkRuntime, ReportsTheCommandLineAndOneInstancePerName) {
 }
 
 }  // namespace
-}  // namespace hw
+}  // namespace hw::fltk

@@ -20,7 +20,7 @@
 #include "platform/posix/fltk/message_lines.h"
 #include "ui/windows.h"
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 using ::testing::ElementsAre;
@@ -251,4 +251,4 @@ TEST(MessageDisplayText, KeepsLeadingAndDoubledBreaks) {
 }
 
 }  // namespace
-}  // namespace hw
+}  // namespace hw::fltk

@@ -8,10 +8,10 @@ endfunction()
 
 file(WRITE ${OUTPUT} "// Generated from resources/icons at build time; do not edit.\n"
                      "#include \"platform/posix/fltk/embedded_icons.h\"\n\n"
-                     "namespace hw {\nnamespace {\n\n")
+                     "namespace hw::fltk {\nnamespace {\n\n")
 append_array(NetworkIcon ${NETWORK_ICON})
 append_array(WarningIcon ${WARNING_ICON})
 file(APPEND ${OUTPUT} "\n}  // namespace\n\n"
      "std::span<const unsigned char> NetworkIconFile() { return kNetworkIcon; }\n"
      "std::span<const unsigned char> WarningIconFile() { return kWarningIcon; }\n\n"
-     "}  // namespace hw\n")
+     "}  // namespace hw::fltk\n")

@@ -3,9 +3,9 @@
 
 #include <span>
 
-namespace hw {
+namespace hw::fltk {
 
 std::span<const unsigned char> NetworkIconFile();  // five computers on a network
 std::span<const unsigned char> WarningIconFile();  // red triangle, white "!"
 
-}  // namespace hw
+}  // namespace hw::fltk

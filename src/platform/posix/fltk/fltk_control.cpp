@@ -10,7 +10,7 @@
 #include "platform/posix/fltk/fltk_widgets.h"
 #include "platform/posix/fltk/fltk_window.h"
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 constexpr int kPictureSize = 32;  // the picture's natural size, never stretched
@@ -234,4 +234,4 @@ void FltkControl::Clicked(Fl_Widget*, void* control) {
   self->window_.Clicked(self->definition_.name);
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -11,7 +11,7 @@
 #include "platform/forms.h"
 #include "platform/posix/fltk/fltk_look.h"
 
-namespace hw {
+namespace hw::fltk {
 
 class FltkWindow;
 
@@ -65,4 +65,4 @@ class FltkControl : public Control {
   Fl_Widget* widget_ = nullptr;
 };
 
-}  // namespace hw
+}  // namespace hw::fltk

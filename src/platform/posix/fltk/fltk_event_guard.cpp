@@ -9,7 +9,7 @@
 
 #include "platform/forms.h"
 
-namespace hw {
+namespace hw::fltk {
 
 void RunGuarded(const std::function<void()>& handler) noexcept {
   try {
@@ -30,4 +30,4 @@ void EndProcessNow() {
   std::exit(0);
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

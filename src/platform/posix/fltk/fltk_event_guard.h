@@ -6,11 +6,11 @@
 
 #include <functional>
 
-namespace hw {
+namespace hw::fltk {
 
 void RunGuarded(const std::function<void()>& handler) noexcept;
 
 // Hides every window, flushes what was written, and exits with status 0.
 [[noreturn]] void EndProcessNow();
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -6,7 +6,7 @@
 #include "platform/posix/fltk/fltk_runtime.h"
 #include "platform/posix/fltk/x11_window_hints.h"
 
-namespace hw {
+namespace hw::fltk {
 
 FltkForms::FltkForms(std::string commandLine, std::string instanceName)
     : commandLine_(std::move(commandLine)), instanceName_(std::move(instanceName)), look_(PrepareLook()) {}
@@ -61,4 +61,4 @@ std::unique_ptr<Forms> MakeFltkForms(std::string commandLine) {
   return std::make_unique<FltkForms>(std::move(commandLine));
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

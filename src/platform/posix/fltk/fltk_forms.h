@@ -6,10 +6,10 @@
 
 #include "platform/forms.h"
 
-namespace hw {
+namespace hw::fltk {
 
 // Opens the display; FormsError when there is none. `commandLine` is the
 // arguments as one text, without the program's path.
 std::unique_ptr<Forms> MakeFltkForms(std::string commandLine);
 
-}  // namespace hw
+}  // namespace hw::fltk

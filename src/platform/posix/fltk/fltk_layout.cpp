@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace hw {
+namespace hw::fltk {
 
 int LayoutDpi(double reported) {
   constexpr int kBase = 96, kStep = 24, kHighest = 480;
@@ -44,4 +44,4 @@ std::vector<const ControlSpec*> CreationOrder(const WindowSpec& window) {
   return order;
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

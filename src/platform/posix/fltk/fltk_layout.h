@@ -7,7 +7,7 @@
 
 #include "platform/forms.h"
 
-namespace hw {
+namespace hw::fltk {
 
 struct PixelRect {
   int x = 0, y = 0, w = 0, h = 0;
@@ -34,4 +34,4 @@ int FontPixels(double points, int dpi);
 // rest in table order. FLTK moves the focus in creation order.
 std::vector<const ControlSpec*> CreationOrder(const WindowSpec& window);
 
-}  // namespace hw
+}  // namespace hw::fltk

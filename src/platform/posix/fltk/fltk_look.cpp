@@ -5,7 +5,7 @@
 
 #include "platform/posix/fltk/fltk_layout.h"
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 // Liberation Sans has Arial's metrics, which are close enough to the Windows
@@ -35,4 +35,4 @@ FltkLook PrepareLook() {
   return look;
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

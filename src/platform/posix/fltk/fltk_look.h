@@ -3,7 +3,7 @@
 
 #include <FL/Enumerations.H>
 
-namespace hw {
+namespace hw::fltk {
 
 struct FltkLook {
   int dpi = 96;           // the resolution the twips are converted at
@@ -16,4 +16,4 @@ struct FltkLook {
 // sets tooltips to match. Needs the display to be open.
 FltkLook PrepareLook();
 
-}  // namespace hw
+}  // namespace hw::fltk

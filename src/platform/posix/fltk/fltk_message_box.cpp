@@ -13,7 +13,7 @@
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 // Sizes in pixels at 96 dpi, after the classic Windows message box.
@@ -143,4 +143,4 @@ void MessageBoxWindow::RunModal() {
 
 void MessageBoxWindow::Close(Fl_Widget*, void* box) { static_cast<MessageBoxWindow*>(box)->hide(); }
 
-}  // namespace hw
+}  // namespace hw::fltk

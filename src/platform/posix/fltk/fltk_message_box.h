@@ -8,7 +8,7 @@
 
 #include "platform/posix/fltk/fltk_look.h"
 
-namespace hw {
+namespace hw::fltk {
 
 class PushButton;
 class CaptionBox;
@@ -38,4 +38,4 @@ class MessageBoxWindow : public Fl_Double_Window {
 enum class MessageIcon { NoIcon, Stop, Warning, Information };
 MessageIcon IconForStyle(int style);
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -7,7 +7,7 @@
 #include "platform/posix/fltk/embedded_icons.h"
 #include "platform/posix/fltk/ico_image.h"
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 // Fl_RGB_Image does not own the pixels it is given; this keeps them together.
@@ -36,4 +36,4 @@ const Fl_RGB_Image* PictureImage(Picture picture, int size) {
   return it->second.image.get();
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -5,10 +5,10 @@
 
 #include "platform/forms.h"
 
-namespace hw {
+namespace hw::fltk {
 
 // The 32 or 16 pixel image of a picture, decoded on first use and kept for
 // the life of the process; null for Picture::None.
 const Fl_RGB_Image* PictureImage(Picture picture, int size);
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -11,7 +11,7 @@
 #include "platform/posix/fltk/fltk_window.h"
 #include "platform/posix/single_instance.h"
 
-namespace hw {
+namespace hw::fltk {
 
 class FltkForms : public Forms {
  public:
@@ -39,4 +39,4 @@ class FltkForms : public Forms {
   std::map<std::string, std::unique_ptr<FltkWindow>, std::less<>> windows_;
 };
 
-}  // namespace hw
+}  // namespace hw::fltk

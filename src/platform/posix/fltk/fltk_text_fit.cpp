@@ -4,7 +4,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/fl_draw.H>
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 constexpr int kFocusMargin = 2;  // the dotted focus rectangle and a pixel of air, per side
@@ -42,4 +42,4 @@ TextRoom ComboBoxRoom(const Fl_Input_Choice& combo) {
   return {field->w() - Fl::box_dw(box) - 2 * kInputMargin, field->h() - Fl::box_dh(box), false};
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

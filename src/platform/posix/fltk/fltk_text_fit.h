@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace hw {
+namespace hw::fltk {
 
 // No text is drawn smaller than this, fit or not.
 inline constexpr int kSmallestTextSize = 8;
@@ -37,4 +37,4 @@ TextRoom ButtonRoom(const Fl_Widget& button);
 // The combo box's text field inside its frame, less the cursor's margins.
 TextRoom ComboBoxRoom(const Fl_Input_Choice& combo);
 
-}  // namespace hw
+}  // namespace hw::fltk

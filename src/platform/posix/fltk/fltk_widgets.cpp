@@ -3,7 +3,7 @@
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 
-namespace hw {
+namespace hw::fltk {
 
 CaptionBox::CaptionBox(int x, int y, int w, int h) : Fl_Box(x, y, w, h) {
   box(FL_FLAT_BOX);
@@ -54,4 +54,4 @@ void RuleLine::draw() {
   fl_line_style(0);
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

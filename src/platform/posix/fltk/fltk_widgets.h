@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace hw {
+namespace hw::fltk {
 
 // A label: opaque, its text at the top left, broken at blanks to its width
 // and cut off at its edges. The text is drawn as it is: no "@" symbols and
@@ -46,4 +46,4 @@ class RuleLine : public Fl_Widget {
   bool fallsToTheRight_;
 };
 
-}  // namespace hw
+}  // namespace hw::fltk

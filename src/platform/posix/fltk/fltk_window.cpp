@@ -7,7 +7,7 @@
 #include "platform/posix/fltk/fltk_pictures.h"
 #include "platform/posix/fltk/x11_window_hints.h"
 
-namespace hw {
+namespace hw::fltk {
 
 FltkWindow::FltkWindow(const WindowSpec& definition, const FltkLook& look) : definition_(definition), look_(look) { Create(); }
 
@@ -104,4 +104,4 @@ void FltkWindow::WindowCallback(Fl_Widget*, void* window) {
   static_cast<FltkWindow*>(window)->CloseByTitleBar();
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -12,7 +12,7 @@
 #include "platform/posix/fltk/fltk_control.h"
 #include "platform/posix/fltk/fltk_look.h"
 
-namespace hw {
+namespace hw::fltk {
 
 class FltkWindow : public Window {
  public:
@@ -57,4 +57,4 @@ class FltkWindow : public Window {
   mutable std::string lastFocus_;
 };
 
-}  // namespace hw
+}  // namespace hw::fltk

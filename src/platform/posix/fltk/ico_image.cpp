@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 constexpr std::size_t kDirectorySize = 6;
@@ -114,4 +114,4 @@ IconImage IconOfSize(std::span<const unsigned char> file, int width) {
   throw IcoError("icon file holds no image " + std::to_string(width) + " pixels wide");
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace hw {
+namespace hw::fltk {
 
 class IcoError : public std::runtime_error {
  public:
@@ -27,4 +27,4 @@ std::vector<IconImage> DecodeIco(std::span<const unsigned char> file);
 // The image of that width; IcoError when the file holds none.
 IconImage IconOfSize(std::span<const unsigned char> file, int width);
 
-}  // namespace hw
+}  // namespace hw::fltk

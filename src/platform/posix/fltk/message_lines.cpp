@@ -1,6 +1,6 @@
 #include "platform/posix/fltk/message_lines.h"
 
-namespace hw {
+namespace hw::fltk {
 
 std::vector<std::string> MessageLines(std::string_view text) {
   std::vector<std::string> lines(1);
@@ -23,4 +23,4 @@ std::string MessageDisplayText(std::string_view text) {
   return joined;
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hw {
+namespace hw::fltk {
 
 // Splits at CR LF, the program's line break; a lone CR or LF breaks a line
 // too, so no control character reaches the screen. An empty text is one
@@ -15,4 +15,4 @@ std::vector<std::string> MessageLines(std::string_view text);
 // The lines joined with LF, the break FLTK draws.
 std::string MessageDisplayText(std::string_view text);
 
-}  // namespace hw
+}  // namespace hw::fltk

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-namespace hw {
+namespace hw::fltk {
 namespace {
 
 // Asks an EWMH window manager to leave the mapped window out of the taskbar.
@@ -43,4 +43,4 @@ void DescribeShownWindow(Fl_Window& window, const char* role, bool showInTaskbar
   XFlush(fl_display);
 }
 
-}  // namespace hw
+}  // namespace hw::fltk

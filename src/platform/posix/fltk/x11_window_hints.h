@@ -5,7 +5,7 @@
 
 class Fl_Window;
 
-namespace hw {
+namespace hw::fltk {
 
 // Opens the display FLTK draws on; false when there is none to open.
 bool OpenDisplay();
@@ -15,4 +15,4 @@ bool OpenDisplay();
 // of the taskbar when asked. Call after the window is shown.
 void DescribeShownWindow(Fl_Window& window, const char* role, bool showInTaskbar);
 
-}  // namespace hw
+}  // namespace hw::fltk
