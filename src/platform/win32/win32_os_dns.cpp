@@ -1,4 +1,5 @@
-// The IP configuration (iphlpapi) and the DNS query (Dnsapi).
+// The IP configuration (iphlpapi) and the DNS query (Dnsapi), to a server
+// of either family.
 #include <algorithm>
 #include <cstring>
 #include <cstddef>
@@ -126,6 +127,16 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
     results.records.push_back(std::move(copy));
   }
   return status;
+}
+
+int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
+                            DnsRecordList& results) {
+  if (auto onlyThisServer = OnlyIpv4Server(server)) return DnsQuery_A(name, type, options, &*onlyThisServer, results);
+  // DnsQuery_A's server list holds IPv4 addresses only; an IPv6 server is
+  // not asked rather than leaving the choice to the system's own servers.
+  results.records.clear();
+  results.owner.reset();
+  return DNS_ERROR_NO_DNS_SERVERS;
 }
 
 }  // namespace hw::win32

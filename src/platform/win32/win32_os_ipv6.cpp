@@ -1,5 +1,5 @@
-// The adapters with their addresses (IP Helper's GetAdaptersAddresses) and
-// the DNS query to a server of either family.
+// The adapters with their IPv4 and IPv6 addresses (IP Helper's
+// GetAdaptersAddresses).
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -74,16 +74,6 @@ uint32_t Win32Os::GetAdaptersAddresses(uint32_t family, uint32_t flags, std::vec
     return ERROR_SUCCESS;
   }
   return ERROR_BUFFER_OVERFLOW;
-}
-
-int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
-                            DnsRecordList& results) {
-  if (auto onlyThisServer = OnlyIpv4Server(server)) return DnsQuery_A(name, type, options, &*onlyThisServer, results);
-  // DnsQuery_A's server list holds IPv4 addresses only; an IPv6 server is
-  // not asked rather than leaving the choice to the system's own servers.
-  results.records.clear();
-  results.owner.reset();
-  return DNS_ERROR_NO_DNS_SERVERS;
 }
 
 }  // namespace hw::win32
