@@ -9,27 +9,19 @@
 namespace hw::report {
 namespace {
 
-// Of the command's four messages only the one saying the name was changed
-// carries the information icon.
-bool SaysNameWasSet(const std::vector<ReportMessage>& messages) {
-  for (const auto& message : messages)
-    if (message.style == kMbIconInformation) return true;
-  return false;
-}
-
 void RunCommand(Os& os, Program& program, HeadlessForms& forms, SyncResult& result) {
   std::size_t before = forms.Messages().size();
   result.attempted = true;
   const StartupValues& found = program.Values();
   try {
-    hw::cmd_Sync_Click(os, forms, program.Versions(), program.Members().DnsShortName,
-                       {found.dnsName, found.selectedAddress, found.dnsServer}, SyncCaller::Script);
+    SyncOutcome outcome = SynchroniseName(os, forms, program.Versions(), program.Members().DnsShortName,
+                                          {found.dnsName, found.selectedAddress, found.dnsServer}, SyncCaller::Script);
+    result.nameSet = outcome == SyncOutcome::Renamed;
   } catch (const EndProgram&) {
-    // the command ends the program after every attempt to set the name
+    // a lookup that met a broken network stack ends the program at once
   }
   const auto& shown = forms.Messages();
   for (std::size_t i = before; i < shown.size(); ++i) result.syncMessages.push_back({shown[i].text, shown[i].style});
-  result.nameSet = SaysNameWasSet(result.syncMessages);
 }
 
 }  // namespace

@@ -76,4 +76,18 @@ void WriteQuietly(VerdictLog* log, const VerdictEntry& entry) noexcept {
   }
 }
 
+// A mismatch left standing is what an administrator looks for; a failed
+// check is an error of the PC's set-up. Runs that checked nothing (another
+// instance runs, the elevated copy set the name) are information.
+Severity SeverityOf(const VerdictEntry& entry) {
+  switch (entry.verdict) {
+    case CheckVerdict::Agree:
+    case CheckVerdict::NotApplicable:
+    case CheckVerdict::AlreadyRunning:
+    case CheckVerdict::Renamed: return Severity::Information;
+    case CheckVerdict::Mismatch: return entry.nameSet ? Severity::Notice : Severity::Warning;
+    default: return Severity::Error;
+  }
+}
+
 }  // namespace hw::report

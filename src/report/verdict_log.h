@@ -52,6 +52,11 @@ std::string ForwardConfirmedValue(const VerdictEntry& entry);
 std::string PtrNamesValue(const VerdictEntry& entry);  // the names, one per line
 std::string InvalidPolicyValue(const VerdictEntry& entry);  // "" or "CampusDomains,..."
 
+// How much an entry asks of an administrator; each log has its own levels
+// (the Windows event log has no notice and shows it as information).
+enum class Severity { Information, Notice, Warning, Error };
+Severity SeverityOf(const VerdictEntry& entry);
+
 // The platform's system log. Writing must never delay or break the check:
 // a log that is not there is skipped without a word.
 class VerdictLog {

@@ -21,6 +21,6 @@ bool IsDomainMember(Os& os) {
   return status == kNetSetupDomainName;
 }
 
-void RefuseDomainMember(Forms& forms) { MsgBoxThenEnd(forms, kDomainMember, kMbIconHand); }
+std::string_view DomainMemberMessage() { return kDomainMember; }
 
 }  // namespace hw

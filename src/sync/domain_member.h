@@ -2,6 +2,8 @@
 // under the old name, and nobody can log on to the domain from it afterwards.
 #pragma once
 
+#include <string_view>
+
 #include "platform/forms.h"
 #include "platform/os.h"
 
@@ -12,8 +14,8 @@ namespace hw {
 // joined.
 bool IsDomainMember(Os& os);
 
-// Tells the user that only the network administrator can rename the PC, then
-// ends the program.
-[[noreturn]] void RefuseDomainMember(Forms& forms);
+// What a domain member's user is told: only the network administrator can
+// rename the PC.
+std::string_view DomainMemberMessage();
 
 }  // namespace hw

@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "resolve/text_helpers.h"
-#include "sync/sync_command.h"
 
 namespace hw {
 namespace {
@@ -46,12 +45,10 @@ bool IsValidComputerName(std::string_view name) {
   return !std::all_of(name.begin(), name.end(), IsDigit);
 }
 
-void RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name) {
-  RunThenEnd(forms, [&] {
-    OsVersionDetails details;
-    chkVer.OsVersionText(details);  // which call sets the name depends on it
-    cmd_Sync_Click(os, forms, chkVer, name, ForwardLookup{}, SyncCaller::ElevatedCopy);
-  });
+SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name) {
+  OsVersionDetails details;
+  chkVer.OsVersionText(details);  // which call sets the name depends on it
+  return SynchroniseName(os, forms, chkVer, name, ForwardLookup{}, SyncCaller::ElevatedCopy);
 }
 
 }  // namespace hw

@@ -10,6 +10,7 @@
 #include "platform/forms.h"
 #include "platform/os.h"
 #include "probes/chk_ver.h"
+#include "sync/sync_command.h"
 
 namespace hw {
 
@@ -24,7 +25,7 @@ std::optional<std::string> ElevatedCopyName(std::string_view commandLine);
 bool IsValidComputerName(std::string_view name);
 
 // Sets the name as the synchronise command does, without offering
-// elevation again, and ends the program in every case.
-[[noreturn]] void RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name);
+// elevation again; the outcome. The copy ends after it in every case.
+SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name);
 
 }  // namespace hw

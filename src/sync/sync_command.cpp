@@ -1,5 +1,7 @@
 #include "sync/sync_command.h"
 
+#include <exception>
+
 #include "check/name_rules.h"
 #include "resolve/text_helpers.h"
 #include "sync/chk_admin.h"
@@ -48,56 +50,63 @@ int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
   return os.SetComputerNameA(name);
 }
 
-// The forward confirmation, asked only once everything else allows the
+// The outcome stands even when its message cannot be shown (the runtime
+// raises FormsError then).
+SyncOutcome Tell(Forms& forms, const std::string& text, int style, SyncOutcome outcome) {
+  try {
+    forms.MsgBox(text, style);
+  } catch (const std::exception&) {
+  }
+  return outcome;
+}
+
+// The forward confirmation is asked only once everything else allows the
 // rename, so that no query goes out for a rename that could not happen
-// anyway. An unconfirmed name ends the program like any attempt: the user
-// can do nothing more about it.
-void ConfirmOrEnd(Os& os, Forms& forms, const ChkVer& chkVer, const ForwardLookup& lookup) {
-  if (!ForwardConfirmed(os, forms, chkVer, lookup)) MsgBoxThenEnd(forms, NotConfirmed(lookup), kMbIconHand);
+// anyway. The user can do nothing more about an unconfirmed name.
+SyncOutcome Unconfirmed(Forms& forms, const ForwardLookup& lookup) {
+  return Tell(forms, NotConfirmed(lookup), kMbIconHand, SyncOutcome::NotConfirmed);
 }
 
 // Windows' copy has shown its own message; a copy that was waited for
 // (pkexec's, which has no display) is reported here.
-void EndAsTheCopyDid(Os& os, Forms& forms) {
+SyncOutcome AsTheCopyEnded(Os& os, Forms& forms) {
   switch (os.LastElevatedCopyEnd()) {
-    case ElevatedCopyEnd::NameSet: MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);
-    case ElevatedCopyEnd::NameNotSet: MsgBoxThenEnd(forms, kNameNotSet, kMbOk);
+    case ElevatedCopyEnd::NameSet: return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
+    case ElevatedCopyEnd::NameNotSet: return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);
     case ElevatedCopyEnd::ShowsItsOwnMessage: break;
   }
-  forms.End();
+  return SyncOutcome::HandedToElevatedCopy;
 }
 
 }  // namespace
 
-void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
-                    const ForwardLookup& lookup, SyncCaller caller) {
-  if (!UsableName(dnsShortName, caller)) {
-    forms.MsgBox(InvalidName(dnsShortName), kMbIconHand);
-    return;
-  }
-  if (IsDomainMember(os)) RefuseDomainMember(forms);
+bool EndsTheProgram(SyncOutcome outcome) {
+  // The user may still fix a name or ask an administrator to log on.
+  return outcome != SyncOutcome::NameUnusable && outcome != SyncOutcome::RightsMissing;
+}
+
+SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
+                            const ForwardLookup& lookup, SyncCaller caller) {
+  if (!UsableName(dnsShortName, caller))
+    return Tell(forms, InvalidName(dnsShortName), kMbIconHand, SyncOutcome::NameUnusable);
+  if (IsDomainMember(os))
+    return Tell(forms, std::string(DomainMemberMessage()), kMbIconHand, SyncOutcome::DomainMember);
   // UAC: a limited administrator's full rights belong to an elevated copy,
   // which sets the name and reports; this program's part is then done.
   if (caller == SyncCaller::User && chkVer.CanStartElevatedCopy() && HasElevatedTwin(os)) {
-    ConfirmOrEnd(os, forms, chkVer, lookup);  // the copy sets what it is given
-    if (StartElevatedCopy(os, dnsShortName)) EndAsTheCopyDid(os, forms);
-    forms.MsgBox(kRightsNeeded, kMbIconExclamation);
-    return;
+    if (!ForwardConfirmed(os, forms, chkVer, lookup)) return Unconfirmed(forms, lookup);  // the copy sets what it is given
+    if (StartElevatedCopy(os, dnsShortName)) return AsTheCopyEnded(os, forms);
+    return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
   }
   // Only the NT family has administrators; Windows 9x is never asked.
-  if (chkVer.IsWinNT() && !IsAdmin(os)) {
-    forms.MsgBox(kRightsNeeded, kMbIconExclamation);
-    return;
-  }
-  if (caller != SyncCaller::ElevatedCopy) ConfirmOrEnd(os, forms, chkVer, lookup);
-  // After every attempt to set the name, whatever its outcome, the program ends.
-  if (SetComputerName(os, chkVer, dnsShortName) != 0) MsgBoxThenEnd(forms, kNameSet, kMbIconInformation);
+  if (chkVer.IsWinNT() && !IsAdmin(os)) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
+  if (caller != SyncCaller::ElevatedCopy && !ForwardConfirmed(os, forms, chkVer, lookup))
+    return Unconfirmed(forms, lookup);
+  if (SetComputerName(os, chkVer, dnsShortName) != 0)
+    return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
   // Nothing was changed: the user may still ask an administrator to do it.
-  if (os.RenameRefusedForRights()) {
-    forms.MsgBox(kRightsNeeded, kMbIconExclamation);
-    return;
-  }
-  MsgBoxThenEnd(forms, kNameNotSet, kMbOk);
+  if (os.RenameRefusedForRights()) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
+  return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);
 }
 
 }  // namespace hw

@@ -17,14 +17,31 @@ namespace hw {
 // limited administrator is refused.
 enum class SyncCaller { User, ElevatedCopy, Script };
 
+// How the command ended. The system log's entry and a script's exit status
+// rest on it, never on the message the user was shown.
+enum class SyncOutcome {
+  NameUnusable,          // the name breaks the name rule or the 15-character limit
+  RightsMissing,         // no administrator, or the elevated copy was not started
+  DomainMember,          // only the network administrator renames a domain member
+  NotConfirmed,          // the DNS name does not lead back to the PC's address
+  HandedToElevatedCopy,  // the copy sets the name and shows its own message
+  Renamed,               // the system took the name (here or in a copy that was waited for)
+  RenameFailed,          // the system refused the name
+};
+
+// Whether the program ends after that outcome: after every attempt to set
+// the name, and where the user can do nothing more about it.
+bool EndsTheProgram(SyncOutcome outcome);
+
 // Tests the name, the domain membership and the rights, confirms that the DNS
-// name leads back to the PC's address, sets the name, reports the outcome,
-// and ends the program after every attempt to set the name. A domain member
-// is not renamed; an unconfirmed name is not set (the user is told to ask the
-// network administrator, and the program ends); a limited administrator
-// (UAC) gets an elevated copy to set it, once the name is confirmed. The
-// elevated copy is not asked to confirm again: `lookup` is not read for it.
-void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
-                    const ForwardLookup& lookup, SyncCaller caller = SyncCaller::User);
+// name leads back to the PC's address, sets the name and shows the outcome's
+// message; the outcome. A domain member is not renamed; an unconfirmed name is
+// not set (the user is told to ask the network administrator); a limited
+// administrator (UAC) gets an elevated copy to set it, once the name is
+// confirmed. The elevated copy is not asked to confirm again: `lookup` is not
+// read for it. A message that cannot be shown is lost, the outcome is not.
+// The caller ends the program where EndsTheProgram says so.
+SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
+                            const ForwardLookup& lookup, SyncCaller caller = SyncCaller::User);
 
 }  // namespace hw

@@ -35,7 +35,7 @@ void Program::Run() {
   // The elevated copy (UAC) only sets the name it was given; it shows no window.
   if (auto name = ElevatedCopyName(forms_.Command())) {
     elevatedCopy_ = true;
-    RunElevatedCopy(os_, forms_, chkVer_, *name);
+    RunThenEnd(forms_, [&] { syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name); });
   }
   Start();
   forms_.Run();
@@ -65,7 +65,8 @@ void Program::Continue(const ProgramState& state) {
 }
 
 void Program::cmd_Sync_Click() {
-  hw::cmd_Sync_Click(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound());
+  syncOutcome_ = SynchroniseName(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound());
+  if (EndsTheProgram(*syncOutcome_)) forms_.End();
 }
 
 bool Program::ForwardConfirmed() { return hw::ForwardConfirmed(os_, forms_, chkVer_, WhatTheCheckFound()); }

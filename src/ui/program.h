@@ -14,6 +14,7 @@
 #include "platform/os.h"
 #include "probes/chk_ver.h"
 #include "sync/forward_confirmation.h"
+#include "sync/sync_command.h"
 
 namespace hw {
 
@@ -60,8 +61,13 @@ class Program {
   const CampusPolicy& Policy() const { return policy_; }
   // Whether this run is the elevated copy, which only sets a name.
   bool IsElevatedCopy() const { return elevatedCopy_; }
+  // How the synchronise command last ended in this run; nullopt before it ran.
+  const std::optional<SyncOutcome>& LastSyncOutcome() const { return syncOutcome_; }
+  // Whether this run set the computer name (or had its elevated copy set it).
+  bool NameSet() const { return syncOutcome_ == SyncOutcome::Renamed; }
 
-  // The handlers of the controls.
+  // The handlers of the controls. The button synchronises the name and ends
+  // the program where the outcome says so.
   void cmd_Sync_Click();
 
   // Whether the DNS name the check went on with leads back to the selected
@@ -85,6 +91,7 @@ class Program {
   Form1Members members_;
   StartupValues values_;
   std::optional<bool> needsElevation_;
+  std::optional<SyncOutcome> syncOutcome_;
   std::function<void()> checkDecided_;
 };
 

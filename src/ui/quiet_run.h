@@ -22,6 +22,9 @@ class ScreenOnDemand {
   // A modal message box, as Forms::MsgBox shows it. Throws
   // ScreenUnavailable when it cannot be shown.
   virtual void MsgBox(const std::string& text, int style) = 0;
+  // Makes the screen ready for the windows; false when they cannot be
+  // shown (no display, no window module).
+  virtual bool Open() = 0;
   // Runs the program on the real runtime from the state the check left
   // until it ends (Program::Continue, then the runtime's loop); the exit
   // code.

@@ -64,7 +64,8 @@ TEST(UsableNames, RefusedForEveryCallerBeforeAnyRightsCheckOrSystemCall) {
       OsVersionDetails details;
       chkVer.OsVersionText(details);
       std::size_t callsBefore = os.calls.size();
-      cmd_Sync_Click(os, forms, chkVer, name, {"x.uni-falkenau.de", "192.0.2.7", "192.0.2.53"}, caller);
+      EXPECT_EQ(SynchroniseName(os, forms, chkVer, name, {"x.uni-falkenau.de", "192.0.2.7", "192.0.2.53"}, caller),
+                SyncOutcome::NameUnusable);
       EXPECT_FALSE(forms.Ended());
       ASSERT_EQ(forms.Messages().size(), 1u);
       EXPECT_EQ(forms.Messages()[0].text, "Der DNS-Name " + name +

@@ -37,6 +37,7 @@ class RecordingScreen : public ScreenOnDemand {
     if (unavailableCode) throw ScreenUnavailable{*unavailableCode};
     messages.emplace_back(text, style);
   }
+  bool Open() override { return true; }
   int Continue(const ProgramState& state) override {
     continuedFrom = state;
     program.emplace(os_, forms);

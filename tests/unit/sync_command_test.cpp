@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 #include "platform/headless/headless_forms.h"
 #include "support/fake_os.h"
@@ -28,24 +29,30 @@ const std::string kNotConfirmed =
 
 // A PTR name the fake DNS server confirms: its A record is the PC's address.
 const ForwardLookup kConfirmed{"ws-17.uni-falkenau.de", "192.0.2.7", "192.0.2.53"};
+
+// What the button does: the command, then the end where its outcome says so.
+void Press(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& name, const ForwardLookup& lookup,
+           SyncCaller caller = SyncCaller::User) {
+  if (EndsTheProgram(SynchroniseName(os, forms, chkVer, name, lookup, caller))) forms.End();
+}
 }  // namespace
 
-TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
+TEST(SynchroniseName, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
   const OsVersionInfo xp = test::WindowsXp(), nt4 = test::Version(kPlatformWin32NT, 4, 0, 1381, "Service Pack 6"),
                       w98 = test::Version(kPlatformWin32Windows, 4, 10, 2222, " A ");
   using NamesSet = std::vector<std::pair<int, std::string>>;  // (name type, -1 for SetComputerNameA)
   struct Case { OsVersionInfo system; bool admin; std::string name; int setResult; std::string text; int style;
-                NamesSet namesSet; int adminChecks; };
-  for (const Case& c : {Case{xp, true, "WS-17", 1, kSet, kMbIconInformation, {{5, "WS-17"}}, 1},
-                        Case{xp, true, "ws-17", 0, kNotSet, kMbOk, {{5, "ws-17"}}, 1},
-                        Case{xp, false, "ws-17", 1, kRights, kMbIconExclamation, {}, 1},
-                        Case{nt4, true, "ws-17", 1, kSet, kMbIconInformation, {{-1, "ws-17"}}, 1},
-                        Case{nt4, false, "ws-17", 1, kRights, kMbIconExclamation, {}, 1},
-                        Case{w98, false, "Ws-17", 1, kSet, kMbIconInformation, {{-1, "Ws-17"}}, 0},
-                        Case{xp, true, "", 1, Invalid(""), kMbIconHand, {}, 0},
-                        Case{xp, true, "abcdefghijklmnop", 1, Invalid("abcdefghijklmnop"), kMbIconHand, {}, 0},
-                        Case{xp, true, "abcdefghijklmno", 1, kSet, kMbIconInformation, {{5, "abcdefghijklmno"}}, 1},
-                        Case{xp, true, "MÜLLERSTRASSE-Ä", 1, kSet, kMbIconInformation, {{5, "MÜLLERSTRASSE-Ä"}}, 1}}) {
+                NamesSet namesSet; int adminChecks; SyncOutcome outcome; };
+  for (const Case& c : {Case{xp, true, "WS-17", 1, kSet, kMbIconInformation, {{5, "WS-17"}}, 1, SyncOutcome::Renamed},
+                        Case{xp, true, "ws-17", 0, kNotSet, kMbOk, {{5, "ws-17"}}, 1, SyncOutcome::RenameFailed},
+                        Case{xp, false, "ws-17", 1, kRights, kMbIconExclamation, {}, 1, SyncOutcome::RightsMissing},
+                        Case{nt4, true, "ws-17", 1, kSet, kMbIconInformation, {{-1, "ws-17"}}, 1, SyncOutcome::Renamed},
+                        Case{nt4, false, "ws-17", 1, kRights, kMbIconExclamation, {}, 1, SyncOutcome::RightsMissing},
+                        Case{w98, false, "Ws-17", 1, kSet, kMbIconInformation, {{-1, "Ws-17"}}, 0, SyncOutcome::Renamed},
+                        Case{xp, true, "", 1, Invalid(""), kMbIconHand, {}, 0, SyncOutcome::NameUnusable},
+                        Case{xp, true, "abcdefghijklmnop", 1, Invalid("abcdefghijklmnop"), kMbIconHand, {}, 0, SyncOutcome::NameUnusable},
+                        Case{xp, true, "abcdefghijklmno", 1, kSet, kMbIconInformation, {{5, "abcdefghijklmno"}}, 1, SyncOutcome::Renamed},
+                        Case{xp, true, "MÜLLERSTRASSE-Ä", 1, kSet, kMbIconInformation, {{5, "MÜLLERSTRASSE-Ä"}}, 1, SyncOutcome::Renamed}}) {
     SCOPED_TRACE(c.name + " on " + std::to_string(c.system.dwMajorVersion));
     test::FakeOs os;
     HeadlessForms forms;
@@ -55,10 +62,13 @@ TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
     ChkVer chkVer(os);
     OsVersionDetails details;
     ASSERT_NE(chkVer.OsVersionText(details), "");
+    std::optional<SyncOutcome> outcome;
     try {
-      cmd_Sync_Click(os, forms, chkVer, c.name, kConfirmed);
+      outcome = SynchroniseName(os, forms, chkVer, c.name, kConfirmed);
+      if (EndsTheProgram(*outcome)) forms.End();
     } catch (EndProgram) {
     }
+    EXPECT_EQ(outcome, c.outcome);
     EXPECT_EQ(forms.Ended(), !c.namesSet.empty());  // ended by every attempt, and only then
     ASSERT_EQ(forms.Messages().size(), 1u);
     EXPECT_EQ(forms.Messages()[0].text, c.text);
@@ -71,7 +81,7 @@ TEST(CmdSyncClick, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
 
 // A message box that cannot be shown (the runtime raises FormsError) loses
 // the message but never the end that follows it.
-TEST(CmdSyncClick, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
+TEST(SynchroniseName, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
   for (int setResult : {1, 0}) {
     test::FakeOs os;
     HeadlessForms forms;
@@ -81,7 +91,7 @@ TEST(CmdSyncClick, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
     ChkVer chkVer(os);
     OsVersionDetails details;
     chkVer.OsVersionText(details);
-    EXPECT_THROW(cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed), EndProgram) << setResult;
+    EXPECT_THROW(Press(os, forms, chkVer, "ws-17", kConfirmed), EndProgram) << setResult;
     EXPECT_TRUE(forms.Ended()) << setResult;
   }
 }
@@ -89,7 +99,7 @@ TEST(CmdSyncClick, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
 // Where the system's authority asks at the call itself (polkit), its
 // refusal is a want of rights: the rights message, nothing set, and the
 // program goes on as after the rights test.
-TEST(CmdSyncClick, ARefusalForRightsAtTheCallShowsTheRightsMessage) {
+TEST(SynchroniseName, ARefusalForRightsAtTheCallShowsTheRightsMessage) {
   for (bool refusedForRights : {true, false}) {
     SCOPED_TRACE(refusedForRights);
     test::FakeOs os;
@@ -101,7 +111,7 @@ TEST(CmdSyncClick, ARefusalForRightsAtTheCallShowsTheRightsMessage) {
     OsVersionDetails details;
     chkVer.OsVersionText(details);
     try {
-      cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed);
+      Press(os, forms, chkVer, "ws-17", kConfirmed);
     } catch (EndProgram) {
     }
     ASSERT_EQ(forms.Messages().size(), 1u);
@@ -119,7 +129,7 @@ const std::string kDomainMember =
 }  // namespace
 
 // Renaming a domain member locally would cut it off from its domain.
-TEST(CmdSyncClick, LeavesDomainMembersAlone) {
+TEST(SynchroniseName, LeavesDomainMembersAlone) {
   using NamesSet = std::vector<std::pair<int, std::string>>;
   struct Case { const char* what; std::function<void(test::FakeOs&)> script; std::vector<std::string> texts;
                 bool ended; NamesSet namesSet; };
@@ -141,7 +151,7 @@ TEST(CmdSyncClick, LeavesDomainMembersAlone) {
     OsVersionDetails details;
     ASSERT_NE(chkVer.OsVersionText(details), "");
     try {
-      cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed);
+      Press(os, forms, chkVer, "ws-17", kConfirmed);
     } catch (EndProgram) {
     }
     std::vector<std::string> texts;
@@ -168,7 +178,7 @@ void LimitedAdministrator(test::FakeOs& os) {
 }  // namespace
 
 // UAC: a limited administrator hands the name to an elevated copy.
-TEST(CmdSyncClick, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
+TEST(SynchroniseName, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
   using NamesSet = std::vector<std::pair<int, std::string>>;
   struct Case { const char* what; std::function<void(test::FakeOs&)> script; SyncCaller caller; std::string name;
                 std::vector<std::string> texts; bool ended; NamesSet namesSet; int copiesStarted; };
@@ -207,7 +217,7 @@ TEST(CmdSyncClick, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
     OsVersionDetails details;
     ASSERT_NE(chkVer.OsVersionText(details), "");
     try {
-      cmd_Sync_Click(os, forms, chkVer, c.name, kConfirmed, c.caller);
+      Press(os, forms, chkVer, c.name, kConfirmed, c.caller);
     } catch (EndProgram) {
     }
     std::vector<std::string> texts;
@@ -232,7 +242,7 @@ void AdministratorWithoutRoot(test::FakeOs& os) {
 // pkexec's copy has no display: the window waits for it and shows what it
 // made of the rename; a refused or dismissed password (or no pkexec) is the
 // rights message, and the window stays.
-TEST(CmdSyncClick, ShowsWhatAWaitedForCopyMadeOfTheRename) {
+TEST(SynchroniseName, ShowsWhatAWaitedForCopyMadeOfTheRename) {
   struct Case { const char* what; int shellResult; ElevatedCopyEnd end; SyncCaller caller;
                 std::vector<std::string> texts; int style; bool ended; int copiesStarted; };
   for (const Case& c : {
@@ -255,7 +265,7 @@ TEST(CmdSyncClick, ShowsWhatAWaitedForCopyMadeOfTheRename) {
     OsVersionDetails details;
     ASSERT_NE(chkVer.OsVersionText(details), "");
     try {
-      cmd_Sync_Click(os, forms, chkVer, "ws-17", kConfirmed, c.caller);
+      Press(os, forms, chkVer, "ws-17", kConfirmed, c.caller);
     } catch (EndProgram) {
     }
     std::vector<std::string> texts;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/headless/headless_forms.h"
-#include "report/name_set_watch.h"
 #include "report/sync_run.h"
 #include "report/verdict_log.h"
 #include "support/fake_os.h"
@@ -207,67 +206,6 @@ TEST(RunReportMode, TheEntryCarriesReasonConfirmationNamesVersionAndIgnoredSetti
     EXPECT_EQ(entry.version, ProgramVersion()) << c.name;
     EXPECT_EQ(entry.invalidPolicy, c.invalid) << c.name;
   }
-}
-
-TEST(NameSetWatch, TheWindowRunsEntrySaysWhetherTheButtonSetTheName) {
-  struct Case { const char* name; bool admin; int setResult; bool nameSet; };
-  const std::vector<Case> cases = {
-      {"set", true, 1, true}, {"no rights", false, 1, false}, {"refused by the system", true, 0, false}};
-  for (const auto& c : cases) {
-    test::FakeOs os;
-    if (c.admin) MakeAdmin(os);
-    Mismatch(os, "pc-99.uni-falkenau.de");
-    os.setComputerNameResult = c.setResult;
-    HeadlessForms forms("");
-    NameSetWatch watched(forms);
-    Program program(os, watched);
-    std::vector<VerdictEntry> logged;
-    watched.OnFinish([&] { logged.push_back(EntryOf(program, watched.NameSet())); });
-    program.Start();
-    try {
-      forms.Find("Form1")->Click("cmd_Sync");
-    } catch (const EndProgram&) {
-    }
-    watched.Finish();
-    // A refusal keeps the program running; the entry comes at its end.
-    ASSERT_EQ(logged.size(), 1u) << c.name << ": once, however the run ends";
-    VerdictEntry entry = logged[0];
-    EXPECT_EQ(entry.nameSet, c.nameSet) << c.name;
-    EXPECT_EQ(entry.verdict, CheckVerdict::Mismatch) << c.name;
-    EXPECT_EQ(entry.computerName, "ws-17") << c.name;
-    EXPECT_EQ(entry.dnsName, "pc-99.uni-falkenau.de") << c.name;
-    EXPECT_EQ(entry.address, "192.0.2.7") << c.name;
-    EXPECT_EQ(entry.dnsServer, "192.0.2.53") << c.name;
-    EXPECT_EQ(forms.Messages().size(), 1u) << c.name << ": every message still reaches the real runtime";
-  }
-}
-
-TEST(NameSetWatch, RunsThatCheckNothingSayWhatTheyDid) {
-  struct Case { const char* name; const char* command; bool prevInstance; bool admin; CheckVerdict verdict; };
-  const std::vector<Case> cases = {
-      {"another instance runs", "/Q", true, true, CheckVerdict::AlreadyRunning},
-      {"the elevated copy set the name", "/SetComputerName:pc-99", false, true, CheckVerdict::Renamed},
-      {"the elevated copy could not", "/SetComputerName:pc-99", false, false, CheckVerdict::Failed},
-  };
-  for (const auto& c : cases) {
-    test::FakeOs os;
-    if (c.admin) MakeAdmin(os);
-    HeadlessForms forms(c.command, c.prevInstance);
-    NameSetWatch watched(forms);
-    Program program(os, watched);
-    EXPECT_THROW(program.Run(), EndProgram) << c.name;
-    EXPECT_EQ(EntryOf(program, watched.NameSet()).verdict, c.verdict) << c.name;
-  }
-}
-
-TEST(NameSetWatch, AQuietRunThatEndsEarlyIsLoggedAsFailed) {
-  test::FakeOs os;
-  os.version.reset();  // no version: the program ends at once
-  HeadlessForms forms("/Q");
-  NameSetWatch watched(forms);
-  Program program(os, watched);
-  EXPECT_THROW(program.Start(), EndProgram);
-  EXPECT_EQ(EntryOf(program, watched.NameSet()).verdict, CheckVerdict::Failed);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include "platform/headless/headless_forms.h"
 #include "platform/posix/pkexec_copy.h"
-#include "report/name_set_watch.h"
 #include "report/mode_options.h"
+#include "report/program_run.h"
 #include "report/report.h"
 #include "sync/elevated_copy.h"
 #include "ui/program.h"
@@ -13,12 +13,6 @@ namespace {
 
 constexpr int kNameNotSet = 1;
 constexpr int kRefused = 2;
-
-bool SaysNameWasSet(const HeadlessForms& forms) {
-  for (const auto& message : forms.Messages())
-    if (message.style == kMbIconInformation) return true;
-  return false;
-}
 
 int Refuse(std::ostream& err, const std::string& argument) {
   err << report::PrintableText(report::UnknownSwitchLine(argument)) << "\n";
@@ -46,7 +40,7 @@ std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::strin
   } catch (const EndProgram&) {
   }
   for (const auto& message : forms.Messages()) report::WriteMessage(err, message.text, "");
-  const bool nameSet = SaysNameWasSet(forms);
+  const bool nameSet = program.NameSet();
   report::WriteQuietly(log, report::EntryOf(program, nameSet));
   return nameSet ? 0 : kNameNotSet;
 }

@@ -7,18 +7,14 @@
 namespace hw::posix {
 namespace {
 
-// A mismatch left standing is what an administrator looks for; a failed
-// check is an error of the PC's set-up. Runs that checked nothing (another
-// instance runs, the elevated copy set the name) are information.
 int PriorityOf(const report::VerdictEntry& entry) {
-  switch (entry.verdict) {
-    case CheckVerdict::Agree:
-    case CheckVerdict::NotApplicable:
-    case CheckVerdict::AlreadyRunning:
-    case CheckVerdict::Renamed: return LOG_INFO;
-    case CheckVerdict::Mismatch: return entry.nameSet ? LOG_NOTICE : LOG_WARNING;
-    default: return LOG_ERR;
+  switch (report::SeverityOf(entry)) {
+    case report::Severity::Information: return LOG_INFO;
+    case report::Severity::Notice: return LOG_NOTICE;
+    case report::Severity::Warning: return LOG_WARNING;
+    case report::Severity::Error: break;
   }
+  return LOG_ERR;
 }
 
 }  // namespace

@@ -7,9 +7,7 @@
 #include "platform/posix/single_instance.h"
 #include "platform/posix/syslog_verdict_log.h"
 #include "platform/posix/window_module.h"
-#include "report/name_set_watch.h"
-#include "report/report.h"
-#include "ui/quiet_run.h"
+#include "report/program_run.h"
 
 namespace hw::posix {
 namespace {
@@ -32,35 +30,24 @@ class ModuleScreen : public ScreenOnDemand {
   void MsgBox(const std::string& text, int style) override {
     auto show = Find<ShowMessageBoxEntry>(kShowMessageBoxEntry);
     int code = show ? show(text.c_str(), style) : 2;
-    if (code != 0) {
-      shown_ = false;
-      throw ScreenUnavailable{code};
-    }
+    if (code != 0) throw ScreenUnavailable{code};
   }
 
-  // The verdict is on record before the warning dialog shows; a run that
-  // cannot show it ends with the verdict's exit status, the module having
-  // said why on standard error.
-  int Continue(const ProgramState& state) override {
+  // The module says on standard error why a screen cannot be opened.
+  bool Open() override {
     auto open = Find<OpenScreenEntry>(kOpenScreenEntry);
+    return open && Find<ContinueQuietModeEntry>(kContinueQuietModeEntry) && open() == 0;
+  }
+
+  int Continue(const ProgramState& state) override {
     auto continueRun = Find<ContinueQuietModeEntry>(kContinueQuietModeEntry);
-    shown_ = open && continueRun && open() == 0;
-    WriteEntry(report::EntryOf(state.values, false));
-    if (!shown_) return report::ExitCodeOf(state.values.verdict);
+    if (!continueRun) return 2;
     ProgramStateRecord record(state);
     return continueRun(record.get());
   }
 
-  // The run's entry, noting a screen that could not be opened.
-  void WriteEntry(report::VerdictEntry entry) const {
-    entry.shown = shown_;
-    SyslogVerdictLog log;
-    report::WriteQuietly(&log, entry);
-  }
-
  private:
   std::optional<SingleInstance> instance_;
-  bool shown_ = true;
 };
 
 }  // namespace
@@ -70,13 +57,13 @@ int RunWindowMode(const std::string& commandLine) {
   return run ? run(commandLine.c_str()) : 2;
 }
 
+// The verdict is on record before the warning dialog shows; a run that
+// cannot show it ends with the verdict's exit status.
 int RunQuietMode(const std::string& commandLine) {
   PosixOs os;
   ModuleScreen screen;
-  // A run that goes on to the warning dialog records its verdict before
-  // the dialog shows (ModuleScreen::Continue).
-  return hw::RunQuietMode(os, commandLine, screen,
-                          [&](const Program& program) { screen.WriteEntry(report::EntryOf(program, false)); });
+  SyslogVerdictLog log;
+  return report::RunQuietProgram(os, commandLine, screen, &log, report::LogMoment::AsSoonAsDecided);
 }
 
 }  // namespace hw::posix

@@ -2,7 +2,6 @@
 // message boxes and its continuation once the warning dialog must be shown,
 // all on FLTK. Errors end here, as main would end them.
 #include <exception>
-#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -12,9 +11,8 @@
 #include "platform/posix/program_state_abi.h"
 #include "platform/posix/syslog_verdict_log.h"
 #include "platform/posix/window_module.h"
-#include "report/name_set_watch.h"
+#include "report/program_run.h"
 #include "report/report.h"
-#include "ui/program.h"
 
 namespace hw::posix {
 namespace {
@@ -27,37 +25,19 @@ Forms& QuietScreen() {
   return *forms;
 }
 
-void WriteEntry(const Program& program, bool nameSet) {
-  SyslogVerdictLog log;
-  report::WriteQuietly(&log, report::EntryOf(program, nameSet));
-}
-
 // The run's verdict goes to the system log as soon as the check has
-// decided, before any window (`logged` when the quiet mode's check already
-// wrote it), or at the end when the run ended before that; a name set
-// later adds an entry that says so. Renames from the windows may have
-// polkit ask for a password, as the desktop's own settings do.
-int RunProgram(Forms& forms, const std::function<void(Program&)>& start, bool logged, const std::string& dnsName) {
+// decided, before any window (the quiet mode's check has written it before
+// it went on here); a name set later adds an entry that says so. Renames
+// from the windows may have polkit ask for a password, as the desktop's own
+// settings do.
+int RunProgram(Forms& forms, const ProgramState* continued) {
   PosixOs os;
   os.AllowInteractiveAuthorization();
-  if (!dnsName.empty()) os.NoteDnsName(dnsName);
-  report::NameSetWatch watched(forms);
-  Program program(os, watched);
-  program.OnCheckDecided([&] {
-    WriteEntry(program, false);
-    logged = true;
-  });
-  watched.OnFinish([&] {
-    if (!logged || watched.NameSet()) WriteEntry(program, watched.NameSet());
-  });
-  try {
-    start(program);
-    watched.Run();
-  } catch (const EndProgram&) {
-    // ended at once: the backend has closed every window
-  }
-  watched.Finish();
-  return 0;
+  SyslogVerdictLog log;
+  constexpr auto moment = report::LogMoment::AsSoonAsDecided;
+  if (!continued) return report::RunWindowProgram(os, forms, &log, moment);
+  if (!continued->values.dnsName.empty()) os.NoteDnsName(continued->values.dnsName);
+  return report::ContinueWindowProgram(os, forms, *continued, &log, moment);
 }
 
 template <class Work>
@@ -81,7 +61,7 @@ using namespace hw::posix;
 HOSTWARDEN_MODULE_ENTRY hostwarden_run_window_mode(const char* commandLine) {
   return Guarded([&] {
     std::unique_ptr<Forms> forms = fltk::MakeFltkForms(commandLine ? commandLine : "");
-    return RunProgram(*forms, [](Program& program) { program.Start(); }, false, "");
+    return RunProgram(*forms, nullptr);
   });
 }
 
@@ -95,8 +75,7 @@ HOSTWARDEN_MODULE_ENTRY hostwarden_show_message_box(const char* text, int style)
 HOSTWARDEN_MODULE_ENTRY hostwarden_continue_quiet_mode(const HostwardenProgramState* record) {
   return Guarded([&] {
     ProgramState state = record ? StateOf(*record) : ProgramState{};
-    return RunProgram(QuietScreen(), [&](Program& program) { program.Continue(state); }, true,
-                      state.values.dnsName);
+    return RunProgram(QuietScreen(), &state);
   });
 }
 

@@ -19,17 +19,15 @@ DWORD EventIdOf(CheckVerdict verdict) {
   }
 }
 
-// A mismatch left standing is what an administrator looks for; a failed
-// check is an error of the PC's set-up.
+// The event log has no notice: a mismatch whose name was set is information.
 WORD EventTypeOf(const report::VerdictEntry& entry) {
-  switch (entry.verdict) {
-    case CheckVerdict::Agree:
-    case CheckVerdict::NotApplicable:
-    case CheckVerdict::AlreadyRunning:
-    case CheckVerdict::Renamed: return EVENTLOG_INFORMATION_TYPE;
-    case CheckVerdict::Mismatch: return entry.nameSet ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_WARNING_TYPE;
-    default: return EVENTLOG_ERROR_TYPE;
+  switch (report::SeverityOf(entry)) {
+    case report::Severity::Information:
+    case report::Severity::Notice: return EVENTLOG_INFORMATION_TYPE;
+    case report::Severity::Warning: return EVENTLOG_WARNING_TYPE;
+    case report::Severity::Error: break;
   }
+  return EVENTLOG_ERROR_TYPE;
 }
 
 }  // namespace

@@ -14,10 +14,7 @@
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_forms.h"
 #include "platform/win32/win32_os.h"
-#include "report/name_set_watch.h"
-#include "sync/elevated_copy.h"
-#include "ui/program.h"
-#include "ui/quiet_run.h"
+#include "report/program_run.h"
 
 namespace {
 
@@ -26,60 +23,44 @@ std::string ArgumentText() {
   return hw::win32::WideToUtf8(hw::win32::ArgumentsAfterProgramPath(GetCommandLineW()));
 }
 
+// The event log, opened for each entry: a run writes one, at its end.
+class EventLog : public hw::report::VerdictLog {
+ public:
+  void Write(const hw::report::VerdictEntry& entry) override { hw::win32::LogWindowRun(entry); }
+};
+
 // The Win32 runtime creates no window until one is loaded or a message box
 // is shown, so the quiet mode can keep it for the instance test and the
 // boxes, and hand it the windows only when the warning dialog is due.
 class Win32Screen : public hw::ScreenOnDemand {
  public:
-  Win32Screen(hw::Os& os, hw::report::NameSetWatch& forms) : os_(os), forms_(forms) {}
+  Win32Screen(hw::Os& os, hw::Forms& forms, hw::report::VerdictLog& log) : os_(os), forms_(forms), log_(log) {}
   bool PrevInstance() override { return forms_.PrevInstance(); }
   void MsgBox(const std::string& text, int style) override { forms_.MsgBox(text, style); }
+  bool Open() override { return true; }
   int Continue(const hw::ProgramState& state) override {
-    hw::Program program(os_, forms_);
-    LogAtTheEnd(program, forms_);
-    program.Continue(state);
-    forms_.Run();
-    forms_.Finish();
-    return 0;
-  }
-
-  // The run's verdict goes to the event log at its end, however it ends
-  // (ending at once passes through the watch), so the entry can say whether
-  // the name was set.
-  static void LogAtTheEnd(const hw::Program& program, hw::report::NameSetWatch& watched) {
-    watched.OnFinish([&] { hw::win32::LogWindowRun(hw::report::EntryOf(program, watched.NameSet())); });
+    return hw::report::ContinueWindowProgram(os_, forms_, state, &log_, hw::report::LogMoment::AtTheEnd);
   }
 
  private:
   hw::Os& os_;
-  hw::report::NameSetWatch& forms_;
+  hw::Forms& forms_;
+  hw::report::VerdictLog& log_;
 };
 
+// The run's verdict goes to the event log at its end, however it ends, so
+// the entry can say whether the name was set. At log-on, with nothing to
+// show, no window is ever created.
 int RunProgram() {
   const std::string arguments = ArgumentText();
   std::unique_ptr<hw::Forms> forms = hw::win32::MakeWin32Forms(arguments);
-  hw::report::NameSetWatch watched(*forms);
   hw::win32::Win32Os os;
-  // At log-on, with nothing to show, no window is ever created; a run that
-  // ends before the warning dialog records its verdict here.
+  EventLog log;
   if (hw::IsQuietSwitch(arguments)) {
-    Win32Screen screen(os, watched);
-    return hw::RunQuietMode(os, arguments, screen, [](const hw::Program& program) {
-      hw::win32::LogWindowRun(hw::report::EntryOf(program, false));
-    });
+    Win32Screen screen(os, *forms, log);
+    return hw::report::RunQuietProgram(os, arguments, screen, &log, hw::report::LogMoment::AtTheEnd);
   }
-  hw::Program program(os, watched);
-  Win32Screen::LogAtTheEnd(program, watched);
-  try {
-    program.Run();
-  } catch (const hw::EndProgram&) {
-    // The elevated copy ends at once after its one message; whoever started
-    // it (a script, say) learns from the status whether the name was set.
-    if (hw::ElevatedCopyName(arguments) && !watched.NameSet()) return 1;
-    throw;
-  }
-  watched.Finish();
-  return 0;
+  return hw::report::RunWindowProgram(os, *forms, &log, hw::report::LogMoment::AtTheEnd);
 }
 
 }  // namespace

@@ -1,0 +1,170 @@
+// One run with windows, on the fake OS and headless forms: which entries
+// reach the system log for each kind of run, when, and the exit status.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_forms.h"
+#include "report/program_run.h"
+#include "support/fake_os.h"
+
+namespace hw::report {
+namespace {
+
+// Headless forms whose loop is a user: `user` runs once the windows are up.
+class UsedForms : public HeadlessForms {
+ public:
+  using HeadlessForms::HeadlessForms;
+  std::function<void(HeadlessForms&)> user;
+  void Run() override {
+    if (user) user(*this);
+  }
+};
+
+struct Logged {
+  CheckVerdict verdict;
+  bool nameSet;
+  bool shown;
+  bool operator==(const Logged&) const = default;
+};
+
+class RecordingLog : public VerdictLog {
+ public:
+  void Write(const VerdictEntry& entry) override { entries.push_back({entry.verdict, entry.nameSet, entry.shown}); }
+  std::vector<Logged> entries;
+};
+
+// The quiet run's screen: message boxes shown or not, the windows on
+// headless forms the user then drives.
+class Screen : public ScreenOnDemand {
+ public:
+  Screen(Os& os, UsedForms& forms, RecordingLog& log, LogMoment moment)
+      : os_(os), forms_(forms), log_(log), moment_(moment) {}
+  bool opens = true, boxesShown = true;
+  bool PrevInstance() override { return false; }
+  void MsgBox(const std::string& text, int style) override {
+    if (!boxesShown) throw ScreenUnavailable{2};
+    forms_.MsgBox(text, style);
+  }
+  bool Open() override { return opens; }
+  int Continue(const ProgramState& state) override { return ContinueWindowProgram(os_, forms_, state, &log_, moment_); }
+
+ private:
+  Os& os_;
+  UsedForms& forms_;
+  RecordingLog& log_;
+  LogMoment moment_;
+};
+
+void Press(HeadlessForms& forms, const char* window, const char* button) { forms.Find(window)->Click(button); }
+
+// A mismatch an administrator can rename: the DNS name leads back to the address.
+void Renamable(test::FakeOs& os) {
+  os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+  os.dnsAnswer[0].pNameHost = "pc-99.uni-falkenau.de";
+  os.aRecords["pc-99.uni-falkenau.de"] = {test::Ipv4(192, 0, 2, 7)};
+}
+
+constexpr auto kAgree = CheckVerdict::Agree, kMismatch = CheckVerdict::Mismatch, kFailed = CheckVerdict::Failed;
+
+TEST(ProgramRun, WritesTheEntriesOfEachKindOfRunWhenThePlatformDoes) {
+  constexpr auto kAtTheEnd = LogMoment::AtTheEnd, kDecided = LogMoment::AsSoonAsDecided;
+  const auto renamable = Renamable;
+  const auto refused = [](test::FakeOs& os) { Renamable(os); os.setComputerNameResult = 0; };
+  const auto withoutRights = [](test::FakeOs& os) { Renamable(os); os.tokenGroups.clear(); };
+  const auto clickSync = [](HeadlessForms& f) { Press(f, "Form1", "cmd_Sync"); };
+  const auto dialogOk = [](HeadlessForms& f) { Press(f, "frm_Info", "OKButton"); };
+  struct Case {
+    const char* name;
+    std::string command;
+    LogMoment moment;
+    std::function<void(test::FakeOs&)> arrange;
+    std::function<void(HeadlessForms&)> user;
+    std::function<void(Screen&)> screen;
+    std::vector<Logged> entries;
+    int exitCode;
+  };
+  const std::vector<Case> cases = {
+      {"agree, Linux", "", kDecided, {}, {}, {}, {{kAgree, false, true}}, 0},
+      {"agree, Windows", "", kAtTheEnd, {}, {}, {}, {{kAgree, false, true}}, 0},
+      {"rename from the window, Linux: the verdict first", "", kDecided, renamable, clickSync, {},
+       {{kMismatch, false, true}, {kMismatch, true, true}}, 0},
+      {"rename from the window, Windows: once, at the end", "", kAtTheEnd, renamable, clickSync, {},
+       {{kMismatch, true, true}}, 0},
+      {"the system refuses the name, Linux", "", kDecided, refused, clickSync, {}, {{kMismatch, false, true}}, 0},
+      {"the system refuses the name, Windows", "", kAtTheEnd, refused, clickSync, {}, {{kMismatch, false, true}}, 0},
+      {"no rights: the window stays, the entry at its end", "", kAtTheEnd, withoutRights, clickSync, {},
+       {{kMismatch, false, true}}, 0},
+      {"ended at once before the check decided, Linux", "", kDecided,
+       [](test::FakeOs& os) { os.version.reset(); }, {}, {}, {{kFailed, false, true}}, 0},
+      {"ended at once before the check decided, Windows", "", kAtTheEnd,
+       [](test::FakeOs& os) { os.version.reset(); }, {}, {}, {{kFailed, false, true}}, 0},
+      {"the elevated copy set the name", "/SetComputerName:pc-99", kAtTheEnd, renamable, {}, {},
+       {{CheckVerdict::Renamed, true, true}}, 0},
+      {"the elevated copy could not", "/SetComputerName:pc-99", kAtTheEnd, withoutRights, {}, {},
+       {{kFailed, false, true}}, 1},
+      {"quiet, agree", "/Q", kDecided, {}, {}, {}, {{kAgree, false, true}}, 0},
+      {"quiet, a box that cannot be shown", "/Q", kDecided,
+       [](test::FakeOs& os) { os.localHostName.reset(); }, {}, [](Screen& s) { s.boxesShown = false; },
+       {{kFailed, false, false}}, 2},
+      {"quiet, no screen for the warning", "/Q", kDecided, renamable, {}, [](Screen& s) { s.opens = false; },
+       {{kMismatch, false, false}}, 1},
+      {"quiet, no screen for the warning, Windows", "/Q", kAtTheEnd, renamable, {},
+       [](Screen& s) { s.opens = false; }, {{kMismatch, false, false}}, 1},
+      {"quiet, renamed from the dialog, Linux: the verdict before the dialog", "/Q", kDecided, renamable, dialogOk,
+       {}, {{kMismatch, false, true}, {kMismatch, true, true}}, 0},
+      {"quiet, renamed from the dialog, Windows", "/Q", kAtTheEnd, renamable, dialogOk, {},
+       {{kMismatch, true, true}}, 0},
+      {"quiet, dialog closed without a rename, Linux", "/Q", kDecided, renamable,
+       [](HeadlessForms& f) { Press(f, "frm_Info", "CancelButton"); }, {}, {{kMismatch, false, true}}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FakeOs os;
+    if (c.arrange) c.arrange(os);
+    UsedForms forms(c.command, /*prevInstance=*/false);
+    forms.user = c.user;
+    RecordingLog log;
+    int exitCode;
+    if (c.command == "/Q") {
+      UsedForms screenForms("", false);
+      screenForms.user = c.user;
+      Screen screen(os, screenForms, log, c.moment);
+      if (c.screen) c.screen(screen);
+      exitCode = RunQuietProgram(os, c.command, screen, &log, c.moment);
+    } else {
+      exitCode = RunWindowProgram(os, forms, &log, c.moment);
+    }
+    EXPECT_EQ(log.entries, c.entries);
+    EXPECT_EQ(exitCode, c.exitCode);
+  }
+}
+
+// The entry's names come from the check, and the entry of a window run is
+// written once, however the run ends.
+TEST(ProgramRun, TheEntrySaysWhatTheCheckFound) {
+  test::FakeOs os;
+  Renamable(os);
+  UsedForms forms("", false);
+  forms.user = [](HeadlessForms& f) { Press(f, "Form1", "cmd_Sync"); };
+  class Keeping : public VerdictLog {
+   public:
+    void Write(const VerdictEntry& entry) override { entries.push_back(entry); }
+    std::vector<VerdictEntry> entries;
+  } log;
+  RunWindowProgram(os, forms, &log, LogMoment::AtTheEnd);
+  ASSERT_EQ(log.entries.size(), 1u);
+  const VerdictEntry& entry = log.entries[0];
+  EXPECT_EQ(entry.computerName, "ws-17");
+  EXPECT_EQ(entry.dnsName, "pc-99.uni-falkenau.de");
+  EXPECT_EQ(entry.address, "192.0.2.7");
+  EXPECT_EQ(entry.dnsServer, "192.0.2.53");
+  EXPECT_TRUE(entry.nameSet);
+  EXPECT_EQ(forms.Messages().size(), 1u) << "the command's message reaches the real runtime";
+}
+
+}  // namespace
+}  // namespace hw::report
