@@ -2,7 +2,7 @@
 
 #include "check/guard.h"
 #include "check/name_rules.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
@@ -209,7 +209,7 @@ class StartupCheck {
   }
 
   void TakeShortName() {
-    attempt([&] { members_.DnsShortName = DnsShortNameOf(v_.dnsName); });
+    attempt([&] { members_.DnsShortName = FirstLabel(v_.dnsName); });
   }
 
   bool NamesAreDifferent() {

@@ -1,6 +1,6 @@
 #include "probes/chk_ver.h"
 
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {

@@ -1,23 +1,20 @@
 #include "sync/sync_command.h"
 
 #include "check/name_rules.h"
-#include "resolve/text_helpers.h"
 #include "sync/chk_admin.h"
 #include "sync/domain_member.h"
 #include "sync/elevated_copy.h"
 #include "sync/elevation.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
-
-// The NetBIOS computer-name limit, in characters.
-constexpr std::size_t kMaxComputerNameLength = 15;
 
 // Tested before anything else, for every caller alike: a name the system
 // would refuse, or worse take (a blank, a quote, a line break), never reaches it.
 bool UsableName(const std::string& name, SyncCaller caller) {
   if (caller == SyncCaller::ElevatedCopy && !IsValidComputerName(name)) return false;
-  return CanBeComputerName(name) && CharacterCount(name) <= kMaxComputerNameLength;
+  return CanBeComputerName(name) && CharacterCount(name) <= kNetbiosNameLength;
 }
 
 std::string InvalidName(const std::string& name) {

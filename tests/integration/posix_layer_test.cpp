@@ -41,6 +41,7 @@
 #include "sync/chk_admin.h"
 #include "sync/domain_member.h"
 #include "sync/elevation.h"
+#include "text/names.h"
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;

@@ -30,6 +30,7 @@
 #include "platform/posix/program_state_abi.h"
 #include "platform/posix/resolv_conf.h"
 #include "platform/posix/static_hostname.h"
+#include "text/names.h"
 
 using namespace std::string_literals;
 
