@@ -44,7 +44,7 @@ constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) { return r | (g << 8) | 
 
 // One control. Positions and sizes are twips from the top-left corner of the
 // client area. A line runs from (left, top) to (left + width, top + height).
-struct ControlSpec {
+struct ControlData {
   std::string name;
   ControlKind kind = ControlKind::Label;
   std::string caption;        // label caption, button caption; "" for value controls
@@ -58,7 +58,7 @@ struct ControlSpec {
   Picture picture = Picture::None;  // for an image
 };
 
-struct WindowSpec {
+struct WindowData {
   std::string name;
   std::string caption;
   int clientWidth = 0, clientHeight = 0;  // twips
@@ -68,9 +68,9 @@ struct WindowSpec {
   Picture icon = Picture::None;
   std::string fontName = "MS Sans Serif";
   double fontPoints = 8.25;
-  std::vector<ControlSpec> controls;
+  std::vector<ControlData> controls;
 
-  const ControlSpec* Find(std::string_view control) const {
+  const ControlData* Find(std::string_view control) const {
     for (const auto& c : controls)
       if (c.name == control) return &c;
     return nullptr;
@@ -107,7 +107,7 @@ class Control {
 class Window {
  public:
   virtual ~Window() = default;
-  virtual const WindowSpec& Definition() const = 0;
+  virtual const WindowData& Definition() const = 0;
   // The control of that name; FormsError for a name the window lacks.
   virtual Control& operator[](std::string_view control) = 0;
   virtual void Show() = 0;    // modeless, no owner; the caller goes on at once
@@ -134,7 +134,7 @@ class Forms {
   virtual void MsgBox(const std::string& text, int style) = 0;
   // Creates the window (invisible) from its data when it is not loaded;
   // returns the loaded one otherwise.
-  virtual Window& Load(const WindowSpec& definition) = 0;
+  virtual Window& Load(const WindowData& definition) = 0;
   // Ends the program at once: every window closes, no further event runs.
   [[noreturn]] virtual void End() = 0;
   // Runs the windows until none is loaded any more.
@@ -149,7 +149,7 @@ bool AnyLoaded(const Windows& windows) {
     if (named.second->Loaded()) return true;
   return false;
 }
-[[noreturn]] void ThrowNoSuchControl(const WindowSpec& window, std::string_view control);
+[[noreturn]] void ThrowNoSuchControl(const WindowData& window, std::string_view control);
 
 // Where the program ends after a message, it ends even when the message box
 // cannot be shown (the runtime raises FormsError then): the message is lost,

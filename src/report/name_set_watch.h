@@ -21,7 +21,7 @@ class NameSetWatch : public Forms {
   bool PrevInstance() override { return forms_.PrevInstance(); }
   std::string Command() override { return forms_.Command(); }
   void MsgBox(const std::string& text, int style) override;
-  Window& Load(const WindowSpec& definition) override { return forms_.Load(definition); }
+  Window& Load(const WindowData& definition) override { return forms_.Load(definition); }
   // A backend may end the process from inside a window's event, so the
   // hook runs first.
   [[noreturn]] void End() override;

@@ -4,10 +4,10 @@
 
 namespace hw {
 
-const WindowSpec& Form1Window() {
+const WindowData& Form1Window() {
   using K = ControlKind;
-  static const WindowSpec form1 = [] {
-    WindowSpec w;
+  static const WindowData form1 = [] {
+    WindowData w;
     w.name = "Form1";
     w.caption = "Hostwarden";
     w.clientWidth = 4650;
@@ -39,10 +39,10 @@ const WindowSpec& Form1Window() {
         {"cmd_Sync",     K::Button,   "Namen synchronisieren",2640, 2480, 1815, 375,  0},
         {"cbo_IP",       K::ComboBox, "",                      120, 2520, 1695, 315,  7},
     };
-    ControlSpec& warning = w.controls[16];
+    ControlData& warning = w.controls[16];
     warning.picture = Picture::Warning;
     warning.visible = false;
-    ControlSpec& sync = w.controls[17];
+    ControlData& sync = w.controls[17];
     sync.enabled = false;
     sync.tooltip = "DNS-Kurzname wird Computer- und NetBios-Name";
     return w;

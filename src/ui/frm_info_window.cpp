@@ -3,10 +3,10 @@
 
 namespace hw {
 
-const WindowSpec& FrmInfoWindow() {
+const WindowData& FrmInfoWindow() {
   using K = ControlKind;
-  static const WindowSpec dialog = [] {
-    WindowSpec w;
+  static const WindowData dialog = [] {
+    WindowData w;
     w.name = "frm_Info";
     w.caption = "Hostwarden";
     w.clientWidth = 3900;
@@ -32,7 +32,7 @@ const WindowSpec& FrmInfoWindow() {
         {"OKButton",     K::Button, "OK",                    600, 2040, 1215, 375, 0},
         {"CancelButton", K::Button, "Details >>",           2040, 2040, 1215, 375, 1},
     };
-    ControlSpec& heading = w.controls[0];
+    ControlData& heading = w.controls[0];
     heading.bold = true;
     heading.textColour = Rgb(192, 0, 0);
     return w;

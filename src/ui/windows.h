@@ -5,7 +5,7 @@
 
 namespace hw {
 
-const WindowSpec& Form1Window();    // the main window
-const WindowSpec& FrmInfoWindow();  // the warning dialog of the quiet mode
+const WindowData& Form1Window();    // the main window
+const WindowData& FrmInfoWindow();  // the warning dialog of the quiet mode
 
 }  // namespace hw

@@ -16,10 +16,10 @@ struct Row {
   int left, top, width, height, tab;
 };
 
-void ExpectControls(const WindowSpec& w, const std::vector<Row>& rows) {
+void ExpectControls(const WindowData& w, const std::vector<Row>& rows) {
   ASSERT_EQ(w.controls.size(), rows.size()) << w.name;
   for (const Row& r : rows) {
-    const ControlSpec* c = w.Find(r.name);
+    const ControlData* c = w.Find(r.name);
     ASSERT_NE(c, nullptr) << w.name << " lacks " << r.name;
     EXPECT_EQ(c->kind, r.kind) << r.name;
     EXPECT_EQ(c->caption, r.caption) << r.name;
@@ -31,7 +31,7 @@ void ExpectControls(const WindowSpec& w, const std::vector<Row>& rows) {
 
 TEST(MainWindow, ControlTableToTheTwip) {
   using K = ControlKind;
-  const WindowSpec& w = Form1Window();
+  const WindowData& w = Form1Window();
   EXPECT_EQ(w.caption, "Hostwarden");
   EXPECT_EQ(w.clientWidth, 4650);
   EXPECT_EQ(w.clientHeight, 3015);
@@ -60,17 +60,17 @@ TEST(MainWindow, ControlTableToTheTwip) {
       {"cmd_Sync", K::Button, "Namen synchronisieren", 2640, 2480, 1815, 375, 0},
       {"cbo_IP", K::ComboBox, "", 120, 2520, 1695, 315, 7},
   });
-  const ControlSpec* warn = w.Find("img_Warn");
+  const ControlData* warn = w.Find("img_Warn");
   EXPECT_FALSE(warn->visible);
   EXPECT_EQ(warn->picture, Picture::Warning);
-  const ControlSpec* sync = w.Find("cmd_Sync");
+  const ControlData* sync = w.Find("cmd_Sync");
   EXPECT_FALSE(sync->enabled);
   EXPECT_EQ(sync->tooltip, "DNS-Kurzname wird Computer- und NetBios-Name");
 }
 
 TEST(WarningDialog, ControlTableToTheTwip) {
   using K = ControlKind;
-  const WindowSpec& w = FrmInfoWindow();
+  const WindowData& w = FrmInfoWindow();
   EXPECT_EQ(w.caption, "Hostwarden");
   EXPECT_EQ(w.clientWidth, 3900);
   EXPECT_EQ(w.clientHeight, 2520);
@@ -90,13 +90,13 @@ TEST(WarningDialog, ControlTableToTheTwip) {
       {"OKButton", K::Button, "OK", 600, 2040, 1215, 375, 0},
       {"CancelButton", K::Button, "Details >>", 2040, 2040, 1215, 375, 1},
   });
-  const ControlSpec* heading = w.Find("Label1");
+  const ControlData* heading = w.Find("Label1");
   EXPECT_TRUE(heading->bold);
   EXPECT_EQ(heading->textColour, Rgb(192, 0, 0));
 }
 
 TEST(Windows, TabIndexesAreUniqueAndFocusFollowsThem) {
-  for (const WindowSpec* w : {&Form1Window(), &FrmInfoWindow()}) {
+  for (const WindowData* w : {&Form1Window(), &FrmInfoWindow()}) {
     std::set<int> seen;
     for (const auto& c : w->controls)
       if (c.tabIndex >= 0) {
