@@ -127,7 +127,7 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
     if (!t.addresses.empty()) stage.form1["cbo_IP"].SetListIndex(0);
     return true;
   };
-  op.IsWin2000OrLater = [&] { return (switches & kOlderWindows) == 0; };
+  op.HasDnsClient = [&] { return (switches & kOlderWindows) == 0; };
   op.QueryDnsHostName = [&] { return fails(5), t.dnsHostName; };
   op.QueryDnsServer = [&] { return fails(6), t.dnsServer; };
   op.DnsReverseLookup = [&](const std::string&, const std::string&, hw::LookupFailure&) {

@@ -144,7 +144,7 @@ class StartupCheck {
   }
 
   void LookUpDnsName() {
-    if (passes([&] { return op_.IsWin2000OrLater(); })) {
+    if (passes([&] { return op_.HasDnsClient(); })) {
       attempt([&] { form1_["lbl_NB"].SetVisible(true); });
       attempt([&] { form1_["txt_NB"].SetVisible(true); });
       attempt([&] { v_.hostName = op_.QueryDnsHostName(); });
@@ -173,12 +173,12 @@ class StartupCheck {
     }
   }
 
-  // The IPv6 side, from Windows 2000 on: judged beside the IPv4 check, and
+  // The IPv6 side, wherever the DNS client is: judged beside the IPv4 check, and
   // in its place on a PC whose only IPv4 address is the loop-back one.
   void LookUpIpv6Name() {
-    bool newer = false, ipv6Only = false;
-    attempt([&] { newer = op_.IsWin2000OrLater(); });
-    if (!newer) return;
+    bool dnsClient = false, ipv6Only = false;
+    attempt([&] { dnsClient = op_.HasDnsClient(); });
+    if (!dnsClient) return;
     attempt([&] { hw::LookUpIpv6Name(op_, v_.hostName, v_.computerName, v_.ipv6); });
     attempt([&] { JudgeIpv6(v_.ipv6, {v_.isLan, campus_, v_.hostName, v_.computerName}); });
     attempt([&] { ipv6Only = IsIpv6OnlyPc(form1_["cbo_IP"].Items(), v_.ipv6); });

@@ -38,10 +38,10 @@ std::string NotConfirmed(const ForwardLookup& lookup) {
          "Bitte wenden Sie sich an den Netzwerkadministrator";
 }
 
-// SetComputerNameExA exists from Windows 2000 on only; the older call is used
-// before. The name goes to the system exactly as stored, letter case kept.
+// Where SetComputerNameExA is missing, the older call sets the NetBIOS name
+// alone. The name goes to the system exactly as stored, letter case kept.
 int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
-  if (chkVer.IsWin2000OrLater()) return os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, name);
+  if (chkVer.HasSetComputerNameEx()) return os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, name);
   return os.SetComputerNameA(name);
 }
 
@@ -81,8 +81,8 @@ void cmd_Sync_Click(Os& os, Forms& forms, const ChkVer& chkVer, const std::strin
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }
-  // Only the NT family has administrators; Windows 9x is never asked.
-  if (chkVer.IsWinNT() && !IsAdmin(os)) {
+  // Windows 9x has no administrators to ask for.
+  if (chkVer.HasAdministrators() && !IsAdmin(os)) {
     forms.MsgBox(kRightsNeeded, kMbIconExclamation);
     return;
   }

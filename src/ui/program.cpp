@@ -79,7 +79,7 @@ ForwardLookup Program::WhatTheCheckFound() const {
 // Only Windows draws the shield; Linux is not asked at every start whether
 // the rename would need pkexec (that costs a call to hostnamed).
 bool Program::NeedsElevation() {
-  if (!needsElevation_) needsElevation_ = chkVer_.IsWinVistaOrLater() && HasElevatedTwin(os_);
+  if (!needsElevation_) needsElevation_ = chkVer_.HasUac() && HasElevatedTwin(os_);
   return *needsElevation_;
 }
 
@@ -94,7 +94,7 @@ StartupOperations Program::RealOperations() {
   op.QueryUserName = [this] { return QueryUserName(os_); };
   op.QueryComputerName = [this] { return QueryComputerName(os_); };
   op.ListLocalAddresses = [this] { return ListLocalAddresses(os_, forms_, (*form1_)["cbo_IP"]); };
-  op.IsWin2000OrLater = [this] { return chkVer_.IsWin2000OrLater(); };
+  op.HasDnsClient = [this] { return chkVer_.HasDnsClient(); };
   op.QueryDnsHostName = [this] { return QueryDnsHostName(os_); };
   op.QueryDnsServer = [this] { return QueryDnsServer(os_); };
   op.TunnelAddresses = [this] { return TunnelAddresses(os_); };
