@@ -47,7 +47,7 @@ class Win32Screen : public hw::ScreenOnDemand {
   // (ending at once passes through the watch), so the entry can say whether
   // the name was set.
   static void LogAtTheEnd(const hw::Program& program, hw::report::NameSetWatch& watched) {
-    watched.OnFinish([&] { hw::win32::LogWindowRun(hw::report::EntryOf(program, watched.NameSet())); });
+    watched.OnFinish([&] { hw::win32::LogVerdictEntry(hw::report::EntryOf(program, watched.NameSet())); });
   }
 
  private:
@@ -65,7 +65,7 @@ int RunProgram() {
   if (hw::IsQuietSwitch(arguments)) {
     Win32Screen screen(os, watched);
     return hw::RunQuietMode(os, arguments, screen, [](const hw::Program& program) {
-      hw::win32::LogWindowRun(hw::report::EntryOf(program, false));
+      hw::win32::LogVerdictEntry(hw::report::EntryOf(program, false));
     });
   }
   hw::Program program(os, watched);
