@@ -25,9 +25,12 @@ void MsgBoxThenEnd(Forms& forms, const std::string& text, int style) {
 }
 
 // EndProgram is no std::exception: an end the action reached passes through.
+// So does a control name the window lacks, which no run may hide.
 void RunThenEnd(Forms& forms, const std::function<void()>& action) {
   try {
     action();
+  } catch (const NoSuchControl&) {
+    throw;
   } catch (const std::exception&) {
   }
   forms.End();
@@ -35,7 +38,7 @@ void RunThenEnd(Forms& forms, const std::function<void()>& action) {
 }
 
 void ThrowNoSuchControl(const WindowData& window, std::string_view control) {
-  throw FormsError(window.name + " has no control " + std::string(control));
+  throw NoSuchControl(window.name + " has no control " + std::string(control));
 }
 
 }  // namespace hw

@@ -25,6 +25,15 @@ class FormsError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A control name that the window's table lacks: a fault in the program, not
+// in the system it runs on. The guards that skip a failed step let it pass,
+// so a misspelt name stops the run where it is used instead of leaving a
+// control silently unset.
+class NoSuchControl : public FormsError {
+ public:
+  using FormsError::FormsError;
+};
+
 // Message box styles: the icon the box shows.
 inline constexpr int kMbOk = 0;                // no icon
 inline constexpr int kMbIconHand = 16;         // stop
@@ -75,6 +84,13 @@ struct WindowData {
       if (c.name == control) return &c;
     return nullptr;
   }
+  // The control of that name, for the tables to set its properties;
+  // NoSuchControl when there is none.
+  ControlData& ControlNamed(std::string_view control) {
+    for (auto& c : controls)
+      if (c.name == control) return c;
+    throw NoSuchControl(name + " has no control " + std::string(control));
+  }
 };
 
 // 1440 twips to the inch: 15 twips a pixel at 96 dots per inch.
@@ -108,7 +124,7 @@ class Window {
  public:
   virtual ~Window() = default;
   virtual const WindowData& Definition() const = 0;
-  // The control of that name; FormsError for a name the window lacks.
+  // The control of that name; NoSuchControl for a name the window lacks.
   virtual Control& operator[](std::string_view control) = 0;
   virtual void Show() = 0;    // modeless, no owner; the caller goes on at once
   virtual void Hide() = 0;    // stays loaded, keeps its state
@@ -142,7 +158,7 @@ class Forms {
 };
 
 // For the backends: whether any window of a name-to-window map is loaded,
-// and the error for a control that a window lacks.
+// and the error for a control that a window lacks (NoSuchControl).
 template <class Windows>
 bool AnyLoaded(const Windows& windows) {
   for (const auto& named : windows)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/forms.h"
+#include "ui/control_names.h"
 
 namespace hw {
 

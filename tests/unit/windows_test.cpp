@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "check/guard.h"
 #include "platform/headless/headless_forms.h"
 #include "ui/windows.h"
 
@@ -118,6 +119,46 @@ TEST(Windows, TwipsBecomePixelsAtTheScreensDpi) {
   EXPECT_EQ(TwipsToPixels(480), 32);
   EXPECT_EQ(TwipsToPixels(4650, 144), 465);
   EXPECT_EQ(TwipsToPixels(8, 96), 1);  // rounds to the nearest pixel
+}
+
+// A control name that no window table has is a fault of the program: it
+// stops the run wherever it is used, through the guards that skip a failed
+// step, while a control that exists but fails is still skipped.
+TEST(Windows, AMisspeltControlNameFailsLoudlyARealFailureIsSkipped) {
+  HeadlessForms forms;
+  Window& form1 = forms.Load(Form1Window());
+  for (const char* misspelt : {"cmd_sync", "cmd_Sync ", "txt_DNS2", "OKButton", ""}) {
+    SCOPED_TRACE(misspelt);
+    EXPECT_THROW(form1[misspelt], NoSuchControl);
+    EXPECT_THROW(attempt([&] { form1[misspelt].SetEnabled(true); }), NoSuchControl);
+    EXPECT_THROW(passes([&] { return form1[misspelt].Visible(); }), NoSuchControl);
+    EXPECT_THROW(form1.OnClick(misspelt, [] {}), NoSuchControl);
+    EXPECT_THROW(RunThenEnd(forms, [&] { form1[misspelt].SetText("x"); }), NoSuchControl);
+  }
+  bool reached = false;
+  attempt([&] {
+    form1[kCboIp].SetListIndex(5);  // an empty list: the runtime refuses
+    reached = true;
+  });
+  EXPECT_FALSE(reached);
+  EXPECT_TRUE(passes([&] {
+    form1[kTxtCn].AddItem("x");  // not a combo box: the runtime refuses, the test counts as passed
+    return false;
+  }));
+}
+
+// Every name the program uses reaches a control of its window's table.
+TEST(Windows, EveryControlNameTheProgramUsesIsInItsTable) {
+  for (const char* name : {kLblSystem, kLblIe, kLblUsername, kLblConn, kLblNb, kTxtCn, kTxtNb, kTxtDns, kImgWarn,
+                           kCmdSync, kCboIp})
+    EXPECT_NE(Form1Window().Find(name), nullptr) << name;
+  for (const char* name : {kInfoHeading, kOkButton, kCancelButton})
+    EXPECT_NE(FrmInfoWindow().Find(name), nullptr) << name;
+  EXPECT_EQ(Form1Window().name, kForm1);
+  EXPECT_EQ(FrmInfoWindow().name, kFrmInfo);
+  WindowData copy = Form1Window();
+  EXPECT_THROW(copy.ControlNamed("img_warn"), NoSuchControl);
+  EXPECT_EQ(&copy.ControlNamed(kImgWarn), copy.Find(kImgWarn));
 }
 
 }  // namespace

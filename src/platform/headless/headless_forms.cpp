@@ -53,7 +53,7 @@ void HeadlessWindow::Unload() {
 }
 
 void HeadlessWindow::OnClick(std::string_view control, std::function<void()> handler) {
-  (*this)[control];  // an unknown control is an error now, not at the click
+  (*this)[control];  // an unknown control fails where the handler is set, not at the click
   onClick_[std::string(control)] = std::move(handler);
 }
 

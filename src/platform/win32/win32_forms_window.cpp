@@ -168,7 +168,7 @@ void Win32Window::DestroySilently() {
 bool Win32Window::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Win32Window::OnClick(std::string_view control, std::function<void()> handler) {
-  (*this)[control];  // an unknown control is an error now, not at the click
+  (*this)[control];  // an unknown control fails where the handler is set, not at the click
   onClick_[std::string(control)] = std::move(handler);
 }
 

@@ -70,7 +70,7 @@ void FltkWindow::Unload() {
 }
 
 void FltkWindow::OnClick(std::string_view control, std::function<void()> handler) {
-  (*this)[control];  // an unknown control is an error now, not at the click
+  (*this)[control];  // an unknown control fails where the handler is set, not at the click
   onClick_[std::string(control)] = std::move(handler);
 }
 
