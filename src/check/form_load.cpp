@@ -102,8 +102,8 @@ class StartupCheck {
     return passes([&] { return LeadingVersionDigit(form1_[kLblIe].Text()) >= kFirstBrowserThatTellsTheConnection; });
   }
 
-  // Asked only when the browser cannot tell, so Windows goes the same steps
-  // as ever; an error here means the system cannot tell either.
+  // Asked only when the browser cannot tell, so that where it tells, its
+  // answer decides alone; an error here means the system cannot tell either.
   bool SystemTellsTheConnection() {
     try {
       return op_.ConnectionStateWithoutBrowser && op_.ConnectionStateWithoutBrowser();
