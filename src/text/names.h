@@ -12,6 +12,9 @@ namespace hw {
 // sets, and the part of a longer DNS name that becomes the NetBIOS name.
 constexpr std::size_t kNetbiosNameLength = 15;
 
+// The longest label a DNS name may hold, in bytes.
+constexpr std::size_t kMaxDnsLabelLength = 63;
+
 // The part of a DNS name before its first ".", letter case kept; all of it
 // when it has no dot.
 std::string FirstLabel(std::string_view dnsName);

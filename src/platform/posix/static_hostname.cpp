@@ -14,9 +14,7 @@
 namespace hw::posix {
 namespace {
 
-constexpr std::size_t kMaxLabelLength = 63;
-
-bool IsValidLabel(std::string_view label) { return label.size() <= kMaxLabelLength && IsAsciiHostLabel(label); }
+bool IsValidLabel(std::string_view label) { return label.size() <= kMaxDnsLabelLength && IsAsciiHostLabel(label); }
 
 // libsystemd's bus functions, bound by name when a name is first set: the
 // check that runs at every log-on then never loads libsystemd and the five
