@@ -10,7 +10,7 @@
 #include "check/name_rules.h"
 #include "platform/posix/ipv6_address_records.h"
 #include "platform/posix/ptr_records.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ void ReadPtrAnswer(const std::vector<unsigned char>& answer, const std::string& 
     Require(record.pName == queryName);
     // The startup check cuts the name at its first NUL and keeps its first label.
     Require(hw::TrimAtNul(record.pNameHost) == record.pNameHost);
-    std::string shortName = hw::DnsShortNameOf(record.pNameHost);
+    std::string shortName = hw::FirstLabel(record.pNameHost);
     Require(shortName.size() <= record.pNameHost.size());
     (void)hw::NameCheckApplies({true, record.pNameHost, address, "uni-falkenau.de"});
     (void)hw::NamesDiffer("ws-17", "WS-17", shortName);

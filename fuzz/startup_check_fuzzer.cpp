@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "check/name_rules.h"
-#include "resolve/text_helpers.h"
 #include "support/startup_stage.h"
+#include "text/text.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ void CheckTextHelpers(const std::string& text) {
   Require(upper.size() == text.size() && hw::ToUpperAscii(upper) == upper);
   Require(hw::CharacterCount(text) <= text.size());
 
-  std::string shortName = hw::DnsShortNameOf(text);
+  std::string shortName = hw::FirstLabel(text);
   Require(IsPrefix(shortName, text) && shortName.find('.') == std::string::npos);
 
   (void)hw::IsQuietSwitch(text);
@@ -88,7 +88,7 @@ void CheckTextHelpers(const std::string& text) {
 }
 
 void CheckNameRules(const Texts& t) {
-  std::string shortName = hw::DnsShortNameOf(t.reverseAnswer);
+  std::string shortName = hw::FirstLabel(t.reverseAnswer);
   bool differs = hw::NamesDiffer(t.dnsHostName, t.computerName, shortName);
   // The host name is compared whole, the NetBIOS name with the first 15
   // characters: a PC named after the short name agrees, however long it is.
@@ -127,7 +127,7 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
     if (!t.addresses.empty()) stage.form1["cbo_IP"].SetListIndex(0);
     return true;
   };
-  op.IsWin2000OrLater = [&] { return (switches & kOlderWindows) == 0; };
+  op.HasDnsClient = [&] { return (switches & kOlderWindows) == 0; };
   op.QueryDnsHostName = [&] { return fails(5), t.dnsHostName; };
   op.QueryDnsServer = [&] { return fails(6), t.dnsServer; };
   op.DnsReverseLookup = [&](const std::string&, const std::string&, hw::LookupFailure&) {
@@ -140,14 +140,14 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
   const hw::StartupValues& values = stage.values;
   if (values.verdict == hw::CheckVerdict::Agree || values.verdict == hw::CheckVerdict::Mismatch) {
     Require(!values.dnsName.empty());
-    Require(stage.members.DnsShortName == hw::DnsShortNameOf(values.dnsName));
+    Require(stage.members.DnsShortName == hw::FirstLabel(values.dnsName));
     Require(hw::IsWithinCampusDomain(values.dnsName, t.campusDomain));
   }
   // A mismatch means that no PTR name agrees, and the first one is shown.
   if (values.verdict == hw::CheckVerdict::Mismatch && !(switches & kOlderWindows)) {
     Require(values.dnsName == values.ptrNames.front());
     for (const auto& name : values.ptrNames)
-      Require(hw::NamesDiffer(values.hostName, values.computerName, hw::DnsShortNameOf(name)));
+      Require(hw::NamesDiffer(values.hostName, values.computerName, hw::FirstLabel(name)));
   }
   Require(values.dnsName.find('\0') == std::string::npos);
   if (values.verdict == hw::CheckVerdict::Mismatch) Require(stage.WarningRaised());

@@ -4,15 +4,20 @@
 #include <optional>
 
 #include "check/form_load.h"
+#include "text/names.h"
 
 namespace hw {
 namespace {
 
 bool IsLowerAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
+bool HasCapital(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+// The lists are compared with lower-cased names, so a capital could never match.
 bool IsLabel(std::string_view label) {
-  if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') return false;
-  return std::all_of(label.begin(), label.end(), [](char c) { return IsLowerAlnum(c) || c == '-'; });
+  return label.size() <= kMaxDnsLabelLength && IsAsciiHostLabel(label) && !HasCapital(label);
 }
 
 struct Setting {
@@ -64,7 +69,7 @@ bool IsCampusDomainName(std::string_view name) {
 }
 
 bool IsPoolPrefix(std::string_view prefix) {
-  return !prefix.empty() && prefix.size() <= 63 &&
+  return !prefix.empty() && prefix.size() <= kMaxDnsLabelLength &&
          std::all_of(prefix.begin(), prefix.end(), [](char c) { return IsLowerAlnum(c) || c == '-'; });
 }
 

@@ -2,7 +2,8 @@
 
 #include "check/guard.h"
 #include "check/name_rules.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
+#include "ui/control_names.h"
 
 namespace hw {
 namespace {
@@ -70,13 +71,13 @@ class StartupCheck {
   void ShowSystem() {
     attempt([&] {
       OsVersionDetails details;  // filled for its own sake; nothing reads it
-      form1_["lbl_System"].SetText(op_.OsVersionText(details));
+      form1_[kLblSystem].SetText(op_.OsVersionText(details));
     });
-    if (passes([&] { return form1_["lbl_System"].Text().empty(); })) EndBecause(CheckVerdict::Failed);
+    if (passes([&] { return form1_[kLblSystem].Text().empty(); })) EndBecause(CheckVerdict::Failed);
   }
 
   void ShowBrowser() {
-    attempt([&] { form1_["lbl_IE"].SetText(op_.IeVersionText()); });
+    attempt([&] { form1_[kLblIe].SetText(op_.IeVersionText()); });
   }
 
   // Browsers before version 4 cannot tell the connection; the PC then counts
@@ -89,8 +90,8 @@ class StartupCheck {
         attempt([&] { v_.isDialUp = (v_.connectionFlags & kConnectionModem) != 0; });
         attempt([&] { v_.isLan = (v_.connectionFlags & kConnectionLan) != 0; });
       }
-      if (passes([&] { return v_.isDialUp; })) attempt([&] { form1_["lbl_Conn"].SetText("Dial-Up"); });
-      if (passes([&] { return v_.isLan; })) attempt([&] { form1_["lbl_Conn"].SetText("LAN"); });
+      if (passes([&] { return v_.isDialUp; })) attempt([&] { form1_[kLblConn].SetText("Dial-Up"); });
+      if (passes([&] { return v_.isLan; })) attempt([&] { form1_[kLblConn].SetText("LAN"); });
     } else {
       attempt([&] { v_.isLan = true; });
     }
@@ -98,11 +99,11 @@ class StartupCheck {
 
   bool BrowserTellsTheConnection() {
     constexpr int kFirstBrowserThatTellsTheConnection = 4;
-    return passes([&] { return LeadingVersionDigit(form1_["lbl_IE"].Text()) >= kFirstBrowserThatTellsTheConnection; });
+    return passes([&] { return LeadingVersionDigit(form1_[kLblIe].Text()) >= kFirstBrowserThatTellsTheConnection; });
   }
 
-  // Asked only when the browser cannot tell, so Windows goes the same steps
-  // as ever; an error here means the system cannot tell either.
+  // Asked only when the browser cannot tell, so that where it tells, its
+  // answer decides alone; an error here means the system cannot tell either.
   bool SystemTellsTheConnection() {
     try {
       return op_.ConnectionStateWithoutBrowser && op_.ConnectionStateWithoutBrowser();
@@ -112,7 +113,7 @@ class StartupCheck {
   }
 
   void ShowUserName() {
-    attempt([&] { form1_["lbl_Username"].SetText(op_.QueryUserName()); });
+    attempt([&] { form1_[kLblUsername].SetText(op_.QueryUserName()); });
   }
 
   void ReadComputerName() {
@@ -127,15 +128,15 @@ class StartupCheck {
   // The first address is checked, unless it is a VPN tunnel's: a tunnel's
   // name is its pool's, so the next address of the list is taken instead.
   void SelectFirstAddress() {
-    attempt([&] { v_.selectedAddress = form1_["cbo_IP"].Text(); });
+    attempt([&] { v_.selectedAddress = form1_[kCboIp].Text(); });
     std::vector<std::string> tunnels;
     attempt([&] { tunnels = op_.TunnelAddresses ? op_.TunnelAddresses() : std::vector<std::string>{}; });
     if (!IsOneOf(v_.selectedAddress, tunnels)) return;
     attempt([&] {
-      std::vector<std::string> listed = form1_["cbo_IP"].Items();
+      std::vector<std::string> listed = form1_[kCboIp].Items();
       for (std::size_t i = 0; i < listed.size(); ++i) {
         if (IsOneOf(listed[i], tunnels)) continue;
-        form1_["cbo_IP"].SetListIndex(static_cast<int>(i));
+        form1_[kCboIp].SetListIndex(static_cast<int>(i));
         v_.selectedAddress = listed[i];
         return;
       }
@@ -144,9 +145,9 @@ class StartupCheck {
   }
 
   void LookUpDnsName() {
-    if (passes([&] { return op_.IsWin2000OrLater(); })) {
-      attempt([&] { form1_["lbl_NB"].SetVisible(true); });
-      attempt([&] { form1_["txt_NB"].SetVisible(true); });
+    if (passes([&] { return op_.HasDnsClient(); })) {
+      attempt([&] { form1_[kLblNb].SetVisible(true); });
+      attempt([&] { form1_[kTxtNb].SetVisible(true); });
       attempt([&] { v_.hostName = op_.QueryDnsHostName(); });
       attempt([&] { v_.dnsServer = op_.QueryDnsServer(); });
       if (!v_.onlyTunnelAddresses)
@@ -156,39 +157,39 @@ class StartupCheck {
       // An address may carry several PTR records, in an order that servers
       // rotate: any one that agrees is the PC's name.
       attempt([&] { v_.dnsName = PtrNameToCompare(v_.ptrNames, v_.hostName, v_.computerName); });
-      attempt([&] { form1_["txt_CN"].SetText(v_.hostName); });
-      attempt([&] { form1_["txt_NB"].SetText(v_.computerName); });
-      attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
+      attempt([&] { form1_[kTxtCn].SetText(v_.hostName); });
+      attempt([&] { form1_[kTxtNb].SetText(v_.computerName); });
+      attempt([&] { form1_[kTxtDns].SetText(v_.dnsName); });
     } else {
       // Older systems ask the resolver, which may answer with the PC's own
       // name from its own tables: such an answer says nothing about DNS.
-      attempt([&] { form1_["lbl_NB"].SetVisible(false); });
-      attempt([&] { form1_["txt_NB"].SetVisible(false); });
-      attempt([&] { form1_["txt_CN"].SetText(v_.computerName); });
+      attempt([&] { form1_[kLblNb].SetVisible(false); });
+      attempt([&] { form1_[kTxtNb].SetVisible(false); });
+      attempt([&] { form1_[kTxtCn].SetText(v_.computerName); });
       attempt([&] { v_.hostName = v_.computerName; });
       if (!v_.onlyTunnelAddresses)
         attempt([&] { v_.dnsName = TrimAtNul(op_.HostNameByAddress(v_.selectedAddress, v_.lookupFailure)); });
       if (passes([&] { return v_.dnsName == v_.computerName; })) attempt([&] { v_.dnsName.clear(); });
-      attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
+      attempt([&] { form1_[kTxtDns].SetText(v_.dnsName); });
     }
   }
 
-  // The IPv6 side, from Windows 2000 on: judged beside the IPv4 check, and
+  // The IPv6 side, wherever the DNS client is: judged beside the IPv4 check, and
   // in its place on a PC whose only IPv4 address is the loop-back one.
   void LookUpIpv6Name() {
-    bool newer = false, ipv6Only = false;
-    attempt([&] { newer = op_.IsWin2000OrLater(); });
-    if (!newer) return;
+    bool dnsClient = false, ipv6Only = false;
+    attempt([&] { dnsClient = op_.HasDnsClient(); });
+    if (!dnsClient) return;
     attempt([&] { hw::LookUpIpv6Name(op_, v_.hostName, v_.computerName, v_.ipv6); });
     attempt([&] { JudgeIpv6(v_.ipv6, {v_.isLan, campus_, v_.hostName, v_.computerName}); });
-    attempt([&] { ipv6Only = IsIpv6OnlyPc(form1_["cbo_IP"].Items(), v_.ipv6); });
+    attempt([&] { ipv6Only = IsIpv6OnlyPc(form1_[kCboIp].Items(), v_.ipv6); });
     if (ipv6Only) TakeIpv6Side();
   }
 
   void TakeIpv6Side() {
     v_.ipv6.decides = true;
     attempt([&] {
-      Control& box = form1_["cbo_IP"];
+      Control& box = form1_[kCboIp];
       const int first = static_cast<int>(box.Items().size());
       for (const auto& address : v_.ipv6.addresses) box.AddItem(address);
       box.SetListIndex(first);  // the selected address leads the IPv6 list
@@ -197,7 +198,7 @@ class StartupCheck {
     attempt([&] { v_.dnsServer = v_.ipv6.dnsServer; });
     attempt([&] { v_.ptrNames = v_.ipv6.ptrNames; });
     attempt([&] { v_.dnsName = v_.ipv6.dnsName; });
-    attempt([&] { form1_["txt_DNS"].SetText(v_.dnsName); });
+    attempt([&] { form1_[kTxtDns].SetText(v_.dnsName); });
   }
 
   bool NameCheckIsApplicable() {
@@ -209,7 +210,7 @@ class StartupCheck {
   }
 
   void TakeShortName() {
-    attempt([&] { members_.DnsShortName = DnsShortNameOf(v_.dnsName); });
+    attempt([&] { members_.DnsShortName = FirstLabel(v_.dnsName); });
   }
 
   bool NamesAreDifferent() {
@@ -218,8 +219,8 @@ class StartupCheck {
 
   void RaiseWarning() {
     v_.verdict = CheckVerdict::Mismatch;
-    attempt([&] { form1_["img_Warn"].SetVisible(true); });
-    attempt([&] { form1_["cmd_Sync"].SetEnabled(true); });
+    attempt([&] { form1_[kImgWarn].SetVisible(true); });
+    attempt([&] { form1_[kCmdSync].SetEnabled(true); });
     if (passes([&] { return members_.QuietMode; })) {
       attempt([&] { op_.ShowWarningDialog(); });
       attempt([&] {

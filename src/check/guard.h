@@ -1,11 +1,15 @@
 // The startup check's skip-on-error rule. An action is one assignment or one
 // test; when it fails, the rest of it is abandoned without a message and the
 // sequence goes on. Ending the program (EndProgram) is not a failure: it is
-// not a std::exception and passes through.
+// not a std::exception and passes through. Nor is a control name the window
+// lacks (NoSuchControl): that is a fault of the program, which the rule must
+// not hide.
 #pragma once
 
 #include <exception>
 #include <utility>
+
+#include "platform/forms.h"
 
 namespace hw {
 
@@ -14,6 +18,8 @@ template <class Action>
 void attempt(Action&& action) {
   try {
     std::forward<Action>(action)();
+  } catch (const NoSuchControl&) {
+    throw;
   } catch (const std::exception&) {
   }
 }
@@ -23,6 +29,8 @@ template <class Test>
 bool passes(Test&& test) {
   try {
     return std::forward<Test>(test)();
+  } catch (const NoSuchControl&) {
+    throw;
   } catch (const std::exception&) {
     return true;
   }

@@ -28,7 +28,7 @@ void JudgeIpv6(Ipv6Values& ipv6, const Ipv6Judgement& input) {
   }
   ipv6.exemption = NameCheckExemptionOf({input.isLan, ipv6.dnsName, ipv6.selectedAddress, input.campus});
   ipv6.verdict = ipv6.exemption != NameCheckExemption::None ? CheckVerdict::NotApplicable
-                         : NamesDiffer(input.hostName, input.computerName, DnsShortNameOf(ipv6.dnsName))
+                         : NamesDiffer(input.hostName, input.computerName, FirstLabel(ipv6.dnsName))
                              ? CheckVerdict::Mismatch
                              : CheckVerdict::Agree;
 }

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "resolve/text_helpers.h"
+#include "text/names.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
 
 constexpr std::string_view kLoopbackAddress = "127.0.0.1";
 constexpr std::string_view kLocalHostName = "localhost";
-constexpr std::size_t kNetbiosNameLength = 15;
 
 NameCheckExemption ExemptionOfNoName(LookupFailure failure) {
   switch (failure) {
@@ -27,27 +27,6 @@ bool IsCampusDomainItself(std::string_view dnsName, std::string_view campusDomai
   std::string name = ToLower(dnsName);
   if (!name.empty() && name.back() == '.') name.pop_back();
   return name == campusDomain;
-}
-
-// The length of the letter, digit or hyphen at the start of UTF-8 text; 0
-// for anything else. À to ÿ are C3 80 to C3 BF, × and ÷ among them.
-std::size_t NameCharacterLength(std::string_view text) {
-  char c = text[0];
-  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-') return 1;
-  if (text.size() < 2 || static_cast<unsigned char>(c) != 0xC3) return 0;
-  unsigned char second = static_cast<unsigned char>(text[1]);
-  bool latin1Letter = second >= 0x80 && second <= 0xBF && second != 0x97 && second != 0xB7;
-  return latin1Letter ? 2 : 0;
-}
-
-// The first `count` characters of UTF-8 text.
-std::string FirstCharacters(std::string_view text, std::size_t count) {
-  std::size_t end = 0;
-  for (std::size_t seen = 0; end < text.size(); ++end) {
-    bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
-    if (startsCharacter && seen++ == count) break;
-  }
-  return std::string(text.substr(0, end));
 }
 
 }  // namespace
@@ -107,22 +86,6 @@ bool NameCheckApplies(const NameCheckInput& input) {
   return NameCheckExemptionOf(input) == NameCheckExemption::None;
 }
 
-std::string DnsShortNameOf(std::string_view dnsName) {
-  return std::string(dnsName.substr(0, dnsName.find('.')));
-}
-
-bool CanBeComputerName(std::string_view dnsShortName) {
-  if (dnsShortName.empty() || dnsShortName.front() == '-' || dnsShortName.back() == '-') return false;
-  while (!dnsShortName.empty()) {
-    std::size_t length = NameCharacterLength(dnsShortName);
-    if (length == 0) return false;
-    dnsShortName.remove_prefix(length);
-  }
-  return true;
-}
-
-std::string NetbiosNameOf(std::string_view dnsShortName) { return FirstCharacters(dnsShortName, kNetbiosNameLength); }
-
 bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::string_view dnsShortName) {
   return ToLower(hostName) != ToLower(dnsShortName) || ToLower(computerName) != ToLower(NetbiosNameOf(dnsShortName));
 }
@@ -130,7 +93,7 @@ bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::
 std::string PtrNameToCompare(const std::vector<std::string>& ptrNames, std::string_view hostName,
                              std::string_view computerName) {
   for (const auto& name : ptrNames)
-    if (!NamesDiffer(hostName, computerName, DnsShortNameOf(name))) return name;
+    if (!NamesDiffer(hostName, computerName, FirstLabel(name))) return name;
   return ptrNames.empty() ? "" : ptrNames.front();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "resolve/lookup_failure.h"
+#include "text/names.h"
 
 namespace hw {
 
@@ -80,19 +81,6 @@ std::string_view CampusDomainOf(std::string_view dnsName, const std::vector<std:
 // prefixes and holds one of the campus domains anywhere (a plain search,
 // not only at the end).
 bool IsDynamicPoolName(std::string_view dnsName, const CampusLists& campus);
-
-// The part of the DNS name before its first "." in the answer's letter case.
-std::string DnsShortNameOf(std::string_view dnsName);
-
-// The NetBIOS name Windows derives from a DNS short name: its first 15
-// characters.
-std::string NetbiosNameOf(std::string_view dnsShortName);
-
-// Whether a DNS short name can be a computer name at all: one label of
-// letters (ASCII and the Latin-1 letters, as the ANSI code page carries
-// them), digits and hyphens, neither beginning nor ending with a hyphen.
-// Its length is the synchronise command's own test.
-bool CanBeComputerName(std::string_view dnsShortName);
 
 // Either computer name differs from the short name, letter case ignored: the
 // host name from all of it, the NetBIOS name from its NetBIOS form.

@@ -16,7 +16,7 @@ namespace hw {
 
 struct StartupOperations {
   // The Windows version line ("" when unreadable); keeps the version data
-  // that IsWin2000OrLater reads.
+  // that HasDnsClient reads.
   std::function<std::string(OsVersionDetails&)> OsVersionText;
   // "major.minor.build"; an error when the reporting library is missing.
   std::function<std::string()> IeVersionText;
@@ -30,7 +30,9 @@ struct StartupOperations {
   // True when cbo_IP holds the addresses with the first selected; false after
   // a message box saying why.
   std::function<bool()> ListLocalAddresses;
-  std::function<bool()> IsWin2000OrLater;
+  // The DNS client is there: the DNS host name and the PTR query, otherwise
+  // the resolver.
+  std::function<bool()> HasDnsClient;
   std::function<std::string()> QueryDnsHostName;   // "" on failure
   std::function<std::string()> QueryDnsServer;     // "" on failure
   // The addresses of the PC's VPN tunnels (PPP and tunnel adapters); none

@@ -37,7 +37,7 @@ std::vector<ControlState> ControlStates(Window& window) {
 
 void RestoreControlStates(Window& window, const std::vector<ControlState>& states) {
   for (const auto& state : states) {
-    const ControlSpec* definition = window.Definition().Find(state.name);
+    const ControlData* definition = window.Definition().Find(state.name);
     if (!definition) ThrowNoSuchControl(window.Definition(), state.name);
     Control& control = window[state.name];
     if (HoldsText(definition->kind)) RestoreText(control, definition->kind, state);

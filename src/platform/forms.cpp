@@ -5,12 +5,12 @@
 namespace hw {
 
 std::string FirstFocusable(Window& window) {
-  std::vector<const ControlSpec*> inTabOrder;
+  std::vector<const ControlData*> inTabOrder;
   for (const auto& c : window.Definition().controls)
     if (c.tabIndex >= 0) inTabOrder.push_back(&c);
   std::sort(inTabOrder.begin(), inTabOrder.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
-  for (const ControlSpec* c : inTabOrder) {
+            [](const ControlData* a, const ControlData* b) { return a->tabIndex < b->tabIndex; });
+  for (const ControlData* c : inTabOrder) {
     bool canTakeFocus = c->kind == ControlKind::Button || c->kind == ControlKind::TextBox ||
                         c->kind == ControlKind::ComboBox;
     if (!canTakeFocus) continue;
@@ -25,17 +25,20 @@ void MsgBoxThenEnd(Forms& forms, const std::string& text, int style) {
 }
 
 // EndProgram is no std::exception: an end the action reached passes through.
+// So does a control name the window lacks, which no run may hide.
 void RunThenEnd(Forms& forms, const std::function<void()>& action) {
   try {
     action();
+  } catch (const NoSuchControl&) {
+    throw;
   } catch (const std::exception&) {
   }
   forms.End();
   throw EndProgram{};  // for the compiler: a virtual call does not carry End's [[noreturn]]
 }
 
-void ThrowNoSuchControl(const WindowSpec& window, std::string_view control) {
-  throw FormsError(window.name + " has no control " + std::string(control));
+void ThrowNoSuchControl(const WindowData& window, std::string_view control) {
+  throw NoSuchControl(window.name + " has no control " + std::string(control));
 }
 
 }  // namespace hw

@@ -25,6 +25,15 @@ class FormsError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A control name that the window's table lacks: a fault in the program, not
+// in the system it runs on. The guards that skip a failed step let it pass,
+// so a misspelt name stops the run where it is used instead of leaving a
+// control silently unset.
+class NoSuchControl : public FormsError {
+ public:
+  using FormsError::FormsError;
+};
+
 // Message box styles: the icon the box shows.
 inline constexpr int kMbOk = 0;                // no icon
 inline constexpr int kMbIconHand = 16;         // stop
@@ -44,7 +53,7 @@ constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) { return r | (g << 8) | 
 
 // One control. Positions and sizes are twips from the top-left corner of the
 // client area. A line runs from (left, top) to (left + width, top + height).
-struct ControlSpec {
+struct ControlData {
   std::string name;
   ControlKind kind = ControlKind::Label;
   std::string caption;        // label caption, button caption; "" for value controls
@@ -58,7 +67,7 @@ struct ControlSpec {
   Picture picture = Picture::None;  // for an image
 };
 
-struct WindowSpec {
+struct WindowData {
   std::string name;
   std::string caption;
   int clientWidth = 0, clientHeight = 0;  // twips
@@ -68,12 +77,19 @@ struct WindowSpec {
   Picture icon = Picture::None;
   std::string fontName = "MS Sans Serif";
   double fontPoints = 8.25;
-  std::vector<ControlSpec> controls;
+  std::vector<ControlData> controls;
 
-  const ControlSpec* Find(std::string_view control) const {
+  const ControlData* Find(std::string_view control) const {
     for (const auto& c : controls)
       if (c.name == control) return &c;
     return nullptr;
+  }
+  // The control of that name, for the tables to set its properties;
+  // NoSuchControl when there is none.
+  ControlData& ControlNamed(std::string_view control) {
+    for (auto& c : controls)
+      if (c.name == control) return c;
+    throw NoSuchControl(name + " has no control " + std::string(control));
   }
 };
 
@@ -107,8 +123,8 @@ class Control {
 class Window {
  public:
   virtual ~Window() = default;
-  virtual const WindowSpec& Definition() const = 0;
-  // The control of that name; FormsError for a name the window lacks.
+  virtual const WindowData& Definition() const = 0;
+  // The control of that name; NoSuchControl for a name the window lacks.
   virtual Control& operator[](std::string_view control) = 0;
   virtual void Show() = 0;    // modeless, no owner; the caller goes on at once
   virtual void Hide() = 0;    // stays loaded, keeps its state
@@ -134,7 +150,7 @@ class Forms {
   virtual void MsgBox(const std::string& text, int style) = 0;
   // Creates the window (invisible) from its data when it is not loaded;
   // returns the loaded one otherwise.
-  virtual Window& Load(const WindowSpec& definition) = 0;
+  virtual Window& Load(const WindowData& definition) = 0;
   // Ends the program at once: every window closes, no further event runs.
   [[noreturn]] virtual void End() = 0;
   // Runs the windows until none is loaded any more.
@@ -142,14 +158,14 @@ class Forms {
 };
 
 // For the backends: whether any window of a name-to-window map is loaded,
-// and the error for a control that a window lacks.
+// and the error for a control that a window lacks (NoSuchControl).
 template <class Windows>
 bool AnyLoaded(const Windows& windows) {
   for (const auto& named : windows)
     if (named.second->Loaded()) return true;
   return false;
 }
-[[noreturn]] void ThrowNoSuchControl(const WindowSpec& window, std::string_view control);
+[[noreturn]] void ThrowNoSuchControl(const WindowData& window, std::string_view control);
 
 // Where the program ends after a message, it ends even when the message box
 // cannot be shown (the runtime raises FormsError then): the message is lost,

@@ -1,6 +1,6 @@
 #include "probes/chk_ver.h"
 
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
@@ -49,21 +49,23 @@ std::string ChkVer::OsVersionText(OsVersionDetails& details) {
   return line;
 }
 
-bool ChkVer::IsWinNT() const {
-  return OsVersionInfo_.dwPlatformId == kPlatformWin32NT || OsVersionInfo_.dwPlatformId == kPlatformLinux;
-}
-
-bool ChkVer::IsWin2000OrLater() const {
-  return (OsVersionInfo_.dwPlatformId == kPlatformWin32NT && OsVersionInfo_.dwMajorVersion >= 5) ||
+bool ChkVer::IsNtFromVersionOrLinux(uint32_t major) const {
+  return (OsVersionInfo_.dwPlatformId == kPlatformWin32NT && OsVersionInfo_.dwMajorVersion >= major) ||
          OsVersionInfo_.dwPlatformId == kPlatformLinux;
 }
 
-bool ChkVer::IsWinVistaOrLater() const {
+bool ChkVer::HasAdministrators() const { return IsNtFromVersionOrLinux(0); }
+
+bool ChkVer::HasDnsClient() const { return IsNtFromVersionOrLinux(5); }
+
+bool ChkVer::HasSetComputerNameEx() const { return IsNtFromVersionOrLinux(5); }
+
+bool ChkVer::HasUac() const {
   return OsVersionInfo_.dwPlatformId == kPlatformWin32NT && OsVersionInfo_.dwMajorVersion >= 6;
 }
 
 bool ChkVer::CanStartElevatedCopy() const {
-  return IsWinVistaOrLater() || OsVersionInfo_.dwPlatformId == kPlatformLinux;
+  return HasUac() || OsVersionInfo_.dwPlatformId == kPlatformLinux;
 }
 
 std::string ChkVer::IeVersionText() {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {

@@ -1,6 +1,6 @@
 #include "report/mode_options.h"
 
-#include <cctype>
+#include "text/text.h"
 
 namespace hw::report {
 namespace {
@@ -17,9 +17,7 @@ std::string SwitchName(std::string_view word) {
   } else {
     return "";
   }
-  std::string name;
-  for (char c : word) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return name;
+  return ToUpperAscii(word);
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -18,7 +18,7 @@ class LastWordForms : public Forms {
   bool PrevInstance() override { return forms_.PrevInstance(); }
   std::string Command() override { return forms_.Command(); }
   void MsgBox(const std::string& text, int style) override { forms_.MsgBox(text, style); }
-  Window& Load(const WindowSpec& definition) override { return forms_.Load(definition); }
+  Window& Load(const WindowData& definition) override { return forms_.Load(definition); }
   [[noreturn]] void End() override {
     Finish();
     forms_.End();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw::report {
 namespace {

@@ -3,6 +3,7 @@
 #include "platform/headless/headless_forms.h"
 #include "report/report.h"
 #include "report/verdict_log.h"
+#include "ui/control_names.h"
 #include "ui/program.h"
 
 namespace hw::report {
@@ -11,24 +12,28 @@ namespace {
 std::string TextOf(Window& window, std::string_view control) {
   try {
     return window[control].Text();
+  } catch (const NoSuchControl&) {
+    throw;
   } catch (const FormsError&) {
     return "";
   }
 }
 
 void CollectWindow(Window& form1, Report& report) {
-  report.system = TextOf(form1, "lbl_System");
-  report.ieVersion = TextOf(form1, "lbl_IE");
-  report.connection = TextOf(form1, "lbl_Conn");
-  report.userName = TextOf(form1, "lbl_Username");
-  report.computerName = TextOf(form1, "txt_CN");
+  report.system = TextOf(form1, kLblSystem);
+  report.ieVersion = TextOf(form1, kLblIe);
+  report.connection = TextOf(form1, kLblConn);
+  report.userName = TextOf(form1, kLblUsername);
+  report.computerName = TextOf(form1, kTxtCn);
   try {
-    if (form1["txt_NB"].Visible()) report.netbiosName = form1["txt_NB"].Text();
-    report.addresses = form1["cbo_IP"].Items();
+    if (form1[kTxtNb].Visible()) report.netbiosName = form1[kTxtNb].Text();
+    report.addresses = form1[kCboIp].Items();
+  } catch (const NoSuchControl&) {
+    throw;
   } catch (const FormsError&) {
   }
-  report.dnsName = TextOf(form1, "txt_DNS");
-  report.selectedAddress = TextOf(form1, "cbo_IP");
+  report.dnsName = TextOf(form1, kTxtDns);
+  report.selectedAddress = TextOf(form1, kCboIp);
 }
 
 void CollectIpv6(const Ipv6Values& ipv6, Report& report) {
@@ -69,7 +74,7 @@ Report StartAndReport(Program& program, HeadlessForms& forms) {
   } catch (const EndProgram&) {
     report.ended = true;
   }
-  if (HeadlessWindow* form1 = forms.Find("Form1")) CollectWindow(*form1, report);
+  if (HeadlessWindow* form1 = forms.Find(kForm1)) CollectWindow(*form1, report);
   report.dnsServer = program.Values().dnsServer;
   report.ptrNames = program.Values().ptrNames;
   report.dnsShortName = program.Members().DnsShortName;

@@ -7,7 +7,7 @@ namespace hw::report {
 namespace {
 
 std::string Ipv6LogText(const VerdictEntry& entry) {
-  // A PC without an IPv6 address to look up logs what it always logged.
+  // A PC without an IPv6 address to look up logs no IPv6 fields at all.
   if (entry.ipv6Verdict == CheckVerdict::Unfinished || entry.ipv6Address.empty()) return "";
   return " ipv6Verdict=" + std::string(VerdictName(entry.ipv6Verdict)) + " ipv6Address=" +
          JsonString(entry.ipv6Address) + " ipv6DnsName=" + JsonString(entry.ipv6DnsName);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "resolve/sockets.h"
 #include "resolve/sockets_held.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {

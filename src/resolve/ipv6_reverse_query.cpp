@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "resolve/ip_address_text.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "resolve/sockets.h"
 #include "resolve/sockets_held.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
@@ -29,7 +29,7 @@ std::string AddressText(const std::vector<uint8_t>& address, int16_t length) {
 bool ListWhileSocketsHeld(Os& os, Forms& forms, Control& cbo_IP) {
   std::string buffer(kHostNameBufferLength, ' ');
   if (os.gethostname(buffer, kHostNameBufferLength) == kSocketError) {
-    // No blank between the number and "bei": the text has always read so.
+    // No blank between the number and "bei": the message is exact to the byte.
     forms.MsgBox("Winsock-Fehler " + std::to_string(os.WSAGetLastError()) + "bei GetHostname", kMbIconHand);
     return false;
   }

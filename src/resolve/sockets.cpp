@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {

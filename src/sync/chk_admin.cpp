@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {

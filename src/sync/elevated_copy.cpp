@@ -1,9 +1,10 @@
 #include "sync/elevated_copy.h"
 
 #include <algorithm>
-#include <cctype>
 
-#include "resolve/text_helpers.h"
+#include "sync/sync_command.h"
+#include "text/names.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
@@ -11,17 +12,8 @@ namespace {
 // Our own switch: no Windows program shares it, and the quiet switch's "/Q"
 // cannot be mistaken for it.
 constexpr std::string_view kSetNameSwitch = "/SetComputerName:";
-constexpr std::size_t kMaxComputerNameLength = 15;
-
 bool StartsWithSwitch(std::string_view text) {
-  if (text.size() < kSetNameSwitch.size()) return false;
-  return std::equal(kSetNameSwitch.begin(), kSetNameSwitch.end(), text.begin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  });
-}
-
-bool IsNameCharacter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+  return EqualsIgnoringAsciiCase(text.substr(0, kSetNameSwitch.size()), kSetNameSwitch);
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -39,9 +31,7 @@ std::optional<std::string> ElevatedCopyName(std::string_view commandLine) {
 }
 
 bool IsValidComputerName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxComputerNameLength) return false;
-  if (!std::all_of(name.begin(), name.end(), IsNameCharacter)) return false;
-  if (name.front() == '-' || name.back() == '-') return false;
+  if (name.size() > kNetbiosNameLength || !IsAsciiHostLabel(name)) return false;
   return !std::all_of(name.begin(), name.end(), IsDigit);
 }
 

@@ -10,7 +10,7 @@ bool ForwardConfirmed(Os& os, Forms& forms, const ChkVer& chkVer, const ForwardL
   // A rename rests on this answer: whatever goes wrong, the name stays.
   // Ending the program (EndProgram) is no std::exception and passes.
   try {
-    if (chkVer.IsWin2000OrLater()) return DnsNameHasAddress(os, lookup.dnsName, lookup.address, lookup.server);
+    if (chkVer.HasDnsClient()) return DnsNameHasAddress(os, lookup.dnsName, lookup.address, lookup.server);
     return ResolverNameHasAddress(os, forms, lookup.dnsName, lookup.address);
   } catch (const std::exception&) {
     return false;

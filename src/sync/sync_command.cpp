@@ -3,23 +3,20 @@
 #include <exception>
 
 #include "check/name_rules.h"
-#include "resolve/text_helpers.h"
 #include "sync/chk_admin.h"
 #include "sync/domain_member.h"
 #include "sync/elevated_copy.h"
 #include "sync/elevation.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
-
-// The NetBIOS computer-name limit, in characters.
-constexpr std::size_t kMaxComputerNameLength = 15;
 
 // Tested before anything else, for every caller alike: a name the system
 // would refuse, or worse take (a blank, a quote, a line break), never reaches it.
 bool UsableName(const std::string& name, SyncCaller caller) {
   if (caller == SyncCaller::ElevatedCopy && !IsValidComputerName(name)) return false;
-  return CanBeComputerName(name) && CharacterCount(name) <= kMaxComputerNameLength;
+  return CanBeComputerName(name) && CharacterCount(name) <= kNetbiosNameLength;
 }
 
 std::string InvalidName(const std::string& name) {
@@ -43,10 +40,10 @@ std::string NotConfirmed(const ForwardLookup& lookup) {
          "Bitte wenden Sie sich an den Netzwerkadministrator";
 }
 
-// SetComputerNameExA exists from Windows 2000 on only; the older call is used
-// before. The name goes to the system exactly as stored, letter case kept.
+// Where SetComputerNameExA is missing, the older call sets the NetBIOS name
+// alone. The name goes to the system exactly as stored, letter case kept.
 int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
-  if (chkVer.IsWin2000OrLater()) return os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, name);
+  if (chkVer.HasSetComputerNameEx()) return os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, name);
   return os.SetComputerNameA(name);
 }
 
@@ -98,8 +95,8 @@ SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const st
     if (StartElevatedCopy(os, dnsShortName)) return AsTheCopyEnded(os, forms);
     return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
   }
-  // Only the NT family has administrators; Windows 9x is never asked.
-  if (chkVer.IsWinNT() && !IsAdmin(os)) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
+  // Windows 9x has no administrators to ask for.
+  if (chkVer.HasAdministrators() && !IsAdmin(os)) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
   if (caller != SyncCaller::ElevatedCopy && !ForwardConfirmed(os, forms, chkVer, lookup))
     return Unconfirmed(forms, lookup);
   if (SetComputerName(os, chkVer, dnsShortName) != 0)

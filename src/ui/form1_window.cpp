@@ -4,11 +4,11 @@
 
 namespace hw {
 
-const WindowSpec& Form1Window() {
+const WindowData& Form1Window() {
   using K = ControlKind;
-  static const WindowSpec form1 = [] {
-    WindowSpec w;
-    w.name = "Form1";
+  static const WindowData form1 = [] {
+    WindowData w;
+    w.name = kForm1;
     w.caption = "Hostwarden";
     w.clientWidth = 4650;
     w.clientHeight = 3015;
@@ -20,29 +20,29 @@ const WindowSpec& Form1Window() {
     //            name            kind          caption                  left  top  width height tab
     w.controls = {
         {"Label4",       K::Label,    "System:",               120,  120,  975, 255,  2},
-        {"lbl_System",   K::Label,    "",                      960,  120, 3615, 255,  4},
+        {kLblSystem,     K::Label,    "",                      960,  120, 3615, 255,  4},
         {"label6",       K::Label,    "IE-Version:",           120,  360,  975, 255,  3},
-        {"lbl_IE",       K::Label,    "",                      960,  360,  975, 255,  5},
+        {kLblIe,         K::Label,    "",                      960,  360,  975, 255,  5},
         {"Line1",        K::Line,     "",                      120,  600, 4320,   0, -1},
         {"Label5",       K::Label,    "Username:",             120,  720,  855, 255,  8},
-        {"lbl_Username", K::Label,    "",                      960,  720, 1935, 255,  9},
+        {kLblUsername,   K::Label,    "",                      960,  720, 1935, 255,  9},
         {"Label1",       K::Label,    "Verbindung:",          2920,  720,  855, 255, 15},
-        {"lbl_Conn",     K::Label,    "",                     3840,  720,  615, 255, 16},
+        {kLblConn,       K::Label,    "",                     3840,  720,  615, 255, 16},
         {"Label7",       K::Label,    "Computername",          120, 1080, 1215, 255, 10},
-        {"lbl_NB",       K::Label,    "NetBIOS-Name",         2520, 1080, 1215, 255, 12},
-        {"txt_CN",       K::TextBox,  "",                      120, 1320, 2265, 285, 11},
-        {"txt_NB",       K::TextBox,  "",                     2520, 1320, 1935, 285, 13},
+        {kLblNb,         K::Label,    "NetBIOS-Name",         2520, 1080, 1215, 255, 12},
+        {kTxtCn,         K::TextBox,  "",                      120, 1320, 2265, 285, 11},
+        {kTxtNb,         K::TextBox,  "",                     2520, 1320, 1935, 285, 13},
         {"Label3",       K::Label,    "DNS-Hostname",          120, 1680, 1335, 255,  1},
-        {"txt_DNS",      K::TextBox,  "",                      120, 1920, 4335, 285, 14},
+        {kTxtDns,        K::TextBox,  "",                      120, 1920, 4335, 285, 14},
         {"Label2",       K::Label,    "IP-Addresse(n)",        120, 2280, 1095, 255,  6},
-        {"img_Warn",     K::Image,    "",                     2160, 2400,  480, 480, -1},
-        {"cmd_Sync",     K::Button,   "Namen synchronisieren",2640, 2480, 1815, 375,  0},
-        {"cbo_IP",       K::ComboBox, "",                      120, 2520, 1695, 315,  7},
+        {kImgWarn,       K::Image,    "",                     2160, 2400,  480, 480, -1},
+        {kCmdSync,       K::Button,   "Namen synchronisieren",2640, 2480, 1815, 375,  0},
+        {kCboIp,         K::ComboBox, "",                      120, 2520, 1695, 315,  7},
     };
-    ControlSpec& warning = w.controls[16];
+    ControlData& warning = w.ControlNamed(kImgWarn);
     warning.picture = Picture::Warning;
     warning.visible = false;
-    ControlSpec& sync = w.controls[17];
+    ControlData& sync = w.ControlNamed(kCmdSync);
     sync.enabled = false;
     sync.tooltip = "DNS-Kurzname wird Computer- und NetBios-Name";
     return w;

@@ -3,11 +3,11 @@
 
 namespace hw {
 
-const WindowSpec& FrmInfoWindow() {
+const WindowData& FrmInfoWindow() {
   using K = ControlKind;
-  static const WindowSpec dialog = [] {
-    WindowSpec w;
-    w.name = "frm_Info";
+  static const WindowData dialog = [] {
+    WindowData w;
+    w.name = kFrmInfo;
     w.caption = "Hostwarden";
     w.clientWidth = 3900;
     w.clientHeight = 2520;
@@ -18,7 +18,7 @@ const WindowSpec& FrmInfoWindow() {
     w.icon = Picture::Warning;
     //            name            kind        caption  left  top  width height tab
     w.controls = {
-        {"Label1",       K::Label,  "Warnung",              1440,  120,  855, 255, 2},
+        {kInfoHeading,   K::Label,  "Warnung",              1440,  120,  855, 255, 2},
         {"Line1",        K::Line,   "",                      240,  360, 3360,   0, -1},
         {"Label2",       K::Label,
          "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
@@ -29,10 +29,10 @@ const WindowSpec& FrmInfoWindow() {
         {"Label4",       K::Label,
          "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu synchronisieren.",
                                                              240, 1440, 3495, 375, 5},
-        {"OKButton",     K::Button, "OK",                    600, 2040, 1215, 375, 0},
-        {"CancelButton", K::Button, "Details >>",           2040, 2040, 1215, 375, 1},
+        {kOkButton,      K::Button, "OK",                    600, 2040, 1215, 375, 0},
+        {kCancelButton,  K::Button, "Details >>",           2040, 2040, 1215, 375, 1},
     };
-    ControlSpec& heading = w.controls[0];
+    ControlData& heading = w.ControlNamed(kInfoHeading);
     heading.bold = true;
     heading.textColour = Rgb(192, 0, 0);
     return w;

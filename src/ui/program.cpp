@@ -19,7 +19,7 @@ Program::Program(Os& os, Forms& forms) : os_(os), forms_(forms), chkVer_(os) {}
 
 void Program::LoadMainWindow() {
   form1_ = &forms_.Load(Form1Window());
-  form1_->OnClick("cmd_Sync", [this] { cmd_Sync_Click(); });
+  form1_->OnClick(kCmdSync, [this] { cmd_Sync_Click(); });
 }
 
 void Program::Start() {
@@ -27,7 +27,7 @@ void Program::Start() {
   policy_ = ReadCampusPolicy(os_);
   Form_Load(forms_, *form1_, members_, RealOperations(), policy_.lists, values_);
   if (auto decided = std::exchange(checkDecided_, nullptr)) decided();
-  if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
+  if (NeedsElevation()) (*form1_)[kCmdSync].SetElevationRequired(true);
   if (!values_.mainWindowHidden) form1_->Show();
 }
 
@@ -59,7 +59,7 @@ void Program::Continue(const ProgramState& state) {
   policy_ = ReadCampusPolicy(os_);  // for the run's log entry
   LoadMainWindow();
   RestoreControlStates(*form1_, state.form1);
-  if (NeedsElevation()) (*form1_)["cmd_Sync"].SetElevationRequired(true);
+  if (NeedsElevation()) (*form1_)[kCmdSync].SetElevationRequired(true);
   if (state.warningShown) ShowWarningDialog();
   if (state.form1Visible) form1_->Show();
 }
@@ -80,7 +80,7 @@ ForwardLookup Program::WhatTheCheckFound() const {
 // Only Windows draws the shield; Linux is not asked at every start whether
 // the rename would need pkexec (that costs a call to hostnamed).
 bool Program::NeedsElevation() {
-  if (!needsElevation_) needsElevation_ = chkVer_.IsWinVistaOrLater() && HasElevatedTwin(os_);
+  if (!needsElevation_) needsElevation_ = chkVer_.HasUac() && HasElevatedTwin(os_);
   return *needsElevation_;
 }
 
@@ -94,8 +94,8 @@ StartupOperations Program::RealOperations() {
   op.ConnectionStateWithoutBrowser = [this] { return os_.ConnectionStateWithoutBrowser(); };
   op.QueryUserName = [this] { return QueryUserName(os_); };
   op.QueryComputerName = [this] { return QueryComputerName(os_); };
-  op.ListLocalAddresses = [this] { return ListLocalAddresses(os_, forms_, (*form1_)["cbo_IP"]); };
-  op.IsWin2000OrLater = [this] { return chkVer_.IsWin2000OrLater(); };
+  op.ListLocalAddresses = [this] { return ListLocalAddresses(os_, forms_, (*form1_)[kCboIp]); };
+  op.HasDnsClient = [this] { return chkVer_.HasDnsClient(); };
   op.QueryDnsHostName = [this] { return QueryDnsHostName(os_); };
   op.QueryDnsServer = [this] { return QueryDnsServer(os_); };
   op.TunnelAddresses = [this] { return TunnelAddresses(os_); };
@@ -121,9 +121,9 @@ void Program::ShowWarningDialog() {
   Window& dialog = forms_.Load(FrmInfoWindow());
   dialog_ = &dialog;
   // The end comes even when the command's message box cannot be shown.
-  dialog.OnClick("OKButton", [this] { RunThenEnd(forms_, [this] { cmd_Sync_Click(); }); });
-  if (NeedsElevation()) dialog["OKButton"].SetElevationRequired(true);
-  dialog.OnClick("CancelButton", [this, &dialog] {
+  dialog.OnClick(kOkButton, [this] { RunThenEnd(forms_, [this] { cmd_Sync_Click(); }); });
+  if (NeedsElevation()) dialog[kOkButton].SetElevationRequired(true);
+  dialog.OnClick(kCancelButton, [this, &dialog] {
     dialog.Unload();
     form1_->Show();
   });

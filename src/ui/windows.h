@@ -2,10 +2,11 @@
 #pragma once
 
 #include "platform/forms.h"
+#include "ui/control_names.h"
 
 namespace hw {
 
-const WindowSpec& Form1Window();    // the main window
-const WindowSpec& FrmInfoWindow();  // the warning dialog of the quiet mode
+const WindowData& Form1Window();    // the main window
+const WindowData& FrmInfoWindow();  // the warning dialog of the quiet mode
 
 }  // namespace hw

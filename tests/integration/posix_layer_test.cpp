@@ -41,6 +41,7 @@
 #include "sync/chk_admin.h"
 #include "sync/domain_member.h"
 #include "sync/elevation.h"
+#include "text/names.h"
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;
@@ -224,21 +225,6 @@ TEST(SetComputerNameExA, AllOrNothingWhenTheHostsFileCannotBeReplaced) {
   EXPECT_TRUE(os.RenameRefusedForRights()) << "this user may not write there";
   EXPECT_EQ(Slurp(files.paths.hostnameFile), hostname);
   EXPECT_EQ(Slurp(target), hosts);
-}
-
-TEST(NewNamesAndStaticName, AFullNameStaysFullAShortOneShort) {
-  struct Case { std::string dnsName, oldStatic, full, stored; };
-  for (const auto& c : {Case{"lab-pc-3.uni-falkenau.de", "ws-17", "lab-pc-3.uni-falkenau.de", "lab-pc-3"},
-                        Case{"lab-pc-3.uni-falkenau.de.", "ws-17.example", "lab-pc-3.uni-falkenau.de",
-                             "lab-pc-3.uni-falkenau.de"},
-                        Case{"lab-pc-3", "ws-17.example", "", "lab-pc-3.example"},
-                        Case{"lab-pc-3.", "ws-17", "", "lab-pc-3"}, Case{"", "", "", "lab-pc-3"}}) {
-    NewHostNames names = NewNamesFrom("lab-pc-3", c.dnsName);
-    EXPECT_EQ(names.fullName, c.full) << c.dnsName;
-    EXPECT_EQ(NewStaticName(c.oldStatic, names), c.stored) << c.dnsName << " " << c.oldStatic;
-  }
-  EXPECT_EQ(StaticNameIn(" ws-17.example \t\n# comment\n"), "ws-17.example");
-  EXPECT_EQ(StaticNameIn("# only a comment\n"), "");
 }
 
 TEST(SingleInstance, SecondClaimFindsTheLockTakenUntilTheFirstEnds) {
@@ -475,38 +461,6 @@ TEST(TokenGroups, SizeQueryThenTheGroupsWithGidZeroAsAdministrators) {
 // system without them, so the synchronise command takes its plain path.
 // sssd's configuration as realmd, ipa-client-install and administrators
 // write it: only a domain whose identities come from a directory is a join.
-TEST(SssdDirectoryDomain, ADomainOfAdOrIpaOrOneRealmdJoined) {
-  struct Case {
-    const char* conf;
-    std::optional<std::string> domain;
-  } cases[] = {
-      {"[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n", "campus.example"},
-      {"[domain/ipa.example]\n  id_provider=IPA  \n", "ipa.example"},
-      {"[domain/LOCAL]\nid_provider = files\n[domain/corp.example]\nid_provider = ad\n", "corp.example"},
-      {"[domain/joined.example]\nrealmd_tags = manages-system joined-with-adcli\n", "joined.example"},
-      {"[domain/ldap.example]\nid_provider = ldap\n", std::nullopt},
-      {"[sssd]\nid_provider = ad\n", std::nullopt},  // not a domain section
-      {"[domain/old.example]\n# id_provider = ad\n; id_provider = ipa\n", std::nullopt},
-      {"id_provider = ad\n", std::nullopt},
-      {"[domain/broken\nid_provider = ad\n", std::nullopt},
-      {"", std::nullopt},
-  };
-  for (const auto& c : cases) EXPECT_EQ(SssdDirectoryDomain(c.conf), c.domain) << c.conf;
-}
-
-TEST(ReadSambaMembership, SecurityRealmAndPrivateDirOfTheGlobalSectionOnly) {
-  SambaMembership member = ReadSambaMembership(
-      "[Global]\n   Security = ADS\n realm = CAMPUS.EXAMPLE\n  private dir = /srv/samba/private\n"
-      "[homes]\nsecurity = user\n");
-  EXPECT_TRUE(member.ads);
-  EXPECT_EQ(member.realm, "CAMPUS.EXAMPLE");
-  EXPECT_EQ(member.privateDir, "/srv/samba/private");
-  EXPECT_FALSE(ReadSambaMembership("[global]\nsecurity = user\n").ads);
-  EXPECT_FALSE(ReadSambaMembership("[global]\n;security = ads\n").ads);
-  EXPECT_FALSE(ReadSambaMembership("[printers]\nsecurity = ads\n").ads);
-  EXPECT_EQ(ReadSambaMembership("[global]\nprivatedir = /p\n").privateDir, "/p");
-}
-
 // The files of a whole system, under a root of the test's own.
 TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   TempDir root;
@@ -618,22 +572,6 @@ TEST(IsAdmin, AGroupWithGidZeroAloneMakesNoMember) {
 namespace hw::posix {
 namespace {
 
-TEST(PolicyFile, KeyEqualsValueListsWithComments) {
-  using Settings = std::map<std::string, std::vector<std::string>>;
-  struct Case { const char* text; Settings settings; };
-  for (const auto& c : {
-           Case{"CampusDomains = a.de, b.de\n", {{"CampusDomains", {"a.de", "b.de"}}}},
-           Case{"  # a comment\nCampusDomains=a.de b.de\tc.de # and one here\r\n",
-                {{"CampusDomains", {"a.de", "b.de", "c.de"}}}},
-           Case{"CampusDomains =\n", {{"CampusDomains", {}}}},                // set, but empty
-           Case{"CampusDomains a.de\n= b.de\n", {}},                       // no "=", no key: nothing
-           Case{"X = 1\nX = 2", {{"X", {"2"}}}},                             // the last one holds
-           Case{"# CampusDomains = a.de\n", {}},
-       }) {
-    EXPECT_EQ(ParsePolicyText(c.text), c.settings) << c.text;
-  }
-}
-
 TEST(PolicyFile, MissingIsUnsetUnreadableIsSaidSo) {
   std::filesystem::path dir = std::filesystem::temp_directory_path() / ("hw-policy-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir / "a-directory");
@@ -649,12 +587,6 @@ TEST(PolicyFile, MissingIsUnsetUnreadableIsSaidSo) {
   ASSERT_TRUE(unreadable);
   EXPECT_FALSE(unreadable->readable);
   std::filesystem::remove_all(dir);
-}
-
-TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {
-  std::string datagram = JournalDatagram({{"MESSAGE", "one line"}, {"HOSTWARDEN_DNS_NAME", "pc\nPRIORITY=0"}});
-  std::string length("\x0d\0\0\0\0\0\0\0", 8);
-  EXPECT_EQ(datagram, "MESSAGE=one line\nHOSTWARDEN_DNS_NAME\n" + length + "pc\nPRIORITY=0\n");
 }
 
 }  // namespace

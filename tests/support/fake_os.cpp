@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "resolve/ip_address_text.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw::test {
 namespace {

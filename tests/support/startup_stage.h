@@ -51,7 +51,7 @@ struct StartupStage {
     op.QueryUserName = [] { return std::string("anna"); };
     op.QueryComputerName = [] { return std::string("WS-17"); };
     op.ListLocalAddresses = [this] { return AddAddresses({"192.0.2.7", "198.51.100.9"}); };
-    op.IsWin2000OrLater = [] { return true; };
+    op.HasDnsClient = [] { return true; };
     op.QueryDnsHostName = [] { return std::string("ws-17"); };
     op.QueryDnsServer = [] { return std::string("192.0.2.53"); };
     op.DnsReverseLookup = PtrAnswer({"ws-17.uni-falkenau.de"});

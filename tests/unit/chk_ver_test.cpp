@@ -73,29 +73,30 @@ TEST(OsVersionText, AFailedReadGivesNothingAndBothTestsAnswerFalse) {
     details.Name = "untouched";
     EXPECT_EQ(chkVer.OsVersionText(details), "");
     EXPECT_EQ(details.Name, "untouched");
-    EXPECT_FALSE(chkVer.IsWinNT());
-    EXPECT_FALSE(chkVer.IsWin2000OrLater());
+    EXPECT_FALSE(chkVer.HasAdministrators());
+    EXPECT_FALSE(chkVer.HasDnsClient());
   }
 }
 
 TEST(PlatformTests, AnswerFromTheVersionRead) {
-  struct Case { uint32_t platform, major; bool nt, win2000; };
+  struct Case { uint32_t platform, major; bool administrators, dnsClient; };
   for (const auto& c : {Case{0, 3, false, false}, Case{1, 4, false, false}, Case{2, 4, true, false},
                         Case{2, 5, true, true}, Case{2, 6, true, true}, Case{kPlatformLinux, 6, true, true}}) {
     FakeOs os;
     os.version = Version(c.platform, c.major, 0, 1, "");
     ChkVer chkVer(os);
-    EXPECT_FALSE(chkVer.IsWinNT()) << "before the version is read";
+    EXPECT_FALSE(chkVer.HasAdministrators()) << "before the version is read";
     OsVersionDetails details;
     chkVer.OsVersionText(details);
-    EXPECT_EQ(chkVer.IsWinNT(), c.nt) << c.platform << "/" << c.major;
-    EXPECT_EQ(chkVer.IsWin2000OrLater(), c.win2000) << c.platform << "/" << c.major;
+    EXPECT_EQ(chkVer.HasAdministrators(), c.administrators) << c.platform << "/" << c.major;
+    EXPECT_EQ(chkVer.HasDnsClient(), c.dnsClient) << c.platform << "/" << c.major;
+    EXPECT_EQ(chkVer.HasSetComputerNameEx(), c.dnsClient) << c.platform << "/" << c.major;  // both came with 2000
   }
 }
 
 // Linux starts its elevated copy through pkexec, whatever the kernel's version.
 TEST(PlatformTests, UacComesWithVistaAndNeverToLinuxWhichHasPkexec) {
-  struct Case { uint32_t platform, major; bool vista, copy; };
+  struct Case { uint32_t platform, major; bool uac, copy; };
   for (const auto& c : {Case{1, 6, false, false}, Case{2, 5, false, false}, Case{2, 6, true, true},
                         Case{2, 10, true, true}, Case{kPlatformLinux, 5, false, true}, Case{kPlatformLinux, 6, false, true}}) {
     FakeOs os;
@@ -103,7 +104,7 @@ TEST(PlatformTests, UacComesWithVistaAndNeverToLinuxWhichHasPkexec) {
     ChkVer chkVer(os);
     OsVersionDetails details;
     chkVer.OsVersionText(details);
-    EXPECT_EQ(chkVer.IsWinVistaOrLater(), c.vista) << c.platform << "/" << c.major;
+    EXPECT_EQ(chkVer.HasUac(), c.uac) << c.platform << "/" << c.major;
     EXPECT_EQ(chkVer.CanStartElevatedCopy(), c.copy) << c.platform << "/" << c.major;
   }
 }

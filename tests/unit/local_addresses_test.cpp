@@ -12,7 +12,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 struct AddressBox : HeadlessControl {
-  AddressBox() : HeadlessControl(ControlSpec{.name = "cbo_IP", .kind = ControlKind::ComboBox}) {}
+  AddressBox() : HeadlessControl(ControlData{.name = "cbo_IP", .kind = ControlKind::ComboBox}) {}
 };
 }  // namespace
 

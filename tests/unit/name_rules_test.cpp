@@ -91,13 +91,6 @@ TEST(PtrNameToCompare, AnyAgreeingRecordWinsOtherwiseTheFirst) {
   }
 }
 
-TEST(DnsShortName, FirstLabelInTheAnswersLetterCase) {
-  EXPECT_EQ(DnsShortNameOf("Ws-17.Uni-Falkenau.de"), "Ws-17");
-  EXPECT_EQ(DnsShortNameOf("ws-17"), "ws-17");
-  EXPECT_EQ(DnsShortNameOf(".uni-falkenau.de"), "");
-  EXPECT_EQ(DnsShortNameOf("ws-17."), "ws-17");
-}
-
 TEST(NamesDiffer, IgnoresLetterCaseAndNeedsBothNamesToAgree) {
   EXPECT_FALSE(NamesDiffer("ws-17", "WS-17", "Ws-17"));
   EXPECT_TRUE(NamesDiffer("ws-17", "WS-18", "ws-17"));  // the NetBIOS name differs

@@ -163,7 +163,7 @@ TEST(QuietRun, TheContinuedProgramSynchronisesWithTheChecksVersionRecord) {
 
 TEST(ControlStates, SurviveTheWayIntoAnotherRuntime) {
   HeadlessForms from, to;
-  Window& filled = from.Load(WindowSpec{"W", "", 0, 0, 0, 0, Border::FixedSingle, true, Picture::None, "", 8,
+  Window& filled = from.Load(WindowData{"W", "", 0, 0, 0, 0, Border::FixedSingle, true, Picture::None, "", 8,
                                         {{"lbl", ControlKind::Label, "Caption"},
                                          {"txt", ControlKind::TextBox},
                                          {"cbo", ControlKind::ComboBox},

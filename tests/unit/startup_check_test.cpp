@@ -161,7 +161,7 @@ TEST(StartupCheck, OlderSystemsAskTheResolver) {
                         Case{"ws-17.uni-falkenau.de", "ws-17.uni-falkenau.de", CheckVerdict::Agree},
                         Case{"pc-9.uni-falkenau.de", "pc-9.uni-falkenau.de", CheckVerdict::Mismatch}}) {
     StartupStage s;
-    s.op.IsWin2000OrLater = [] { return false; };
+    s.op.HasDnsClient = [] { return false; };
     s.op.QueryDnsHostName = [] { return std::string("never asked"); };
     s.op.DnsReverseLookup = [](const std::string&, const std::string&, LookupFailure&) -> std::vector<std::string> {
       throw Failure();
@@ -270,7 +270,7 @@ TEST(StartupCheck, SkipsFailingActions) {
   {
     SCOPED_TRACE("the platform test fails: taken as passed, so the DNS path runs");
     StartupStage s;
-    s.op.IsWin2000OrLater = []() -> bool { throw Failure(); };
+    s.op.HasDnsClient = []() -> bool { throw Failure(); };
     s.op.HostNameByAddress = [](const std::string&, LookupFailure&) -> std::string { throw Failure(); };
     s.Run();
     EXPECT_TRUE(s.Visible("txt_NB"));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "check/guard.h"
 #include "platform/headless/headless_forms.h"
 #include "ui/windows.h"
 
@@ -16,10 +17,10 @@ struct Row {
   int left, top, width, height, tab;
 };
 
-void ExpectControls(const WindowSpec& w, const std::vector<Row>& rows) {
+void ExpectControls(const WindowData& w, const std::vector<Row>& rows) {
   ASSERT_EQ(w.controls.size(), rows.size()) << w.name;
   for (const Row& r : rows) {
-    const ControlSpec* c = w.Find(r.name);
+    const ControlData* c = w.Find(r.name);
     ASSERT_NE(c, nullptr) << w.name << " lacks " << r.name;
     EXPECT_EQ(c->kind, r.kind) << r.name;
     EXPECT_EQ(c->caption, r.caption) << r.name;
@@ -31,7 +32,7 @@ void ExpectControls(const WindowSpec& w, const std::vector<Row>& rows) {
 
 TEST(MainWindow, ControlTableToTheTwip) {
   using K = ControlKind;
-  const WindowSpec& w = Form1Window();
+  const WindowData& w = Form1Window();
   EXPECT_EQ(w.caption, "Hostwarden");
   EXPECT_EQ(w.clientWidth, 4650);
   EXPECT_EQ(w.clientHeight, 3015);
@@ -60,17 +61,17 @@ TEST(MainWindow, ControlTableToTheTwip) {
       {"cmd_Sync", K::Button, "Namen synchronisieren", 2640, 2480, 1815, 375, 0},
       {"cbo_IP", K::ComboBox, "", 120, 2520, 1695, 315, 7},
   });
-  const ControlSpec* warn = w.Find("img_Warn");
+  const ControlData* warn = w.Find("img_Warn");
   EXPECT_FALSE(warn->visible);
   EXPECT_EQ(warn->picture, Picture::Warning);
-  const ControlSpec* sync = w.Find("cmd_Sync");
+  const ControlData* sync = w.Find("cmd_Sync");
   EXPECT_FALSE(sync->enabled);
   EXPECT_EQ(sync->tooltip, "DNS-Kurzname wird Computer- und NetBios-Name");
 }
 
 TEST(WarningDialog, ControlTableToTheTwip) {
   using K = ControlKind;
-  const WindowSpec& w = FrmInfoWindow();
+  const WindowData& w = FrmInfoWindow();
   EXPECT_EQ(w.caption, "Hostwarden");
   EXPECT_EQ(w.clientWidth, 3900);
   EXPECT_EQ(w.clientHeight, 2520);
@@ -90,13 +91,13 @@ TEST(WarningDialog, ControlTableToTheTwip) {
       {"OKButton", K::Button, "OK", 600, 2040, 1215, 375, 0},
       {"CancelButton", K::Button, "Details >>", 2040, 2040, 1215, 375, 1},
   });
-  const ControlSpec* heading = w.Find("Label1");
+  const ControlData* heading = w.Find("Label1");
   EXPECT_TRUE(heading->bold);
   EXPECT_EQ(heading->textColour, Rgb(192, 0, 0));
 }
 
 TEST(Windows, TabIndexesAreUniqueAndFocusFollowsThem) {
-  for (const WindowSpec* w : {&Form1Window(), &FrmInfoWindow()}) {
+  for (const WindowData* w : {&Form1Window(), &FrmInfoWindow()}) {
     std::set<int> seen;
     for (const auto& c : w->controls)
       if (c.tabIndex >= 0) {
@@ -118,6 +119,46 @@ TEST(Windows, TwipsBecomePixelsAtTheScreensDpi) {
   EXPECT_EQ(TwipsToPixels(480), 32);
   EXPECT_EQ(TwipsToPixels(4650, 144), 465);
   EXPECT_EQ(TwipsToPixels(8, 96), 1);  // rounds to the nearest pixel
+}
+
+// A control name that no window table has is a fault of the program: it
+// stops the run wherever it is used, through the guards that skip a failed
+// step, while a control that exists but fails is still skipped.
+TEST(Windows, AMisspeltControlNameFailsLoudlyARealFailureIsSkipped) {
+  HeadlessForms forms;
+  Window& form1 = forms.Load(Form1Window());
+  for (const char* misspelt : {"cmd_sync", "cmd_Sync ", "txt_DNS2", "OKButton", ""}) {
+    SCOPED_TRACE(misspelt);
+    EXPECT_THROW(form1[misspelt], NoSuchControl);
+    EXPECT_THROW(attempt([&] { form1[misspelt].SetEnabled(true); }), NoSuchControl);
+    EXPECT_THROW(passes([&] { return form1[misspelt].Visible(); }), NoSuchControl);
+    EXPECT_THROW(form1.OnClick(misspelt, [] {}), NoSuchControl);
+    EXPECT_THROW(RunThenEnd(forms, [&] { form1[misspelt].SetText("x"); }), NoSuchControl);
+  }
+  bool reached = false;
+  attempt([&] {
+    form1[kCboIp].SetListIndex(5);  // an empty list: the runtime refuses
+    reached = true;
+  });
+  EXPECT_FALSE(reached);
+  EXPECT_TRUE(passes([&] {
+    form1[kTxtCn].AddItem("x");  // not a combo box: the runtime refuses, the test counts as passed
+    return false;
+  }));
+}
+
+// Every name the program uses reaches a control of its window's table.
+TEST(Windows, EveryControlNameTheProgramUsesIsInItsTable) {
+  for (const char* name : {kLblSystem, kLblIe, kLblUsername, kLblConn, kLblNb, kTxtCn, kTxtNb, kTxtDns, kImgWarn,
+                           kCmdSync, kCboIp})
+    EXPECT_NE(Form1Window().Find(name), nullptr) << name;
+  for (const char* name : {kInfoHeading, kOkButton, kCancelButton})
+    EXPECT_NE(FrmInfoWindow().Find(name), nullptr) << name;
+  EXPECT_EQ(Form1Window().name, kForm1);
+  EXPECT_EQ(FrmInfoWindow().name, kFrmInfo);
+  WindowData copy = Form1Window();
+  EXPECT_THROW(copy.ControlNamed("img_warn"), NoSuchControl);
+  EXPECT_EQ(&copy.ControlNamed(kImgWarn), copy.Find(kImgWarn));
 }
 
 }  // namespace

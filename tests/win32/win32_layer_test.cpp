@@ -20,7 +20,7 @@
 #include "platform/win32/system_libraries.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_os.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace {
 

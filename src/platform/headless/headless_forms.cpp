@@ -2,7 +2,7 @@
 
 namespace hw {
 
-HeadlessControl::HeadlessControl(const ControlSpec& definition)
+HeadlessControl::HeadlessControl(const ControlData& definition)
     : definition_(definition),
       text_(definition.caption),
       visible_(definition.visible),
@@ -53,7 +53,7 @@ void HeadlessWindow::Unload() {
 }
 
 void HeadlessWindow::OnClick(std::string_view control, std::function<void()> handler) {
-  (*this)[control];  // an unknown control is an error now, not at the click
+  (*this)[control];  // an unknown control fails where the handler is set, not at the click
   onClick_[std::string(control)] = std::move(handler);
 }
 
@@ -77,7 +77,7 @@ void HeadlessForms::MsgBox(const std::string& text, int style) {
   if (onMessage) onMessage(messages_.back());
 }
 
-Window& HeadlessForms::Load(const WindowSpec& definition) {
+Window& HeadlessForms::Load(const WindowData& definition) {
   auto it = windows_.find(definition.name);
   if (it == windows_.end()) {
     it = windows_.emplace(definition.name, std::make_unique<HeadlessWindow>(definition)).first;

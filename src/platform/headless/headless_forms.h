@@ -15,7 +15,7 @@ namespace hw {
 
 class HeadlessControl : public Control {
  public:
-  explicit HeadlessControl(const ControlSpec& definition);
+  explicit HeadlessControl(const ControlData& definition);
   std::string Text() const override { return text_; }
   void SetText(const std::string& text) override { text_ = text; }
   bool Visible() const override { return visible_; }
@@ -29,12 +29,12 @@ class HeadlessControl : public Control {
   void SetElevationRequired(bool required) override { elevationRequired_ = required; }
   bool ElevationRequired() const override { return elevationRequired_; }
 
-  const ControlSpec& definition() const { return definition_; }
+  const ControlData& definition() const { return definition_; }
 
  private:
   void RequireComboBox(const char* operation) const;
 
-  ControlSpec definition_;
+  ControlData definition_;
   std::string text_;
   bool visible_, enabled_;
   std::vector<std::string> items_;
@@ -44,8 +44,8 @@ class HeadlessControl : public Control {
 
 class HeadlessWindow : public Window {
  public:
-  explicit HeadlessWindow(const WindowSpec& definition) : definition_(definition) { Create(); }
-  const WindowSpec& Definition() const override { return definition_; }
+  explicit HeadlessWindow(const WindowData& definition) : definition_(definition) { Create(); }
+  const WindowData& Definition() const override { return definition_; }
   Control& operator[](std::string_view control) override;
   void Show() override;
   void Hide() override { visible_ = false; }
@@ -63,7 +63,7 @@ class HeadlessWindow : public Window {
   void Create();  // (re)creates the controls from the window data
 
  private:
-  WindowSpec definition_;
+  WindowData definition_;
   std::map<std::string, std::unique_ptr<HeadlessControl>, std::less<>> controls_;
   std::map<std::string, std::function<void()>, std::less<>> onClick_;
   std::function<void()> onClose_;
@@ -86,7 +86,7 @@ class HeadlessForms : public Forms {
   bool PrevInstance() override { return prevInstance_; }
   std::string Command() override { return commandLine_; }
   void MsgBox(const std::string& text, int style) override;
-  Window& Load(const WindowSpec& definition) override;
+  Window& Load(const WindowData& definition) override;
   [[noreturn]] void End() override;
   void Run() override {}  // nothing to wait for without a screen
 

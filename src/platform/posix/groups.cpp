@@ -16,7 +16,7 @@
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/static_hostname.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw::posix {
 namespace {

@@ -1,7 +1,9 @@
 #include "platform/posix/hosts_file.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "text/names.h"
+#include "text/text.h"
 
 namespace hw::posix {
 namespace {
@@ -10,21 +12,13 @@ constexpr std::string_view kOwnLineAddress = "127.0.1.1";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
-std::string_view FirstLabel(std::string_view name) { return name.substr(0, name.find('.')); }
-
 // The host's name, short or full, on either side: ws-17 and
 // ws-17.uni-falkenau.de name the same host on the machine's own line. A
 // machine still called localhost names no host of its own there.
 bool NamesOldHost(std::string_view field, const std::vector<std::string>& oldNames) {
   for (const auto& old : oldNames)
-    if (!old.empty() && !SameName(FirstLabel(old), "localhost") && SameName(FirstLabel(field), FirstLabel(old)))
+    if (!old.empty() && !EqualsIgnoringAsciiCase(FirstLabel(old), "localhost") &&
+        EqualsIgnoringAsciiCase(FirstLabel(field), FirstLabel(old)))
       return true;
   return false;
 }

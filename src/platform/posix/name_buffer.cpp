@@ -1,6 +1,7 @@
 #include "platform/posix/name_buffer.h"
 
-#include "resolve/text_helpers.h"
+#include "text/names.h"
+#include "text/text.h"
 
 namespace hw::posix {
 namespace {
@@ -30,13 +31,8 @@ int FillNameBuffer(std::string_view name, std::string& buffer, uint32_t& size, b
   return 1;
 }
 
-std::string FirstLabel(std::string_view hostName) {
-  return std::string(hostName.substr(0, hostName.find('.')));
-}
-
 std::string NetbiosNameOf(std::string_view hostName) {
-  std::string name = ToUpperAscii(FirstLabel(hostName));
-  return name.substr(0, OffsetOfCharacter(name, 15));
+  return hw::NetbiosNameOf(ToUpperAscii(FirstLabel(hostName)));
 }
 
 std::string DomainOf(std::string_view hostName) {

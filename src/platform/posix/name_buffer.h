@@ -15,9 +15,6 @@ namespace hw::posix {
 // characters, plus one when `countNul` (GetUserName counts the NUL).
 int FillNameBuffer(std::string_view name, std::string& buffer, uint32_t& size, bool countNul);
 
-// The part of a host name before its first dot.
-std::string FirstLabel(std::string_view hostName);
-
 // The NetBIOS form of a host name: its first label in capitals (ASCII
 // letters), cut to 15 characters.
 std::string NetbiosNameOf(std::string_view hostName);

@@ -9,6 +9,7 @@
 
 #include "platform/posix/name_buffer.h"
 #include "platform/posix/posix_os.h"
+#include "text/names.h"
 
 namespace hw::posix {
 namespace {

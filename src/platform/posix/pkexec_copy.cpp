@@ -5,12 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 
 #include "platform/posix/posix_os.h"
 #include "platform/posix/static_hostname.h"
 #include "sync/elevated_copy.h"
+#include "text/text.h"
 
 namespace hw::posix {
 namespace {
@@ -18,13 +18,6 @@ namespace {
 constexpr std::string_view kDnsNameSwitch = "/DnsName:";
 constexpr int kPkexecDismissed = 126;
 constexpr int kPkexecNotAuthorized = 127;
-
-bool SameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
 
 // The running program's own file, as the kernel names it: never a path the
 // user could have put in front of it.
@@ -64,7 +57,7 @@ std::optional<std::string> DnsNameFromArgument(std::string_view argument, std::s
   if (argument.substr(0, kDnsNameSwitch.size()) != kDnsNameSwitch) return std::nullopt;
   std::string_view name = argument.substr(kDnsNameSwitch.size());
   std::size_t dot = name.find('.');
-  if (dot == std::string_view::npos || !SameLetters(name.substr(0, dot), shortName)) return std::nullopt;
+  if (dot == std::string_view::npos || !EqualsIgnoringAsciiCase(name.substr(0, dot), shortName)) return std::nullopt;
   if (!IsValidStaticHostname(name)) return std::nullopt;
   return std::string(name);
 }

@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "platform/posix/posix_os.h"
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 namespace hw::posix {
 namespace {

@@ -11,30 +11,24 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <vector>
 
 #include "platform/posix/files.h"
 #include "platform/posix/own_addresses.h"
 #include "platform/posix/posix_os.h"
+#include "text/text.h"
 
 namespace hw::posix {
 namespace {
 
 constexpr int kWsaEfault = 10014;
 
-bool SameLetters(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 // The empty name stands for the PC itself, as in Windows Sockets.
 bool IsOwnName(const std::string& name) {
   char own[256] = {};
   if (name.empty()) return true;
-  return ::gethostname(own, sizeof own - 1) == 0 && SameLetters(name, own);
+  return ::gethostname(own, sizeof own - 1) == 0 && EqualsIgnoringAsciiCase(name, own);
 }
 
 int WsaErrorOfHErrno(int error) {

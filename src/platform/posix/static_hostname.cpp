@@ -9,17 +9,12 @@
 #include <optional>
 #include <string>
 
+#include "text/names.h"
+
 namespace hw::posix {
 namespace {
 
-bool IsValidLabel(std::string_view label) {
-  if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') return false;
-  for (char c : label) {
-    bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
-    if (!allowed) return false;
-  }
-  return true;
-}
+bool IsValidLabel(std::string_view label) { return label.size() <= kMaxDnsLabelLength && IsAsciiHostLabel(label); }
 
 // libsystemd's bus functions, bound by name when a name is first set: the
 // check that runs at every log-on then never loads libsystemd and the five

@@ -26,7 +26,7 @@ std::string ArgumentText() {
 // The event log, opened for each entry: a run writes one, at its end.
 class EventLog : public hw::report::VerdictLog {
  public:
-  void Write(const hw::report::VerdictEntry& entry) override { hw::win32::LogWindowRun(entry); }
+  void Write(const hw::report::VerdictEntry& entry) override { hw::win32::LogVerdictEntry(entry); }
 };
 
 // The Win32 runtime creates no window until one is loaded or a message box

@@ -53,11 +53,11 @@ int RunScriptMode(const report::ModeOptions& options) {
   ConsoleOutput console(libraries);
   console.Write(STD_OUTPUT_HANDLE, out.str());
   console.Write(STD_ERROR_HANDLE, err.str());
-  if (held.Entry()) LogWindowRun(*held.Entry());
+  if (held.Entry()) LogVerdictEntry(*held.Entry());
   return code;
 }
 
-void LogWindowRun(const report::VerdictEntry& entry) {
+void LogVerdictEntry(const report::VerdictEntry& entry) {
   try {
     SystemLibraries libraries;
     EventLogVerdictLog log(libraries);

@@ -12,7 +12,8 @@ namespace hw::win32 {
 // command line that is refused.
 int RunScriptMode(const report::ModeOptions& options);
 
-// Writes the verdict of a window run to the event log, never failing.
-void LogWindowRun(const report::VerdictEntry& entry);
+// Writes the verdict entry of any run, window or script, to the event log,
+// never failing.
+void LogVerdictEntry(const report::VerdictEntry& entry);
 
 }  // namespace hw::win32

@@ -68,7 +68,7 @@ class Win32Forms final : public Forms, public win32::FormsHost {
   bool PrevInstance() override;
   std::string Command() override { return commandLine_; }
   void MsgBox(const std::string& text, int style) override;
-  Window& Load(const WindowSpec& definition) override;
+  Window& Load(const WindowData& definition) override;
   [[noreturn]] void End() override;
   void Run() override;
 
@@ -131,7 +131,7 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
     throw FormsError("cannot show the message box");
 }
 
-Window& Win32Forms::Load(const WindowSpec& definition) {
+Window& Win32Forms::Load(const WindowData& definition) {
   if (!controlsStarted_) {
     StartCommonControls();
     controlsStarted_ = true;

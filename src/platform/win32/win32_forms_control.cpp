@@ -7,7 +7,7 @@
 
 namespace hw::win32 {
 
-Win32Control::Win32Control(Win32Window& window, const ControlSpec& definition, int id)
+Win32Control::Win32Control(Win32Window& window, const ControlData& definition, int id)
     : window_(window), definition_(definition), id_(id) {}
 
 void Win32Control::Attach(HWND hwnd, OwnedIcon picture) {

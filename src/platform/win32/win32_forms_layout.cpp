@@ -13,7 +13,7 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-RECT ControlRect(const ControlSpec& control, int dpi) {
+RECT ControlRect(const ControlData& control, int dpi) {
   RECT r;
   r.left = TwipsToPixels(control.left, dpi);
   r.top = TwipsToPixels(control.top, dpi);
@@ -25,7 +25,7 @@ RECT ControlRect(const ControlSpec& control, int dpi) {
   return r;
 }
 
-RECT ClientRect(const WindowSpec& window, int dpi) {
+RECT ClientRect(const WindowData& window, int dpi) {
   RECT r;
   r.left = TwipsToPixels(window.left, dpi);
   r.top = TwipsToPixels(window.top, dpi);
@@ -34,7 +34,7 @@ RECT ClientRect(const WindowSpec& window, int dpi) {
   return r;
 }
 
-FrameStyle FrameStyleFor(const WindowSpec& window) {
+FrameStyle FrameStyleFor(const WindowData& window) {
   FrameStyle frame{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_BORDER | WS_CLIPCHILDREN, 0};
   if (window.border == Border::FixedDialog) frame.exStyle |= WS_EX_DLGMODALFRAME;
   if (window.showInTaskbar) frame.exStyle |= WS_EX_APPWINDOW;
@@ -51,7 +51,7 @@ bool TakesFocus(ControlKind kind) {
   return kind == ControlKind::Button || kind == ControlKind::TextBox || kind == ControlKind::ComboBox;
 }
 
-ControlClass ControlClassFor(const ControlSpec& control) {
+ControlClass ControlClassFor(const ControlData& control) {
   const DWORD common = WS_CHILD | WS_CLIPSIBLINGS | (control.visible ? WS_VISIBLE : 0) |
                        (control.enabled ? 0 : WS_DISABLED);
   switch (control.kind) {
@@ -78,7 +78,7 @@ int FontHeight(double points, int dpi) {
   return -static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
-std::vector<std::size_t> CreationOrder(const WindowSpec& window) {
+std::vector<std::size_t> CreationOrder(const WindowData& window) {
   std::vector<std::size_t> focusable, others;
   for (std::size_t i = 0; i < window.controls.size(); ++i)
     (TakesFocus(window.controls[i].kind) ? focusable : others).push_back(i);

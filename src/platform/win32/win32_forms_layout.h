@@ -15,9 +15,9 @@ int ScreenDpi();
 
 // Twips to pixels at `dpi`. Edges are converted, not sizes, so neighbouring
 // controls that touch in twips still touch in pixels.
-RECT ControlRect(const ControlSpec& control, int dpi);
+RECT ControlRect(const ControlData& control, int dpi);
 // The client area of a window, placed at its stored screen position.
-RECT ClientRect(const WindowSpec& window, int dpi);
+RECT ClientRect(const WindowData& window, int dpi);
 
 struct FrameStyle {
   DWORD style;
@@ -25,7 +25,7 @@ struct FrameStyle {
 };
 // Fixed single: caption, close button, no maximise or minimise, in the
 // taskbar. Fixed dialog: the same with a dialog frame.
-FrameStyle FrameStyleFor(const WindowSpec& window);
+FrameStyle FrameStyleFor(const WindowData& window);
 // The outer rectangle of a window whose client area is `client`.
 RECT FrameRect(const RECT& client, const FrameStyle& frame);
 
@@ -35,7 +35,7 @@ struct ControlClass {
   DWORD exStyle;
 };
 // The standard Win32 class and styles that render a control of this kind.
-ControlClass ControlClassFor(const ControlSpec& control);
+ControlClass ControlClassFor(const ControlData& control);
 
 // The font height (negative: character height) for `points` at `dpi`.
 int FontHeight(double points, int dpi);
@@ -46,7 +46,7 @@ int FontHeight(double points, int dpi);
 // the higher tab index first: of two overlapping labels the later one (the
 // value beside its caption) lies on top, so no value's first letters are
 // covered by its caption's background.
-std::vector<std::size_t> CreationOrder(const WindowSpec& window);
+std::vector<std::size_t> CreationOrder(const WindowData& window);
 
 bool TakesFocus(ControlKind kind);
 

@@ -36,7 +36,7 @@ std::wstring RegisterFormClass(HINSTANCE instance, const std::string& windowName
   return className;
 }
 
-HFONT MakeFont(const WindowSpec& definition, int dpi, bool bold) {
+HFONT MakeFont(const WindowData& definition, int dpi, bool bold) {
   return CreateFontW(FontHeight(definition.fontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                      ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, Widen(definition.fontName).c_str());
@@ -46,7 +46,7 @@ bool HasCaption(ControlKind kind) { return kind != ControlKind::Image && kind !=
 
 }  // namespace
 
-Win32Window::Win32Window(FormsHost& host, const WindowSpec& definition) : host_(host), definition_(definition) {
+Win32Window::Win32Window(FormsHost& host, const WindowData& definition) : host_(host), definition_(definition) {
   for (std::size_t i = 0; i < definition_.controls.size(); ++i)
     controls_.push_back(
         std::make_unique<Win32Control>(*this, definition_.controls[i], kFirstControlId + static_cast<int>(i)));
@@ -106,7 +106,7 @@ void Win32Window::CreateControls() {
 }
 
 HWND Win32Window::CreateControl(Win32Control& control, std::size_t index) {
-  const ControlSpec& definition = control.Definition();
+  const ControlData& definition = control.Definition();
   ControlClass cls = ControlClassFor(definition);
   RECT r = ControlRect(definition, host_.Dpi());
   int height = r.bottom - r.top;
@@ -168,7 +168,7 @@ void Win32Window::DestroySilently() {
 bool Win32Window::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Win32Window::OnClick(std::string_view control, std::function<void()> handler) {
-  (*this)[control];  // an unknown control is an error now, not at the click
+  (*this)[control];  // an unknown control fails where the handler is set, not at the click
   onClick_[std::string(control)] = std::move(handler);
 }
 

@@ -38,7 +38,7 @@ class Win32Window;
 
 class Win32Control : public Control {
  public:
-  Win32Control(Win32Window& window, const ControlSpec& definition, int id);
+  Win32Control(Win32Window& window, const ControlData& definition, int id);
   std::string Text() const override;
   void SetText(const std::string& text) override;
   bool Visible() const override;
@@ -52,7 +52,7 @@ class Win32Control : public Control {
   void SetElevationRequired(bool required) override;
   bool ElevationRequired() const override { return elevationRequired_; }
 
-  const ControlSpec& Definition() const { return definition_; }
+  const ControlData& Definition() const { return definition_; }
   int Id() const { return id_; }
   HWND Handle() const { return hwnd_; }
   void Attach(HWND hwnd, OwnedIcon picture);
@@ -63,7 +63,7 @@ class Win32Control : public Control {
   HWND RequireComboBox(const char* operation) const;
 
   Win32Window& window_;
-  ControlSpec definition_;
+  ControlData definition_;
   int id_;
   HWND hwnd_ = nullptr;
   ATOM nameAtom_ = 0;
@@ -73,12 +73,12 @@ class Win32Control : public Control {
 
 class Win32Window : public Window {
  public:
-  Win32Window(FormsHost& host, const WindowSpec& definition);
+  Win32Window(FormsHost& host, const WindowData& definition);
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
 
-  const WindowSpec& Definition() const override { return definition_; }
+  const WindowData& Definition() const override { return definition_; }
   Control& operator[](std::string_view control) override;
   void Show() override;
   void Hide() override;
@@ -115,7 +115,7 @@ class Win32Window : public Window {
   void Detached();
 
   FormsHost& host_;
-  WindowSpec definition_;
+  WindowData definition_;
   std::vector<std::unique_ptr<Win32Control>> controls_;  // in the order of the window data
   std::map<std::string, std::function<void()>, std::less<>> onClick_;
   std::function<void()> onClose_;

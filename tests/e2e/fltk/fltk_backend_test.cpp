@@ -91,7 +91,7 @@ TEST_F(FltkRuntime, LaysOutAt96DpiWithElevenPixelFonts) {
 }
 
 TEST_F(FltkRuntime, WindowsHaveTheTableSizeFixedAndTheirCaption) {
-  for (const WindowSpec* definition : {&Form1Window(), &FrmInfoWindow()}) {
+  for (const WindowData* definition : {&Form1Window(), &FrmInfoWindow()}) {
     auto& window = static_cast<FltkWindow&>(forms_->Load(*definition));
     window.Show();
     Fl_Window* fl = window.FlWindow();
@@ -104,7 +104,7 @@ TEST_F(FltkRuntime, WindowsHaveTheTableSizeFixedAndTheirCaption) {
 }
 
 TEST_F(FltkRuntime, EveryWidgetLiesWhereTheTableSaysInTabOrder) {
-  for (const WindowSpec* definition : {&Form1Window(), &FrmInfoWindow()}) {
+  for (const WindowData* definition : {&Form1Window(), &FrmInfoWindow()}) {
     auto& window = static_cast<FltkWindow&>(forms_->Load(*definition));
     Fl_Window* fl = window.FlWindow();
     auto order = CreationOrder(*definition);
@@ -148,8 +148,8 @@ PixelRect Measured(const std::string& text, Fl_Font font, int size, int wrapWidt
   return {0, 0, w, h};
 }
 
-void ExpectEveryTextFits(FltkWindow& window, const WindowSpec& definition) {
-  for (const ControlSpec& control : definition.controls) {
+void ExpectEveryTextFits(FltkWindow& window, const WindowData& definition) {
+  for (const ControlData& control : definition.controls) {
     Fl_Widget* widget = static_cast<FltkControl&>(window[control.name]).Widget();
     SCOPED_TRACE(control.name);
     switch (control.kind) {

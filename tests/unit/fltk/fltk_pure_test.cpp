@@ -195,14 +195,14 @@ INSTANTIATE_TEST_SUITE_P(Reported, LayoutDpiCases,
                                            DpiCase{108, 120}, DpiCase{120, 120}, DpiCase{144, 144},
                                            DpiCase{192, 192}, DpiCase{100000, 480}));
 
-const ControlSpec& ControlOf(const WindowSpec& window, const char* name) {
-  const ControlSpec* control = window.Find(name);
+const ControlData& ControlOf(const WindowData& window, const char* name) {
+  const ControlData* control = window.Find(name);
   if (!control) throw std::logic_error(std::string("no control ") + name);
   return *control;
 }
 
 TEST(ControlPixels, ConvertsTheMainWindowTable) {
-  const WindowSpec& form1 = Form1Window();
+  const WindowData& form1 = Form1Window();
   EXPECT_EQ(ClientPixels(form1, 96), (PixelRect{3, 22, 310, 201}));
   EXPECT_EQ(ControlPixels(ControlOf(form1, "cmd_Sync"), 96), (PixelRect{176, 165, 121, 25}));
   EXPECT_EQ(ControlPixels(ControlOf(form1, "cbo_IP"), 96), (PixelRect{8, 168, 113, 21}));
@@ -213,15 +213,15 @@ TEST(ControlPixels, ConvertsTheMainWindowTable) {
 }
 
 TEST(ControlPixels, LineBoxHoldsBothEndsWhicheverWayItRuns) {
-  ControlSpec line{"l", ControlKind::Line, "", 300, 300, -150, 150};
+  ControlData line{"l", ControlKind::Line, "", 300, 300, -150, 150};
   EXPECT_EQ(ControlPixels(line, 96), (PixelRect{10, 20, 11, 11}));
-  ControlSpec vertical{"v", ControlKind::Line, "", 150, 300, 0, -300};
+  ControlData vertical{"v", ControlKind::Line, "", 150, 300, 0, -300};
   EXPECT_EQ(ControlPixels(vertical, 96), (PixelRect{10, 0, 1, 21}));
 }
 
-std::vector<std::string> Names(const std::vector<const ControlSpec*>& controls) {
+std::vector<std::string> Names(const std::vector<const ControlData*>& controls) {
   std::vector<std::string> names;
-  for (const ControlSpec* c : controls) names.push_back(c->name);
+  for (const ControlData* c : controls) names.push_back(c->name);
   return names;
 }
 

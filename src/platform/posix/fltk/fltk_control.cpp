@@ -22,7 +22,7 @@ Fl_Color ToFlColour(uint32_t colour, Fl_Color system) {
 
 }  // namespace
 
-FltkControl::FltkControl(FltkWindow& window, const ControlSpec& definition)
+FltkControl::FltkControl(FltkWindow& window, const ControlData& definition)
     : window_(window), definition_(definition), text_(definition.caption), visible_(definition.visible), enabled_(definition.enabled) {}
 
 FltkControl::~FltkControl() = default;  // the window deletes the widgets

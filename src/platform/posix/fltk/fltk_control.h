@@ -17,7 +17,7 @@ class FltkWindow;
 
 class FltkControl : public Control {
  public:
-  FltkControl(FltkWindow& window, const ControlSpec& definition);
+  FltkControl(FltkWindow& window, const ControlData& definition);
   ~FltkControl() override;
   FltkControl(const FltkControl&) = delete;
   FltkControl& operator=(const FltkControl&) = delete;
@@ -36,7 +36,7 @@ class FltkControl : public Control {
   void SetElevationRequired(bool required) override { elevationRequired_ = required; }
   bool ElevationRequired() const override { return elevationRequired_; }
 
-  const ControlSpec& Definition() const { return definition_; }
+  const ControlData& Definition() const { return definition_; }
   // Creates the widget, for the window to add; the window owns it from then on.
   Fl_Widget& Build(const FltkLook& look);
   // The window and its widgets are being destroyed: keep what the user typed.
@@ -55,7 +55,7 @@ class FltkControl : public Control {
   static void Clicked(Fl_Widget*, void* control);
 
   FltkWindow& window_;
-  ControlSpec definition_;
+  ControlData definition_;
   std::string text_;
   bool visible_, enabled_;
   std::vector<std::string> items_;

@@ -23,7 +23,7 @@ void FltkForms::MsgBox(const std::string& text, int style) {
   box.RunModal();
 }
 
-Window& FltkForms::Load(const WindowSpec& definition) {
+Window& FltkForms::Load(const WindowData& definition) {
   auto it = windows_.find(definition.name);
   if (it == windows_.end()) {
     it = windows_.emplace(definition.name, std::make_unique<FltkWindow>(definition, look_)).first;

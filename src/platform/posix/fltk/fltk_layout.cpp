@@ -13,7 +13,7 @@ int LayoutDpi(double reported) {
   return std::min(kBase + steps * kStep, kHighest);
 }
 
-PixelRect ControlPixels(const ControlSpec& control, int dpi) {
+PixelRect ControlPixels(const ControlData& control, int dpi) {
   if (control.kind == ControlKind::Line) {
     int x1 = TwipsToPixels(control.left, dpi), y1 = TwipsToPixels(control.top, dpi);
     int x2 = TwipsToPixels(control.left + control.width, dpi);
@@ -24,7 +24,7 @@ PixelRect ControlPixels(const ControlSpec& control, int dpi) {
           std::max(1, TwipsToPixels(control.width, dpi)), std::max(1, TwipsToPixels(control.height, dpi))};
 }
 
-PixelRect ClientPixels(const WindowSpec& window, int dpi) {
+PixelRect ClientPixels(const WindowData& window, int dpi) {
   return {TwipsToPixels(window.left, dpi), TwipsToPixels(window.top, dpi),
           std::max(1, TwipsToPixels(window.clientWidth, dpi)), std::max(1, TwipsToPixels(window.clientHeight, dpi))};
 }
@@ -33,10 +33,10 @@ int FontPixels(double points, int dpi) {
   return std::max(1, static_cast<int>(std::lround(points * dpi / 72.0)));
 }
 
-std::vector<const ControlSpec*> CreationOrder(const WindowSpec& window) {
-  std::vector<const ControlSpec*> order;
+std::vector<const ControlData*> CreationOrder(const WindowData& window) {
+  std::vector<const ControlData*> order;
   for (const auto& c : window.controls) order.push_back(&c);
-  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+  std::stable_sort(order.begin(), order.end(), [](const ControlData* a, const ControlData* b) {
     bool aIndexed = a->tabIndex >= 0, bIndexed = b->tabIndex >= 0;
     if (aIndexed != bIndexed) return aIndexed;
     return aIndexed && a->tabIndex < b->tabIndex;

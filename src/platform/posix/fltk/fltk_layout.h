@@ -22,16 +22,16 @@ int LayoutDpi(double reported);
 
 // A control's box. A line runs from (left, top) to (left + width,
 // top + height); its box holds both end points, one pixel thick.
-PixelRect ControlPixels(const ControlSpec& control, int dpi);
+PixelRect ControlPixels(const ControlData& control, int dpi);
 
 // The client area of a window.
-PixelRect ClientPixels(const WindowSpec& window, int dpi);
+PixelRect ClientPixels(const WindowData& window, int dpi);
 
 // The pixel size of a font of that many points.
 int FontPixels(double points, int dpi);
 
 // The controls in creation order: those with a tab index by index, then the
 // rest in table order. FLTK moves the focus in creation order.
-std::vector<const ControlSpec*> CreationOrder(const WindowSpec& window);
+std::vector<const ControlData*> CreationOrder(const WindowData& window);
 
 }  // namespace hw::fltk

@@ -23,7 +23,7 @@ class FltkForms : public Forms {
   bool PrevInstance() override;
   std::string Command() override { return commandLine_; }
   void MsgBox(const std::string& text, int style) override;
-  Window& Load(const WindowSpec& definition) override;
+  Window& Load(const WindowData& definition) override;
   [[noreturn]] void End() override;
   void Run() override;
 

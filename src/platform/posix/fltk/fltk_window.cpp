@@ -9,7 +9,7 @@
 
 namespace hw::fltk {
 
-FltkWindow::FltkWindow(const WindowSpec& definition, const FltkLook& look) : definition_(definition), look_(look) { Create(); }
+FltkWindow::FltkWindow(const WindowData& definition, const FltkLook& look) : definition_(definition), look_(look) { Create(); }
 
 FltkWindow::~FltkWindow() { DestroyWidgets(); }
 
@@ -24,7 +24,7 @@ void FltkWindow::Create() {
   window_->copy_label(definition_.caption.c_str());
   window_->xclass("hostwarden");
   window_->callback(&FltkWindow::WindowCallback, this);
-  for (const ControlSpec* definition : CreationOrder(definition_)) {
+  for (const ControlData* definition : CreationOrder(definition_)) {
     auto control = std::make_unique<FltkControl>(*this, *definition);
     window_->add(control->Build(look_));
     controls_.emplace(definition->name, std::move(control));
@@ -70,7 +70,7 @@ void FltkWindow::Unload() {
 }
 
 void FltkWindow::OnClick(std::string_view control, std::function<void()> handler) {
-  (*this)[control];  // an unknown control is an error now, not at the click
+  (*this)[control];  // an unknown control fails where the handler is set, not at the click
   onClick_[std::string(control)] = std::move(handler);
 }
 

@@ -16,12 +16,12 @@ namespace hw::fltk {
 
 class FltkWindow : public Window {
  public:
-  FltkWindow(const WindowSpec& definition, const FltkLook& look);
+  FltkWindow(const WindowData& definition, const FltkLook& look);
   ~FltkWindow() override;
   FltkWindow(const FltkWindow&) = delete;
   FltkWindow& operator=(const FltkWindow&) = delete;
 
-  const WindowSpec& Definition() const override { return definition_; }
+  const WindowData& Definition() const override { return definition_; }
   Control& operator[](std::string_view control) override;
   void Show() override;
   void Hide() override;
@@ -45,7 +45,7 @@ class FltkWindow : public Window {
   static void WindowCallback(Fl_Widget*, void* window);
   void DestroyWidgets();
 
-  WindowSpec definition_;
+  WindowData definition_;
   FltkLook look_;
   std::map<std::string, std::unique_ptr<FltkControl>, std::less<>> controls_;
   std::map<std::string, std::function<void()>, std::less<>> onClick_;

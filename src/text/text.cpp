@@ -1,4 +1,4 @@
-#include "resolve/text_helpers.h"
+#include "text/text.h"
 
 #include <vector>
 
@@ -53,11 +53,24 @@ std::string ToUpperAscii(std::string_view text) {
   return out;
 }
 
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return ToUpperAscii(a) == ToUpperAscii(b);
+}
+
 std::size_t CharacterCount(std::string_view text) {
   std::size_t count = 0;
   for (unsigned char c : text)
     if ((c & 0xC0) != 0x80) ++count;  // count every byte that starts a character
   return count;
+}
+
+std::string FirstCharacters(std::string_view text, std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t seen = 0; end < text.size(); ++end) {
+    bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+    if (startsCharacter && seen++ == count) break;
+  }
+  return std::string(text.substr(0, end));
 }
 
 }  // namespace hw

@@ -1,4 +1,4 @@
-// Small text and number helpers shared by the probes and the name lookups.
+// Small text and number helpers shared by every part of the program.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,15 @@ std::string ToLower(std::string_view text);
 // Upper case for ASCII letters only.
 std::string ToUpperAscii(std::string_view text);
 
+// The same text with ASCII letter case ignored: what Linux host names,
+// switches and hosts-file fields are compared by.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // The number of characters (UTF-8 code points) of the text.
 std::size_t CharacterCount(std::string_view text);
+
+// The first `count` characters (UTF-8 code points) of the text; all of it
+// when it has fewer.
+std::string FirstCharacters(std::string_view text, std::size_t count);
 
 }  // namespace hw
