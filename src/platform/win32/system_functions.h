@@ -163,6 +163,8 @@ struct WindowFunctions {
 };
 
 #undef HOSTWARDEN_BIND
+#undef HOSTWARDEN_ENTRY_NAME
+#undef HOSTWARDEN_ENTRY_NAME_TEXT
 
 // The one set of window functions of this process, on libraries that stay
 // loaded until it ends (a window procedure may run until then). Nothing is
