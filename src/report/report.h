@@ -3,7 +3,6 @@
 #pragma once
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "check/campus_policy.h"
 #include "check/form_load.h"
 #include "platform/os.h"
+#include "report/text_writer.h"
 
 namespace hw {
 class HeadlessForms;
@@ -89,15 +89,15 @@ Report RunStartupCheck(Os& os);
 // using afterwards (the synchronise mode does).
 Report StartAndReport(Program& program, HeadlessForms& forms);
 
-// A message box's text on a stream: its first line after `prefix`, each
+// A message box's text on `out`: its first line after `prefix`, each
 // further line on a line of its own (indented behind a prefix); unprintable
 // bytes as \xNN.
-void WriteMessage(std::ostream& out, std::string_view text, const char* prefix);
+void WriteMessage(TextWriter& out, std::string_view text, const char* prefix);
 
 class VerdictLog;
 
 // The whole report mode: the report on `out`, each message on `err`, one
 // entry in `log` (may be null); the exit code.
-int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err, VerdictLog* log = nullptr);
+int RunReportMode(Os& os, bool json, TextWriter& out, TextWriter& err, VerdictLog* log = nullptr);
 
 }  // namespace hw::report

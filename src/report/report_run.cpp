@@ -50,11 +50,11 @@ void CollectIpv6(const Ipv6Values& ipv6, Report& report) {
 
 }  // namespace
 
-void WriteMessage(std::ostream& err, std::string_view text, const char* prefix) {
+void WriteMessage(TextWriter& err, std::string_view text, const char* prefix) {
   const char* indent = *prefix ? "  " : "";  // a plain message stays plain
   for (;;) {
     std::size_t end = text.find("\r\n");
-    err << prefix << PrintableText(text.substr(0, end)) << "\n";
+    err.Write(prefix + PrintableText(text.substr(0, end)) + "\n");
     if (end == std::string_view::npos) return;
     text.remove_prefix(end + 2);
     prefix = indent;
@@ -98,17 +98,16 @@ Report StartAndReport(Program& program, HeadlessForms& forms) {
   return report;
 }
 
-int RunReportMode(Os& os, bool json, std::ostream& out, std::ostream& err, VerdictLog* log) {
+int RunReportMode(Os& os, bool json, TextWriter& out, TextWriter& err, VerdictLog* log) {
   Report report;
   try {
     report = RunStartupCheck(os);
   } catch (const std::exception& error) {
-    err << "hostwarden: " << PrintableText(error.what()) << "\n";
-    return 2;
+    return FatalError(err, error.what());
   }
   for (const auto& message : report.messages) WriteMessage(err, message.text, "hostwarden: ");
-  out << (json ? ReportAsJson(report) : ReportAsText(report));
-  out.flush();
+  out.Write(json ? ReportAsJson(report) : ReportAsText(report));
+  out.Flush();
   WriteQuietly(log, EntryOf(report, /*nameSet=*/false));  // after the output: the log never holds it up
   return ExitCodeOf(report);
 }

@@ -44,19 +44,18 @@ int ExitCodeOf(const SyncResult& result) {
   }
 }
 
-int RunSyncMode(Os& os, std::ostream& out, std::ostream& err, VerdictLog* log) {
+int RunSyncMode(Os& os, TextWriter& out, TextWriter& err, VerdictLog* log) {
   SyncResult result;
   try {
     result = RunSync(os);
   } catch (const std::exception& error) {
-    err << "hostwarden: " << PrintableText(error.what()) << "\n";
-    return 2;
+    return FatalError(err, error.what());
   }
   for (const auto& message : result.report.messages) WriteMessage(err, message.text, "");
   for (const auto& message : result.syncMessages)
     WriteMessage(message.style == kMbIconInformation ? out : err, message.text, "");
-  out.flush();
-  err.flush();
+  out.Flush();
+  err.Flush();
   WriteQuietly(log, EntryOf(result.report, result.nameSet));
   return ExitCodeOf(result);
 }

@@ -3,11 +3,11 @@
 // message boxes printed instead of shown.
 #pragma once
 
-#include <ostream>
 #include <vector>
 
 #include "platform/os.h"
 #include "report/report.h"
+#include "report/text_writer.h"
 #include "report/verdict_log.h"
 
 namespace hw::report {
@@ -27,6 +27,6 @@ int ExitCodeOf(const SyncResult& result);
 
 // The whole mode: the command's success message on `out`, every other
 // message on `err`, one entry in `log` (may be null); the exit code.
-int RunSyncMode(Os& os, std::ostream& out, std::ostream& err, VerdictLog* log = nullptr);
+int RunSyncMode(Os& os, TextWriter& out, TextWriter& err, VerdictLog* log = nullptr);
 
 }  // namespace hw::report

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 
 #include "report/report.h"
 #include "support/fake_os.h"
@@ -184,21 +183,39 @@ TEST(RunStartupCheck, ListsThePtrNamesTheReasonAndTheForwardConfirmation) {
 TEST(RunReportMode, PrintsTheReportOnOutAndEachMessageLineOnErr) {
   test::FakeOs os;
   os.wsaData.wVersion = 0x0001;  // version 1.0: refused with a message, so the address list fails
-  std::ostringstream out, err;
+  StringWriter out, err;
   EXPECT_EQ(RunReportMode(os, true, out, err), 2);
-  EXPECT_NE(out.str().find(R"("verdict":"failed")"), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find(R"({"text":"Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.","style":48})"),
+  EXPECT_NE(out.Text().find(R"("verdict":"failed")"), std::string::npos) << out.Text();
+  EXPECT_NE(out.Text().find(R"({"text":"Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.","style":48})"),
             std::string::npos)
-      << out.str();
-  EXPECT_EQ(err.str(), "hostwarden: Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.\n");
+      << out.Text();
+  EXPECT_EQ(err.Text(), "hostwarden: Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.\n");
 }
 
 TEST(RunReportMode, TextReportEndsWithTheVerdict) {
   test::FakeOs os;
-  std::ostringstream out, err;
+  StringWriter out, err;
   EXPECT_EQ(RunReportMode(os, false, out, err), 0);
-  EXPECT_NE(out.str().find("Ergebnis:       Namen stimmen überein\n"), std::string::npos) << out.str();
-  EXPECT_EQ(err.str(), "");
+  EXPECT_NE(out.Text().find("Ergebnis:       Namen stimmen überein\n"), std::string::npos) << out.Text();
+  EXPECT_EQ(err.Text(), "");
+}
+
+// Whatever ends a run before its verdict reaches the script as one line on
+// the error side, a line break in the error included, and status 2.
+TEST(FatalError, OnePrintableLineAndStatusTwo) {
+  const struct {
+    std::string_view what, line;
+  } table[] = {
+      {"dnsapi.dll!DnsQuery_A is not available", "hostwarden: dnsapi.dll!DnsQuery_A is not available\n"},
+      {"two\nlines\x1b[2J", "hostwarden: two\\x0alines\\x1b[2J\n"},
+      {"", "hostwarden: \n"},
+  };
+  for (const auto& row : table) {
+    StringWriter err;
+    err.Write("before; ");
+    EXPECT_EQ(FatalError(err, row.what), 2);
+    EXPECT_EQ(err.Text(), "before; " + std::string(row.line)) << row.what;
+  }
 }
 
 TEST(Verdict, GermanForPeopleAndUnchangedForScripts) {

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -96,11 +95,11 @@ TEST(RunSyncMode, SetsTheNameOnAMismatchOnlyAndExitsWithTheOutcome) {
   for (const auto& c : cases) {
     test::FakeOs os;
     c.setup(os);
-    std::ostringstream out, err;
+    StringWriter out, err;
     RecordingLog log;
     EXPECT_EQ(RunSyncMode(os, out, err, &log), c.exitCode) << c.name;
-    EXPECT_EQ(out.str(), c.out) << c.name;
-    EXPECT_EQ(err.str(), c.err) << c.name;
+    EXPECT_EQ(out.Text(), c.out) << c.name;
+    EXPECT_EQ(err.Text(), c.err) << c.name;
     EXPECT_EQ(os.namesSet, c.namesSet) << c.name;
     EXPECT_TRUE(os.programsStarted.empty()) << c.name << ": a script starts no elevated copy";
     ASSERT_EQ(log.entries.size(), 1u) << c.name << ": one entry per run";
@@ -113,10 +112,10 @@ TEST(RunSyncMode, ABrokenLogChangesNothing) {
   test::FakeOs os;
   MakeAdmin(os);
   Mismatch(os, "pc-99.uni-falkenau.de");
-  std::ostringstream out, err;
+  StringWriter out, err;
   BrokenLog log;
   EXPECT_EQ(RunSyncMode(os, out, err, &log), 0);
-  EXPECT_EQ(out.str(), kNameSet);
+  EXPECT_EQ(out.Text(), kNameSet);
   EXPECT_EQ(RunSyncMode(os, out, err, nullptr), 0) << "no log at all";
 }
 
@@ -124,7 +123,7 @@ TEST(RunReportMode, WritesOneEntryThatNeverSaysTheNameWasSet) {
   test::FakeOs os;
   MakeAdmin(os);
   Mismatch(os, "pc-99.uni-falkenau.de");
-  std::ostringstream out, err;
+  StringWriter out, err;
   RecordingLog log;
   EXPECT_EQ(RunReportMode(os, true, out, err, &log), 1);
   ASSERT_EQ(log.entries.size(), 1u);
@@ -195,7 +194,7 @@ TEST(RunReportMode, TheEntryCarriesReasonConfirmationNamesVersionAndIgnoredSetti
   for (const auto& c : cases) {
     test::FakeOs os;
     c.script(os);
-    std::ostringstream out, err;
+    StringWriter out, err;
     RecordingLog log;
     RunReportMode(os, true, out, err, &log);
     ASSERT_EQ(log.entries.size(), 1u) << c.name;

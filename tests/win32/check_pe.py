@@ -8,7 +8,9 @@
       load-time import table (but for those the compiler's own runtime
       imports), no DLL outside the system's own may be imported (no compiler
       runtime DLLs), and the 32-bit binary may need nothing newer than
-      Windows XP.
+      Windows XP. The window system (user32, gdi32, comctl32) is bound by name
+      too, at the first window or message box, so nothing of it is imported;
+      and no object of ours uses the stream library (iostreams).
 
   check_pe.py resources EXE --icons DIR --version X.Y.Z.W
       The version block (the project's version X.Y.Z.W, German, Unicode,
@@ -40,6 +42,13 @@ BOUND_AT_RUN_TIME = {
     "GetModuleFileNameW", "ShellExecuteExW",
     "AttachConsole", "RegisterEventSourceW", "ReportEventW", "DeregisterEventSource",
 }
+
+# The window system: loaded only for a window or a message box, never when
+# the program starts, so a quiet run with nothing to show never loads it.
+WINDOW_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
+
+# What pulls the stream library (and its locale machinery) into the program.
+STREAM_SYMBOL = re.compile(r"std::(basic_[io]?stream|basic_[io]?stringstream|basic_ios|ios_base)\b")
 
 # Imported by the compiler's runtime, not by the program: libgcc's thread
 # support (gthr-win32, used by the exception and static-initialisation
@@ -118,6 +127,7 @@ def check_imports(image, arch, findings):
 
     for dll, functions in imported.items():
         findings.expect(dll in SYSTEM_DLLS, "imports %s, which is not a system DLL every Windows has" % dll)
+        findings.expect(dll not in WINDOW_DLLS, "imports %s at load time: %s" % (dll, " ".join(sorted(functions))))
         for function in functions:
             findings.expect(function not in BOUND_AT_RUN_TIME - RUNTIME_IMPORTS,
                             "%s!%s is imported at load time instead of bound by name" % (dll, function))
@@ -137,7 +147,8 @@ def imported_name(symbol, arch):
 
 
 def check_objects(objects_dir, nm, arch, findings):
-    """No object file of ours calls a function it must bind by name."""
+    """No object file of ours calls a function it must bind by name, nor
+    uses the stream library."""
     objects = []
     for directory, _, files in os.walk(objects_dir):
         objects.extend(os.path.join(directory, name) for name in files if name.endswith(".obj"))
@@ -149,6 +160,10 @@ def check_objects(objects_dir, nm, arch, findings):
             findings.expect(function not in BOUND_AT_RUN_TIME,
                             "%s calls %s through the import table (%s) instead of binding it by name"
                             % (os.path.relpath(path, objects_dir), function, symbol))
+        demangled = subprocess.run([nm, "-C", path], check=True, capture_output=True, text=True).stdout
+        streams = sorted(set(match.group(0) for match in STREAM_SYMBOL.finditer(demangled)))
+        findings.expect(not streams, "%s uses the stream library: %s"
+                        % (os.path.relpath(path, objects_dir), " ".join(streams)))
 
 
 def resources_of(image, kind):

@@ -14,14 +14,14 @@ namespace {
 constexpr int kNameNotSet = 1;
 constexpr int kRefused = 2;
 
-int Refuse(std::ostream& err, const std::string& argument) {
-  err << report::PrintableText(report::UnknownSwitchLine(argument)) << "\n";
+int Refuse(report::TextWriter& err, const std::string& argument) {
+  err.Write(report::PrintableText(report::UnknownSwitchLine(argument)) + "\n");
   return kRefused;
 }
 
 }  // namespace
 
-std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::string>& arguments, std::ostream& err,
+std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::string>& arguments, report::TextWriter& err,
                                        report::VerdictLog* log) {
   if (arguments.empty()) return std::nullopt;
   const auto name = ElevatedCopyName(arguments[0]);
@@ -45,7 +45,7 @@ std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::strin
   return nameSet ? 0 : kNameNotSet;
 }
 
-std::optional<int> RunElevatedCopyMode(const std::vector<std::string>& arguments, std::ostream& err,
+std::optional<int> RunElevatedCopyMode(const std::vector<std::string>& arguments, report::TextWriter& err,
                                        report::VerdictLog* log) {
   PosixOs os;
   return RunElevatedCopyMode(os, arguments, err, log);

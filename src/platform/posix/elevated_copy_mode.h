@@ -7,20 +7,20 @@
 #pragma once
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/posix/posix_os.h"
+#include "report/text_writer.h"
 #include "report/verdict_log.h"
 
 namespace hw::posix {
 
 // nullopt when the arguments do not start with the copy's switch.
-std::optional<int> RunElevatedCopyMode(const std::vector<std::string>& arguments, std::ostream& err,
+std::optional<int> RunElevatedCopyMode(const std::vector<std::string>& arguments, report::TextWriter& err,
                                        report::VerdictLog* log);
 // The same on a given system (for the tests).
-std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::string>& arguments, std::ostream& err,
+std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::string>& arguments, report::TextWriter& err,
                                        report::VerdictLog* log);
 
 }  // namespace hw::posix

@@ -20,6 +20,7 @@
 #include "platform/posix/command_line.h"
 #include "platform/posix/elevated_copy_mode.h"
 #include "platform/posix/posix_os.h"
+#include "platform/posix/stdio_writer.h"
 #include "platform/posix/syslog_verdict_log.h"
 #include "report/mode_options.h"
 #include "report/report.h"
@@ -73,27 +74,27 @@ Options ParseOptions(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (auto status = hw::posix::AnswerInformationOption({argv + 1, argv + argc}, std::cout)) return *status;
+  hw::posix::StdioWriter out(stdout), err(stderr);
   Options options = ParseOptions(argc, argv);
   if (!options.refusal.empty()) {
-    std::cerr << options.refusal << "\n";
+    err.Write(options.refusal + "\n");
     return 2;
   }
   try {
     hw::posix::SyslogVerdictLog log;
-    if (auto status = hw::posix::RunElevatedCopyMode({argv + 1, argv + argc}, std::cerr, &log)) return *status;
+    if (auto status = hw::posix::RunElevatedCopyMode({argv + 1, argv + argc}, err, &log)) return *status;
     if (options.sync) {
       hw::posix::PosixOs os;
-      return hw::report::RunSyncMode(os, std::cout, std::cerr, &log);
+      return hw::report::RunSyncMode(os, out, err, &log);
     }
     if (options.report || options.json) {
       hw::posix::PosixOs os;
-      return hw::report::RunReportMode(os, options.json, std::cout, std::cerr, &log);
+      return hw::report::RunReportMode(os, options.json, out, err, &log);
     }
     // The quiet mode loads the windows only when it has something to show.
     if (hw::IsQuietSwitch(options.commandLine)) return hw::posix::RunQuietMode(options.commandLine);
     return hw::posix::RunWindowMode(options.commandLine);
   } catch (const std::exception& error) {
-    std::cerr << "hostwarden: " << hw::report::PrintableText(error.what()) << "\n";
-    return 2;
+    return hw::report::FatalError(err, error.what());
   }
 }

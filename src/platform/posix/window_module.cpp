@@ -2,13 +2,13 @@
 // message boxes and its continuation once the warning dialog must be shown,
 // all on FLTK. Errors end here, as main would end them.
 #include <exception>
-#include <iostream>
 #include <memory>
 #include <string>
 
 #include "platform/posix/fltk/fltk_forms.h"
 #include "platform/posix/posix_os.h"
 #include "platform/posix/program_state_abi.h"
+#include "platform/posix/stdio_writer.h"
 #include "platform/posix/syslog_verdict_log.h"
 #include "platform/posix/window_module.h"
 #include "report/program_run.h"
@@ -45,8 +45,8 @@ int Guarded(Work&& work) {
   try {
     return work();
   } catch (const std::exception& error) {
-    std::cerr << "hostwarden: " << hw::report::PrintableText(error.what()) << "\n";
-    return 2;
+    StdioWriter err(stderr);
+    return report::FatalError(err, error.what());
   }
 }
 

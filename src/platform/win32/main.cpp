@@ -80,7 +80,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Nothing the program expects; say so plainly instead of crashing.
     std::wstring text = L"Hostwarden wurde wegen eines unerwarteten Fehlers beendet:\r\n" +
                         hw::win32::Utf8ToWide(error.what());
-    MessageBoxW(nullptr, text.c_str(), L"Hostwarden", MB_OK | MB_ICONHAND);
+    hw::win32::ShowFatalMessage(text);
     return 1;
   }
 }

@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "platform/win32/console_output.h"
@@ -10,6 +9,7 @@
 #include "platform/win32/win32_os.h"
 #include "report/report.h"
 #include "report/sync_run.h"
+#include "report/text_writer.h"
 
 namespace hw::win32 {
 namespace {
@@ -40,19 +40,18 @@ int RunScriptMode(const report::ModeOptions& options) {
   if (options.mode == report::Mode::Refused) return Refuse(options.refusal);
   Win32Os os;
   HeldEntry held;
-  std::ostringstream out, err;
+  report::StringWriter out, err;
   int code;
   try {
     code = options.mode == report::Mode::Sync ? report::RunSyncMode(os, out, err, &held)
                                               : report::RunReportMode(os, options.json, out, err, &held);
   } catch (const std::exception& error) {
-    err << "hostwarden: " << report::PrintableText(error.what()) << "\n";
-    code = 2;
+    code = report::FatalError(err, error.what());
   }
   SystemLibraries libraries;
   ConsoleOutput console(libraries);
-  console.Write(STD_OUTPUT_HANDLE, out.str());
-  console.Write(STD_ERROR_HANDLE, err.str());
+  console.Write(STD_OUTPUT_HANDLE, out.Text());
+  console.Write(STD_ERROR_HANDLE, err.Text());
   if (held.Entry()) LogVerdictEntry(*held.Entry());
   return code;
 }

@@ -84,6 +84,91 @@ struct SystemFunctions {
                                                                           "NetGetJoinInformation"};
   BoundFunction<decltype(&::NetApiBufferFree)> NetApiBufferFree{libraries, "netapi32.dll", "NetApiBufferFree"};
   BoundFunction<decltype(&::ShellExecuteExW)> ShellExecuteExW{libraries, "shell32.dll", "ShellExecuteExW"};
+
+  // user32: the window a prompt belongs to
+  BoundFunction<decltype(&::GetActiveWindow)> GetActiveWindow{libraries, "user32.dll", "GetActiveWindow"};
 };
+
+// The window system's functions, bound by name like those above, from the
+// first window or message box on: a run that shows nothing never loads
+// user32, gdi32 or comctl32, whose start-up costs more than the check itself.
+// A call is written as in the SDK; where that name is a macro for another
+// entry point (GetWindowLongPtrW is GetWindowLongW on 32-bit Windows), the
+// entry point it stands for is bound.
+#define HOSTWARDEN_ENTRY_NAME(function) HOSTWARDEN_ENTRY_NAME_TEXT(function)
+#define HOSTWARDEN_ENTRY_NAME_TEXT(function) #function
+#define HOSTWARDEN_BIND(library, function) \
+  BoundFunction<decltype(&::function)> function { libraries, library, HOSTWARDEN_ENTRY_NAME(function) }
+
+struct WindowFunctions {
+  explicit WindowFunctions(SystemLibraries& libraries) : libraries(libraries) {}
+
+  SystemLibraries& libraries;
+
+  // user32: windows, messages, message boxes
+  HOSTWARDEN_BIND("user32.dll", AdjustWindowRectEx);
+  HOSTWARDEN_BIND("user32.dll", CopyIcon);
+  HOSTWARDEN_BIND("user32.dll", CreateWindowExW);
+  HOSTWARDEN_BIND("user32.dll", DefWindowProcW);
+  HOSTWARDEN_BIND("user32.dll", DestroyIcon);
+  HOSTWARDEN_BIND("user32.dll", DestroyWindow);
+  HOSTWARDEN_BIND("user32.dll", DispatchMessageW);
+  HOSTWARDEN_BIND("user32.dll", EnableWindow);
+  HOSTWARDEN_BIND("user32.dll", FillRect);
+  HOSTWARDEN_BIND("user32.dll", GetActiveWindow);
+  HOSTWARDEN_BIND("user32.dll", GetAncestor);
+  HOSTWARDEN_BIND("user32.dll", GetDC);
+  HOSTWARDEN_BIND("user32.dll", GetFocus);
+  HOSTWARDEN_BIND("user32.dll", GetMessageW);
+  HOSTWARDEN_BIND("user32.dll", GetParent);
+  HOSTWARDEN_BIND("user32.dll", GetSysColor);
+  HOSTWARDEN_BIND("user32.dll", GetSysColorBrush);
+  HOSTWARDEN_BIND("user32.dll", GetSystemMetrics);
+  HOSTWARDEN_BIND("user32.dll", GetWindowLongPtrW);
+  HOSTWARDEN_BIND("user32.dll", GetWindowTextLengthW);
+  HOSTWARDEN_BIND("user32.dll", GetWindowTextW);
+  HOSTWARDEN_BIND("user32.dll", IsChild);
+  HOSTWARDEN_BIND("user32.dll", IsDialogMessageW);
+  HOSTWARDEN_BIND("user32.dll", IsWindow);
+  HOSTWARDEN_BIND("user32.dll", IsWindowEnabled);
+  HOSTWARDEN_BIND("user32.dll", IsWindowVisible);
+  HOSTWARDEN_BIND("user32.dll", LoadCursorW);
+  HOSTWARDEN_BIND("user32.dll", LoadImageW);
+  HOSTWARDEN_BIND("user32.dll", MessageBoxW);
+  HOSTWARDEN_BIND("user32.dll", PostQuitMessage);
+  HOSTWARDEN_BIND("user32.dll", RegisterClassExW);
+  HOSTWARDEN_BIND("user32.dll", ReleaseDC);
+  HOSTWARDEN_BIND("user32.dll", RemovePropW);
+  HOSTWARDEN_BIND("user32.dll", SendMessageW);
+  HOSTWARDEN_BIND("user32.dll", SetFocus);
+  HOSTWARDEN_BIND("user32.dll", SetForegroundWindow);
+  HOSTWARDEN_BIND("user32.dll", SetPropW);
+  HOSTWARDEN_BIND("user32.dll", SetWindowLongPtrW);
+  HOSTWARDEN_BIND("user32.dll", SetWindowTextW);
+  HOSTWARDEN_BIND("user32.dll", ShowWindow);
+  HOSTWARDEN_BIND("user32.dll", TranslateMessage);
+  HOSTWARDEN_BIND("user32.dll", UpdateWindow);
+
+  // gdi32: fonts and the drawn line
+  HOSTWARDEN_BIND("gdi32.dll", CreateFontW);
+  HOSTWARDEN_BIND("gdi32.dll", CreatePen);
+  HOSTWARDEN_BIND("gdi32.dll", DeleteObject);
+  HOSTWARDEN_BIND("gdi32.dll", GetDeviceCaps);
+  HOSTWARDEN_BIND("gdi32.dll", LineTo);
+  HOSTWARDEN_BIND("gdi32.dll", MoveToEx);
+  HOSTWARDEN_BIND("gdi32.dll", SelectObject);
+  HOSTWARDEN_BIND("gdi32.dll", SetBkColor);
+  HOSTWARDEN_BIND("gdi32.dll", SetBkMode);
+  HOSTWARDEN_BIND("gdi32.dll", SetTextColor);
+};
+
+#undef HOSTWARDEN_BIND
+#undef HOSTWARDEN_ENTRY_NAME
+#undef HOSTWARDEN_ENTRY_NAME_TEXT
+
+// The one set of window functions of this process, on libraries that stay
+// loaded until it ends (a window procedure may run until then). Nothing is
+// loaded before its first call.
+WindowFunctions& Gui();
 
 }  // namespace hw::win32

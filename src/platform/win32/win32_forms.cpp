@@ -10,7 +10,10 @@
 #include <map>
 
 #include "platform/os.h"
+#include "platform/win32/console_output.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/system_libraries.h"
+#include "platform/win32/text_encoding.h"
 #include "platform/win32/win32_forms_layout.h"
 #include "platform/win32/win32_forms_text.h"
 #include "platform/win32/win32_forms_window.h"
@@ -34,9 +37,8 @@ void StartCommonControls() {
                                &redirection)) {
     if (HMODULE library = LoadLibraryW(L"comctl32.dll")) entry = GetProcAddress(library, "InitCommonControlsEx");
   } else {
-    static win32::SystemLibraries system;  // keeps the library loaded
     try {
-      entry = system.EntryPoint("comctl32.dll", "InitCommonControlsEx");
+      entry = Gui().libraries.EntryPoint("comctl32.dll", "InitCommonControlsEx");
     } catch (const MissingFunction&) {
     }
   }
@@ -62,7 +64,7 @@ class Win32Forms final : public Forms, public win32::FormsHost {
   // process ends: the instance must count as running until then.
   ~Win32Forms() override {
     windows_.clear();
-    if (owner_) DestroyWindow(owner_);
+    if (owner_) Gui().DestroyWindow(owner_);
   }
 
   bool PrevInstance() override;
@@ -117,7 +119,7 @@ bool Win32Forms::PrevInstance() {
 }
 
 HWND Win32Forms::MessageBoxOwner() const {
-  if (HWND active = GetActiveWindow(); active && LoadedRoot(active)) return active;
+  if (HWND active = Gui().GetActiveWindow(); active && LoadedRoot(active)) return active;
   for (const auto& [name, window] : windows_)
     if (window->Visible()) return window->Handle();
   return nullptr;
@@ -127,7 +129,7 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
   HWND owner = MessageBoxOwner();
   UINT flags = MessageBoxStyle(style) | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
   std::fflush(nullptr);
-  if (!MessageBoxW(owner, win32::Widen(text).c_str(), win32::Widen(Title()).c_str(), flags))
+  if (!Gui().MessageBoxW(owner, Widen(text).c_str(), Widen(Title()).c_str(), flags))
     throw FormsError("cannot show the message box");
 }
 
@@ -145,7 +147,7 @@ Window& Win32Forms::Load(const WindowData& definition) {
 
 void Win32Forms::End() {
   for (auto& [name, window] : windows_) window->DestroySilently();
-  if (owner_) DestroyWindow(owner_);
+  if (owner_) Gui().DestroyWindow(owner_);
   owner_ = nullptr;
   std::fflush(nullptr);
   throw EndProgram{};
@@ -158,7 +160,8 @@ void Win32Forms::EndProcess() {
 
 HWND Win32Forms::HiddenOwner() {
   if (!owner_)
-    owner_ = CreateWindowExW(0, L"STATIC", L"Hostwarden", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+    owner_ =
+        Gui().CreateWindowExW(0, L"STATIC", L"Hostwarden", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
   return owner_;
 }
 
@@ -180,7 +183,7 @@ LRESULT Win32Forms::Dispatch(const std::function<LRESULT()>& work) noexcept {
 bool Win32Forms::AnyWindowLoaded() const { return AnyLoaded(windows_); }
 
 Win32Window* Win32Forms::LoadedRoot(HWND hwnd) const {
-  HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+  HWND root = hwnd ? Gui().GetAncestor(hwnd, GA_ROOT) : nullptr;
   for (const auto& [name, window] : windows_)
     if (root && window->Handle() == root) return window.get();
   return nullptr;
@@ -191,16 +194,16 @@ Win32Window* Win32Forms::LoadedRoot(HWND hwnd) const {
 void Win32Forms::Run() {
   MSG msg;
   while (AnyWindowLoaded()) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    BOOL got = Gui().GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave WM_QUIT for the caller's loop
+      Gui().PostQuitMessage(static_cast<int>(msg.wParam));  // leave WM_QUIT for the caller's loop
       return;
     }
     if (got == -1) return;
     Win32Window* window = LoadedRoot(msg.hwnd);
-    if (window && IsDialogMessageW(window->Handle(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (window && Gui().IsDialogMessageW(window->Handle(), &msg)) continue;
+    Gui().TranslateMessage(&msg);
+    Gui().DispatchMessageW(&msg);
   }
 }
 
@@ -208,6 +211,30 @@ void Win32Forms::Run() {
 
 std::unique_ptr<Forms> MakeWin32Forms(std::string commandLine) {
   return std::make_unique<Win32Forms>(std::move(commandLine));
+}
+
+// Never destroyed: a window procedure or an icon's owner may call in until
+// the process ends.
+WindowFunctions& Gui() {
+  static WindowFunctions* functions = new WindowFunctions(*new SystemLibraries);
+  return *functions;
+}
+
+void ShowFatalMessage(const std::wstring& text) noexcept {
+  try {
+    if (Gui().MessageBoxW(nullptr, text.c_str(), L"Hostwarden", MB_OK | MB_ICONHAND)) return;
+  } catch (...) {
+    // no window system to show it: the text goes where a script can read it
+  }
+  OutputDebugStringW(text.c_str());
+  try {
+    SystemLibraries libraries;
+    ConsoleOutput console(libraries);
+    std::string line = WideToUtf8(text);
+    for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;) line.erase(at, 1);  // the writer adds the CR
+    console.Write(STD_ERROR_HANDLE, line + "\n");
+  } catch (...) {
+  }
 }
 
 }  // namespace hw::win32

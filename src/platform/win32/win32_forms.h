@@ -12,4 +12,9 @@ namespace hw::win32 {
 // `commandLine` is the argument text without the program's path, UTF-8.
 std::unique_ptr<Forms> MakeWin32Forms(std::string commandLine);
 
+// The last word of a program that must end for an error: a message box,
+// or, where the window system cannot show one, the standard error or the
+// console that started the program, and the debugger's output.
+void ShowFatalMessage(const std::wstring& text) noexcept;
+
 }  // namespace hw::win32

@@ -1,7 +1,6 @@
 // The operations on one control: text, visibility, enabled state, and the
 // combo box's list.
-#include <windowsx.h>
-
+#include "platform/win32/system_functions.h"
 #include "platform/win32/win32_forms_text.h"
 #include "platform/win32/win32_forms_window.h"
 
@@ -14,14 +13,15 @@ void Win32Control::Attach(HWND hwnd, OwnedIcon picture) {
   hwnd_ = hwnd;
   picture_ = std::move(picture);
   nameAtom_ = GlobalAddAtomW(Widen(definition_.name).c_str());
-  if (nameAtom_) SetPropW(hwnd_, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
-  if (picture_.get()) SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
+  if (nameAtom_)
+    Gui().SetPropW(hwnd_, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
+  if (picture_.get()) Gui().SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
   if (elevationRequired_) SetElevationRequired(true);
 }
 
 // Called while the control still exists, before the system destroys it.
 void Win32Control::Detach() {
-  if (hwnd_) RemovePropW(hwnd_, kControlNameProperty);
+  if (hwnd_) Gui().RemovePropW(hwnd_, kControlNameProperty);
   if (nameAtom_) GlobalDeleteAtom(nameAtom_);
   nameAtom_ = 0;
   hwnd_ = nullptr;
@@ -43,64 +43,66 @@ HWND Win32Control::RequireComboBox(const char* operation) const {
 
 std::string Win32Control::Text() const {
   HWND hwnd = Require("Text");
-  int length = GetWindowTextLengthW(hwnd);
+  int length = Gui().GetWindowTextLengthW(hwnd);
   if (length <= 0) return {};
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+  int copied = Gui().GetWindowTextW(hwnd, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
   return Narrow(text);
 }
 
 void Win32Control::SetText(const std::string& text) {
-  if (!SetWindowTextW(Require("SetText"), Widen(text).c_str()))
+  if (!Gui().SetWindowTextW(Require("SetText"), Widen(text).c_str()))
     throw FormsError("SetText on " + definition_.name + " failed");
 }
 
 // The control's own visibility, whether or not its window is on screen.
 bool Win32Control::Visible() const {
-  return (GetWindowLongW(Require("Visible"), GWL_STYLE) & WS_VISIBLE) != 0;
+  return (Gui().GetWindowLongPtrW(Require("Visible"), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void Win32Control::SetVisible(bool visible) {
-  ShowWindow(Require("SetVisible"), visible ? SW_SHOWNA : SW_HIDE);
-}
+void Win32Control::SetVisible(bool visible) { Gui().ShowWindow(Require("SetVisible"), visible ? SW_SHOWNA : SW_HIDE); }
 
-bool Win32Control::Enabled() const { return IsWindowEnabled(Require("Enabled")) != FALSE; }
+bool Win32Control::Enabled() const { return Gui().IsWindowEnabled(Require("Enabled")) != FALSE; }
 
-void Win32Control::SetEnabled(bool enabled) { EnableWindow(Require("SetEnabled"), enabled ? TRUE : FALSE); }
+void Win32Control::SetEnabled(bool enabled) { Gui().EnableWindow(Require("SetEnabled"), enabled ? TRUE : FALSE); }
 
 void Win32Control::AddItem(const std::string& item) {
   HWND combo = RequireComboBox("AddItem");
   std::wstring wide = Widen(item);
-  LRESULT at = SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
+  LRESULT at =
+      Gui().SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
   if (at == CB_ERR || at == CB_ERRSPACE) throw FormsError("AddItem on " + definition_.name + " failed");
 }
 
 void Win32Control::SetListIndex(int index) {
   HWND combo = RequireComboBox("ListIndex");
-  int count = ComboBox_GetCount(combo);
+  int count = static_cast<int>(Gui().SendMessageW(combo, CB_GETCOUNT, 0, 0));
   if (index < -1 || index >= count)
     throw FormsError("invalid list index " + std::to_string(index) + " for " + definition_.name);
   if (index == -1) {
     // No entry selected: the text the user sees stays as it was.
     std::string text = Text();
-    ComboBox_SetCurSel(combo, -1);
+    Gui().SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     SetText(text);
     return;
   }
-  ComboBox_SetCurSel(combo, index);
+  Gui().SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int Win32Control::ListIndex() const { return ComboBox_GetCurSel(RequireComboBox("ListIndex")); }
+int Win32Control::ListIndex() const {
+  return static_cast<int>(Gui().SendMessageW(RequireComboBox("ListIndex"), CB_GETCURSEL, 0, 0));
+}
 
 std::vector<std::string> Win32Control::Items() const {
   HWND combo = RequireComboBox("List");
   std::vector<std::string> items;
-  int count = ComboBox_GetCount(combo);
+  int count = static_cast<int>(Gui().SendMessageW(combo, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    int length = ComboBox_GetLBTextLen(combo, i);
+    int length = static_cast<int>(Gui().SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0));
     std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-    if (length > 0) SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    if (length > 0)
+      Gui().SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
     items.push_back(Narrow(text));
   }
@@ -112,7 +114,8 @@ std::vector<std::string> Win32Control::Items() const {
 void Win32Control::SetElevationRequired(bool required) {
   constexpr UINT kSetShield = 0x1600 + 0x000C;  // BCM_FIRST + 12
   elevationRequired_ = required;
-  if (hwnd_ && definition_.kind == ControlKind::Button) SendMessageW(hwnd_, kSetShield, 0, required ? TRUE : FALSE);
+  if (hwnd_ && definition_.kind == ControlKind::Button)
+    Gui().SendMessageW(hwnd_, kSetShield, 0, required ? TRUE : FALSE);
 }
 
 }  // namespace hw::win32

@@ -4,12 +4,14 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/win32/system_functions.h"
+
 namespace hw::win32 {
 
 int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen) ReleaseDC(nullptr, screen);
+  HDC screen = Gui().GetDC(nullptr);
+  int dpi = screen ? Gui().GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) Gui().ReleaseDC(nullptr, screen);
   return dpi > 0 ? dpi : 96;
 }
 
@@ -43,7 +45,7 @@ FrameStyle FrameStyleFor(const WindowData& window) {
 
 RECT FrameRect(const RECT& client, const FrameStyle& frame) {
   RECT r = client;
-  AdjustWindowRectEx(&r, frame.style, FALSE, frame.exStyle);
+  Gui().AdjustWindowRectEx(&r, frame.style, FALSE, frame.exStyle);
   return r;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_forms_pictures.h"
 
 #include "platform/win32/resource_ids.h"
+#include "platform/win32/system_functions.h"
 
 namespace hw::win32 {
 namespace {
@@ -18,11 +19,11 @@ LPCWSTR SystemIcon(Picture picture) {
 
 OwnedIcon LoadPicture(Picture picture, int size) {
   if (picture == Picture::None) return OwnedIcon();
-  if (HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), OurIcon(picture), IMAGE_ICON, size, size, 0))
+  if (HANDLE icon = Gui().LoadImageW(GetModuleHandleW(nullptr), OurIcon(picture), IMAGE_ICON, size, size, 0))
     return OwnedIcon(static_cast<HICON>(icon));
   // The system's icons are shared and must not be destroyed: hold a copy.
-  HANDLE shared = LoadImageW(nullptr, SystemIcon(picture), IMAGE_ICON, size, size, LR_SHARED);
-  return OwnedIcon(shared ? CopyIcon(static_cast<HICON>(shared)) : nullptr);
+  HANDLE shared = Gui().LoadImageW(nullptr, SystemIcon(picture), IMAGE_ICON, size, size, LR_SHARED);
+  return OwnedIcon(shared ? Gui().CopyIcon(static_cast<HICON>(shared)) : nullptr);
 }
 
 }  // namespace hw::win32

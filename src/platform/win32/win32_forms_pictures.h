@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/forms.h"
+#include "platform/win32/system_functions.h"
 
 namespace hw::win32 {
 
@@ -29,7 +30,7 @@ class OwnedIcon {
 
  private:
   void reset() {
-    if (icon_) DestroyIcon(icon_);
+    if (icon_) Gui().DestroyIcon(icon_);
     icon_ = nullptr;
   }
   HICON icon_ = nullptr;

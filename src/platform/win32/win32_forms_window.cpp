@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/system_functions.h"
 #include "platform/win32/win32_forms_layout.h"
 #include "platform/win32/win32_forms_text.h"
 
@@ -13,10 +14,10 @@ namespace {
 LRESULT CALLBACK FormProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    Gui().SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+  auto* window = reinterpret_cast<Win32Window*>(Gui().GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window) return Gui().DefWindowProcW(hwnd, message, wParam, lParam);
   return window->Host().Dispatch([&] { return window->HandleMessage(hwnd, message, wParam, lParam); });
 }
 
@@ -28,18 +29,18 @@ std::wstring RegisterFormClass(HINSTANCE instance, const std::string& windowName
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = FormProcedure;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.hCursor = Gui().LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  wc.hbrBackground = Gui().GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = className.c_str();
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+  if (!Gui().RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     throw FormsError("cannot register the window class of " + windowName);
   return className;
 }
 
 HFONT MakeFont(const WindowData& definition, int dpi, bool bold) {
-  return CreateFontW(FontHeight(definition.fontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, Widen(definition.fontName).c_str());
+  return Gui().CreateFontW(FontHeight(definition.fontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                           FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_SWISS, Widen(definition.fontName).c_str());
 }
 
 bool HasCaption(ControlKind kind) { return kind != ControlKind::Image && kind != ControlKind::Line; }
@@ -77,9 +78,9 @@ void Win32Window::CreateFrame() {
   RECT outer = FrameRect(ClientRect(definition_, host_.Dpi()), frame);
   HWND owner = definition_.showInTaskbar ? nullptr : host_.HiddenOwner();
   silent_ = false;
-  HWND hwnd = CreateWindowExW(frame.exStyle, className.c_str(), Widen(definition_.caption).c_str(), frame.style,
-                              outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top, owner,
-                              nullptr, host_.Instance(), this);
+  HWND hwnd = Gui().CreateWindowExW(frame.exStyle, className.c_str(), Widen(definition_.caption).c_str(), frame.style,
+                                    outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top, owner,
+                                    nullptr, host_.Instance(), this);
   if (!hwnd) throw FormsError("cannot create the window " + definition_.name);
   hwnd_ = hwnd;
   font_ = MakeFont(definition_, host_.Dpi(), false);
@@ -88,10 +89,10 @@ void Win32Window::CreateFrame() {
 }
 
 void Win32Window::ApplyIcons() {
-  bigIcon_ = LoadPicture(definition_.icon, GetSystemMetrics(SM_CXICON));
-  smallIcon_ = LoadPicture(definition_.icon, GetSystemMetrics(SM_CXSMICON));
-  if (bigIcon_.get()) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-  if (smallIcon_.get()) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  bigIcon_ = LoadPicture(definition_.icon, Gui().GetSystemMetrics(SM_CXICON));
+  smallIcon_ = LoadPicture(definition_.icon, Gui().GetSystemMetrics(SM_CXSMICON));
+  if (bigIcon_.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  if (smallIcon_.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 }
 
 void Win32Window::CreateControls() {
@@ -113,21 +114,20 @@ HWND Win32Window::CreateControl(Win32Control& control, std::size_t index) {
   // A drop-down combo box's window height includes its list.
   if (definition.kind == ControlKind::ComboBox) height *= 8;
   std::wstring caption = HasCaption(definition.kind) ? Widen(definition.caption) : std::wstring();
-  HWND hwnd = CreateWindowExW(cls.exStyle, cls.className, caption.c_str(), cls.style, r.left, r.top,
-                              r.right - r.left, height, hwnd_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
-                              host_.Instance(), nullptr);
+  HWND hwnd = Gui().CreateWindowExW(
+      cls.exStyle, cls.className, caption.c_str(), cls.style, r.left, r.top, r.right - r.left, height, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)), host_.Instance(), nullptr);
   if (!hwnd) throw FormsError("cannot create the control " + definition.name + " of " + definition_.name);
-  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(definition.bold ? boldFont_ : font_), FALSE);
+  Gui().SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(definition.bold ? boldFont_ : font_), FALSE);
   return hwnd;
 }
 
 // A tooltip that shows while the pointer rests on the control. The tooltip
 // window is owned by ours and goes with it.
 void Win32Window::AddTooltip(HWND control, const std::string& text) {
-  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                             host_.Instance(), nullptr);
+  HWND tip = Gui().CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   host_.Instance(), nullptr);
   if (!tip) return;  // a missing tooltip leaves the button fully usable
   std::wstring wide = Widen(text);
   TOOLINFOW tool{};
@@ -136,7 +136,7 @@ void Win32Window::AddTooltip(HWND control, const std::string& text) {
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(control);
   tool.lpszText = wide.data();
-  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  Gui().SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The first control is chosen before the window shows: ShowWindow activates
@@ -146,26 +146,26 @@ void Win32Window::Show() {
   Create();
   std::string first = FirstFocusable(*this);
   if (!first.empty()) savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
-  UpdateWindow(hwnd_);
+  Gui().ShowWindow(hwnd_, SW_SHOW);
+  Gui().SetForegroundWindow(hwnd_);
+  Gui().UpdateWindow(hwnd_);
   if (!first.empty()) FocusControl(savedFocus_);
 }
 
 void Win32Window::Hide() {
-  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  if (hwnd_) Gui().ShowWindow(hwnd_, SW_HIDE);
 }
 
 void Win32Window::Unload() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd_) Gui().DestroyWindow(hwnd_);
 }
 
 void Win32Window::DestroySilently() {
   silent_ = true;
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd_) Gui().DestroyWindow(hwnd_);
 }
 
-bool Win32Window::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+bool Win32Window::Visible() const { return hwnd_ && Gui().IsWindowVisible(hwnd_); }
 
 void Win32Window::OnClick(std::string_view control, std::function<void()> handler) {
   (*this)[control];  // an unknown control fails where the handler is set, not at the click
@@ -175,7 +175,7 @@ void Win32Window::OnClick(std::string_view control, std::function<void()> handle
 std::string Win32Window::FocusedControl() const {
   if (!hwnd_) return "";
   // The combo box's edit field has the focus when the combo box has it.
-  for (HWND h = GetFocus(); h && h != hwnd_; h = GetParent(h))
+  for (HWND h = Gui().GetFocus(); h && h != hwnd_; h = Gui().GetParent(h))
     for (const auto& c : controls_)
       if (c->Handle() == h) return c->Definition().name;
   return "";
@@ -192,10 +192,10 @@ Win32Control* Win32Window::ControlByHandle(HWND hwnd) {
 LRESULT Win32Window::ColourStatic(HDC dc, HWND hwnd) {
   Win32Control* control = ControlByHandle(hwnd);
   uint32_t colour = control ? control->Definition().textColour : kSystemColour;
-  SetTextColor(dc, colour == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : static_cast<COLORREF>(colour));
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  SetBkMode(dc, OPAQUE);
-  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  Gui().SetTextColor(dc, colour == kSystemColour ? Gui().GetSysColor(COLOR_BTNTEXT) : static_cast<COLORREF>(colour));
+  Gui().SetBkColor(dc, Gui().GetSysColor(COLOR_BTNFACE));
+  Gui().SetBkMode(dc, OPAQUE);
+  return reinterpret_cast<LRESULT>(Gui().GetSysColorBrush(COLOR_BTNFACE));
 }
 
 // A line: solid, one pixel wide, in the window-text colour, from the
@@ -203,15 +203,15 @@ LRESULT Win32Window::ColourStatic(HDC dc, HWND hwnd) {
 void Win32Window::DrawLine(const DRAWITEMSTRUCT& item) {
   const RECT& r = item.rcItem;
   if (r.bottom - r.top <= 1 || r.right - r.left <= 1) {
-    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_WINDOWTEXT));
+    Gui().FillRect(item.hDC, &r, Gui().GetSysColorBrush(COLOR_WINDOWTEXT));
     return;
   }
-  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
-  HGDIOBJ old = SelectObject(item.hDC, pen);
-  MoveToEx(item.hDC, r.left, r.top, nullptr);
-  LineTo(item.hDC, r.right - 1, r.bottom - 1);
-  SelectObject(item.hDC, old);
-  DeleteObject(pen);
+  HPEN pen = Gui().CreatePen(PS_SOLID, 1, Gui().GetSysColor(COLOR_WINDOWTEXT));
+  HGDIOBJ old = Gui().SelectObject(item.hDC, pen);
+  Gui().MoveToEx(item.hDC, r.left, r.top, nullptr);
+  Gui().LineTo(item.hDC, r.right - 1, r.bottom - 1);
+  Gui().SelectObject(item.hDC, old);
+  Gui().DeleteObject(pen);
 }
 
 void Win32Window::RaiseClick(Win32Control& button) {
@@ -231,12 +231,12 @@ void Win32Window::RaiseClose() {
 }
 
 void Win32Window::RememberFocus() {
-  HWND focus = GetFocus();
-  if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+  HWND focus = Gui().GetFocus();
+  if (focus && Gui().IsChild(hwnd_, focus)) savedFocus_ = focus;
 }
 
 bool Win32Window::RestoreFocus() {
-  if (!savedFocus_ || !IsWindow(savedFocus_) || !IsChild(hwnd_, savedFocus_)) return false;
+  if (!savedFocus_ || !Gui().IsWindow(savedFocus_) || !Gui().IsChild(hwnd_, savedFocus_)) return false;
   FocusControl(savedFocus_);
   return true;
 }
@@ -246,13 +246,13 @@ bool Win32Window::RestoreFocus() {
 // focus comes by Tab, not when the program sets it. So the button that gets
 // the focus is marked here, and the one marked before is not any more.
 void Win32Window::FocusControl(HWND control) {
-  SetFocus(control);
+  Gui().SetFocus(control);
   for (auto& c : controls_) {
     HWND button = c->Handle();
     if (!button || c->Definition().kind != ControlKind::Button) continue;
-    bool marked = (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-    if (button == control && !marked) SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-    if (button != control && marked) SendMessageW(button, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    bool marked = (Gui().GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    if (button == control && !marked) Gui().SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    if (button != control && marked) Gui().SendMessageW(button, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
   }
 }
 
@@ -260,7 +260,7 @@ void Win32Window::FocusControl(HWND control) {
 // it can be pressed; no button is the window's default otherwise, so Enter
 // elsewhere, like Escape, does nothing.
 LRESULT Win32Window::DefaultButtonId() {
-  Win32Control* focused = ControlByHandle(GetFocus());
+  Win32Control* focused = ControlByHandle(Gui().GetFocus());
   if (!focused || focused->Definition().kind != ControlKind::Button || !focused->Enabled()) return 0;
   return MAKELRESULT(focused->Id(), DC_HASDEFID);
 }
@@ -307,14 +307,14 @@ LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_NCDESTROY:
       hwnd_ = nullptr;
       savedFocus_ = nullptr;
-      DeleteObject(font_);
-      DeleteObject(boldFont_);
+      Gui().DeleteObject(font_);
+      Gui().DeleteObject(boldFont_);
       font_ = boldFont_ = nullptr;
       break;
     default:
       break;
   }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+  return Gui().DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 }  // namespace hw::win32

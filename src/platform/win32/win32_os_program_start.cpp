@@ -25,8 +25,13 @@ int Win32Os::ShellExecuteExW(ShellExecuteInfo& info) {
   SHELLEXECUTEINFOW execute{};
   execute.cbSize = sizeof execute;
   execute.fMask = info.fMask;
-  // The system's prompt belongs to the window the user pressed the button in.
-  execute.hwnd = GetActiveWindow();
+  // The system's prompt belongs to the window the user pressed the button in;
+  // without the window system there is none, and the prompt stands alone.
+  try {
+    execute.hwnd = system_.GetActiveWindow();
+  } catch (const MissingFunction&) {
+    execute.hwnd = nullptr;
+  }
   execute.lpVerb = verb.empty() ? nullptr : verb.c_str();
   execute.lpFile = file.c_str();
   execute.lpParameters = parameters.empty() ? nullptr : parameters.c_str();

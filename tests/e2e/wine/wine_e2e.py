@@ -322,6 +322,46 @@ def case_quiet_no_window(host, auto, exe, f, mode):
     check_dns_asked(f, host, mode)
 
 
+# What only a window loads: the common controls, which no library the check
+# calls imports, and Wine's display driver, which the first window, message
+# box or screen context loads.
+WINDOW_ONLY_LIBRARIES = ("comctl32.dll", "winex11.drv")
+# The window system itself. shlwapi and wininet, which the check calls,
+# import it (on Windows as under Wine), so a quiet run loads it with them;
+# the program must not load it any earlier, with its own imports.
+WINDOW_SYSTEM = ("user32.dll", "gdi32.dll")
+# The first libraries the program loads by name, before shlwapi and wininet.
+FIRST_BOUND = ("iphlpapi.dll", "dnsapi.dll")
+
+
+def libraries_loaded_by(trace, program):
+    """The libraries the process of `program` loaded, in the order the trace
+    reports them (a library after those it imports), from Wine's
+    +pid,+loaddll trace; the lines of Wine's own processes started on the
+    way (services, the desktop) are left out."""
+    loaded = re.findall(r'^([0-9a-f]+):[0-9a-f]+:trace:loaddll:\w+ Loaded L"([^"]+)"', trace, re.M)
+    names = [(pid, path.replace("\\\\", "\\").rsplit("\\", 1)[-1].lower()) for pid, path in loaded]
+    own = next((pid for pid, name in names if name == program.lower()), None)
+    return [name for pid, name in names if pid == own]
+
+
+def case_quiet_loads_no_window_libraries(host, auto, exe, f, mode):
+    """Quiet mode, names agree: nothing is shown, so the program loads
+    nothing only a window needs, and the window system comes in only with
+    the libraries the check calls, never with the program itself."""
+    code, _, trace = run_script(host, exe, "/Q", debug="+pid,+loaddll")
+    f.equal(code, 0, "quiet mode with agreeing names: exit status")
+    loaded = libraries_loaded_by(trace, os.path.basename(exe))
+    print("the quiet check loaded:", " ".join(loaded))
+    bound = [loaded.index(name) for name in FIRST_BOUND if name in loaded]
+    if not f.check(bound, f"the program's own loads were not found in the trace: {loaded}"):
+        return
+    f.equal([name for name in loaded[:min(bound)] if name in WINDOW_SYSTEM], [],
+            "the window system loaded with the program, before it bound anything by name")
+    f.equal([name for name in loaded if name in WINDOW_ONLY_LIBRARIES], [], "what only a window needs, loaded")
+    check_dns_asked(f, host, mode)
+
+
 def case_mismatch_sync(host, auto, exe, f, mode):
     """Normal mode, DNS gives another name: the warning in the main window;
     "Namen synchronisieren" sets the name, reports and ends."""
@@ -1216,6 +1256,8 @@ def _cases():
         cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
         cases[f"planted_libraries_{mode.name}"] = (case_planted_libraries, mode, Dns.confirmed(MISMATCH_NAME))
         cases[f"quiet_no_window_{mode.name}"] = (case_quiet_no_window, mode, Dns.confirmed(AGREEING_NAME))
+        cases[f"quiet_window_libraries_{mode.name}"] = (case_quiet_loads_no_window_libraries, mode,
+                                                        Dns.confirmed(AGREEING_NAME))
     cases["elevated_copy_win10"] = (case_elevated_copy, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["elevated_copy_dialog_win10"] = (case_elevated_copy_dialog, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["not_confirmed_win10"] = (case_not_confirmed, WIN10, Dns([MISMATCH_NAME]))
