@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "check/name_rules.h"
-#include "platform/posix/ipv6_address_records.h"
-#include "platform/posix/ptr_records.h"
+#include "platform/posix/os/ipv6_address_records.h"
+#include "platform/posix/os/ptr_records.h"
 #include "text/text.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_os.h"
+#include "platform/posix/os/posix_os.h"
 #include "report/report.h"
 
 namespace {

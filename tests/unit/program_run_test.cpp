@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "platform/headless/headless_forms.h"
-#include "report/program_run.h"
+#include "app/program_run.h"
 #include "support/fake_os.h"
 
-namespace hw::report {
+namespace hw::app {
+
+using namespace hw::report;
+
 namespace {
 
 // Headless forms whose loop is a user: `user` runs once the windows are up.
@@ -167,4 +170,4 @@ TEST(ProgramRun, TheEntrySaysWhatTheCheckFound) {
 }
 
 }  // namespace
-}  // namespace hw::report
+}  // namespace hw::app

@@ -15,7 +15,7 @@ def main():
     source = sys.argv[1]
     with open(os.path.join(source, "README.md"), encoding="utf-8") as f:
         readme = f.read()
-    with open(os.path.join(source, "src/platform/win32/event_log.h"), encoding="utf-8") as f:
+    with open(os.path.join(source, "src/platform/win32/program/system_log.h"), encoding="utf-8") as f:
         mismatch = re.search(r"kEventMismatch = (\d+);", f.read()).group(1)
     failures = []
     block = re.search(r"^( *)<QueryList>\n.*?^\1</QueryList>", readme, re.M | re.S)

@@ -253,7 +253,7 @@ def check_manifest(image, expected_version, findings):
 
 
 RT_MESSAGETABLE = 11
-# The event IDs of the event log (src/platform/win32/event_log.h): the Event
+# The event IDs of the event log (src/platform/win32/program/system_log.h): the Event
 # Viewer shows the program's text for each, with the entry's values as %1 to
 # %11 (%12, the entry as one line, is data only).
 EVENT_IDS = (1, 2, 3, 4, 5, 6)

@@ -23,7 +23,7 @@ def read(path):
 
 def what_the_program_reads(source):
     """(registry key, setting names) as the program's sources spell them."""
-    policy_cpp = read(os.path.join(source, "src/platform/win32/win32_os_policy.cpp"))
+    policy_cpp = read(os.path.join(source, "src/platform/win32/os/policy.cpp"))
     key = re.search(r'kPolicyKey = L"([^"]+)"', policy_cpp).group(1).replace("\\\\", "\\")
     header = read(os.path.join(source, "src/check/campus_policy.h"))
     names = set(re.findall(r'k\w+Setting = "(\w+)"', header))

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/library_search.h"
-#include "platform/win32/system_libraries.h"
-#include "platform/win32/text_encoding.h"
-#include "platform/win32/win32_os.h"
+#include "platform/win32/os/library_search.h"
+#include "platform/win32/os/system_libraries.h"
+#include "platform/win32/os/text_encoding.h"
+#include "platform/win32/os/win32_os.h"
 #include "text/text.h"
 
 namespace {

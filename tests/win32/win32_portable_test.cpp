@@ -7,9 +7,9 @@
 #include <ostream>
 #include <string>
 
-#include "platform/win32/command_line.h"
-#include "platform/win32/dns_record_data.h"
-#include "platform/win32/token_groups_layout.h"
+#include "platform/win32/program/command_line.h"
+#include "platform/win32/os/dns_record_data.h"
+#include "platform/win32/os/token_groups_layout.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <unistd.h>
 
 #include "platform/posix/fltk/embedded_icons.h"
-#include "platform/posix/fltk/fltk_layout.h"
-#include "platform/posix/fltk/fltk_message_box.h"
-#include "platform/posix/fltk/fltk_runtime.h"
-#include "platform/posix/fltk/fltk_text_fit.h"
-#include "platform/posix/fltk/fltk_widgets.h"
+#include "platform/posix/fltk/layout.h"
+#include "platform/posix/fltk/message_box.h"
+#include "platform/posix/fltk/runtime.h"
+#include "platform/posix/fltk/text_fit.h"
+#include "platform/posix/fltk/widgets.h"
 #include "platform/posix/fltk/ico_image.h"
 #include "platform/posix/fltk/message_lines.h"
 #include "platform/posix/fltk/x11_window_hints.h"

@@ -15,7 +15,7 @@
 #include <stdexcept>
 
 #include "platform/posix/fltk/embedded_icons.h"
-#include "platform/posix/fltk/fltk_layout.h"
+#include "platform/posix/fltk/layout.h"
 #include "platform/posix/fltk/ico_image.h"
 #include "platform/posix/fltk/message_lines.h"
 #include "ui/windows.h"

@@ -1,0 +1,154 @@
+#include "platform/posix/os/host_rename.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/os/files.h"
+#include "platform/posix/os/posix_os.h"
+#include "platform/posix/os/static_hostname.h"
+
+namespace hw::posix {
+namespace {
+
+constexpr std::size_t kLargestHostnameFile = 4096;
+constexpr std::size_t kLargestHostsFile = 4 << 20;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// A file as it was before the rename, to be put back byte for byte when a
+// later step fails. `text` is nullopt for a file that did not exist.
+struct FileBefore {
+  std::string path;  // the file behind any links
+  std::optional<std::string> text;
+};
+
+// nullopt when the file cannot be read whole: what it names is then
+// unknown, and nothing is renamed.
+std::optional<FileBefore> Remember(const std::string& path, std::size_t limit) {
+  std::string target = FileBehindLinks(path);
+  if (::access(target.c_str(), F_OK) != 0 && errno == ENOENT) return FileBefore{target, std::nullopt};
+  auto text = ReadSmallFile(target, limit + 1);
+  if (!text || text->size() > limit) return std::nullopt;
+  return FileBefore{target, std::move(*text)};
+}
+
+bool Restore(const FileBefore& before) {
+  if (!before.text) return ::unlink(before.path.c_str()) == 0 || errno == ENOENT;
+  if (ReadSmallFile(before.path, before.text->size() + 1) == before.text) return true;
+  return ReplaceFileAtomically(before.path, *before.text).empty();
+}
+
+bool IsRightsError(int error) { return error == EACCES || error == EPERM; }
+
+std::string RunningHostName() {
+  char running[256] = {};
+  if (::gethostname(running, sizeof running - 1) != 0) return "";
+  return running;
+}
+
+enum class StaticNameSet { ByHostnamed, ByFile, Refused, RefusedForRights };
+
+StaticNameSet SetStaticName(const std::string& name, const FileBefore& hostnameFile, bool viaHostnamed,
+                            bool interactive) {
+  if (viaHostnamed) {
+    switch (SetStaticHostnameThroughHostnamed(name, interactive)) {
+      case HostnamedResult::Set: return StaticNameSet::ByHostnamed;
+      case HostnamedResult::Refused: return StaticNameSet::Refused;
+      case HostnamedResult::RefusedForRights: return StaticNameSet::RefusedForRights;
+      case HostnamedResult::Unreachable: break;
+    }
+  }
+  if (std::string failure = ReplaceFileAtomically(hostnameFile.path, name + "\n"); failure.empty())
+    return StaticNameSet::ByFile;
+  return IsRightsError(errno) ? StaticNameSet::RefusedForRights : StaticNameSet::Refused;
+}
+
+// hostnamed is asked to take its old name back (which also puts its running
+// name back); the file then gets its old bytes where hostnamed wrote them
+// otherwise.
+void UndoStaticName(StaticNameSet how, const std::string& oldName, const FileBefore& hostnameFile,
+                    bool interactive) {
+  if (how == StaticNameSet::ByHostnamed) SetStaticHostnameThroughHostnamed(oldName, interactive);
+  Restore(hostnameFile);
+}
+
+}  // namespace
+
+NewHostNames NewNamesFrom(const std::string& shortName, const std::string& dnsName) {
+  std::string domain = dnsName.substr(std::min(dnsName.find('.'), dnsName.size()));
+  while (!domain.empty() && domain.back() == '.') domain.pop_back();  // the root's dot
+  return {shortName, domain.size() > 1 ? shortName + domain : ""};
+}
+
+std::string NewStaticName(const std::string& oldStaticName, const NewHostNames& names) {
+  std::size_t dot = oldStaticName.find('.');
+  if (dot == std::string::npos) return names.shortName;
+  std::string full = names.fullName.empty() ? names.shortName + oldStaticName.substr(dot) : names.fullName;
+  return IsValidStaticHostname(full) ? full : names.shortName;
+}
+
+std::string StaticNameIn(const std::string& hostnameText) {
+  std::string first = hostnameText.substr(0, hostnameText.find('\n'));
+  while (!first.empty() && IsBlank(first.back())) first.pop_back();
+  while (!first.empty() && IsBlank(first.front())) first.erase(0, 1);
+  return first.empty() || first.front() == '#' ? "" : first;
+}
+
+// hostnamed renames for whom polkit lets, but only root may replace the
+// hosts file; and without hostnamed only root may write /etc/hostname.
+// Such a rename from the windows goes to a copy of the program that pkexec
+// runs as root. Worked out as the rename itself works it out, for the
+// first label of the DNS name the check found.
+bool PosixOs::RenameNeedsRootBeyondHostnamed() const {
+  if (::geteuid() == 0) return false;
+  if (!DirectoryExists(paths_.systemdRunning) || !HostnamedAnswers()) return true;
+  const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
+  const auto hostsBefore = Remember(paths_.hostsFile, kLargestHostsFile);
+  if (!hostnameBefore || !hostsBefore) return true;  // a file only root may read
+  if (!hostsBefore->text) return false;
+  const std::string shortName = dnsName_.substr(0, dnsName_.find('.'));
+  const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
+  const auto newHosts = HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()},
+                                         NewNamesFrom(shortName, dnsName_));
+  return newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0;
+}
+
+// Both Windows calls set the one name Linux has. Everything is read and
+// worked out first; then the static name is set and the hosts file
+// replaced, and when the second step fails the first is undone.
+int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
+  refusedForRights_ = false;
+  if (!IsValidStaticHostname(name)) return 0;
+  const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
+  const auto hostsBefore = Remember(paths_.hostsFile, kLargestHostsFile);
+  if (!hostnameBefore || !hostsBefore) return 0;
+
+  const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
+  const NewHostNames names = NewNamesFrom(name, dnsName_);
+  const std::string newStatic = NewStaticName(oldStatic, names);
+  const std::optional<std::string> newHosts =
+      hostsBefore->text ? HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()}, names) : std::nullopt;
+  // A hosts file this user cannot replace is found out before anything is
+  // changed or anyone is asked for a password.
+  if (newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0) {
+    refusedForRights_ = IsRightsError(errno);
+    return 0;
+  }
+
+  const bool interactive = interactiveAuthorization_;
+  StaticNameSet how = SetStaticName(newStatic, *hostnameBefore, DirectoryExists(paths_.systemdRunning), interactive);
+  if (how == StaticNameSet::Refused || how == StaticNameSet::RefusedForRights) {
+    refusedForRights_ = how == StaticNameSet::RefusedForRights;
+    return 0;
+  }
+  if (!newHosts || ReplaceFileAtomically(hostsBefore->path, *newHosts).empty()) return 1;
+  UndoStaticName(how, oldStatic, *hostnameBefore, interactive);
+  return 0;
+}
+
+int PosixOs::SetComputerNameA(const std::string& name) {
+  return SetComputerNameExA(kComputerNamePhysicalDnsHostname, name);
+}
+
+}  // namespace hw::posix

@@ -1,0 +1,26 @@
+// Renaming the PC on Linux, all or nothing: the static host name (through
+// systemd-hostnamed where it runs, otherwise /etc/hostname) and the
+// machine's own line of /etc/hosts change together, or neither does.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/posix/os/hosts_file.h"
+
+namespace hw::posix {
+
+// The new short name with the domain of the DNS name the check found; no
+// full name when that name has none.
+NewHostNames NewNamesFrom(const std::string& shortName, const std::string& dnsName);
+
+// The static name to store: a full name stays a full name (as Red Hat-style
+// systems keep it), a short one stays short.
+std::string NewStaticName(const std::string& oldStaticName, const NewHostNames& names);
+
+// The static name a hostname file holds: its first line, blanks cut off;
+// "" for none.
+std::string StaticNameIn(const std::string& hostnameText);
+
+}  // namespace hw::posix
