@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The README's Windows event queries: the Event Forwarding subscription
 query is well-formed XML that selects the program's source and the event ID
-of a mismatch (event_log.h), and the wevtutil queries use the same source.
+of a mismatch (system_log.h), and the wevtutil queries use the same source.
 Wine has no event log to run them against; this is as far as they can be
 checked here. Usage: check_event_queries.py SOURCE_DIR"""
 

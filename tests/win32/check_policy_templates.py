@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The Group Policy templates of resources/policy: well-formed XML; each
 policy writes a REG_MULTI_SZ (multiText) under the key and with the value
-name that the program reads (win32_os_policy.cpp, campus_policy.h); every
+name that the program reads (win32/os/policy.cpp, campus_policy.h); every
 string and presentation the ADMX names is in each language's ADML, and each
 multiText has its text box there.
 

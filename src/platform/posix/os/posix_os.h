@@ -95,7 +95,7 @@ class PosixOs : public Os {
   // (pkexec_copy.cpp).
   int ShellExecuteExW(ShellExecuteInfo& info) override;
   ElevatedCopyEnd LastElevatedCopyEnd() override { return lastCopyEnd_; }
-  // From /etc/hostwarden.conf (policy_file.h).
+  // From /etc/hostwarden.conf (policy.h).
   std::optional<PolicySetting> ReadPolicySetting(const std::string& name) override;
 
   static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
@@ -111,7 +111,7 @@ class PosixOs : public Os {
   std::string DefaultRouteInterface() const;
   std::string DefaultRouteInterfaceBesideTunnels(const std::vector<InterfaceAddress>& addresses) const;
 
-  // Who is a member of the Administrators group (groups.cpp).
+  // Who is a member of the Administrators group (security.cpp).
   bool IsAdministrator() const;
   // A rename from the windows that this user cannot finish without root
   // (host_rename.cpp): the elevated copy is then offered.

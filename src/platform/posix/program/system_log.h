@@ -1,5 +1,5 @@
 // The verdict of every run in the system log: to the journal with fields of
-// its own where journald runs (journal_verdict_log.h), otherwise through
+// its own where journald runs (journal_entry.h), otherwise through
 // syslog(3) with the identifier "hostwarden".
 #pragma once
 

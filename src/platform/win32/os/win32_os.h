@@ -57,7 +57,7 @@ class Win32Os : public Os {
   uint32_t NetGetJoinInformation(const std::string* server, NetApiBuffer& nameBuffer, int& bufferType) override;
   uint32_t GetModuleFileNameW(Handle module, std::string& filename, uint32_t size) override;
   int ShellExecuteExW(ShellExecuteInfo& info) override;
-  // A REG_MULTI_SZ value under HKLM\SOFTWARE\Policies\Hostwarden (win32_os_policy.cpp).
+  // A REG_MULTI_SZ value under HKLM\SOFTWARE\Policies\Hostwarden (policy.cpp).
   std::optional<PolicySetting> ReadPolicySetting(const std::string& name) override;
 
  private:

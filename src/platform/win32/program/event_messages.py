@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the program's message table (the binary form a MESSAGETABLE
 resource holds): the text the Event Viewer shows for each event ID that
-event_log.h names, %1 to %11 being the entry's values in the order that
-event_log.h gives (%12, the entry as one line, is data only).
+system_log.h names, %1 to %11 being the entry's values in the order that
+system_log.h gives (%12, the entry as one line, is data only).
 
 Usage: event_messages.py OUT.bin"""
 
@@ -14,7 +14,7 @@ DETAILS = ("%n%nErgebnis: %1%nComputername: %2%nDNS-Name: %3%nIP-Adresse: %4%nDN
            "Grund: %6%nName gesetzt: %7%nR\u00fcckbest\u00e4tigt: %8%nPTR-Namen: %9%nVersion: %10%n"
            "Ignorierte Richtlinien: %11")
 
-# Event ID -> text; IDs as in event_log.h.
+# Event ID -> text; IDs as in system_log.h.
 MESSAGES = {
     1: "Computername und DNS-Name stimmen \u00fcberein." + DETAILS,
     2: "Der Namensvergleich entf\u00e4llt." + DETAILS,
