@@ -41,4 +41,14 @@ void ThrowNoSuchControl(const WindowData& window, std::string_view control) {
   throw NoSuchControl(window.name + " has no control " + std::string(control));
 }
 
+void RequireComboBox(const ControlData& control, const char* operation) {
+  if (control.kind != ControlKind::ComboBox)
+    throw FormsError(std::string(operation) + " on " + control.name + ", which is not a combo box");
+}
+
+void RequireListIndex(const ControlData& control, int index, std::size_t itemCount) {
+  if (index < -1 || index >= static_cast<int>(itemCount))
+    throw FormsError("invalid list index " + std::to_string(index) + " for " + control.name);
+}
+
 }  // namespace hw

@@ -4,6 +4,7 @@
 // window data; the program never sees a toolkit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -166,6 +167,11 @@ bool AnyLoaded(const Windows& windows) {
   return false;
 }
 [[noreturn]] void ThrowNoSuchControl(const WindowData& window, std::string_view control);
+// What every backend refuses alike (FormsError): a list operation on a
+// control that is not a combo box, and a list index outside its `itemCount`
+// items (-1 selects none).
+void RequireComboBox(const ControlData& control, const char* operation);
+void RequireListIndex(const ControlData& control, int index, std::size_t itemCount);
 
 // Where the program ends after a message, it ends even when the message box
 // cannot be shown (the runtime raises FormsError then): the message is lost,

@@ -8,20 +8,14 @@ HeadlessControl::HeadlessControl(const ControlData& definition)
       visible_(definition.visible),
       enabled_(definition.enabled) {}
 
-void HeadlessControl::RequireComboBox(const char* operation) const {
-  if (definition_.kind != ControlKind::ComboBox)
-    throw FormsError(std::string(operation) + " on " + definition_.name + ", which is not a combo box");
-}
-
 void HeadlessControl::AddItem(const std::string& item) {
-  RequireComboBox("AddItem");
+  RequireComboBox(definition_, "AddItem");
   items_.push_back(item);
 }
 
 void HeadlessControl::SetListIndex(int index) {
-  RequireComboBox("ListIndex");
-  if (index < -1 || index >= static_cast<int>(items_.size()))
-    throw FormsError("invalid list index " + std::to_string(index) + " for " + definition_.name);
+  RequireComboBox(definition_, "ListIndex");
+  RequireListIndex(definition_, index, items_.size());
   listIndex_ = index;
   if (index >= 0) text_ = items_[static_cast<std::size_t>(index)];
 }

@@ -32,8 +32,6 @@ class HeadlessControl : public Control {
   const ControlData& definition() const { return definition_; }
 
  private:
-  void RequireComboBox(const char* operation) const;
-
   ControlData definition_;
   std::string text_;
   bool visible_, enabled_;

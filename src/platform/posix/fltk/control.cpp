@@ -27,11 +27,6 @@ FltkControl::FltkControl(FltkWindow& window, const ControlData& definition)
 
 FltkControl::~FltkControl() = default;  // the window deletes the widgets
 
-void FltkControl::RequireComboBox(const char* operation) const {
-  if (definition_.kind != ControlKind::ComboBox)
-    throw FormsError(std::string(operation) + " on " + definition_.name + ", which is not a combo box");
-}
-
 std::string FltkControl::Text() const {
   if (!widget_) return text_;
   switch (definition_.kind) {
@@ -60,15 +55,14 @@ void FltkControl::SetEnabled(bool enabled) {
 }
 
 void FltkControl::AddItem(const std::string& item) {
-  RequireComboBox("AddItem");
+  RequireComboBox(definition_, "AddItem");
   items_.push_back(item);
   ShowItems();
 }
 
 void FltkControl::SetListIndex(int index) {
-  RequireComboBox("ListIndex");
-  if (index < -1 || index >= static_cast<int>(items_.size()))
-    throw FormsError("invalid list index " + std::to_string(index) + " for " + definition_.name);
+  RequireComboBox(definition_, "ListIndex");
+  RequireListIndex(definition_, index, items_.size());
   listIndex_ = index;
   if (index >= 0) SetText(items_[static_cast<std::size_t>(index)]);
   ShowListIndex();

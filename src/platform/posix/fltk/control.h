@@ -46,7 +46,6 @@ class FltkControl : public Control {
   bool HasFocus() const;
 
  private:
-  void RequireComboBox(const char* operation) const;
   Fl_Widget* MakeWidget(const FltkLook& look);
   void ShowText();
   void ShowItems();

@@ -36,8 +36,7 @@ HWND Win32Control::Require(const char* operation) const {
 
 HWND Win32Control::RequireComboBox(const char* operation) const {
   HWND hwnd = Require(operation);
-  if (definition_.kind != ControlKind::ComboBox)
-    throw FormsError(std::string(operation) + " on " + definition_.name + ", which is not a combo box");
+  hw::RequireComboBox(definition_, operation);
   return hwnd;
 }
 
@@ -78,8 +77,7 @@ void Win32Control::AddItem(const std::string& item) {
 void Win32Control::SetListIndex(int index) {
   HWND combo = RequireComboBox("ListIndex");
   int count = static_cast<int>(Gui().SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  if (index < -1 || index >= count)
-    throw FormsError("invalid list index " + std::to_string(index) + " for " + definition_.name);
+  RequireListIndex(definition_, index, static_cast<std::size_t>(count < 0 ? 0 : count));  // CB_ERR: no items
   if (index == -1) {
     // No entry selected: the text the user sees stays as it was.
     std::string text = Text();
