@@ -34,7 +34,8 @@ The parts:
               resolv_options): .dnsmasq(address, *options) -> DnsmasqLog,
               .report(program, extra_env), .system_log() -> SystemLog,
               .interface(name, address, default_route, address6), .tmp,
-              .close(); a context manager
+              .close(); a context manager; runnable_by_everyone(program,
+              work): a path to the program that any user may run
   dnsmasq     DnsmasqLog(path).queries(qtype), udp_listening(address, port)
   responder   Responder(address, handler), host_table(hosts, ptr),
               ptr_names(*names), Query, encode_name, record, header, TYPE_*
@@ -52,7 +53,7 @@ Addresses come from 192.0.2.0/24, 198.51.100.0/24, 203.0.113.0/24 and
 
 from .cases import expect, list_cases, main, registry, run_cases
 from .dnsmasq import DnsmasqLog, udp_listening
-from .host import Host, SystemLog
+from .host import Host, SystemLog, runnable_by_everyone
 from .namespaces import (KINDS, OUTER_NS, REFUSED, SKIP, Skipped, TimedOut, end_with_parent, enter,
                          namespace_ids, refuse, require_own_namespaces, run, stop, wait_until)
 from .screen import Xvfb, private_x_directories

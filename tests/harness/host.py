@@ -2,6 +2,7 @@
 /etc (and /run/dbus, /run/systemd masked, so nothing can rename this
 machine), DNS servers, and on request a private /dev/log."""
 
+import atexit
 import json
 import os
 import shutil
@@ -155,3 +156,37 @@ class SystemLog:
     def close(self):
         self.socket.close()
         subprocess.run(["umount", "/dev"], check=False, stderr=subprocess.DEVNULL)
+
+
+WINDOW_MODULE = "hostwarden-windows.so"
+
+
+def runnable_by_everyone(program, work=None):
+    """`program` as a path every user may run: the program itself, or, when
+    a directory above it is closed to others (a checkout in a directory that
+    `mktemp -d` made is), a copy with the window module beside it in `work`
+    (a new directory when not given). The cases that run it as another user
+    need this; root runs the original."""
+    path = os.path.abspath(program)
+    folder = os.path.dirname(path)
+    ancestors = [folder]
+    while folder != os.path.dirname(folder):
+        folder = os.path.dirname(folder)
+        ancestors.append(folder)
+    if all(os.stat(d).st_mode & 0o001 for d in ancestors):
+        return path
+    if work is None and path in _copies:
+        return _copies[path]
+    copy_dir = tempfile.mkdtemp(prefix="runnable-", dir=work)
+    os.chmod(copy_dir, 0o755)
+    module = os.path.join(os.path.dirname(path), WINDOW_MODULE)
+    if os.path.exists(module):
+        shutil.copy2(module, copy_dir)
+    copy = shutil.copy2(path, copy_dir)
+    if work is None:  # one copy a process, removed when it ends
+        _copies[path] = copy
+        atexit.register(shutil.rmtree, copy_dir, True)
+    return copy
+
+
+_copies = {}

@@ -259,6 +259,8 @@ def run_program(program, *arguments, uid=None):
         os.setgroups([])
         os.setgid(NOBODY)
         os.setuid(uid)
+    if uid is not None:
+        program = harness.runnable_by_everyone(program)
     done = subprocess.run([program, *arguments], capture_output=True, timeout=30,
                           preexec_fn=drop_rights if uid is not None else None)
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")

@@ -213,7 +213,9 @@ class Program:
         self.output = tempfile.mktemp(prefix="program-", suffix=".out", dir=work)
         home = tempfile.mkdtemp(dir=work)
         os.chmod(home, 0o777)
-        command = [path] + arguments
+        if as_nobody:
+            self.path = harness.runnable_by_everyone(path, work)
+        command = [self.path] + arguments
         if as_nobody:
             uid = NOBODY if as_nobody is True else as_nobody  # or another user's id
             command = ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups", "--"] + command
