@@ -213,13 +213,18 @@ class Program:
         self.output = tempfile.mktemp(prefix="program-", suffix=".out", dir=work)
         home = tempfile.mkdtemp(dir=work)
         os.chmod(home, 0o777)
-        if as_nobody:
-            self.path = harness.runnable_by_everyone(path, work)
-        command = [self.path] + arguments
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
+        command = [path] + arguments
         if as_nobody:
             uid = NOBODY if as_nobody is True else as_nobody  # or another user's id
-            command = ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups", "--"] + command
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
+            self.path = harness.runnable_by_everyone(path, work)
+            command = ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups", "--", self.path] + arguments
+            # A session's runtime directory of its own, as a desktop gives
+            # one: without it the user's instance lock would lie in the
+            # /tmp that cases running side by side share.
+            runtime = tempfile.mkdtemp(dir=work)
+            os.chown(runtime, uid, uid)
+            env["XDG_RUNTIME_DIR"] = runtime
         if trace_loading:
             env["LD_DEBUG"] = "files"  # the loader names every library it maps, on stderr
         with open(self.output, "w") as out:
