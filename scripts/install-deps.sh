@@ -60,5 +60,12 @@ case "${1:-}" in
     ;;
 esac
 
-apt-get update -q
+# A mirror in the middle of a sync fails one index now and then; apt then
+# keeps the lists it had. Try again a few times, and go on with what apt has:
+# the install below still fails loudly if a package cannot be had.
+for attempt in 1 2 3; do
+  apt-get update -q && break
+  echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
+  sleep $((attempt * 5))
+done
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}"
