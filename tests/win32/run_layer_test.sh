@@ -12,6 +12,10 @@ if [ "${1:-}" = i686 ] && ! bash "$(dirname "$0")/../../scripts/kernel-runs-32bi
   echo "SKIPPED: this kernel cannot run 32-bit programs, so the i686 program is not run under Wine"
   exit 77
 fi
+if [ "${1:-}" = i686 ] && [ ! -e /usr/lib/wine/wine ]; then
+  echo "SKIPPED: 32-bit Wine (wine32:i386) is not installed, so the i686 program is not run under Wine"
+  exit 77
+fi
 
 namespaces() { echo "$(readlink /proc/self/ns/net) $(readlink /proc/self/ns/uts) $(readlink /proc/self/ns/mnt)"; }
 refuse() {

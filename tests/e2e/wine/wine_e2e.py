@@ -1291,9 +1291,10 @@ def cases_for(arch):
 def skip_without_kernel_support(arch):
     """A case for a kind of program this kernel cannot run is skipped, with
     its reason, never passed."""
-    if wine_host.kernel_runs(arch):
+    why = wine_host.why_not_runnable(arch)
+    if why is None:
         return None
-    print(f"SKIPPED: this kernel cannot run 32-bit programs, so the {arch} program is not run under Wine")
+    print(f"SKIPPED: {why}, so the {arch} program is not run under Wine")
     return wine_host.SKIP_RETURN_CODE
 
 

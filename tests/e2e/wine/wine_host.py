@@ -70,11 +70,21 @@ RUNS_32BIT_PROBE = os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 SKIP_RETURN_CODE = harness.SKIP
 
 
-def kernel_runs(arch):
-    """Whether this kernel runs `arch` programs; found out by running one."""
+# The 32-bit loader, from Debian's wine32:i386.
+WINE32_LOADER = "/usr/lib/wine/wine"
+
+
+def why_not_runnable(arch):
+    """None when this machine runs `arch` programs under Wine, else why not:
+    the kernel is found out by running a program, 32-bit Wine by its loader
+    (the set-up goes on without it when a mirror cannot deliver it)."""
     if arch != "i686":
-        return True
-    return subprocess.run(["bash", RUNS_32BIT_PROBE], check=False).returncode == 0
+        return None
+    if subprocess.run(["bash", RUNS_32BIT_PROBE], check=False).returncode != 0:
+        return "this kernel cannot run 32-bit programs"
+    if not os.path.exists(WINE32_LOADER):
+        return "32-bit Wine (wine32:i386) is not installed"
+    return None
 
 
 def run(*command, env=None, check=True, timeout=60, **kwargs):
