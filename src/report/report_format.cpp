@@ -1,7 +1,6 @@
 #include "report/report.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "text/text.h"
 
@@ -37,9 +36,12 @@ std::size_t Utf8SequenceLength(std::string_view text) {
   return length;
 }
 
-std::string Hex(const char* format, unsigned value) {
-  char out[8];
-  std::snprintf(out, sizeof out, format, value);
+// `prefix` and `digits` lower-case hex digits of `value`. Written out by
+// hand: the C library's formatter would bring its floating-point code into
+// the Windows program for this alone.
+std::string Hex(std::string_view prefix, int digits, unsigned value) {
+  std::string out(prefix);
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += "0123456789abcdef"[(value >> shift) & 0xF];
   return out;
 }
 
@@ -197,7 +199,7 @@ std::string JsonString(std::string_view text) {
     } else if (c == '\t') {
       out += "\\t";
     } else if (c < 0x20 || c == 0x7F) {
-      out += Hex("\\u%04x", c);
+      out += Hex("\\u", 4, c);
     } else {
       out.append(text.substr(0, length));
     }
@@ -212,7 +214,7 @@ std::string PrintableText(std::string_view text) {
     unsigned char c = static_cast<unsigned char>(text.front());
     std::size_t length = Utf8SequenceLength(text);
     if (length == 0 || c < 0x20 || c == 0x7F || c == '\\') {
-      out += c == '\\' ? "\\\\" : Hex("\\x%02x", c);
+      out += c == '\\' ? "\\\\" : Hex("\\x", 2, c);
       length = 1;
     } else {
       out.append(text.substr(0, length));
