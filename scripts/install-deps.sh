@@ -9,9 +9,8 @@ cd "$(dirname "$0")/.."
 
 run_packages=(
   cmake g++ make pkg-config
-  # the windows and the DNS query; FLTK's CMake package names its `fluid`
-  # tool, which libfltk1.3-dev does not bring, so configure needs it too
-  libfltk1.3-dev fluid libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
+  # the windows (GTK 3) and the DNS query
+  libgtk-3-dev libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
 )
 test_packages=(
   # unit tests
@@ -27,8 +26,12 @@ test_packages=(
   # polkit, which decides for hostnamed who may rename, and pkexec, which
   # runs the program's elevated copy as root for an administrator
   polkitd pkexec
-  # window tests: a screen without a display, input, screenshots
-  xvfb xdotool imagemagick x11-utils
+  # window tests: a screen without a display, input, screenshots; what
+  # screen readers get (the accessibility bus, pyatspi, a session bus from
+  # dbus-launch); the themes the windows are tried in; Wayland without
+  # Xwayland; and zenity, a GTK program to compare with
+  xvfb xdotool imagemagick x11-utils at-spi2-core python3-pyatspi dbus-x11 gnome-themes-extra
+  adwaita-icon-theme weston zenity
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs
   mingw-w64 wine wine64
   # the packages: dpkg-shlibdeps for Depends, lintian, desktop-file-validate and

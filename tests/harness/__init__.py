@@ -1,4 +1,4 @@
-"""The one test harness of the integration, FLTK and Wine suites.
+"""The one test harness of the integration, GTK and Wine suites.
 
 Everything a test needs to run the real program against real servers, and
 nothing that could touch this machine: each case script runs again in

@@ -36,7 +36,7 @@ LINTIAN_ACCEPTED = {
 }
 MODULE = "/hostwarden/hostwarden-windows.so"
 # Libraries the program and its window module link; the package must name them.
-DEPENDS = ("libc6", "libc-ares2", "libfltk1.3", "libx11-6")
+DEPENDS = ("libc6", "libc-ares2", "libgtk-3-0")
 
 
 expect = harness.expect

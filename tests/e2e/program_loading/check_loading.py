@@ -11,7 +11,8 @@ import re
 import subprocess
 import sys
 
-AT_START_FORBIDDEN = re.compile(r"^lib(fltk|X11|Xft|Xext|fontconfig|freetype|systemd|gcrypt)\b")
+AT_START_FORBIDDEN = re.compile(r"^lib(gtk-3|gdk-3|gdk_pixbuf|glib|gobject|gio|atk|cairo|pango|wayland|X11|Xft|Xext|"
+                                r"fontconfig|freetype|systemd|gcrypt)\b")
 MODULE_ENTRIES = ("hostwarden_run_window_mode", "hostwarden_show_message_box", "hostwarden_continue_quiet_mode",
                   "hostwarden_open_screen")
 
@@ -48,8 +49,8 @@ def main():
         failures.append("the program loads the shared C++ library at start")
     if os.path.dirname(os.path.abspath(args.module)) != os.path.dirname(os.path.abspath(args.program)):
         failures.append("the window module is not built beside the program, where the program looks first")
-    if not any(library.startswith("libfltk") for library in needed(args.module)):
-        failures.append(f"the window module does not carry FLTK: {needed(args.module)}")
+    if not any(library.startswith("libgtk-3") for library in needed(args.module)):
+        failures.append(f"the window module does not carry GTK: {needed(args.module)}")
     missing = [entry for entry in MODULE_ENTRIES if entry not in exported_functions(args.module)]
     if missing:
         failures.append(f"the window module does not export {missing}")

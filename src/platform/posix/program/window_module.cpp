@@ -1,11 +1,11 @@
 // The window module's entries: the window program, and the quiet mode's
 // message boxes and its continuation once the warning dialog must be shown,
-// all on FLTK. Errors end here, as main would end them.
+// all on GTK. Errors end here, as main would end them.
 #include <exception>
 #include <memory>
 #include <string>
 
-#include "platform/posix/fltk/forms.h"
+#include "platform/posix/gtk/forms.h"
 #include "platform/posix/os/posix_os.h"
 #include "platform/posix/program/program_state_abi.h"
 #include "platform/posix/program/stdio_writer.h"
@@ -21,7 +21,7 @@ namespace {
 // the quiet mode shows its message boxes on it and may go on with its
 // windows, until the process ends.
 Forms& QuietScreen() {
-  static Forms* forms = fltk::MakeFltkForms("").release();
+  static Forms* forms = gtk::MakeGtkForms("").release();
   return *forms;
 }
 
@@ -60,7 +60,7 @@ using namespace hw::posix;
 
 HOSTWARDEN_MODULE_ENTRY hostwarden_run_window_mode(const char* commandLine) {
   return Guarded([&] {
-    std::unique_ptr<Forms> forms = fltk::MakeFltkForms(commandLine ? commandLine : "");
+    std::unique_ptr<Forms> forms = gtk::MakeGtkForms(commandLine ? commandLine : "");
     return RunProgram(*forms, nullptr);
   });
 }

@@ -1,6 +1,6 @@
 // The windows as a module of their own (hostwarden-windows.so), loaded only
 // when a window or a message box must be shown: the report mode and a quiet
-// log-on with nothing to show never load FLTK, X11 and their libraries,
+// log-on with nothing to show never load GTK, its display libraries and theirs,
 // which would cost more than the check itself. Only C types cross between
 // the program and the module, which carry a C++ library each.
 #pragma once
