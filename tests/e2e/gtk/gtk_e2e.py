@@ -19,6 +19,8 @@
 """
 
 import argparse
+import contextlib
+import json
 import os
 import re
 import shutil
@@ -216,10 +218,9 @@ def count_pixels(pixels, box, predicate):
 
 
 def warning_picture_shown(pixels, main):
-    """The picture's red at its place: 32 pixels, or a whole multiple of them
-    in a grown window, from the scaled place's top-left corner."""
-    x, y, _, _ = main_place(main, WARNING_PICTURE)
-    return count_pixels(pixels, (x, y, 32, 32), lambda p: p == (255, 0, 0)) > 100
+    """The picture's red at its place: 32 pixels at 100%, grown in whole
+    multiples (or by the desktop's scale), from the place's top-left corner."""
+    return count_pixels(pixels, main_place(main, WARNING_PICTURE), lambda p: p == (255, 0, 0)) > 100
 
 
 def sync_button_enabled(pixels, main):
@@ -241,12 +242,17 @@ NO_DISPLAY = ":99"
 
 
 class Program:
-    def __init__(self, path, arguments, work, display, as_nobody, trace_loading=False):
+    def __init__(self, path, arguments, work, display, as_nobody, trace_loading=False, desktop=None):
+        """`desktop`: what the desktop session adds to the environment (its
+        scale, theme, session bus, Wayland display); a None value unsets."""
         self.path, self.work, self.as_nobody = path, work, as_nobody
+        self.desktop = desktop or {}
         self.output = tempfile.mktemp(prefix="program-", suffix=".out", dir=work)
         home = tempfile.mkdtemp(dir=work)
         os.chmod(home, 0o777)
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
+        env.update(self.desktop)
+        env = {key: value for key, value in env.items() if value is not None}
         command = [path] + arguments
         if as_nobody:
             uid = NOBODY if as_nobody is True else as_nobody  # or another user's id
@@ -275,7 +281,7 @@ class Program:
 
     def another(self, arguments, display, trace_loading=False):
         """A second start of the same program, as the same user."""
-        return Program(self.path, arguments, self.work, display, self.as_nobody, trace_loading)
+        return Program(self.path, arguments, self.work, display, self.as_nobody, trace_loading, self.desktop)
 
     def libraries_loaded(self):
         """The libraries the loader mapped (with trace_loading)."""
@@ -619,6 +625,191 @@ def another_user_cannot_stop_the_check(screen, program, shot):
           "another user planted root's lock file")
 
 
+# ---- What screen readers get, the desktop's scale and theme, Wayland -----------------
+
+READ_ACCESSIBLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "read_accessible.py")
+
+
+class AccessibilityBus:
+    """A session bus (dbus-launch) with the accessibility bus on it, as a
+    desktop session starts them; a screen reader reads what programs
+    started with `env` put there."""
+
+    def __init__(self, display):
+        self.display = display
+
+    def __enter__(self):
+        env = dict(os.environ, DISPLAY=self.display)
+        out = subprocess.run(["dbus-launch", "--sh-syntax"], env=env, capture_output=True, text=True,
+                             check=True).stdout
+        values = dict(re.findall(r"^(DBUS_SESSION_BUS_\w+)='?([^';]*)'?;", out, re.M))
+        self.address, self.daemon = values["DBUS_SESSION_BUS_ADDRESS"], int(values["DBUS_SESSION_BUS_PID"])
+        self.env = {"DBUS_SESSION_BUS_ADDRESS": self.address}
+        self.launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                         env=dict(env, **self.env), stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL, preexec_fn=harness.end_with_parent)
+        time.sleep(0.5)
+        return self
+
+    def read(self, application="hostwarden"):
+        """The application's shown windows as a reader finds them."""
+        done = subprocess.run(["/usr/bin/python3", READ_ACCESSIBLE, application, "20"], capture_output=True,
+                              text=True, env=dict(os.environ, DISPLAY=self.display, **self.env), timeout=60)
+        check(done.returncode == 0, f"no window of {application} on the accessibility bus: {done.stderr[-2000:]}")
+        return json.loads(done.stdout)
+
+    def __exit__(self, *exc):
+        self.launcher.terminate()
+        self.launcher.wait()
+        try:
+            os.kill(self.daemon, signal.SIGTERM)
+        except OSError:
+            pass
+
+
+def walk(node):
+    yield node
+    for child in node["children"]:
+        yield from walk(child)
+
+
+def found(tree, role, name):
+    nodes = [n for window in tree for n in walk(window) if n["role"] == role and n["name"] == name]
+    check(nodes, f"no {role} named {name!r}: " + ", ".join(f"{n['role']}:{n['name']}" for w in tree for n in walk(w)))
+    return nodes[0]
+
+
+def screen_reader_main_window(screen, program, shot, bus):
+    """Every control with its role and name; the fields named by their
+    captions and related to them; the warning picture says what it warns of."""
+    screen.wait_for_windows({"Form1"})
+    tree = bus.read()
+    check([w["role"] for w in tree] == ["frame"] and tree[0]["name"] == "Hostwarden", f"windows: {tree}")
+    for caption in ("System:", "IE-Version:", "Username:", "Verbindung:", "Computername", "NetBIOS-Name",
+                    "DNS-Hostname", "IP-Addresse(n)"):
+        found(tree, "label", caption)
+    for role, name, caption in (("text", "Computername", "Computername"), ("text", "NetBIOS-Name", "NetBIOS-Name"),
+                                ("text", "DNS-Hostname", "DNS-Hostname"),
+                                ("combo box", "IP-Addresse(n)", "IP-Addresse(n)"),
+                                ("label", "root", "Username:"), ("label", "LAN", "Verbindung:")):
+        node = found(tree, role, name)
+        check(node["labelled_by"] == [caption], f"{role} {name!r} is labelled by {node['labelled_by']}")
+    check(found(tree, "text", "Computername")["text"] == HOST_NAME, "the computer name's field does not read ws-17")
+    check(found(tree, "text", "DNS-Hostname")["text"] == DNS_NAME, "the DNS name's field")
+    check(found(tree, "push button", "Namen synchronisieren")["focusable"], "the button cannot take the focus")
+    found(tree, "icon", "Warnung: Computername und DNS-Hostname stimmen nicht überein")
+
+
+def screen_reader_warning_dialog(screen, program, shot, bus):
+    """The warning dialog is an alert, shown, and a reader meets its texts
+    in the order they are seen, before its buttons; the message box after
+    OK is an alert too."""
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    tree = bus.read()
+    check([(w["role"], w["name"], w["showing"]) for w in tree] == [("alert", "Hostwarden", True)], f"windows: {tree}")
+    read = [n["name"] for n in walk(tree[0]) if n["role"] in ("label", "push button")]
+    check(read == ["Warnung", "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
+                   "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.",
+                   "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu synchronisieren.",
+                   "OK", "Details >>"], f"read in the order {read}")
+    screen.click(dialog, centre(dialog_place(dialog, DIALOG_OK)))
+    screen.wait_for_windows({"frm_Info", "MsgBox"})
+    boxes = [w for w in bus.read() if w["role"] == "alert" and any(
+        n["name"].startswith("Der lokaler Computername") for n in walk(w))]
+    check(boxes, "the success message is not an alert with its text")
+    confirm_success_and_end(screen, program, shot, "screen-reader", "frm_Info")
+
+
+def scaled_desktop(screen, program, shot):
+    """GDK_SCALE=2: everything twice as large on screen, the layout the
+    same; the button is where the table says, twice over."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    check(main[3] >= 2 * MAIN_SIZE[0] and main[4] >= 2 * MAIN_SIZE[1], f"main window {main[3:]} at 200%")
+    expect_main_window_with_warning(screen, {"Form1": main})
+    shot("scaled-200-main")
+    screen.click(main, centre(main_place(main, SYNC_BUTTON)))
+    confirm_success_and_end(screen, program, shot, "scaled-200", "Form1")
+
+
+def large_text(screen, program, shot):
+    """The desktop's text twice the size: the window grows with it rather
+    than shrink or clip a text."""
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    check(scale_of(dialog, DIALOG_SIZE) >= 1.9, f"the dialog {dialog[3:]} did not grow with the text")
+    shot("large-text-dialog")
+    screen.click(dialog, centre(dialog_place(dialog, DIALOG_DETAILS)))
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    check(scale_of(main, MAIN_SIZE) >= 1.9, f"the main window {main[3:]} did not grow with the text")
+    expect_main_window_with_warning(screen, {"Form1": main})
+    shot("large-text-main")
+
+
+def heading_pixels(screen, dialog):
+    x, y, w, h = dialog_place(dialog, (96, 8, 57, 17))  # Label1, "Warnung"
+    pixels = screen.pixels(dialog)
+    return [pixels[j][i] for j in range(y, y + h) for i in range(x, x + w)]
+
+
+def reddish(p):
+    return p[0] > 100 and p[0] > 2 * max(p[1], p[2])
+
+
+def heading_default_theme(screen, program, shot):
+    """In the default theme the heading is red and readable (4.5:1)."""
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    shot("default-theme-dialog")
+    check(any(reddish(p) for p in heading_pixels(screen, dialog)), "the heading is not red")
+
+
+def high_contrast_theme(screen, program, shot):
+    """In a high-contrast theme the heading takes the theme's text colour."""
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    shot("high-contrast-dialog")
+    pixels = heading_pixels(screen, dialog)
+    check(not any(reddish(p) for p in pixels), "the heading stays red in a high-contrast theme")
+    check(any(max(p) < 60 for p in pixels), "the heading is not drawn in the theme's black")
+    screen.click(dialog, centre(dialog_place(dialog, DIALOG_DETAILS)))
+    screen.wait_for_windows({"Form1"})
+    shot("high-contrast-main")
+
+
+class Weston:
+    """A Wayland compositor without a screen and without Xwayland."""
+
+    def __init__(self, work):
+        self.runtime = tempfile.mkdtemp(dir=work)
+        os.chmod(self.runtime, 0o700)
+
+    def __enter__(self):
+        self.socket = "wayland-hostwarden"
+        self.log = os.path.join(self.runtime, "weston.log")
+        self.process = subprocess.Popen(
+            ["weston", "--backend=headless-backend.so", f"--socket={self.socket}", "--idle-time=0",
+             f"--log={self.log}"],
+            env=dict(os.environ, XDG_RUNTIME_DIR=self.runtime), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=harness.end_with_parent)
+        wait_until("weston's socket", lambda: os.path.exists(os.path.join(self.runtime, self.socket)), 30)
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait()
+
+
+def wayland_dialog(screen, program, shot):
+    """Only a Wayland display: the dialog's window is made and configured by
+    the compositor (the protocol as the program's Wayland client logs it)."""
+    def configured():
+        text = open(program.output, errors="replace").read()
+        return 'xdg_toplevel@' in text and 'set_title("Hostwarden")' in text and "ack_configure" in text
+    try:
+        harness.wait_until("the dialog's toplevel configured", configured, 30)
+    except harness.TimedOut:
+        raise Failure("no configured toplevel: " + open(program.output, errors="replace").read()[-3000:])
+    check(program.running(), "the program ended")
+    check(not screen.windows(), "a window appeared on the X screen")
+
+
 SCENARIOS = {
     # name: (function, arguments, host name, run as nobody[, options]); options:
     # "no display" starts the program on NO_DISPLAY and traces what it
@@ -640,6 +831,20 @@ SCENARIOS = {
     "another_user_cannot_stop_the_check": (another_user_cannot_stop_the_check, ["-Q"], HOST_NAME, False,
                                            {"another user first"}),
     "ipv6_only_mismatch": (ipv6_only_mismatch, [], HOST_NAME, False, {"ipv6 only"}),
+    "screen_reader_main_window": (screen_reader_main_window, [], HOST_NAME, False, {"accessibility"}),
+    "screen_reader_warning_dialog": (screen_reader_warning_dialog, ["-Q"], HOST_NAME, False, {"accessibility"}),
+    "scaled_desktop": (scaled_desktop, [], HOST_NAME, False),
+    "large_text": (large_text, ["-Q"], HOST_NAME, False),
+    "heading_default_theme": (heading_default_theme, ["-Q"], HOST_NAME, False),
+    "high_contrast_theme": (high_contrast_theme, ["-Q"], HOST_NAME, False),
+    "wayland_dialog": (wayland_dialog, ["-Q"], HOST_NAME, False, {"wayland"}),
+}
+# What the desktop session sets for the program.
+DESKTOPS = {
+    "scaled_desktop": {"GDK_SCALE": "2"},
+    "large_text": {"GDK_DPI_SCALE": "2"},
+    "heading_default_theme": {"GTK_THEME": "Adwaita"},
+    "high_contrast_theme": {"GTK_THEME": "HighContrast"},
 }
 
 # What DNS says in each scenario: the PTR answer, and the address its name
@@ -749,18 +954,26 @@ def run_on_screen(name, scenario, arguments, as_nobody, options, host, service, 
     log = host.system_log() if "system log" in options else None
     squatter = start_squatter() if "another user first" in options else None
     harness.private_x_directories()
-    with harness.Xvfb(private=True) as x:
+    with harness.Xvfb(private=True) as x, contextlib.ExitStack() as session:
         screen = Screen(x.display)
         no_display = "no display" in options
         absent = no_display or "absent display" in options
+        desktop = dict(DESKTOPS.get(name, {}))
+        bus = session.enter_context(AccessibilityBus(x.display)) if "accessibility" in options else None
+        if bus:
+            desktop.update(bus.env)
+        if "wayland" in options:
+            weston = session.enter_context(Weston(host.tmp))
+            desktop.update(XDG_RUNTIME_DIR=weston.runtime, WAYLAND_DISPLAY=weston.socket, WAYLAND_DEBUG="client",
+                           DISPLAY=None)
         program = Program(program_path, arguments, host.tmp, NO_DISPLAY if absent else x.display, as_nobody,
-                          trace_loading=no_display)
+                          trace_loading=no_display, desktop=desktop)
         program.log = log
 
         def shot(step):
             screen.screenshot(os.path.join(artifacts, f"{step}.png"))
 
-        extra = (service,) if service else (host,) if name in WITH_HOST else ()
+        extra = (service,) if service else (host,) if name in WITH_HOST else (bus,) if bus else ()
         try:
             scenario(screen, program, shot, *extra)
             asked = IPV6_PTR_NAME if ipv6_only else PTR_NAME
@@ -782,8 +995,13 @@ def run_on_screen(name, scenario, arguments, as_nobody, options, host, service, 
 
 
 def run_scenario(name, program_path, artifacts):
-    missing = [t for t in ("unshare", "Xvfb", "xdotool", "xprop", "import", "dnsmasq", "setpriv", "ip")
-               if not shutil.which(t)]
+    needs = ["unshare", "Xvfb", "xdotool", "xprop", "import", "dnsmasq", "setpriv", "ip"]
+    options = (SCENARIOS[name][4:5] or [set()])[0]
+    if "accessibility" in options:
+        needs += ["dbus-launch", "/usr/libexec/at-spi-bus-launcher"]
+    if "wayland" in options:
+        needs += ["weston"]
+    missing = [t for t in needs if not shutil.which(t)]
     if missing:
         print("SKIPPED: missing " + " ".join(missing))
         return harness.SKIP

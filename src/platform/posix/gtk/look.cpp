@@ -37,7 +37,10 @@ Colour Lookup(GtkStyleContext* style, const char* name, const Colour& otherwise)
   return {found.red, found.green, found.blue};
 }
 
+// The theme the desktop chose: GTK_THEME ("name" or "name:variant") wins
+// over the settings, as it does for GTK itself.
 std::string ThemeName() {
+  if (const char* forced = g_getenv("GTK_THEME"); forced && *forced) return forced;
   gchar* name = nullptr;
   g_object_get(gtk_settings_get_default(), "gtk-theme-name", &name, nullptr);
   std::string theme = name ? name : "";
