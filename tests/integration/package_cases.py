@@ -25,7 +25,9 @@ FILES = (
     "./usr/share/man/man1/hostwarden.1.gz",
     "./lib/systemd/system/hostwarden-sync.service",
     "./usr/share/doc/hostwarden/examples/hostwarden.conf",
+    "./usr/share/polkit-1/actions/de.uni-falkenau.hostwarden.policy",
 )
+POLKIT_ACTION = "de.uni-falkenau.hostwarden.set-computer-name"
 DESKTOP_ENTRIES = ("usr/share/applications/hostwarden.desktop", "etc/xdg/autostart/hostwarden-autostart.desktop")
 # What lintian (-I -E --pedantic) may still say, and why it stays.
 LINTIAN_ACCEPTED = {
@@ -99,6 +101,22 @@ def overlay(target, tmp):
                        f"lowerdir={target},upperdir={upper},workdir={work}", target)
 
 
+def polkit_action_names_the_program(work):
+    """polkitd on a bus of the test's own knows the package's action: for the
+    installed program, an administrator's password, and the German message
+    with its English translation."""
+    with harness.Hostnamed(work, polkit_rules="") as service:
+        shown = subprocess.run(["pkaction", "--action-id", POLKIT_ACTION, "--verbose"], capture_output=True,
+                               text=True, env=dict(service.env, LANG="C.UTF-8", LANGUAGE=""))
+    expect(shown.returncode == 0, "pkaction does not know the action", shown.stdout, shown.stderr)
+    for line in ("org.freedesktop.policykit.exec.path -> /usr/bin/hostwarden", "implicit any:      auth_admin",
+                 "implicit inactive: auth_admin", "implicit active:   auth_admin", "message:     Computernamen ändern"):
+        expect(line in shown.stdout, f"pkaction lacks {line!r}", shown.stdout)
+    with open(f"/usr/share/polkit-1/actions/{POLKIT_ACTION.rsplit('.', 1)[0]}.policy") as policy:
+        expect('<message xml:lang="en">Change the computer name</message>' in policy.read(),
+               "the action has no English message")
+
+
 @case
 def installed_program_reports(args):
     with harness.Host() as host:
@@ -115,6 +133,7 @@ def installed_program_reports(args):
             code, report, err = host.report("/usr/bin/hostwarden")
             expect((code, report["verdict"], err) == (0, "agree", ""), "the installed program's report", code,
                    report, err)
+            polkit_action_names_the_program(host.tmp)
             harness.run("dpkg", "--purge", "hostwarden", stdout=subprocess.DEVNULL)
             left = [path for path in FILES if os.path.lexists(path[1:])]
             expect(left == [], "files left after purging", left)
