@@ -57,7 +57,6 @@ void FormWindow::Create() {
   RelateCaptions();
   SetFocusChain();
   building_ = false;
-  Layout();
   PixelRect client = ClientPixels(definition_, scale_);
   gtk_window_move(GTK_WINDOW(window_), client.x, client.y);
 }
@@ -93,7 +92,11 @@ void FormWindow::Layout() {
   SetFixedAreaSize(fixed_, client.w, client.h);
 }
 
-void FormWindow::TextChanged() { Layout(); }
+// Measuring is done when the window is shown; a hidden window's texts may
+// change many times before (the check fills them one by one).
+void FormWindow::TextChanged() {
+  if (visible_) Layout();
+}
 
 void FormWindow::DestroyWidgets() {
   if (!window_) return;

@@ -39,7 +39,7 @@ class FormWindow : public Window {
   void Clicked(const std::string& control);
   // The title bar's close: the close handler, then the window is unloaded.
   void CloseByTitleBar();
-  // A label's or button's text changed: the layout is measured again.
+  // A label's or button's text changed: a shown window is measured again.
   void TextChanged();
   // The GTK window while loaded, else null (for tests and tools).
   GtkWidget* GtkWindowWidget() const { return window_; }
