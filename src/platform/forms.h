@@ -1,6 +1,6 @@
 // The forms runtime Hostwarden relies on: the application object, windows
 // built from window data, their controls, modal message boxes, and ending the
-// program at once. Each backend (Win32, FLTK, headless) renders the same
+// program at once. Each backend (Win32, GTK, headless) renders the same
 // window data; the program never sees a toolkit.
 #pragma once
 

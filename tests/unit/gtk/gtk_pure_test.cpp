@@ -286,14 +286,14 @@ TEST(Pictures, TheWarningSaysWhatItWarnsOfAndStylesPickTheirIcons) {
 
 constexpr Colour kBlack{0, 0, 0}, kWhite{1, 1, 1};
 const Colour kTableRed = ColourOfTable(Rgb(192, 0, 0));
-const Colour kFltkGrey = ColourOfTable(Rgb(192, 192, 192));
+const Colour kGreyDialog = ColourOfTable(Rgb(192, 192, 192));
 const Colour kAdwaitaLight = ColourOfTable(Rgb(246, 245, 244)), kAdwaitaDark = ColourOfTable(Rgb(53, 53, 53));
 
 TEST(Contrast, MeasuresAsTheGuidelinesDo) {
   EXPECT_NEAR(ContrastRatio(kBlack, kWhite), 21.0, 1e-9);
   EXPECT_NEAR(ContrastRatio(kWhite, kBlack), 21.0, 1e-9);
   EXPECT_NEAR(ContrastRatio(kTableRed, kTableRed), 1.0, 1e-9);
-  EXPECT_NEAR(ContrastRatio(kTableRed, kFltkGrey), 3.56, 0.01);  // too little on a grey dialog
+  EXPECT_NEAR(ContrastRatio(kTableRed, kGreyDialog), 3.56, 0.01);  // too little on a grey dialog
 }
 
 struct ReadableCase { const char* what; Colour background; };
@@ -314,7 +314,7 @@ TEST_P(Readable, TheTableRedOnAnyBackground) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backgrounds, Readable,
-                         ::testing::Values(ReadableCase{"white", kWhite}, ReadableCase{"grey", kFltkGrey},
+                         ::testing::Values(ReadableCase{"white", kWhite}, ReadableCase{"grey", kGreyDialog},
                                            ReadableCase{"light", kAdwaitaLight}, ReadableCase{"dark", kAdwaitaDark},
                                            ReadableCase{"black", kBlack},
                                            ReadableCase{"mid", ColourOfTable(Rgb(120, 120, 120))}),
