@@ -1002,6 +1002,9 @@ def run_scenario(name, program_path, artifacts):
     if "wayland" in options:
         needs += ["weston"]
     missing = [t for t in needs if not shutil.which(t)]
+    if "accessibility" in options and subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"],
+                                                     capture_output=True).returncode != 0:
+        missing.append("pyatspi for /usr/bin/python3 (python3-pyatspi)")
     if missing:
         print("SKIPPED: missing " + " ".join(missing))
         return harness.SKIP
