@@ -28,9 +28,10 @@ test_packages=(
   polkitd pkexec
   # window tests: a screen without a display, input, screenshots; what
   # screen readers get (the accessibility bus, pyatspi, a session bus from
-  # dbus-launch); the themes the windows are tried in; Wayland without
-  # Xwayland; and zenity, a GTK program to compare with
-  xvfb xdotool imagemagick x11-utils at-spi2-core python3-pyatspi dbus-x11 gnome-themes-extra
+  # dbus-launch); the themes and the screen resolution (xrdb) the windows
+  # are tried in; Wayland without Xwayland; and zenity, a GTK program to
+  # compare with
+  xvfb xdotool imagemagick x11-utils x11-xserver-utils at-spi2-core python3-pyatspi dbus-x11 gnome-themes-extra
   adwaita-icon-theme weston zenity
   # the Windows program: cross-build, and 64-bit Wine, which every machine runs
   mingw-w64 wine wine64

@@ -744,6 +744,14 @@ def large_text(screen, program, shot):
     shot("large-text-main")
 
 
+def desktop_dpi_192(screen, program, shot):
+    """The desktop's resolution at 192 dpi (Xft.dpi, as a desktop sets it
+    for 200 % text): the window grows with the text."""
+    dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    check(scale_of(dialog, DIALOG_SIZE) >= 1.9, f"the dialog {dialog[3:]} did not grow with the text")
+    shot("xft-dpi-192-dialog")
+
+
 def heading_pixels(screen, dialog):
     x, y, w, h = dialog_place(dialog, (96, 8, 57, 17))  # Label1, "Warnung"
     pixels = screen.pixels(dialog)
@@ -835,6 +843,7 @@ SCENARIOS = {
     "screen_reader_warning_dialog": (screen_reader_warning_dialog, ["-Q"], HOST_NAME, False, {"accessibility"}),
     "scaled_desktop": (scaled_desktop, [], HOST_NAME, False),
     "large_text": (large_text, ["-Q"], HOST_NAME, False),
+    "desktop_dpi_192": (desktop_dpi_192, ["-Q"], HOST_NAME, False, {"xft dpi 192"}),
     "heading_default_theme": (heading_default_theme, ["-Q"], HOST_NAME, False),
     "high_contrast_theme": (high_contrast_theme, ["-Q"], HOST_NAME, False),
     "wayland_dialog": (wayland_dialog, ["-Q"], HOST_NAME, False, {"wayland"}),
@@ -966,6 +975,8 @@ def run_on_screen(name, scenario, arguments, as_nobody, options, host, service, 
             weston = session.enter_context(Weston(host.tmp))
             desktop.update(XDG_RUNTIME_DIR=weston.runtime, WAYLAND_DISPLAY=weston.socket, WAYLAND_DEBUG="client",
                            DISPLAY=None)
+        if "xft dpi 192" in options:  # the X resource desktops set for their text scale
+            subprocess.run(["xrdb", "-merge"], input="Xft.dpi: 192\n", text=True, env=screen.env, check=True)
         program = Program(program_path, arguments, host.tmp, NO_DISPLAY if absent else x.display, as_nobody,
                           trace_loading=no_display, desktop=desktop)
         program.log = log
@@ -1001,6 +1012,8 @@ def run_scenario(name, program_path, artifacts):
         needs += ["dbus-launch", "/usr/libexec/at-spi-bus-launcher"]
     if "wayland" in options:
         needs += ["weston"]
+    if "xft dpi 192" in options:
+        needs += ["xrdb"]
     missing = [t for t in needs if not shutil.which(t)]
     if "accessibility" in options and subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"],
                                                      capture_output=True).returncode != 0:
