@@ -220,8 +220,9 @@ TEST_F(GtkRuntime, EveryTextFitsItsBoxInTheBodyFont) {
     for (const ControlData& control : window->Definition().controls) {
       auto& c = static_cast<FormControl&>((*window)[control.name]);
       EXPECT_TRUE(c.FitsAt(window->Scale())) << control.name;
-      if (control.kind == ControlKind::Label || control.kind == ControlKind::Button)
+      if (control.kind == ControlKind::Label || control.kind == ControlKind::Button) {
         EXPECT_GE(FontSizeOf(c.Widget()), body) << control.name;
+      }
     }
   }
   // A longer text grows the window rather than break out of its box.
