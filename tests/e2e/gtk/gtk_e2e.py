@@ -635,11 +635,15 @@ class AccessibilityBus:
     desktop session starts them; a screen reader reads what programs
     started with `env` put there."""
 
-    def __init__(self, display):
+    def __init__(self, display, work):
         self.display = display
+        # The accessibility bus's socket goes to the runtime directory, else
+        # to ~/.cache/at-spi, which cases running side by side would share.
+        self.runtime = tempfile.mkdtemp(dir=work)
+        os.chmod(self.runtime, 0o700)
 
     def __enter__(self):
-        env = dict(os.environ, DISPLAY=self.display)
+        env = dict(os.environ, DISPLAY=self.display, XDG_RUNTIME_DIR=self.runtime)
         out = subprocess.run(["dbus-launch", "--sh-syntax"], env=env, capture_output=True, text=True,
                              check=True).stdout
         values = dict(re.findall(r"^(DBUS_SESSION_BUS_\w+)='?([^';]*)'?;", out, re.M))
@@ -968,7 +972,7 @@ def run_on_screen(name, scenario, arguments, as_nobody, options, host, service, 
         no_display = "no display" in options
         absent = no_display or "absent display" in options
         desktop = dict(DESKTOPS.get(name, {}))
-        bus = session.enter_context(AccessibilityBus(x.display)) if "accessibility" in options else None
+        bus = session.enter_context(AccessibilityBus(x.display, host.tmp)) if "accessibility" in options else None
         if bus:
             desktop.update(bus.env)
         if "wayland" in options:
