@@ -534,6 +534,22 @@ TEST(NewNamesAndStaticName, AFullNameStaysFullAShortOneShort) {
   EXPECT_EQ(StaticNameIn("# only a comment\n"), "");
 }
 
+TEST(StaticNameIn, TheFirstLineThatIsNeitherBlankNorAComment) {
+  struct Case { const char* text; const char* name; };
+  const std::vector<Case> cases = {
+      {"ws-17\n", "ws-17"},
+      {"ws-17", "ws-17"},                                           // no final newline
+      {"# written by the installer\nws-17.uni-falkenau.de\n", "ws-17.uni-falkenau.de"},  // stays full
+      {"\n\n  \t\nws-17\n", "ws-17"},
+      {"#a\n  # indented comment\n\n ws-17 \r\n# after\nother\n", "ws-17"},
+      {"ws-17\nws-18\n", "ws-17"},                                 // the first name only
+      {"# only comments\n#\n", ""},
+      {"\n \n", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StaticNameIn(c.text), c.name) << ::testing::PrintToString(c.text);
+}
+
 TEST(SssdDirectoryDomain, ADomainOfAdOrIpaOrOneRealmdJoined) {
   struct Case {
     const char* conf;
