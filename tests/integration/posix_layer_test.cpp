@@ -468,12 +468,18 @@ TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   fs::create_directories(root.path() / "etc/samba");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "empty directories";
 
-  root.File("etc/sssd/sssd.conf", "[domain/local]\nid_provider = files\n");
-  root.File("etc/sssd/conf.d/README", "[domain/ignored.example]\nid_provider = ad\n");
-  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "only *.conf counts in conf.d";
+  // The domains list in sssd.conf, the domain's section in a snippet: sssd
+  // reads them as one configuration.
+  root.File("etc/sssd/sssd.conf", "[sssd]\ndomains = local, ipa.example\n[domain/local]\nid_provider = files\n");
+  root.File("etc/sssd/conf.d/README", "[domain/ipa.example]\nid_provider = ad\n");
+  root.File("etc/sssd/conf.d/.50-ipa.conf", "[domain/ipa.example]\nid_provider = ad\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "only *.conf not hidden counts in conf.d";
+  root.File("etc/sssd/conf.d/40-old.conf", "[domain/old.example]\nid_provider = ad\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "a section the domains list leaves out";
   root.File("etc/sssd/conf.d/50-ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "ipa.example");
   fs::remove(root.path() / "etc/sssd/conf.d/50-ipa.conf");
+  fs::remove(root.path() / "etc/sssd/conf.d/40-old.conf");
 
   fs::create_directories(root.path() / "etc/ipa");
   root.File("etc/ipa/default.conf", "[global]\nbasedn = dc=ipa,dc=example\ndomain = ipa.example\n");
@@ -491,6 +497,12 @@ TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   fs::create_directories(root.path() / "elsewhere");
   root.File("elsewhere/secrets.tdb", "TDB");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "CAMPUS.EXAMPLE");
+
+  // A domain controller holds the domain itself; it has no secrets.tdb.
+  fs::remove_all(root.path() / "elsewhere");
+  fs::remove_all(root.path() / "var/lib/samba");
+  root.File("etc/samba/smb.conf", "[global]\nrealm = DC.EXAMPLE\nserver role = active directory domain controller\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "DC.EXAMPLE");
 }
 
 TEST(WindowsOnlyConcepts, DefaultTokenNoDomainNoShellStartAndTheProgramsOwnPath) {

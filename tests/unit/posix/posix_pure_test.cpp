@@ -556,10 +556,21 @@ TEST(SssdDirectoryDomain, ADomainOfAdOrIpaOrOneRealmdJoined) {
     std::optional<std::string> domain;
   } cases[] = {
       {"[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n", "campus.example"},
-      {"[domain/ipa.example]\n  id_provider=IPA  \n", "ipa.example"},
-      {"[domain/LOCAL]\nid_provider = files\n[domain/corp.example]\nid_provider = ad\n", "corp.example"},
-      {"[domain/joined.example]\nrealmd_tags = manages-system joined-with-adcli\n", "joined.example"},
-      {"[domain/ldap.example]\nid_provider = ldap\n", std::nullopt},
+      {"[sssd]\ndomains=ipa.example\n[domain/ipa.example]\n  id_provider=IPA  \n", "ipa.example"},
+      {"[sssd]\ndomains = LOCAL , corp.example\n[domain/LOCAL]\nid_provider = files\n[domain/corp.example]\n"
+       "id_provider = ad\n", "corp.example"},
+      {"[domain/joined.example]\nrealmd_tags = manages-system joined-with-adcli\n[sssd]\ndomains = joined.example\n",
+       "joined.example"},
+      {"[sssd]\ndomains = ldap.example\n[domain/ldap.example]\nid_provider = ldap\n", std::nullopt},
+      // Sections the list does not name are left over from an old join.
+      {"[domain/ipa.example]\nid_provider = ipa\n", std::nullopt},
+      {"[sssd]\ndomains = LOCAL\n[domain/LOCAL]\nid_provider = files\n[domain/old.example]\nid_provider = ad\n",
+       std::nullopt},
+      {"[sssd]\ndomains =\n[domain/old.example]\nid_provider = ad\n", std::nullopt},
+      {"[sssd]\ndomains = old\n[domain/old.example]\nid_provider = ad\n", std::nullopt},  // no such section
+      // enabled overrides the list both ways.
+      {"[domain/new.example]\nid_provider = ad\nenabled = True\n", "new.example"},
+      {"[sssd]\ndomains = off.example\n[domain/off.example]\nid_provider = ad\nenabled = false\n", std::nullopt},
       {"[sssd]\nid_provider = ad\n", std::nullopt},  // not a domain section
       {"[domain/old.example]\n# id_provider = ad\n; id_provider = ipa\n", std::nullopt},
       {"id_provider = ad\n", std::nullopt},
@@ -567,6 +578,47 @@ TEST(SssdDirectoryDomain, ADomainOfAdOrIpaOrOneRealmdJoined) {
       {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(SssdDirectoryDomain(c.conf), c.domain) << c.conf;
+}
+
+TEST(SssdDirectoryDomain, SnippetsMergeWithTheMainFileLaterValuesWinning) {
+  struct Case {
+    std::vector<std::string> texts;
+    std::optional<std::string> domain;
+  } cases[] = {
+      {{"[sssd]\ndomains = campus.example\n", "[domain/campus.example]\nid_provider = ad\n"}, "campus.example"},
+      {{"[domain/campus.example]\nid_provider = ad\n", "[sssd]\ndomains = campus.example\n"}, "campus.example"},
+      {{"[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n",
+        "[domain/campus.example]\nid_provider = ldap\n"}, std::nullopt},       // the snippet's provider wins
+      {{"[sssd]\ndomains = a.example\n[domain/b.example]\nid_provider = ad\n", "[sssd]\ndomains = b.example\n"},
+       "b.example"},                                                             // so does its list
+      {{"[sssd]\ndomains = a.example\n", "[domain/a.example]\nid_provider = ad\n", "[domain/a.example]\nenabled = 0\n"},
+       "a.example"},                                       // only "false" or "no" disables
+  };
+  for (const auto& c : cases) EXPECT_EQ(SssdDirectoryDomain(c.texts), c.domain) << ::testing::PrintToString(c.texts);
+}
+
+TEST(IsSssdSnippetName, NamesEndingInConfNotHidden) {
+  for (const char* name : {"50-ad.conf", "a.conf", "x.y.conf"}) EXPECT_TRUE(IsSssdSnippetName(name)) << name;
+  for (const char* name : {".50-ad.conf", ".conf", "conf", "ad.conf.bak", "ad.conf~", "README", "", "ad.CONF"})
+    EXPECT_FALSE(IsSssdSnippetName(name)) << name;
+}
+
+TEST(ReadSambaMembership, EveryDomainControllerRoleSambaTakes) {
+  struct Case { const char* role; bool controller; };
+  const std::vector<Case> cases = {
+      {"active directory domain controller", true}, {"Active Directory Domain Controller", true},
+      {"domain controller", true}, {"dc", true}, {"DC", true},
+      {"classic primary domain controller", true}, {"classic backup domain controller", true},
+      {"member server", false}, {"standalone server", false}, {"standalone", false}, {"member", false},
+      {"auto", false}, {"", false}, {"dc2", false},
+  };
+  for (const auto& c : cases) {
+    for (const char* key : {"server role", "ServerRole", "server  role"}) {
+      std::string conf = "[global]\n"s + key + " = " + c.role + "\n";
+      EXPECT_EQ(ReadSambaMembership(conf).domainController, c.controller) << conf;
+    }
+    EXPECT_FALSE(ReadSambaMembership("[share]\nserver role = "s + c.role + "\n").domainController) << c.role;
+  }
 }
 
 TEST(ReadSambaMembership, SecurityRealmAndPrivateDirOfTheGlobalSectionOnly) {
