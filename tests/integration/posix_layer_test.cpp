@@ -124,6 +124,44 @@ TEST(ReplaceFileAtomically, KeepsOwnerModeAndLinksAndLeavesNoTemporaryFile) {
   EXPECT_NE(ReplaceFileAtomically((dir.path() / "no-such-dir" / "f").string(), "x"), "");
 }
 
+// Links are followed by hand, so that a link to a file not there yet names
+// that file (the one to write) rather than itself.
+TEST(FileBehindLinks, EveryLinkFollowedAlsoToAFileNotThereYet) {
+  TempDir dir;
+  const fs::path base = dir.path();
+  fs::create_directories(base / "writable");
+  dir.File("writable/hosts", "x");
+  auto link = [&](const char* name, const std::string& target) {
+    ASSERT_EQ(::symlink(target.c_str(), (base / name).c_str()), 0) << name;
+  };
+  link("relative", "writable/hosts");
+  link("absolute", (base / "writable/hosts").string());
+  link("chain", "relative");
+  link("dangling", "writable/hostname");
+  link("dangling-chain", "dangling");
+  link("loop-a", "loop-b");
+  link("loop-b", "loop-a");
+  struct Case { const char* path; std::string file; };
+  const std::vector<Case> cases = {
+      {"writable/hosts", (base / "writable/hosts").string()},
+      {"relative", (base / "writable/hosts").string()},
+      {"absolute", (base / "writable/hosts").string()},
+      {"chain", (base / "writable/hosts").string()},
+      {"dangling", (base / "writable/hostname").string()},
+      {"dangling-chain", (base / "writable/hostname").string()},
+      {"missing", (base / "missing").string()},
+      {"loop-a", (base / "loop-a").string()},  // left to fail where it is used
+  };
+  for (const auto& c : cases) EXPECT_EQ(fs::path(FileBehindLinks((base / c.path).string())).lexically_normal(),
+                                        fs::path(c.file).lexically_normal()) << c.path;
+
+  EXPECT_EQ(ReplaceFileAtomically((base / "dangling-chain").string(), "PC-Labor-3\n"), "");
+  EXPECT_EQ(Slurp(base / "writable/hostname"), "PC-Labor-3\n");
+  struct stat info {};
+  ASSERT_EQ(::lstat((base / "dangling").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link to a file not there yet stays a link";
+}
+
 // A rename on files of a temporary directory, hostnamed out of the way.
 struct RenameFiles {
   TempDir dir;
