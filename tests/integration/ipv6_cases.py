@@ -186,5 +186,59 @@ def ipv6_server_first_in_resolv_conf(args):
         expect(v6_log.queries() == [("PTR", ptr6(V6))], "the IPv6 server", v6_log.queries())
 
 
+def wait_for_duplicate_detection(address, interface="lan0"):
+    """Until the kernel has found that the peer holds `address` too."""
+    def failed():
+        shown = subprocess.run(["ip", "-6", "addr", "show", "dev", interface], capture_output=True).stdout.decode()
+        return any(address in line and "dadfailed" in line for line in shown.splitlines())
+    harness.wait_until(f"duplicate detection of {address} failing", failed, 15.0)
+
+
+@case
+def ipv6_only_duplicate_address_is_not_the_pcs(args):
+    # The peer holds 2001:db8::66 already; the PC's own try at it fails
+    # duplicate detection. Its PTR record names the peer, never the PC.
+    # (The peer's end of the link lies in this namespace too: it gives the
+    # address up once it has answered, so only the failed one is left.)
+    duplicate = "2001:db8::66"
+    with ipv6_only_host() as host:
+        harness.run("ip", "-6", "addr", "add", f"{duplicate}/64", "dev", "lan0p", "nodad")
+        harness.run("ip", "-6", "addr", "add", f"{duplicate}/64", "dev", "lan0")
+        wait_for_duplicate_detection(duplicate)
+        harness.run("ip", "-6", "addr", "del", f"{duplicate}/64", "dev", "lan0p")
+        log = host.dnsmasq(V6_SERVER, f"--ptr-record={ptr6(V6)},ws-17.uni-falkenau.de",
+                           f"--ptr-record={ptr6(duplicate)},peer-pc.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="agree", selectedAddress=V6, ipv6Addresses=[V6], dnsShortName="ws-17")
+        expect(("PTR", ptr6(duplicate)) not in log.queries(), "the duplicate address asked", log.queries())
+
+
+@case
+def ipv6_default_route_of_another_table_is_passed_over(args):
+    # A second link whose default route (of lower metric) lies in a table
+    # of its own, used only for its own source address: a plain connection
+    # leaves through lan0, whose address is the PC's.
+    other = "2001:db8:1::9"
+    with ipv6_only_host() as host:
+        harness.run("ip", "link", "add", "lan1", "type", "veth", "peer", "name", "lan1p")
+        harness.run("ip", "link", "set", "lan1p", "up")
+        harness.run("ip", "link", "set", "lan1", "up")
+        harness.run("ip", "-6", "addr", "add", f"{other}/64", "dev", "lan1", "nodad")
+        harness.run("ip", "-6", "route", "add", "default", "via", "2001:db8:1::1", "dev", "lan1", "onlink",
+                    "metric", "1", "table", "100")
+        harness.run("ip", "-6", "rule", "add", "from", other, "lookup", "100")
+        got = subprocess.run(["ip", "-6", "route", "get", "2001:db8:ffff::1"], capture_output=True).stdout.decode()
+        expect(" dev lan0 " in got, "a plain connection leaves through lan0", got)
+        log = host.dnsmasq(V6_SERVER, f"--ptr-record={ptr6(V6)},ws-17.uni-falkenau.de",
+                           f"--ptr-record={ptr6(other)},pc-other.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="agree", selectedAddress=V6, dnsShortName="ws-17")
+        expect(log.queries("PTR") == [("PTR", ptr6(V6))], "one PTR query, for lan0's address", log.queries())
+
+
 if __name__ == "__main__":
     sys.exit(harness.main(CASES, "--program"))

@@ -124,6 +124,44 @@ TEST(ReplaceFileAtomically, KeepsOwnerModeAndLinksAndLeavesNoTemporaryFile) {
   EXPECT_NE(ReplaceFileAtomically((dir.path() / "no-such-dir" / "f").string(), "x"), "");
 }
 
+// Links are followed by hand, so that a link to a file not there yet names
+// that file (the one to write) rather than itself.
+TEST(FileBehindLinks, EveryLinkFollowedAlsoToAFileNotThereYet) {
+  TempDir dir;
+  const fs::path base = dir.path();
+  fs::create_directories(base / "writable");
+  dir.File("writable/hosts", "x");
+  auto link = [&](const char* name, const std::string& target) {
+    ASSERT_EQ(::symlink(target.c_str(), (base / name).c_str()), 0) << name;
+  };
+  link("relative", "writable/hosts");
+  link("absolute", (base / "writable/hosts").string());
+  link("chain", "relative");
+  link("dangling", "writable/hostname");
+  link("dangling-chain", "dangling");
+  link("loop-a", "loop-b");
+  link("loop-b", "loop-a");
+  struct Case { const char* path; std::string file; };
+  const std::vector<Case> cases = {
+      {"writable/hosts", (base / "writable/hosts").string()},
+      {"relative", (base / "writable/hosts").string()},
+      {"absolute", (base / "writable/hosts").string()},
+      {"chain", (base / "writable/hosts").string()},
+      {"dangling", (base / "writable/hostname").string()},
+      {"dangling-chain", (base / "writable/hostname").string()},
+      {"missing", (base / "missing").string()},
+      {"loop-a", (base / "loop-a").string()},  // left to fail where it is used
+  };
+  for (const auto& c : cases) EXPECT_EQ(fs::path(FileBehindLinks((base / c.path).string())).lexically_normal(),
+                                        fs::path(c.file).lexically_normal()) << c.path;
+
+  EXPECT_EQ(ReplaceFileAtomically((base / "dangling-chain").string(), "PC-Labor-3\n"), "");
+  EXPECT_EQ(Slurp(base / "writable/hostname"), "PC-Labor-3\n");
+  struct stat info {};
+  ASSERT_EQ(::lstat((base / "dangling").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link to a file not there yet stays a link";
+}
+
 // A rename on files of a temporary directory, hostnamed out of the way.
 struct RenameFiles {
   TempDir dir;
@@ -468,12 +506,18 @@ TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   fs::create_directories(root.path() / "etc/samba");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "empty directories";
 
-  root.File("etc/sssd/sssd.conf", "[domain/local]\nid_provider = files\n");
-  root.File("etc/sssd/conf.d/README", "[domain/ignored.example]\nid_provider = ad\n");
-  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "only *.conf counts in conf.d";
+  // The domains list in sssd.conf, the domain's section in a snippet: sssd
+  // reads them as one configuration.
+  root.File("etc/sssd/sssd.conf", "[sssd]\ndomains = local, ipa.example\n[domain/local]\nid_provider = files\n");
+  root.File("etc/sssd/conf.d/README", "[domain/ipa.example]\nid_provider = ad\n");
+  root.File("etc/sssd/conf.d/.50-ipa.conf", "[domain/ipa.example]\nid_provider = ad\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "only *.conf not hidden counts in conf.d";
+  root.File("etc/sssd/conf.d/40-old.conf", "[domain/old.example]\nid_provider = ad\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "a section the domains list leaves out";
   root.File("etc/sssd/conf.d/50-ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "ipa.example");
   fs::remove(root.path() / "etc/sssd/conf.d/50-ipa.conf");
+  fs::remove(root.path() / "etc/sssd/conf.d/40-old.conf");
 
   fs::create_directories(root.path() / "etc/ipa");
   root.File("etc/ipa/default.conf", "[global]\nbasedn = dc=ipa,dc=example\ndomain = ipa.example\n");
@@ -491,6 +535,12 @@ TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   fs::create_directories(root.path() / "elsewhere");
   root.File("elsewhere/secrets.tdb", "TDB");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "CAMPUS.EXAMPLE");
+
+  // A domain controller holds the domain itself; it has no secrets.tdb.
+  fs::remove_all(root.path() / "elsewhere");
+  fs::remove_all(root.path() / "var/lib/samba");
+  root.File("etc/samba/smb.conf", "[global]\nrealm = DC.EXAMPLE\nserver role = active directory domain controller\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "DC.EXAMPLE");
 }
 
 TEST(WindowsOnlyConcepts, DefaultTokenNoDomainNoShellStartAndTheProgramsOwnPath) {

@@ -332,10 +332,18 @@ DOMAIN_MEMBER = ("Dieser PC ist Mitglied einer Windows-Domäne.\n"
 # root); whether the PC counts as a member. sssd's files and Samba's private
 # directory are root's only, so a user cannot rule a join out.
 SMB_ADS = "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\nprivate dir = /etc/samba/private\n"
+SMB_DC = "[global]\nrealm = CAMPUS.EXAMPLE\nserver role = active directory domain controller\n"
 DIRECTORY_JOINS = (
     ((("sssd/sssd.conf", "[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n", 0o600),),
      None, True),
-    ((("sssd/conf.d/ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n", 0o600),), None, True),
+    ((("sssd/sssd.conf", "[sssd]\ndomains = ipa.example\n", 0o600),
+      ("sssd/conf.d/ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n", 0o600)), None, True),
+    # Left over from an old join: a section sssd's domains list does not
+    # name, a snippet sssd does not read (a dot-file).
+    ((("sssd/sssd.conf", "[sssd]\ndomains = local\n[domain/local]\nid_provider = files\n"
+       "[domain/old.example]\nid_provider = ad\n", 0o600),), None, False),
+    ((("sssd/sssd.conf", "[sssd]\ndomains = ipa.example\n", 0o600),
+      ("sssd/conf.d/.ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n", 0o600)), None, False),
     ((("ipa/default.conf", "[global]\nrealm = IPA.EXAMPLE\ndomain = ipa.example\n", 0o644),), NOBODY, True),
     ((("sssd/sssd.conf", "[domain/ldap.example]\nid_provider = ldap\n", 0o600),), None, False),
     ((("sssd/sssd.conf", "[domain/campus.example]\nid_provider = ad\n", 0o600),), NOBODY, True),
@@ -343,6 +351,9 @@ DIRECTORY_JOINS = (
     ((("samba/smb.conf", SMB_ADS, 0o644), ("samba/private/secrets.tdb", "TDB", 0o600)), NOBODY, True),
     ((("samba/smb.conf", SMB_ADS, 0o644),), None, False),
     ((("samba/smb.conf", SMB_ADS, 0o644),), NOBODY, False),
+    # A Samba domain controller holds the domain; it has no secrets.tdb.
+    ((("samba/smb.conf", SMB_DC, 0o644),), None, True),
+    ((("samba/smb.conf", SMB_DC.replace("active directory domain controller", "dc"), 0o644),), NOBODY, True),
 )
 
 

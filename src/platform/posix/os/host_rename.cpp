@@ -1,5 +1,6 @@
 #include "platform/posix/os/host_rename.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,18 +22,26 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 struct FileBefore {
   std::string path;  // the file behind any links
   std::optional<std::string> text;
+  bool behindLink = false;  // the system's path is a link to `path`
 };
+
+bool IsLink(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
 
 // nullopt when the file cannot be read whole: what it names is then
 // unknown, and nothing is renamed.
 std::optional<FileBefore> Remember(const std::string& path, std::size_t limit) {
   std::string target = FileBehindLinks(path);
-  if (::access(target.c_str(), F_OK) != 0 && errno == ENOENT) return FileBefore{target, std::nullopt};
+  const bool behindLink = IsLink(path);
+  if (::access(target.c_str(), F_OK) != 0 && errno == ENOENT) return FileBefore{target, std::nullopt, behindLink};
   auto text = ReadSmallFile(target, limit + 1);
   if (!text || text->size() > limit) return std::nullopt;
-  return FileBefore{target, std::move(*text)};
+  return FileBefore{target, std::move(*text), behindLink};
 }
 
+// Only ever the file behind the links is written or removed: a link stays.
 bool Restore(const FileBefore& before) {
   if (!before.text) return ::unlink(before.path.c_str()) == 0 || errno == ENOENT;
   if (ReadSmallFile(before.path, before.text->size() + 1) == before.text) return true;
@@ -49,11 +58,31 @@ std::string RunningHostName() {
 
 enum class StaticNameSet { ByHostnamed, ByFile, Refused, RefusedForRights };
 
+// Whoever may replace the host-name file (root) writes it: the system takes
+// the name at its next start, hostnamed reads the file again when asked,
+// links stay links, and the running name stays with the logged-on desktop,
+// whose X11 authorisation is bound to it. hostnamed, asked instead, would
+// rename the running system at once and put a plain file in place of a
+// link.
+bool MayWriteHostnameFile(const FileBefore& hostnameFile) {
+  return ::access(DirectoryOf(hostnameFile.path).c_str(), W_OK) == 0;
+}
+
+// After hostnamed has set a static name the running name is put back where
+// this process may (hostnamed always makes the running name the static
+// one); for a user whom only polkit lets rename, it stays changed.
+void KeepRunningName(const std::string& runningName) {
+  if (!runningName.empty() && RunningHostName() != runningName)
+    ::sethostname(runningName.c_str(), runningName.size());
+}
+
 StaticNameSet SetStaticName(const std::string& name, const FileBefore& hostnameFile, bool viaHostnamed,
-                            bool interactive) {
-  if (viaHostnamed) {
+                            bool interactive, const std::string& runningName) {
+  if (viaHostnamed && !MayWriteHostnameFile(hostnameFile)) {
+    // hostnamed would replace the link with a plain file; only root keeps it.
+    if (hostnameFile.behindLink) return StaticNameSet::RefusedForRights;
     switch (SetStaticHostnameThroughHostnamed(name, interactive)) {
-      case HostnamedResult::Set: return StaticNameSet::ByHostnamed;
+      case HostnamedResult::Set: KeepRunningName(runningName); return StaticNameSet::ByHostnamed;
       case HostnamedResult::Refused: return StaticNameSet::Refused;
       case HostnamedResult::RefusedForRights: return StaticNameSet::RefusedForRights;
       case HostnamedResult::Unreachable: break;
@@ -64,12 +93,18 @@ StaticNameSet SetStaticName(const std::string& name, const FileBefore& hostnameF
   return IsRightsError(errno) ? StaticNameSet::RefusedForRights : StaticNameSet::Refused;
 }
 
-// hostnamed is asked to take its old name back (which also puts its running
-// name back); the file then gets its old bytes where hostnamed wrote them
-// otherwise.
-void UndoStaticName(StaticNameSet how, const std::string& oldName, const FileBefore& hostnameFile,
-                    bool interactive) {
-  if (how == StaticNameSet::ByHostnamed) SetStaticHostnameThroughHostnamed(oldName, interactive);
+// hostnamed is asked to take its old static name back. Where there was
+// none, it would fall back on "localhost" as the running name: the old
+// running name is then given to it as the transient one, which it takes
+// while no static name is set. The file then gets its old bytes where this
+// process may write it.
+void UndoStaticName(StaticNameSet how, const std::string& oldName, const std::string& runningName,
+                    const FileBefore& hostnameFile, bool interactive) {
+  if (how == StaticNameSet::ByHostnamed) {
+    SetStaticHostnameThroughHostnamed(oldName, interactive);
+    if (oldName.empty()) SetTransientHostnameThroughHostnamed(runningName, interactive);
+    KeepRunningName(runningName);
+  }
   Restore(hostnameFile);
 }
 
@@ -89,10 +124,16 @@ std::string NewStaticName(const std::string& oldStaticName, const NewHostNames& 
 }
 
 std::string StaticNameIn(const std::string& hostnameText) {
-  std::string first = hostnameText.substr(0, hostnameText.find('\n'));
-  while (!first.empty() && IsBlank(first.back())) first.pop_back();
-  while (!first.empty() && IsBlank(first.front())) first.erase(0, 1);
-  return first.empty() || first.front() == '#' ? "" : first;
+  std::size_t start = 0;
+  while (start < hostnameText.size()) {
+    std::size_t end = std::min(hostnameText.find('\n', start), hostnameText.size());
+    std::string line = hostnameText.substr(start, end - start);
+    start = end + 1;
+    while (!line.empty() && IsBlank(line.back())) line.pop_back();
+    while (!line.empty() && IsBlank(line.front())) line.erase(0, 1);
+    if (!line.empty() && line.front() != '#') return line;
+  }
+  return "";
 }
 
 // hostnamed renames for whom polkit lets, but only root may replace the
@@ -106,6 +147,7 @@ bool PosixOs::RenameNeedsRootBeyondHostnamed() const {
   const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
   const auto hostsBefore = Remember(paths_.hostsFile, kLargestHostsFile);
   if (!hostnameBefore || !hostsBefore) return true;  // a file only root may read
+  if (hostnameBefore->behindLink) return true;       // hostnamed would not keep the link
   if (!hostsBefore->text) return false;
   const std::string shortName = dnsName_.substr(0, dnsName_.find('.'));
   const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
@@ -137,13 +179,15 @@ int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
   }
 
   const bool interactive = interactiveAuthorization_;
-  StaticNameSet how = SetStaticName(newStatic, *hostnameBefore, DirectoryExists(paths_.systemdRunning), interactive);
+  const std::string running = RunningHostName();
+  StaticNameSet how =
+      SetStaticName(newStatic, *hostnameBefore, DirectoryExists(paths_.systemdRunning), interactive, running);
   if (how == StaticNameSet::Refused || how == StaticNameSet::RefusedForRights) {
     refusedForRights_ = how == StaticNameSet::RefusedForRights;
     return 0;
   }
   if (!newHosts || ReplaceFileAtomically(hostsBefore->path, *newHosts).empty()) return 1;
-  UndoStaticName(how, oldStatic, *hostnameBefore, interactive);
+  UndoStaticName(how, oldStatic, running, *hostnameBefore, interactive);
   return 0;
 }
 

@@ -23,7 +23,6 @@ struct SystemPaths {
   std::string sysClassNet = "/sys/class/net";
   std::string procNetRoute = "/proc/net/route";  // this network namespace's routes
   std::string procNetIfInet6 = "/proc/net/if_inet6";
-  std::string procNetIpv6Route = "/proc/net/ipv6_route";
   std::string hostnameFile = "/etc/hostname";
   std::string hostsFile = "/etc/hosts";
   std::string systemdRunning = "/run/systemd/system";

@@ -87,13 +87,14 @@ bool IsRefusalForRights(const SdBus& sd, const sd_bus_error& error) {
 constexpr uint64_t kPlainCallMicroseconds = 10ull * 1000 * 1000;
 constexpr uint64_t kInteractiveCallMicroseconds = 5ull * 60 * 1000 * 1000;
 
-// SetStaticHostname's reply; its flag ALLOW_INTERACTIVE_AUTHORIZATION and
-// its own argument both tell hostnamed whether polkit may ask.
-int CallSetStaticHostname(const SdBus& sd, sd_bus* bus, const std::string& name, bool interactive,
-                          sd_bus_error& error) {
+// The reply to SetStaticHostname or SetHostname; the call's flag
+// ALLOW_INTERACTIVE_AUTHORIZATION and its own argument both tell hostnamed
+// whether polkit may ask.
+int CallSetName(const SdBus& sd, sd_bus* bus, const char* method, const std::string& name, bool interactive,
+                sd_bus_error& error) {
   sd_bus_message* call = nullptr;
   int result = sd.new_method_call(bus, &call, "org.freedesktop.hostname1", "/org/freedesktop/hostname1",
-                                  "org.freedesktop.hostname1", "SetStaticHostname");
+                                  "org.freedesktop.hostname1", method);
   if (result >= 0) result = sd.message_append(call, "sb", name.c_str(), static_cast<int>(interactive));
   if (result >= 0) result = sd.set_allow_interactive_authorization(call, interactive);
   if (result >= 0)
@@ -114,13 +115,15 @@ bool IsValidStaticHostname(std::string_view name) {
   }
 }
 
-HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name, bool interactive) {
+namespace {
+
+HostnamedResult SetThroughHostnamed(const char* method, const std::string& name, bool interactive) {
   const SdBus* sd = BoundSdBus();
   if (!sd) return HostnamedResult::Unreachable;  // no libsystemd: no hostnamed to ask either
   sd_bus* bus = nullptr;
   if (sd->open_system(&bus) < 0) return HostnamedResult::Unreachable;
   sd_bus_error error = SD_BUS_ERROR_NULL;
-  int result = CallSetStaticHostname(*sd, bus, name, interactive, error);
+  int result = CallSetName(*sd, bus, method, name, interactive, error);
   HostnamedResult outcome = result >= 0                          ? HostnamedResult::Set
                             : IsUnreachable(*sd, error, result) ? HostnamedResult::Unreachable
                             : IsRefusalForRights(*sd, error)    ? HostnamedResult::RefusedForRights
@@ -128,6 +131,16 @@ HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name, bool 
   sd->error_free(&error);
   sd->flush_close_unref(bus);
   return outcome;
+}
+
+}  // namespace
+
+HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name, bool interactive) {
+  return SetThroughHostnamed("SetStaticHostname", name, interactive);
+}
+
+HostnamedResult SetTransientHostnameThroughHostnamed(const std::string& name, bool interactive) {
+  return SetThroughHostnamed("SetHostname", name, interactive);
 }
 
 bool HostnamedAnswers() {
