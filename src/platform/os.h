@@ -159,6 +159,8 @@ inline constexpr uint32_t kIfTypePropVirtual = 53;  // wintun, WireGuard and oth
 inline constexpr uint32_t kIfTypeTunnel = 131;
 inline constexpr int kIfOperStatusUp = 1;
 inline constexpr int kIpSuffixOriginRandom = 5;      // a temporary (privacy) address
+inline constexpr int kIpDadStateTentative = 1;
+inline constexpr int kIpDadStateDuplicate = 2;
 inline constexpr int kIpDadStateDeprecated = 3;
 inline constexpr int kIpDadStatePreferred = 4;
 
