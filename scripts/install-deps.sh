@@ -11,7 +11,7 @@ run_packages=(
   cmake g++ make pkg-config
   # the windows and the DNS query; FLTK's CMake package names its `fluid`
   # tool, which libfltk1.3-dev does not bring, so configure needs it too
-  libfltk1.3-dev fluid libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
+  libfltk1.3-dev fluid libc-ares-dev fonts-dejavu-core fonts-liberation
 )
 test_packages=(
   # unit tests
@@ -20,12 +20,12 @@ test_packages=(
   iproute2 dnsmasq-base python3 util-linux
   # the fleet test: rsyslog as collector and as each PC's forwarder
   rsyslog
-  # the host-name service on a private system bus: dbus-daemon, busctl and
-  # systemd-hostnamed (the systemd package does not make itself PID 1;
-  # systemd-sysv would)
+  # the host-name service on a private system bus, which reads the name a
+  # rename wrote: dbus-daemon, busctl and systemd-hostnamed (the systemd
+  # package does not make itself PID 1; systemd-sysv would)
   dbus systemd
-  # polkit, which decides for hostnamed who may rename, and pkexec, which
-  # runs the program's elevated copy as root for an administrator
+  # pkexec, which runs the program's elevated copy as root for an
+  # administrator, and polkit, which decides whom it lets
   polkitd pkexec
   # window tests: a screen without a display, input, screenshots
   xvfb xdotool imagemagick x11-utils

@@ -339,9 +339,9 @@ class Os {
   virtual int SetComputerNameA(const std::string& name) = 0;
   virtual int SetComputerNameExA(int nameType, const std::string& name) = 0;
   // Whether the last SetComputerName(Ex)A that failed was refused because
-  // this user may not rename the PC. Where the system's own authority asks
-  // the user at the call itself (polkit on Linux), the rights test before
-  // the call cannot know the answer; elsewhere it has already made sure.
+  // this user may not rename the PC: the system may still refuse what the
+  // rights test before the call allowed (on Linux, a host-name file that
+  // even root may not replace).
   virtual bool RenameRefusedForRights() { return false; }
 
   // kernel32, Shlwapi.dll, wininet: versions and connection.

@@ -77,8 +77,7 @@ ForwardLookup Program::WhatTheCheckFound() const {
 
 // Pressing the button will start the elevated copy: the user is asked for
 // the full rights first. Known once the version is read, and asked once.
-// Only Windows draws the shield; Linux is not asked at every start whether
-// the rename would need pkexec (that costs a call to hostnamed).
+// Only Windows draws the shield.
 bool Program::NeedsElevation() {
   if (!needsElevation_) needsElevation_ = chkVer_.HasUac() && HasElevatedTwin(os_);
   return *needsElevation_;

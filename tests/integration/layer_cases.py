@@ -266,14 +266,14 @@ def links_are_kept_and_the_full_name_follows(args):
 
 
 @case
-def hostnamed_sets_the_static_name(args):
+def hostnamed_reads_the_name_root_wrote(args):
     debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
     with harness.Host(lan=False, addresses=(), hosts=debian) as host, \
             harness.Hostnamed(host.tmp) as service:
         expect(service.static_hostname() == "ws-17", "the service reads the private /etc/hostname",
                service.static_hostname())
-        # Without rights the service refuses, and the name is not written
-        # behind its back either.
+        # Without rights nothing is renamed, neither by the service nor by
+        # the files.
         done = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
                                harness.runnable_by_everyone(args.driver, host.tmp), "set-hostname", "PC-Labor-3"],
                               capture_output=True, text=True, timeout=30, env=service.env)
@@ -348,21 +348,21 @@ def undo_puts_back_both_names_as_root(args):
 
 
 @case
-def undo_through_hostnamed_puts_back_the_running_name(args):
-    """A user whom polkit lets rename goes through hostnamed, which renames
-    the running system as well; when the hosts file then fails, the running
-    name comes back too, never "localhost"."""
+def whom_polkit_lets_use_hostnamed_still_renames_nothing_alone(args):
+    """A user whom polkit would let rename through hostnamed, with a hosts
+    file the user may replace: the layer never asks hostnamed (which would
+    rename the running system at once) and cannot write /etc/hostname, so
+    the rename is refused for rights and nothing changes, the running name
+    least of all. Such a user's rename from the windows goes to pkexec's
+    copy."""
     with harness.Host(lan=False, addresses=()) as host, \
             harness.Hostnamed(host.tmp, polkit_rules=POLKIT_LETS_NOBODY) as service:
-        # A hosts file the user may replace, which then cannot be replaced
-        # (a file mounted over refuses a rename onto it).
         os.makedirs("/etc/shared", mode=0o777)
         os.chmod("/etc/shared", 0o777)
         with open("/etc/shared/hosts", "w") as f:
             f.write("127.0.1.1\tws-17\n")
         os.remove("/etc/hosts")
         os.symlink("shared/hosts", "/etc/hosts")
-        read_only("/etc/shared/hosts")
         driver_for_nobody = harness.runnable_by_everyone(args.driver, host.tmp)
         for before in HOSTNAME_FILES:
             hostname_file_before(before)
@@ -372,12 +372,14 @@ def undo_through_hostnamed_puts_back_the_running_name(args):
             done = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
                                    driver_for_nobody, "set-hostname", "PC-Labor-3"],
                                   capture_output=True, text=True, timeout=30, env=service.env)
-            expect(done.stdout.strip() == "0", "the rename fails as a whole", before, done.stdout, done.stderr)
+            expect(done.stdout.strip() == "0 rights", "refused for rights", before, done.stdout, done.stderr)
+            expect(hostname_file_now() == before, "/etc/hostname as it was", before, hostname_file_now())
+            expect(read("/etc/shared/hosts") == "127.0.1.1\tws-17\n", "the hosts file as it was", before,
+                   read("/etc/shared/hosts"))
             expect(socket.gethostname() == (static or "ws-17"), "the running name as it was", before,
                    socket.gethostname())
             expect(service.static_hostname() == static, "the service's static name", before,
                    service.static_hostname())
-        harness.run("umount", "/etc/shared/hosts")
 
 
 def link_to(path, target):

@@ -162,18 +162,17 @@ TEST(FileBehindLinks, EveryLinkFollowedAlsoToAFileNotThereYet) {
   EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link to a file not there yet stays a link";
 }
 
-// A rename on files of a temporary directory, hostnamed out of the way.
+// A rename on files of a temporary directory.
 struct RenameFiles {
   TempDir dir;
   SystemPaths paths;
   RenameFiles(const std::string& hostname, const std::string& hosts) {
     paths.hostnameFile = dir.File("hostname", hostname);
     paths.hostsFile = dir.File("hosts", hosts);
-    paths.systemdRunning = (dir.path() / "no-systemd").string();
   }
 };
 
-TEST(SetComputerNameExA, WritesTheFileWhereHostnamedDoesNotRunAndRefusesBadNames) {
+TEST(SetComputerNameExA, WritesTheFilesAndRefusesBadNames) {
   RenameFiles files("ws-17\n", "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
   const SystemPaths& paths = files.paths;
   PosixOs os(paths);
@@ -600,7 +599,39 @@ TEST(IsAdmin, RootIsAMemberAndAnUnprivilegedUserIsNot) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: nobody counted as administrator; 2: could not drop privileges";
 }
 
-// Group 0 gives no right to rename the PC: only root, or whom polkit lets.
+// Anyone but root renames from the windows through the copy that pkexec
+// runs as root, so that only root's own writes ever rename; a script asks
+// nobody for a password, and root needs no copy. Only root is an
+// administrator, in the windows or not.
+TEST(RenameRights, AnyoneButRootRenamesFromTheWindowsThroughTheCopy) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to compare both";
+  struct Case { const char* who; bool root, windows; uint32_t elevation; bool administrator; };
+  for (const Case& c : {Case{"root in the windows", true, true, kTokenElevationTypeDefault, true},
+                        Case{"root's script", true, false, kTokenElevationTypeDefault, true},
+                        Case{"nobody in the windows", false, true, kTokenElevationTypeLimited, false},
+                        Case{"nobody's script", false, false, kTokenElevationTypeDefault, false}}) {
+    SCOPED_TRACE(c.who);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      bool dropped = c.root || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+      PosixOs os;
+      if (c.windows) os.AllowInteractiveAuthorization();
+      TokenHandle token;
+      uint32_t kind = 0, returned = 0;
+      bool read = os.OpenProcessToken(os.GetCurrentProcess(), kTokenRead, token) == 1 &&
+                  os.GetTokenInformation(token, kTokenElevationType, kind, 4, returned) == 1;
+      ::_exit(!dropped ? 2 : !read ? 3 : kind != c.elevation ? 4 : IsAdmin(os) != c.administrator ? 5 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not drop privileges; 3: no token; 4: elevation type; "
+                                         "5: administrator";
+  }
+}
+
+// Group 0 gives no right to rename the PC: only root.
 TEST(IsAdmin, AGroupWithGidZeroAloneMakesNoMember) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to set the groups";
   pid_t child = ::fork();

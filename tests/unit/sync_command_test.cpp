@@ -231,8 +231,8 @@ TEST(SynchroniseName, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
 }
 
 namespace {
-// A Linux user whose rename from the window needs root beyond hostnamed
-// (the hosts file's line): the Linux layer reports the limited kind of token.
+// A Linux user who is not root: the rename from the window goes to pkexec's
+// copy, so the Linux layer reports the limited kind of token.
 void AdministratorWithoutRoot(test::FakeOs& os) {
   os.version = test::Version(kPlatformLinux, 5, 10, 0, "Debian GNU/Linux 11");
   os.elevationType = kTokenElevationTypeLimited;

@@ -1,6 +1,5 @@
 #include "platform/posix/os/host_rename.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,23 +21,16 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 struct FileBefore {
   std::string path;  // the file behind any links
   std::optional<std::string> text;
-  bool behindLink = false;  // the system's path is a link to `path`
 };
-
-bool IsLink(const std::string& path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
 
 // nullopt when the file cannot be read whole: what it names is then
 // unknown, and nothing is renamed.
 std::optional<FileBefore> Remember(const std::string& path, std::size_t limit) {
   std::string target = FileBehindLinks(path);
-  const bool behindLink = IsLink(path);
-  if (::access(target.c_str(), F_OK) != 0 && errno == ENOENT) return FileBefore{target, std::nullopt, behindLink};
+  if (::access(target.c_str(), F_OK) != 0 && errno == ENOENT) return FileBefore{target, std::nullopt};
   auto text = ReadSmallFile(target, limit + 1);
   if (!text || text->size() > limit) return std::nullopt;
-  return FileBefore{target, std::move(*text), behindLink};
+  return FileBefore{target, std::move(*text)};
 }
 
 // Only ever the file behind the links is written or removed: a link stays.
@@ -56,56 +48,17 @@ std::string RunningHostName() {
   return running;
 }
 
-enum class StaticNameSet { ByHostnamed, ByFile, Refused, RefusedForRights };
+enum class StaticNameSet { Set, Refused, RefusedForRights };
 
-// Whoever may replace the host-name file (root) writes it: the system takes
-// the name at its next start, hostnamed reads the file again when asked,
-// links stay links, and the running name stays with the logged-on desktop,
-// whose X11 authorisation is bound to it. hostnamed, asked instead, would
-// rename the running system at once and put a plain file in place of a
-// link.
-bool MayWriteHostnameFile(const FileBefore& hostnameFile) {
-  return ::access(DirectoryOf(hostnameFile.path).c_str(), W_OK) == 0;
-}
-
-// After hostnamed has set a static name the running name is put back where
-// this process may (hostnamed always makes the running name the static
-// one); for a user whom only polkit lets rename, it stays changed.
-void KeepRunningName(const std::string& runningName) {
-  if (!runningName.empty() && RunningHostName() != runningName)
-    ::sethostname(runningName.c_str(), runningName.size());
-}
-
-StaticNameSet SetStaticName(const std::string& name, const FileBefore& hostnameFile, bool viaHostnamed,
-                            bool interactive, const std::string& runningName) {
-  if (viaHostnamed && !MayWriteHostnameFile(hostnameFile)) {
-    // hostnamed would replace the link with a plain file; only root keeps it.
-    if (hostnameFile.behindLink) return StaticNameSet::RefusedForRights;
-    switch (SetStaticHostnameThroughHostnamed(name, interactive)) {
-      case HostnamedResult::Set: KeepRunningName(runningName); return StaticNameSet::ByHostnamed;
-      case HostnamedResult::Refused: return StaticNameSet::Refused;
-      case HostnamedResult::RefusedForRights: return StaticNameSet::RefusedForRights;
-      case HostnamedResult::Unreachable: break;
-    }
-  }
+// The file behind any links is replaced, as only root may: the system takes
+// the name at its next start, systemd-hostnamed reads the file again when
+// asked, links stay links, and the running name stays with the logged-on
+// desktop, whose X11 authorisation is bound to it. hostnamed, asked
+// instead, would rename the running system at once.
+StaticNameSet SetStaticName(const std::string& name, const FileBefore& hostnameFile) {
   if (std::string failure = ReplaceFileAtomically(hostnameFile.path, name + "\n"); failure.empty())
-    return StaticNameSet::ByFile;
+    return StaticNameSet::Set;
   return IsRightsError(errno) ? StaticNameSet::RefusedForRights : StaticNameSet::Refused;
-}
-
-// hostnamed is asked to take its old static name back. Where there was
-// none, it would fall back on "localhost" as the running name: the old
-// running name is then given to it as the transient one, which it takes
-// while no static name is set. The file then gets its old bytes where this
-// process may write it.
-void UndoStaticName(StaticNameSet how, const std::string& oldName, const std::string& runningName,
-                    const FileBefore& hostnameFile, bool interactive) {
-  if (how == StaticNameSet::ByHostnamed) {
-    SetStaticHostnameThroughHostnamed(oldName, interactive);
-    if (oldName.empty()) SetTransientHostnameThroughHostnamed(runningName, interactive);
-    KeepRunningName(runningName);
-  }
-  Restore(hostnameFile);
 }
 
 }  // namespace
@@ -136,26 +89,6 @@ std::string StaticNameIn(const std::string& hostnameText) {
   return "";
 }
 
-// hostnamed renames for whom polkit lets, but only root may replace the
-// hosts file; and without hostnamed only root may write /etc/hostname.
-// Such a rename from the windows goes to a copy of the program that pkexec
-// runs as root. Worked out as the rename itself works it out, for the
-// first label of the DNS name the check found.
-bool PosixOs::RenameNeedsRootBeyondHostnamed() const {
-  if (::geteuid() == 0) return false;
-  if (!DirectoryExists(paths_.systemdRunning) || !HostnamedAnswers()) return true;
-  const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
-  const auto hostsBefore = Remember(paths_.hostsFile, kLargestHostsFile);
-  if (!hostnameBefore || !hostsBefore) return true;  // a file only root may read
-  if (hostnameBefore->behindLink) return true;       // hostnamed would not keep the link
-  if (!hostsBefore->text) return false;
-  const std::string shortName = dnsName_.substr(0, dnsName_.find('.'));
-  const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
-  const auto newHosts = HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()},
-                                         NewNamesFrom(shortName, dnsName_));
-  return newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0;
-}
-
 // Both Windows calls set the one name Linux has. Everything is read and
 // worked out first; then the static name is set and the hosts file
 // replaced, and when the second step fails the first is undone.
@@ -172,22 +105,18 @@ int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
   const std::optional<std::string> newHosts =
       hostsBefore->text ? HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()}, names) : std::nullopt;
   // A hosts file this user cannot replace is found out before anything is
-  // changed or anyone is asked for a password.
+  // changed.
   if (newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0) {
     refusedForRights_ = IsRightsError(errno);
     return 0;
   }
 
-  const bool interactive = interactiveAuthorization_;
-  const std::string running = RunningHostName();
-  StaticNameSet how =
-      SetStaticName(newStatic, *hostnameBefore, DirectoryExists(paths_.systemdRunning), interactive, running);
-  if (how == StaticNameSet::Refused || how == StaticNameSet::RefusedForRights) {
+  if (StaticNameSet how = SetStaticName(newStatic, *hostnameBefore); how != StaticNameSet::Set) {
     refusedForRights_ = how == StaticNameSet::RefusedForRights;
     return 0;
   }
   if (!newHosts || ReplaceFileAtomically(hostsBefore->path, *newHosts).empty()) return 1;
-  UndoStaticName(how, oldStatic, running, *hostnameBefore, interactive);
+  Restore(*hostnameBefore);
   return 0;
 }
 

@@ -1,8 +1,8 @@
-// Renaming the PC on Linux, all or nothing: the static host name (written
-// to /etc/hostname by root, through systemd-hostnamed for a user whom
-// polkit lets) and the machine's own line of /etc/hosts change together, or
-// neither does. The new name takes effect at the next start; links at
-// either path stay links.
+// Renaming the PC on Linux, all or nothing: the static host name in
+// /etc/hostname and the machine's own line of /etc/hosts, both written by
+// root, change together, or neither does. The new name takes effect at the
+// next start (the running name is never touched); links at either path
+// stay links.
 #pragma once
 
 #include <optional>
