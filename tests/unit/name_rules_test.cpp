@@ -101,3 +101,30 @@ TEST(NamesDiffer, IgnoresLetterCaseAndNeedsBothNamesToAgree) {
 
 }  // namespace
 }  // namespace hw
+
+// The order of the PTR names is the names' own, never the server's.
+TEST(InStableOrder, LowerCasedNameFirstThenTheBytes) {
+  using Names = std::vector<std::string>;
+  struct Case { Names in; Names out; };
+  for (const auto& c : {
+           Case{{"pc-9.uni-falkenau.de", "lab-2.uni-falkenau.de"}, {"lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"}},
+           Case{{"PC-9.x.de", "lab-2.x.de"}, {"lab-2.x.de", "PC-9.x.de"}},        // letter case does not order
+           Case{{"pc-9.x.de", "PC-9.x.de", "Pc-9.x.de"}, {"PC-9.x.de", "Pc-9.x.de", "pc-9.x.de"}},  // ties: bytes
+           Case{{"a-b.x.de", "a.x.de"}, {"a-b.x.de", "a.x.de"}},                 // '-' before '.'
+           Case{{"\xC3\x84rger.x.de", "zz.x.de"}, {"zz.x.de", "\xC3\x84rger.x.de"}},  // bytes beyond ASCII last
+           Case{{"same.x.de", "same.x.de"}, {"same.x.de", "same.x.de"}},
+           Case{{}, {}},
+       }) {
+    EXPECT_EQ(hw::InStableOrder(c.in), c.out);
+    Names reversed(c.in.rbegin(), c.in.rend());
+    EXPECT_EQ(hw::InStableOrder(reversed), c.out) << "either order of the answer";
+  }
+}
+
+TEST(AcceptedCampusNames, OnlyNamesTheCheckWouldGoOnWith) {
+  const hw::CampusLists campus{{"uni-falkenau.de", "klinikum-falkenau.de"}, {"dhcp"}};
+  EXPECT_EQ(hw::AcceptedCampusNames({"pc-9.uni-falkenau.de", "dhcp-7.uni-falkenau.de", "www.provider.example",
+                                 "uni-falkenau.de", "localhost", "", "op-3.klinikum-falkenau.de."},
+                                campus),
+            (std::vector<std::string>{"pc-9.uni-falkenau.de", "op-3.klinikum-falkenau.de."}));
+}

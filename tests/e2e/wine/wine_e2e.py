@@ -484,7 +484,8 @@ def case_second_instance(host, auto, exe, f, mode):
 
 REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
                "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
-               "notApplicableBecause", "forwardConfirmed", "campusDomains", "dynamicPoolPrefixes", "invalidPolicy",
+               "notApplicableBecause", "forwardConfirmed", "renameRefusedBecause", "campusDomains", "dynamicPoolPrefixes",
+               "invalidPolicy",
                "ipv6Addresses", "selectedIpv6Address", "ipv6DnsServer", "ipv6DnsName", "ipv6PtrNames", "ipv6Verdict",
                "ipv6NotApplicableBecause", "messages"}
 

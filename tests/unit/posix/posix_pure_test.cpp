@@ -104,6 +104,7 @@ TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
   state.values.ipv6.verdict = hw::CheckVerdict::Mismatch;
   state.values.ipv6.selectedAddress = "2001:db8::7";
   state.values.ipv6.dnsName = "pc-alt.uni-falkenau.de";
+  state.values.ptrNames = {"lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"};
   hw::posix::ProgramStateRecord record(state);
   hw::ProgramState back = hw::posix::StateOf(*record.get());
   EXPECT_EQ(back.form1, state.form1);
@@ -120,6 +121,8 @@ TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
   EXPECT_EQ(back.values.ipv6.verdict, hw::CheckVerdict::Mismatch);
   EXPECT_EQ(back.values.ipv6.selectedAddress, "2001:db8::7");
   EXPECT_EQ(back.values.ipv6.dnsName, "pc-alt.uni-falkenau.de");
+  // Every PTR name, so that the continued window's rename confirms each campus name.
+  EXPECT_EQ(back.values.ptrNames, state.values.ptrNames);
 
   HostwardenProgramState empty{};  // null pointers everywhere: an empty state, no crash
   EXPECT_TRUE(hw::posix::StateOf(empty).form1.empty());
@@ -418,7 +421,7 @@ TEST(FirstIpv4Nameserver, TakesTheFirstDottedIpv4Server) {
 TEST(DnsStatusOfAres, MapsToTheStatusesOfWindows) {
   struct Case { int ares; int32_t status; };
   for (const auto& c : {Case{ARES_SUCCESS, 0}, Case{ARES_ENOTFOUND, 9003}, Case{ARES_ENODATA, 9501},
-                        Case{ARES_ETIMEOUT, 1460}, Case{ARES_ECONNREFUSED, 1460}, Case{ARES_ECANCELLED, 1460},
+                        Case{ARES_ETIMEOUT, 1460}, Case{ARES_ECONNREFUSED, 10061}, Case{ARES_ECANCELLED, 1460},
                         Case{ARES_EBADRESP, 9502}, Case{ARES_ESERVFAIL, 9002}, Case{ARES_EREFUSED, 9005},
                         Case{ARES_EFORMERR, 9001}, Case{ARES_ENOTIMP, 9004}}) {
     EXPECT_EQ(DnsStatusOfAres(c.ares), c.status) << "ARES status " << c.ares;

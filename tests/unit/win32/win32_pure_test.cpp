@@ -3,11 +3,15 @@
 // groups fit a buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <string>
 
 #include "platform/win32/program/command_line.h"
+#include "platform/win32/os/dns_query_ex_records.h"
 #include "platform/win32/os/dns_record_data.h"
 #include "platform/win32/os/token_groups_layout.h"
 
@@ -81,5 +85,25 @@ INSTANTIATE_TEST_SUITE_P(
                     GroupsLayoutCase{"PartialEntry", 27, 4, 2},
                     GroupsLayoutCase{"CountThatWouldWrap", 4012, 0x20000001u, 501}),  // count * 8 wraps in 32 bits
     [](const testing::TestParamInfo<GroupsLayoutCase>& info) { return std::string(info.param.name); });
+
+// DnsQueryEx's list of one IPv6 server, as windns.h lays it out: the
+// array's header, then the SOCKADDR_IN6 with port 53 in network order and
+// the address after the flow label.
+TEST(Ipv6ServerList, OneServerAsSockaddrIn6) {
+  const std::array<std::uint8_t, 16> server = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x53};
+  const hw::win32::DnsAddrArrayOfOne list = hw::win32::Ipv6ServerList(server);
+  EXPECT_EQ(list.MaxCount, 1u);
+  EXPECT_EQ(list.AddrCount, 1u);
+  EXPECT_EQ(list.Family, 23u);
+  const auto& sa = list.AddrArray[0].MaxSa;
+  std::uint16_t family = 0;
+  std::memcpy(&family, sa.data(), 2);
+  EXPECT_EQ(family, 23u);
+  EXPECT_EQ(sa[2], 0);
+  EXPECT_EQ(sa[3], 53);
+  for (int i = 4; i < 8; ++i) EXPECT_EQ(sa[i], 0) << "flow label " << i;
+  EXPECT_TRUE(std::equal(server.begin(), server.end(), sa.begin() + 8));
+  for (std::size_t i = 24; i < sa.size(); ++i) EXPECT_EQ(sa[i], 0) << "scope and the rest " << i;
+}
 
 }  // namespace

@@ -92,7 +92,11 @@ std::string StaticNameIn(const std::string& hostnameText) {
 // Both Windows calls set the one name Linux has. Everything is read and
 // worked out first; then the static name is set and the hosts file
 // replaced, and when the second step fails the first is undone.
-int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
+int PosixOs::SetComputerNameExA(int nameType, const std::string& name) {
+  return SetComputerNameWithDnsName(nameType, name, "");
+}
+
+int PosixOs::SetComputerNameWithDnsName(int /*nameType*/, const std::string& name, const std::string& dnsName) {
   refusedForRights_ = false;
   if (!IsValidStaticHostname(name)) return 0;
   const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
@@ -100,7 +104,7 @@ int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
   if (!hostnameBefore || !hostsBefore) return 0;
 
   const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
-  const NewHostNames names = NewNamesFrom(name, dnsName_);
+  const NewHostNames names = NewNamesFrom(name, dnsName);
   const std::string newStatic = NewStaticName(oldStatic, names);
   const std::optional<std::string> newHosts =
       hostsBefore->text ? HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()}, names) : std::nullopt;

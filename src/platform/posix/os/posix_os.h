@@ -45,15 +45,15 @@ class PosixOs : public Os {
   int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) override;
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
+  // The full name takes the domain of `dnsName`, the name the rename was
+  // confirmed for; without one each full name keeps its own domain.
+  int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) override;
   bool RenameRefusedForRights() override { return refusedForRights_; }
 
   // The windows' renames by anyone but root go to the copy that pkexec runs
   // as root, after the desktop's polkit agent has asked for an
   // administrator's password; a script's never ask.
   void AllowInteractiveAuthorization() { interactiveAuthorization_ = true; }
-  // The DNS name the check found (the first PTR name), whose domain a full
-  // host name takes on at a rename. A PTR query notes it too.
-  void NoteDnsName(std::string dnsName) { dnsName_ = std::move(dnsName); }
 
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
@@ -125,7 +125,6 @@ class PosixOs : public Os {
   std::vector<unsigned> sidGroups_;  // SidRef n names sidGroups_[n - 1]
   bool interactiveAuthorization_ = false;
   bool refusedForRights_ = false;
-  std::string dnsName_;
   ElevatedCopyEnd lastCopyEnd_ = ElevatedCopyEnd::ShowsItsOwnMessage;
 };
 

@@ -14,6 +14,7 @@
 #include <windns.h>
 #include <wininet.h>
 
+#include "platform/win32/os/dns_query_ex_records.h"
 #include "platform/win32/os/system_libraries.h"
 
 // Both are macros in the SDK (memmove; DnsFree from XP on) that would
@@ -28,6 +29,8 @@ namespace hw::win32 {
 using RtlMoveMemoryFunction = VOID(WINAPI*)(VOID UNALIGNED* destination, const VOID UNALIGNED* source,
                                             SIZE_T length);
 using DnsRecordListFreeFunction = VOID(WINAPI*)(PDNS_RECORD recordList, DNS_FREE_TYPE freeType);
+// Windows 8 on; mingw-w64 does not declare it (dns_query_ex_records.h).
+using DnsQueryExFunction = DNS_STATUS(WINAPI*)(DnsQueryRequest* request, DNS_QUERY_RESULT* result, PVOID cancel);
 
 struct SystemFunctions {
   explicit SystemFunctions(SystemLibraries& libraries) : libraries(libraries) {}
@@ -71,6 +74,7 @@ struct SystemFunctions {
   // Dnsapi, iphlpapi, wininet, Shlwapi
   BoundFunction<decltype(&::DnsQuery_A)> DnsQuery_A{libraries, "dnsapi.dll", "DnsQuery_A"};
   BoundFunction<DnsRecordListFreeFunction> DnsRecordListFree{libraries, "dnsapi.dll", "DnsRecordListFree"};
+  BoundFunction<DnsQueryExFunction> DnsQueryEx{libraries, "dnsapi.dll", "DnsQueryEx"};
   BoundFunction<decltype(&::GetNetworkParams)> GetNetworkParams{libraries, "iphlpapi.dll", "GetNetworkParams"};
   BoundFunction<decltype(&::GetAdaptersInfo)> GetAdaptersInfo{libraries, "iphlpapi.dll", "GetAdaptersInfo"};
   BoundFunction<decltype(&::GetAdaptersAddresses)> GetAdaptersAddresses{libraries, "iphlpapi.dll",
