@@ -7,7 +7,7 @@ rewrote. Usage: real_server_cases.py --program P CASE"""
 
 import ipaddress
 import os
-import shutil
+import re
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
@@ -120,6 +120,29 @@ def one_confirmed_ptr_name_is_set_every_time(args):
                     expect(len(entries) == 1 and " nameSet=yes " in entries[0], "the entry", entries)
         finally:
             log.close()
+
+
+@case
+def answer_too_long_for_udp_comes_by_tcp(args):
+    """Forty PTR names do not fit a UDP answer: BIND sets the truncation bit
+    and the program asks again over TCP, directly and through Unbound (which
+    truncates as well), and still gets every name. By raw bytes "Zentrale"
+    would come first; by lower case "arbeitsplatz-00" does."""
+    names = [f"arbeitsplatz-{i:02d}-{'raum' * 8}.{CAMPUS}" for i in range(39)] + [f"Zentrale-PC.{CAMPUS}"]
+    with campus_host() as host:
+        log = host.bind({CAMPUS: [], REVERSE: [f"7 PTR {name}." for name in names]}, addresses=(AUTHORITATIVE,))
+        host.unbound(RESOLVER, AUTHORITATIVE, CAMPUS)
+        reports = {}
+        for server in (AUTHORITATIVE, RESOLVER):
+            resolver_in_resolv_conf(server)
+            reports[server] = host.report(args.program)
+        # The program writes its query name in upper case, Unbound in lower.
+        expect(re.search(r" query: 7\.2\.0\.192\.IN-ADDR\.ARPA IN PTR \S*T", log.text()),
+               "the program asked BIND again over TCP", log.text())
+        for server, (code, report, _) in reports.items():
+            expect(sorted(report["ptrNames"]) == sorted(names), f"every name came from {server}", report["ptrNames"])
+            expect(code == 1, f"exit code {code} asking {server}", report)
+            expect_report(report, verdict="mismatch", dnsName=names[0])
 
 
 V6 = "2001:db8::7"
