@@ -8,7 +8,7 @@ import os
 import re
 import subprocess
 
-from .namespaces import end_with_parent, stop, wait_until
+from .namespaces import end_with_parent, require_own_namespaces, stop, wait_until
 
 SERIAL = 2026120901
 
@@ -58,6 +58,7 @@ def start(work, addresses, zones, order="cyclic"):
     """named on `addresses` (port 53), serving `zones` (origin -> zone-file
     lines); its files in `work`. Returns (process, BindLog) once every zone
     answers with authority."""
+    require_own_namespaces()
     os.makedirs(work, exist_ok=True)
     first = addresses[0]
     for origin, records in zones.items():

@@ -7,7 +7,8 @@ and ends with the test."""
 import os
 import subprocess
 
-from .namespaces import end_with_parent, stop, wait_until
+from .dnsmasq import DnsmasqLog
+from .namespaces import end_with_parent, require_own_namespaces, stop, wait_until
 
 STOCK_SCRIPT = "/sbin/dhclient-script"
 BOUND = {"-4": ("BOUND", "REBOOT", "RENEW"), "-6": ("BOUND6", "RENEW6", "REBIND6")}
@@ -27,6 +28,7 @@ def start(work, interface, family="-6"):
     """dhclient `family` (-4 or -6) on `interface`; returns the process once
     the script has run for a lease. Every reason the script was run for is
     in work/reasons."""
+    require_own_namespaces()
     os.makedirs(work, exist_ok=True)
     reasons = os.path.join(work, "reasons")
     script = os.path.join(work, "dhclient-script")
@@ -60,3 +62,18 @@ def start(work, interface, family="-6"):
         with open(os.path.join(work, "dhclient.out"), errors="replace") as out:
             raise AssertionError(f"{error}\n{out.read()}") from error
     return process
+
+
+def campus_server(peer, work, *options):
+    """dnsmasq on the far end of the PC's wire (a network.Peer): the campus
+    router's DHCP server, and a DNS server on the peer's addresses, with
+    `options` for the ranges, DHCP options and records. Returns its
+    DnsmasqLog once it has started."""
+    log = os.path.join(work, "campus-dnsmasq.log")
+    peer.start("dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts", f"--interface={peer.link}",
+               "--bind-interfaces", "--port=53", "--log-queries", "--log-dhcp", f"--log-facility={log}",
+               "--pid-file=", "--user=root", "--group=root",
+               f"--dhcp-leasefile={os.path.join(work, 'campus-dnsmasq.leases')}", *options)
+    found = DnsmasqLog(log)
+    wait_until("the campus's dnsmasq to start", lambda: "started, version" in found.text(), timeout=10)
+    return found

@@ -6,7 +6,7 @@ import ipaddress
 import os
 import subprocess
 
-from .namespaces import end_with_parent, run, stop, wait_until
+from .namespaces import end_with_parent, require_own_namespaces, run, stop, wait_until
 
 
 def gateway_of(address, prefix):
@@ -57,6 +57,7 @@ class Peer:
     both ends in one namespace. `addresses` go on `link` (/24 or /64)."""
 
     def __init__(self, link, addresses=()):
+        require_own_namespaces()
         self.link = link
         self._processes = []
         self._holder = subprocess.Popen(["unshare", "--net", "sleep", "infinity"], preexec_fn=end_with_parent)

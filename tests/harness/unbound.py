@@ -9,7 +9,7 @@ import os
 import subprocess
 
 from .bind import dig
-from .namespaces import end_with_parent, stop, wait_until
+from .namespaces import end_with_parent, require_own_namespaces, stop, wait_until
 
 # Unbound answers these reverse zones itself (documentation networks) unless
 # told to leave them to the forwarder.
@@ -41,6 +41,7 @@ def start(work, address, forwarder, ready_name):
     """unbound on `address` port 53, forwarding to `forwarder`; returns
     (process, log path) once it answers a query for `ready_name` (a name
     the forwarder knows) with NOERROR."""
+    require_own_namespaces()
     os.makedirs(work, exist_ok=True)
     conf = os.path.join(work, "unbound.conf")
     with open(conf, "w") as f:

@@ -12,7 +12,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import harness  # noqa: E402
-from harness import bind, network  # noqa: E402
+from harness import bind, dhcp_client, network  # noqa: E402
 from report_cases import NAME_SET, expect_report, read, run_program, write  # noqa: E402
 
 expect = harness.expect
@@ -174,14 +174,10 @@ def dhcpv6_resolv_conf_still_gets_the_ipv4_query(args):
     same, and its answer is checked."""
     with harness.Host(addresses=(PC,), nameservers=(AUTHORITATIVE,), hosts=HOSTS) as host, \
             network.Peer("lan0p", ["2001:db8::1", "2001:db8::53"]) as campus:
-        log = os.path.join(host.tmp, "campus.log")
-        campus.start("dnsmasq", "--keep-in-foreground", "--no-resolv", "--no-hosts", "--interface=lan0p",
-                     "--bind-interfaces", "--port=53", "--log-queries", f"--log-facility={log}", "--pid-file=",
-                     "--user=root", "--group=root", f"--dhcp-leasefile={host.tmp}/campus.leases",
-                     "--dhcp-range=2001:db8::7,2001:db8::7,64,1h", "--dhcp-option=option6:dns-server,[2001:db8::53]",
-                     f"--ptr-record=7.2.0.192.in-addr.arpa,pc-labor-3.{CAMPUS}",
-                     f"--address=/pc-labor-3.{CAMPUS}/{PC}")
-        harness.wait_until("the campus's dnsmasq", lambda: "started" in harness.DnsmasqLog(log).text())
+        log = dhcp_client.campus_server(campus, host.tmp, "--dhcp-range=2001:db8::7,2001:db8::7,64,1h",
+                                        "--dhcp-option=option6:dns-server,[2001:db8::53]",
+                                        f"--ptr-record=7.2.0.192.in-addr.arpa,pc-labor-3.{CAMPUS}",
+                                        f"--address=/pc-labor-3.{CAMPUS}/{PC}")
         host.dhclient("lan0", "-6")
         expect(read("/etc/resolv.conf").split() == ["nameserver", "2001:db8::53"], "dhclient wrote resolv.conf",
                read("/etc/resolv.conf"))
@@ -190,8 +186,31 @@ def dhcpv6_resolv_conf_still_gets_the_ipv4_query(args):
         expect(code == 1, f"exit code {code}", report)
         expect_report(report, verdict="mismatch", notApplicableBecause=None, dnsServer="2001:db8::53",
                       dnsName=f"pc-labor-3.{CAMPUS}", dnsShortName="pc-labor-3")
-        asked = harness.DnsmasqLog(log).queries("PTR")
+        asked = log.queries("PTR")
         expect(("PTR", "7.2.0.192.IN-ADDR.ARPA") in asked, "the IPv4 PTR query reached the server", asked)
+
+
+
+@case
+def dhcpv4_pc_asks_the_leased_server(args):
+    """A PC that takes its address, route and DNS server from DHCP: the
+    check runs against what dhclient set up."""
+    with harness.Host(addresses=(), hosts=HOSTS, nameservers=()) as host:
+        host.interface("lan0", None)
+        with network.Peer("lan0p", ["192.0.2.1", "192.0.2.53"]) as campus:
+            log = dhcp_client.campus_server(campus, host.tmp, "--dhcp-range=192.0.2.7,192.0.2.7,255.255.255.0,1h",
+                                            "--dhcp-option=option:router,192.0.2.1",
+                                            "--dhcp-option=option:dns-server,192.0.2.53",
+                                            f"--ptr-record=7.2.0.192.in-addr.arpa,ws-17.{CAMPUS}",
+                                            f"--address=/ws-17.{CAMPUS}/{PC}")
+            host.dhclient("lan0", "-4")
+            expect(read("/etc/resolv.conf").split() == ["nameserver", "192.0.2.53"], "dhclient wrote resolv.conf",
+                   read("/etc/resolv.conf"))
+            code, report, _ = host.report(args.program)
+            expect(code == 0, f"exit code {code}", report)
+            expect_report(report, verdict="agree", addresses=[PC], connection="LAN", dnsServer="192.0.2.53",
+                          dnsName=f"ws-17.{CAMPUS}")
+            expect(log.queries("PTR") == [("PTR", "7.2.0.192.IN-ADDR.ARPA")], "one PTR query", log.queries())
 
 
 if __name__ == "__main__":
