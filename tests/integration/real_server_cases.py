@@ -1,7 +1,7 @@
 """The real program against the servers a campus really runs, in namespaces
 of their own: BIND 9 as the authoritative server with its records in
 rotating order, Unbound as a resolver in front of it, and dhclient writing
-resolv.conf from a DHCPv6 server. What dnsmasq alone never shows: answers
+resolv.conf from DHCP. What dnsmasq alone never shows: answers
 whose order changes from one query to the next, and a resolv.conf that DHCP
 rewrote. Usage: real_server_cases.py --program P CASE"""
 
