@@ -155,6 +155,7 @@ VerdictEntry EntryOf(const Program& program, bool nameSet) {
   VerdictEntry entry = EntryOfValues(program.Values(), nameSet);
   // The elevated copy checks nothing: it set the name it was given, or failed to.
   if (program.IsElevatedCopy()) entry.verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
+  if (program.LastSyncOutcome() == SyncOutcome::AmbiguousPtr) entry.reason = kAmbiguousPtrReason;
   entry.invalidPolicy = program.Policy().invalid;
   return entry;
 }

@@ -37,7 +37,7 @@ struct StartupValues {
   std::string computerName;
   std::string hostName;
   std::string dnsServer;
-  std::vector<std::string> ptrNames;  // every PTR name of the answer, in answer order
+  std::vector<std::string> ptrNames;  // every PTR name of the answer, in stable order (InStableOrder)
   std::string dnsName;                // the one of them the check went on with
   std::string selectedAddress;
   bool onlyTunnelAddresses = false;  // every listed address is a VPN tunnel's: nothing was looked up

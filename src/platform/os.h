@@ -102,6 +102,11 @@ inline constexpr int32_t kDnsInfoNoRecords = 9501;
 inline constexpr int32_t kDnsErrorBadPacket = 9502;
 inline constexpr int32_t kDnsErrorNoPacket = 9503;
 inline constexpr int32_t kDnsErrorNoDnsServers = 9852;
+// A server that refuses at once (ICMP port unreachable: nothing listens on
+// port 53) is no silent one: DnsQuery reports the socket's error, as
+// WSAECONNREFUSED or as ERROR_CONNECTION_REFUSED.
+inline constexpr int32_t kWsaeConnRefused = 10061;
+inline constexpr int32_t kErrorConnectionRefused = 1225;
 // gethostbyaddr's errors (WSAGetLastError).
 inline constexpr int kWsaHostNotFound = 11001;
 inline constexpr int kWsaTryAgain = 11002;
@@ -314,6 +319,10 @@ struct ShellExecuteInfo {
   std::string lpFile;
   std::string lpParameters;
   int nShow = kSwShowNormal;
+  // Not part of the Windows record: the full DNS name the copy's rename
+  // rests on, for a system whose copy takes the domain too (Linux's pkexec
+  // copy). Windows' copy sets the host label alone.
+  std::string dnsName;
 };
 
 // A setting the administrator made for this program, as the system keeps it.
@@ -336,6 +345,15 @@ class Os {
   virtual int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) = 0;
   virtual int SetComputerNameA(const std::string& name) = 0;
   virtual int SetComputerNameExA(int nameType, const std::string& name) = 0;
+  // SetComputerNameExA with the full DNS name the rename rests on beside
+  // the short name ("" for none). A system that keeps the PC's domain with
+  // its name (Linux: a full static name, the hosts file's own line) takes
+  // the domain from `dnsName` and from nowhere else; Windows sets the host
+  // label alone, as SetComputerNameExA does.
+  virtual int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) {
+    (void)dnsName;
+    return SetComputerNameExA(nameType, name);
+  }
   // Whether the last SetComputerName(Ex)A that failed was refused because
   // this user may not rename the PC. Where the system's own authority asks
   // the user at the call itself (polkit on Linux), the rights test before

@@ -1,6 +1,7 @@
 #include "report/verdict_log.h"
 
 #include "report/report.h"
+#include "sync/sync_command.h"
 
 namespace hw::report {
 
@@ -27,6 +28,7 @@ VerdictEntry EntryOf(const Report& report, bool nameSet) {
                      nameSet};
   AddDetails(entry, report.exemption, report.ptrNames, report.policy);
   entry.forwardConfirmed = report.forwardConfirmed;
+  if (report.ambiguousPtr) entry.reason = kAmbiguousPtrReason;
   entry.ipv6Verdict = report.ipv6Verdict;
   entry.ipv6Address = report.selectedIpv6Address;
   entry.ipv6DnsName = report.ipv6DnsName;

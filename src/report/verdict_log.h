@@ -18,7 +18,8 @@ struct VerdictEntry {
   CheckVerdict verdict = CheckVerdict::Unfinished;
   std::string computerName, dnsName, address, dnsServer;
   bool nameSet = false;
-  std::string reason;                     // why the check did not apply ("outside-campus", ...); "" otherwise
+  std::string reason;                     // why the check did not apply ("outside-campus", ...), or why a
+                                          // mismatch's rename sets nothing ("ambiguous-ptr"); "" otherwise
   std::optional<bool> forwardConfirmed;   // asked on a mismatch only
   std::vector<std::string> ptrNames;      // every PTR name of the answer
   std::string version = std::string(ProgramVersion());

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "check/name_rules.h"
 #include "probes/names.h"
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
@@ -35,7 +36,7 @@ void Program::Run() {
   // The elevated copy (UAC) only sets the name it was given; it shows no window.
   if (auto name = ElevatedCopyName(forms_.Command())) {
     elevatedCopy_ = true;
-    RunThenEnd(forms_, [&] { syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name); });
+    RunThenEnd(forms_, [&] { syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name, elevatedCopyDnsName_); });
   }
   Start();
   forms_.Run();
@@ -69,10 +70,12 @@ void Program::cmd_Sync_Click() {
   if (EndsTheProgram(*syncOutcome_)) forms_.End();
 }
 
-bool Program::ForwardConfirmed() { return hw::ForwardConfirmed(os_, forms_, chkVer_, WhatTheCheckFound()); }
+RenameBasis Program::ConfirmRename() { return ConfirmRenameBasis(os_, forms_, chkVer_, WhatTheCheckFound()); }
 
+// The IPv6-only PC's check took the IPv6 side's values into these fields.
 ForwardLookup Program::WhatTheCheckFound() const {
-  return {values_.dnsName, values_.selectedAddress, values_.dnsServer};
+  return {values_.dnsName, values_.selectedAddress, values_.dnsServer,
+          AcceptedCampusNames(values_.ptrNames, policy_.lists)};
 }
 
 // Pressing the button will start the elevated copy: the user is asked for

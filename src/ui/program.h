@@ -70,14 +70,21 @@ class Program {
   // the program where the outcome says so.
   void cmd_Sync_Click();
 
-  // Whether the DNS name the check went on with leads back to the selected
-  // address, asked as the synchronise command asks before renaming.
-  bool ForwardConfirmed();
+  // What a rename rests on, asked as the synchronise command asks before
+  // renaming: the confirmed full name, or why there is none.
+  RenameBasis ConfirmRename();
+  // What the check found that the synchronise command confirms: the side
+  // that decided (IPv6 on an IPv6-only PC, IPv4 everywhere else), with the
+  // campus names among its PTR names.
+  ForwardLookup WhatTheCheckFound() const;
+
+  // The full DNS name an elevated copy was given beside the short name on
+  // its command line (Linux's pkexec copy), whose domain its rename takes.
+  void GiveElevatedCopyDnsName(std::string dnsName) { elevatedCopyDnsName_ = std::move(dnsName); }
 
  private:
   void LoadMainWindow();
   StartupOperations RealOperations();
-  ForwardLookup WhatTheCheckFound() const;
   void ShowWarningDialog();
   bool NeedsElevation();
 
@@ -90,6 +97,7 @@ class Program {
   Window* dialog_ = nullptr;
   Form1Members members_;
   StartupValues values_;
+  std::string elevatedCopyDnsName_;
   std::optional<bool> needsElevation_;
   std::optional<SyncOutcome> syncOutcome_;
   std::function<void()> checkDecided_;

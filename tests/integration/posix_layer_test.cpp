@@ -193,8 +193,7 @@ TEST(SetComputerNameExA, TheFullNameFollowsInStockFiles) {
     SCOPED_TRACE(c.what);
     RenameFiles files(c.hostname, c.hosts);
     PosixOs os(files.paths);
-    os.NoteDnsName(c.dnsName);
-    EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "lab-pc-3"), 1);
+    EXPECT_EQ(os.SetComputerNameWithDnsName(kComputerNamePhysicalDnsHostname, "lab-pc-3", c.dnsName), 1);
     EXPECT_EQ(Slurp(files.paths.hostnameFile), c.hostnameAfter);
     EXPECT_EQ(Slurp(files.paths.hostsFile), c.hostsAfter);
   }

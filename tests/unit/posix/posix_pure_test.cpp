@@ -382,7 +382,7 @@ TEST(FirstIpv4Nameserver, TakesTheFirstDottedIpv4Server) {
 TEST(DnsStatusOfAres, MapsToTheStatusesOfWindows) {
   struct Case { int ares; int32_t status; };
   for (const auto& c : {Case{ARES_SUCCESS, 0}, Case{ARES_ENOTFOUND, 9003}, Case{ARES_ENODATA, 9501},
-                        Case{ARES_ETIMEOUT, 1460}, Case{ARES_ECONNREFUSED, 1460}, Case{ARES_ECANCELLED, 1460},
+                        Case{ARES_ETIMEOUT, 1460}, Case{ARES_ECONNREFUSED, 10061}, Case{ARES_ECANCELLED, 1460},
                         Case{ARES_EBADRESP, 9502}, Case{ARES_ESERVFAIL, 9002}, Case{ARES_EREFUSED, 9005},
                         Case{ARES_EFORMERR, 9001}, Case{ARES_ENOTIMP, 9004}}) {
     EXPECT_EQ(DnsStatusOfAres(c.ares), c.status) << "ARES status " << c.ares;

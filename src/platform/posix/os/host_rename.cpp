@@ -98,8 +98,8 @@ std::string StaticNameIn(const std::string& hostnameText) {
 // hostnamed renames for whom polkit lets, but only root may replace the
 // hosts file; and without hostnamed only root may write /etc/hostname.
 // Such a rename from the windows goes to a copy of the program that pkexec
-// runs as root. Worked out as the rename itself works it out, for the
-// first label of the DNS name the check found.
+// runs as root. Worked out as the rename itself works it out: whether the
+// hosts file names the host does not depend on the new name.
 bool PosixOs::RenameNeedsRootBeyondHostnamed() const {
   if (::geteuid() == 0) return false;
   if (!DirectoryExists(paths_.systemdRunning) || !HostnamedAnswers()) return true;
@@ -107,17 +107,19 @@ bool PosixOs::RenameNeedsRootBeyondHostnamed() const {
   const auto hostsBefore = Remember(paths_.hostsFile, kLargestHostsFile);
   if (!hostnameBefore || !hostsBefore) return true;  // a file only root may read
   if (!hostsBefore->text) return false;
-  const std::string shortName = dnsName_.substr(0, dnsName_.find('.'));
   const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
-  const auto newHosts = HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()},
-                                         NewNamesFrom(shortName, dnsName_));
+  const auto newHosts = HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()}, NewHostNames{});
   return newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0;
 }
 
 // Both Windows calls set the one name Linux has. Everything is read and
 // worked out first; then the static name is set and the hosts file
 // replaced, and when the second step fails the first is undone.
-int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
+int PosixOs::SetComputerNameExA(int nameType, const std::string& name) {
+  return SetComputerNameWithDnsName(nameType, name, "");
+}
+
+int PosixOs::SetComputerNameWithDnsName(int /*nameType*/, const std::string& name, const std::string& dnsName) {
   refusedForRights_ = false;
   if (!IsValidStaticHostname(name)) return 0;
   const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
@@ -125,7 +127,7 @@ int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
   if (!hostnameBefore || !hostsBefore) return 0;
 
   const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
-  const NewHostNames names = NewNamesFrom(name, dnsName_);
+  const NewHostNames names = NewNamesFrom(name, dnsName);
   const std::string newStatic = NewStaticName(oldStatic, names);
   const std::optional<std::string> newHosts =
       hostsBefore->text ? HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()}, names) : std::nullopt;

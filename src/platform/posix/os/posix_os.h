@@ -47,15 +47,15 @@ class PosixOs : public Os {
   int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) override;
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
+  // The full name takes the domain of `dnsName`, the name the rename was
+  // confirmed for; without one each full name keeps its own domain.
+  int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) override;
   bool RenameRefusedForRights() override { return refusedForRights_; }
 
   // The windows' renames may have polkit ask the user for a password (the
   // desktop's agent shows the question); a script's never do. With it, who
   // may rename is polkit's answer where hostnamed runs.
   void AllowInteractiveAuthorization() { interactiveAuthorization_ = true; }
-  // The DNS name the check found (the first PTR name), whose domain a full
-  // host name takes on at a rename. A PTR query notes it too.
-  void NoteDnsName(std::string dnsName) { dnsName_ = std::move(dnsName); }
 
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
@@ -127,7 +127,6 @@ class PosixOs : public Os {
   std::vector<unsigned> sidGroups_;  // SidRef n names sidGroups_[n - 1]
   bool interactiveAuthorization_ = false;
   bool refusedForRights_ = false;
-  std::string dnsName_;
   ElevatedCopyEnd lastCopyEnd_ = ElevatedCopyEnd::ShowsItsOwnMessage;
 };
 

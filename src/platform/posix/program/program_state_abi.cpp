@@ -46,6 +46,9 @@ ProgramStateRecord::ProgramStateRecord(const ProgramState& state) {
   record_.ipv6Verdict = static_cast<int>(state.values.ipv6.verdict);
   record_.ipv6Address = state.values.ipv6.selectedAddress.c_str();
   record_.ipv6DnsName = state.values.ipv6.dnsName.c_str();
+  for (const auto& name : state.values.ptrNames) ptrNames_.push_back(name.c_str());
+  record_.ptrNames = ptrNames_.data();
+  record_.ptrNameCount = static_cast<int>(ptrNames_.size());
 }
 
 ProgramState StateOf(const HostwardenProgramState& record) {
@@ -70,6 +73,8 @@ ProgramState StateOf(const HostwardenProgramState& record) {
   state.values.ipv6.verdict = static_cast<CheckVerdict>(record.ipv6Verdict);
   state.values.ipv6.selectedAddress = TextOf(record.ipv6Address);
   state.values.ipv6.dnsName = TextOf(record.ipv6DnsName);
+  for (int i = 0; record.ptrNames && i < record.ptrNameCount; ++i)
+    state.values.ptrNames.push_back(TextOf(record.ptrNames[i]));
   return state;
 }
 

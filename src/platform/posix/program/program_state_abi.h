@@ -22,6 +22,7 @@ class ProgramStateRecord {
  private:
   std::vector<std::vector<const char*>> items_;
   std::vector<HostwardenControlState> controls_;
+  std::vector<const char*> ptrNames_;
   HostwardenProgramState record_{};
 };
 

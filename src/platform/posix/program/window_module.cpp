@@ -36,7 +36,6 @@ int RunProgram(Forms& forms, const ProgramState* continued) {
   SyslogVerdictLog log;
   constexpr auto moment = app::LogMoment::AsSoonAsDecided;
   if (!continued) return app::RunWindowProgram(os, forms, &log, moment);
-  if (!continued->values.dnsName.empty()) os.NoteDnsName(continued->values.dnsName);
   return app::ContinueWindowProgram(os, forms, *continued, &log, moment);
 }
 

@@ -43,6 +43,10 @@ struct HostwardenProgramState {
   int ipv6Verdict;
   const char* ipv6Address;
   const char* ipv6DnsName;
+  // Every PTR name of the side that decided, in the check's order: a rename
+  // with several campus names among them confirms each.
+  const char* const* ptrNames;
+  int ptrNameCount;
 };
 
 }  // extern "C"
