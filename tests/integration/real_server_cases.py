@@ -69,7 +69,7 @@ def rotating_ptr_records_give_one_name(args):
                 expect(code == 1, f"exit code {code}, run {run} asking {server}", report)
                 expect_report(report, verdict="mismatch", dnsServer=server, dnsName=LABOR,
                               dnsShortName="pc-labor-7")
-                expect(sorted(report["ptrNames"]) == sorted([RAUM, LABOR]), "both PTR names reported", report)
+                expect(report["ptrNames"] == [LABOR, RAUM], "both PTR names, in lower-case order", report)
 
 
 def sync_runs(program, server, log):
@@ -88,6 +88,10 @@ def sync_runs(program, server, log):
     return seen
 
 
+AMBIGUOUS = (f"Das DNS nennt für die IP-Adresse {PC} mehrere Namen ({LABOR}, {RAUM}), von denen nicht genau "
+             "einer auf diese Adresse verweist, daher wurde der Computername nicht geändert.\n")
+
+
 @case
 def two_confirmed_ptr_names_sync_sets_nothing(args):
     with campus_host() as host:
@@ -96,11 +100,16 @@ def two_confirmed_ptr_names_sync_sets_nothing(args):
         try:
             for server in (AUTHORITATIVE, RESOLVER):
                 for code, out, err, hostname, loopback, entries in sync_runs(args.program, server, log):
-                    expect(out == "" and hostname == "ws-17\n", f"nothing set asking {server}", code, out, err,
-                           hostname)
+                    expect((code, out, err) == (1, "", AMBIGUOUS), f"refused asking {server}", code, out, err)
+                    expect(hostname == "ws-17\n", "the name is unchanged", hostname)
                     expect(loopback == [["127.0.1.1", f"ws-17.{CAMPUS}", "ws-17"]], "the hosts line stays", loopback)
                     expect(len(entries) == 1 and " nameSet=no " in entries[0]
                            and " reason=ambiguous-ptr " in entries[0], "the entry gives the reason", entries)
+                code, report, _ = host.report(args.program)
+                log.entries()  # the report's own entry
+                expect(code == 1, f"exit code {code}", report)
+                expect_report(report, verdict="mismatch", dnsName=LABOR, forwardConfirmed=False,
+                              renameRefusedBecause="ambiguous-ptr")
         finally:
             log.close()
 
@@ -118,6 +127,9 @@ def one_confirmed_ptr_name_is_set_every_time(args):
                     expect(hostname == "Raum-12\n", "the confirmed name", hostname)
                     expect(loopback == [["127.0.1.1", RAUM, "Raum-12"]], "the hosts line", loopback)
                     expect(len(entries) == 1 and " nameSet=yes " in entries[0], "the entry", entries)
+                code, report, _ = host.report(args.program)
+                log.entries()  # the report's own entry
+                expect_report(report, verdict="mismatch", dnsName=LABOR, renameRefusedBecause=None)
         finally:
             log.close()
 
