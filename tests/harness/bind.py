@@ -68,9 +68,9 @@ def start(work, addresses, zones, order="cyclic"):
     with open(conf, "w") as f:
         f.write(config_text(work, addresses, zones, order))
     log = BindLog(os.path.join(work, "named.log"))
-    process = subprocess.Popen(["named", "-f", "-u", "root", "-c", conf], cwd=work,
-                               stdout=open(os.path.join(work, "named.out"), "w"), stderr=subprocess.STDOUT,
-                               preexec_fn=end_with_parent)
+    with open(os.path.join(work, "named.out"), "w") as out:
+        process = subprocess.Popen(["named", "-f", "-u", "root", "-c", conf], cwd=work, stdout=out,
+                                   stderr=subprocess.STDOUT, preexec_fn=end_with_parent)
     try:
         for origin in zones:
             for address in addresses:

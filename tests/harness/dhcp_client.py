@@ -44,10 +44,11 @@ def start(work, interface, family="-6"):
         with open(f"/proc/sys/net/ipv6/conf/{interface}/accept_dad", "w") as f:
             f.write("0\n")  # the leased address is usable at once
         wait_until(f"a link-local address on {interface}", lambda: link_local_ready(interface), timeout=10)
-    process = subprocess.Popen(
-        ["dhclient", "-d", family, "-1", "-cf", conf, "-sf", script, "-lf", os.path.join(work, "leases"),
-         "-pf", os.path.join(work, "dhclient.pid"), interface],
-        stdout=open(os.path.join(work, "dhclient.out"), "w"), stderr=subprocess.STDOUT, preexec_fn=end_with_parent)
+    with open(os.path.join(work, "dhclient.out"), "w") as out:
+        process = subprocess.Popen(
+            ["dhclient", "-d", family, "-1", "-cf", conf, "-sf", script, "-lf", os.path.join(work, "leases"),
+             "-pf", os.path.join(work, "dhclient.pid"), interface],
+            stdout=out, stderr=subprocess.STDOUT, preexec_fn=end_with_parent)
 
     def bound():
         if not os.path.exists(reasons):

@@ -46,9 +46,9 @@ def start(work, address, forwarder, ready_name):
     conf = os.path.join(work, "unbound.conf")
     with open(conf, "w") as f:
         f.write(config_text(work, address, forwarder))
-    process = subprocess.Popen(["unbound", "-d", "-c", conf], cwd=work,
-                               stdout=open(os.path.join(work, "unbound.out"), "w"), stderr=subprocess.STDOUT,
-                               preexec_fn=end_with_parent)
+    with open(os.path.join(work, "unbound.out"), "w") as out:
+        process = subprocess.Popen(["unbound", "-d", "-c", conf], cwd=work, stdout=out,
+                                   stderr=subprocess.STDOUT, preexec_fn=end_with_parent)
     log = os.path.join(work, "unbound.log")
     try:
         wait_until(f"Unbound to answer on {address}", lambda: "status: NOERROR" in dig(address, ready_name, "SOA"),
