@@ -105,7 +105,10 @@ def ipv6_only_names_agree(args):
         expect_report(report, verdict="agree", connection="LAN", addresses=["127.0.0.1", V6], selectedAddress=V6,
                       dnsServer=V6_SERVER, dnsName="ws-17.uni-falkenau.de", dnsShortName="ws-17",
                       ipv6Verdict="agree", messages=[])
-        expect(log.queries("PTR") == [("PTR", ptr6(V6))], "one PTR query, for the IPv6 address", log.queries())
+        # The loop-back address's query goes to the only server there is, and
+        # is exempt; the IPv6 address decides.
+        expect(sorted(log.queries("PTR")) == sorted([("PTR", "1.0.0.127.IN-ADDR.ARPA"), ("PTR", ptr6(V6))]),
+               "one PTR query per family", log.queries())
 
 
 @case
@@ -169,6 +172,45 @@ def privacy_and_deprecated_addresses_are_skipped(args):
         expect(code == 0, f"exit code {code}", report)
         expect_report(report, ipv6Addresses=[stable], selectedIpv6Address=stable, ipv6Verdict="agree")
         expect(("PTR", ptr6(stable)) in log.queries(), "the stable address asked", log.queries())
+
+
+@case
+def dual_stack_rename_takes_the_ipv4_names_domain(args):
+    # The IPv6 address carries an automatic name in another sub-domain, and
+    # its query runs last: the rename still writes the confirmed IPv4 name.
+    hosts = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"
+    with harness.Host(ipv6=(V6,), hosts=hosts) as host:
+        host.dnsmasq("192.0.2.53", f"--ptr-record={V4_PTR},lab-pc-3.uni-falkenau.de",
+                     "--address=/lab-pc-3.uni-falkenau.de/192.0.2.7",
+                     f"--ptr-record={ptr6(V6)},host-7.v6.auto.uni-falkenau.de")
+        with open("/etc/hostname", "w") as f:
+            f.write("ws-17.uni-falkenau.de\n")  # a Red Hat-style full static name
+        code, out, err = run_program(args.program, "--sync")
+        host.close()
+        expect((code, out, err) == (0, NAME_SET, ""), "the name is set", code, out, err)
+        expect(read("/etc/hostname") == "lab-pc-3.uni-falkenau.de\n", "the IPv4 name's domain",
+               read("/etc/hostname"))
+        expect("127.0.1.1\tlab-pc-3.uni-falkenau.de\tlab-pc-3\n" in read("/etc/hosts"), "the hosts file's own line",
+               read("/etc/hosts"))
+
+
+@case
+def dual_stack_with_only_an_ipv6_server_checks_the_ipv4_address(args):
+    # dhclient -6 left only the DHCPv6 server in resolv.conf: the IPv4
+    # address is still checked, by that server, and the sync confirms there.
+    with harness.Host(ipv6=(V6,), ipv6_servers=(V6_SERVER,), nameservers=(V6_SERVER,)) as host:
+        log = host.dnsmasq(V6_SERVER, f"--ptr-record={V4_PTR},pc-neu.uni-falkenau.de",
+                           "--address=/pc-neu.uni-falkenau.de/192.0.2.7",
+                           f"--ptr-record={ptr6(V6)},ws-17.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        expect(code == 1, f"exit code {code}", report)
+        expect_report(report, verdict="mismatch", selectedAddress="192.0.2.7", dnsServer=V6_SERVER,
+                      dnsName="pc-neu.uni-falkenau.de", forwardConfirmed=True, ipv6Verdict="agree")
+        code, out, err = run_program(args.program, "--sync")
+        host.close()
+        expect((code, out, err) == (0, NAME_SET, ""), "the name is set", code, out, err)
+        expect(read("/etc/hostname") == "pc-neu\n", "the name read back", read("/etc/hostname"))
+        expect(("PTR", V4_PTR.upper()) in log.queries(), "asked of the IPv6 server", log.queries())
 
 
 @case

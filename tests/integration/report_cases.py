@@ -82,7 +82,7 @@ def no_dns_server_configured(args):
         code, report, _ = host.report(args.program)
         host.close()
         expect(code == 0, f"exit code {code}", report)
-        expect_report(report, verdict="not-applicable", dnsServer="", dnsName="")
+        expect_report(report, verdict="not-applicable", dnsServer="", dnsName="", notApplicableBecause="no-dns-server")
         expect(loopback.queries("PTR") == [] and documented.queries() == [], "no PTR query may be sent",
                loopback.queries(), documented.queries())
 
@@ -98,7 +98,72 @@ def two_ptr_records_either_one_agrees(args):
                 code, report, _ = host.report(args.program)
             expect(code == 0, f"exit code {code} for {names}", report)
             expect_report(report, verdict="agree", dnsName="WS-17.uni-falkenau.de", dnsShortName="WS-17",
-                          ptrNames=names, forwardConfirmed=None)
+                          ptrNames=["WS-17.uni-falkenau.de", "www.uni-falkenau.de"], forwardConfirmed=None)
+
+
+AMBIGUOUS = ("Das DNS nennt für die IP-Adresse 192.0.2.7 mehrere Namen (lab-2.uni-falkenau.de, "
+             "pc-9.uni-falkenau.de), von denen nicht genau einer auf diese Adresse verweist, daher wurde der "
+             "Computername nicht geändert.\n")
+
+
+def two_names_server(host, first, second, *lead_back, name="dnsmasq"):
+    """dnsmasq answering two PTR records, given in this order, with an A
+    record for each name of `lead_back`."""
+    return host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},{first}", f"--ptr-record={PTR_KEY},{second}",
+                        *(f"--address=/{n}/192.0.2.7" for n in lead_back), name=name)
+
+
+@case
+def two_ptr_names_neither_agrees_same_output_either_order(args):
+    # Neither name is the PC's: whatever order the server answers in, the
+    # report is the same, and a sync sets only the one name that leads back.
+    names = ("pc-9.uni-falkenau.de", "lab-2.uni-falkenau.de")
+    with harness.Host() as host:
+        reports = []
+        for order in (names, names[::-1]):
+            two_names_server(host, *order, name="-".join(n[:4] for n in order))
+            code, report, _ = host.report(args.program)
+            host.close()
+            expect(code == 1, f"exit code {code} for {order}", report)
+            reports.append(report)
+        expect(reports[0] == reports[1], "the same report for either order", *reports)
+        expect_report(reports[0], verdict="mismatch", dnsName="lab-2.uni-falkenau.de", dnsShortName="lab-2",
+                      ptrNames=["lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"], forwardConfirmed=False,
+                      renameRefusedBecause="ambiguous-ptr")
+        # Neither leads back: nothing is set, and the log says why.
+        log = harness.SystemLog(host.tmp)
+        try:
+            for order in (names, names[::-1]):
+                two_names_server(host, *order, name="sync-" + order[0][:4])
+                code, out, err = run_program(args.program, "--sync")
+                host.close()
+                expect((code, out, err) == (1, "", AMBIGUOUS), f"refused for {order}", code, out, err)
+                expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+            entries = log.entries()
+        finally:
+            log.close()
+        expect(len(entries) == 2 and all(" reason=ambiguous-ptr forwardConfirmed=no " in e for e in entries),
+               "the reason in the log", entries)
+        # Only pc-9 leads back: it is set, from either order, though lab-2 is shown.
+        for order in (names, names[::-1]):
+            with open("/etc/hostname", "w") as f:
+                f.write("ws-17\n")
+            two_names_server(host, *order, "pc-9.uni-falkenau.de", name="one-" + order[0][:4])
+            code, out, err = run_program(args.program, "--sync")
+            host.close()
+            expect((code, out, err) == (0, NAME_SET, ""), f"set for {order}", code, out, err)
+            expect(read("/etc/hostname") == "pc-9\n", "the name that leads back", read("/etc/hostname"))
+
+
+@case
+def dns_server_unreachable(args):
+    # Nothing listens on the server's port: the refusal comes at once and is
+    # told apart from a server that stays silent.
+    with harness.Host() as host:
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", dnsName="", dnsServer="192.0.2.53",
+                      notApplicableBecause="dns-server-unreachable")
 
 
 @case
@@ -627,15 +692,20 @@ def each_dns_failure_has_its_reason(args):
 
 
 @case
-def ipv6_only_servers_send_no_query(args):
-    with harness.Host(nameservers=("2001:db8::53", "2001:db8::54")) as host:
-        log = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de")
+def ipv6_only_servers_are_asked_about_the_ipv4_address(args):
+    # A DHCPv6 client left only IPv6 servers in resolv.conf: the first of
+    # them is asked about the IPv4 address, as dig -x asks it.
+    with harness.Host(ipv6=("2001:db8::7",), ipv6_servers=("2001:db8::53",),
+                      nameservers=("2001:db8::53", "2001:db8::54")) as host:
+        log = host.dnsmasq("2001:db8::53", f"--ptr-record={PTR_KEY},pc-9.uni-falkenau.de",
+                           "--address=/pc-9.uni-falkenau.de/192.0.2.7")
         code, report, _ = host.report(args.program)
         host.close()
-        expect(code == 0, f"exit code {code}", report)
-        expect_report(report, verdict="not-applicable", notApplicableBecause="no-ipv4-dns-server", dnsServer="",
-                      dnsName="")
-        expect(log.queries() == [], "no query was sent", log.queries())
+        expect(code == 1, f"exit code {code}", report)
+        expect_report(report, verdict="mismatch", dnsServer="2001:db8::53", dnsName="pc-9.uni-falkenau.de",
+                      forwardConfirmed=True)
+        expect(("PTR", PTR_NAME) in log.queries() and ("A", "pc-9.uni-falkenau.de") in log.queries(),
+               "the PTR query and its confirmation went to the IPv6 server", log.queries())
 
 
 def resolved_upstream(*servers):
@@ -658,7 +728,8 @@ def resolved_stub_is_looked_past_to_its_first_ipv4_server(args):
         resolved_upstream("2001:db8::53")
         code, report, _ = host.report(args.program)
         expect(code == 0, f"exit code {code}", report)
-        expect_report(report, verdict="not-applicable", notApplicableBecause="no-ipv4-dns-server", dnsServer="")
+        # Only an IPv6 server behind the stub: it is asked (nothing listens there here).
+        expect_report(report, verdict="not-applicable", dnsServer="2001:db8::53")
         resolved_upstream("2001:db8::53", "192.0.2.53")
         code, report, _ = host.report(args.program)
         host.close()
@@ -833,13 +904,14 @@ def journal_gets_the_entry_with_fields(args):
                                  ("SYSLOG_IDENTIFIER", "hostwarden"), ("SYSLOG_FACILITY", "1"),
                                  ("HOSTWARDEN_VERDICT", "mismatch"),
                                  ("HOSTWARDEN_COMPUTER_NAME", "ws-17"),
-                                 ("HOSTWARDEN_DNS_NAME", "pc-99.uni-falkenau.de"),
+                                 ("HOSTWARDEN_DNS_NAME", "pc-98.uni-falkenau.de"),
                                  ("HOSTWARDEN_ADDRESS", "192.0.2.7"), ("HOSTWARDEN_DNS_SERVER", "192.0.2.53"),
-                                 ("HOSTWARDEN_REASON", ""), ("HOSTWARDEN_NAME_SET", "no"),
+                                 # two campus names, neither leading back: a rename would set nothing
+                                 ("HOSTWARDEN_REASON", "ambiguous-ptr"), ("HOSTWARDEN_NAME_SET", "no"),
                                  ("HOSTWARDEN_FORWARD_CONFIRMED", "no"), ("HOSTWARDEN_VERSION", VERSION)):
                 expect(values.get(name) == wanted, f"{name}: wanted {wanted!r}", fields)
             expect([v for n, v in fields if n == "HOSTWARDEN_PTR_NAME"] ==
-                   ["pc-99.uni-falkenau.de", "pc-98.uni-falkenau.de"], "every PTR name, in answer order", fields)
+                   ["pc-98.uni-falkenau.de", "pc-99.uni-falkenau.de"], "every PTR name, in stable order", fields)
             expect(values["MESSAGE"].startswith("verdict=mismatch "), "the entry's line as MESSAGE", fields)
             # Where the check did not apply, the reason is a field of its own.
             write_policy("CampusDomains = klinikum-falkenau.de\n")
