@@ -18,6 +18,9 @@ test_packages=(
   googletest libgtest-dev libgmock-dev
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
+  # real servers as the namespace's campus network: BIND as the authoritative
+  # server, Unbound as a resolver in front of it, dhclient writing resolv.conf
+  bind9 unbound isc-dhcp-client
   # the fleet test: rsyslog as collector and as each PC's forwarder
   rsyslog
   # the host-name service on a private system bus, which reads the name a
@@ -69,6 +72,25 @@ for attempt in 1 2 3; do
   echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
   sleep $((attempt * 5))
 done
+# The test servers run only inside the tests' namespaces: their packages must
+# not start them on this machine. A policy-rc.d that refuses every start stands
+# in place during the install; the machine's own one, if any, comes back after.
+policy=/usr/sbin/policy-rc.d
+saved_policy=
+if [[ -e $policy ]]; then
+  saved_policy=$(mktemp)
+  cp -p "$policy" "$saved_policy"
+fi
+put_policy_back() {
+  if [[ -n $saved_policy ]]; then
+    cp -p "$saved_policy" "$policy" && rm -f "$saved_policy"
+  else
+    rm -f "$policy"
+  fi
+}
+trap put_policy_back EXIT
+printf '#!/bin/sh\n# no service starts while install-deps.sh installs\nexit 101\n' >"$policy"
+chmod 755 "$policy"
 apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"; }
 apt_install "${packages[@]}"
 # 32-bit Wine needs the i386 libraries at the very versions of the amd64
