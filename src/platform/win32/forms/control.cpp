@@ -19,6 +19,13 @@ void Win32Control::Attach(HWND hwnd, OwnedIcon picture) {
   if (elevationRequired_) SetElevationRequired(true);
 }
 
+// A picture at another size (the window's dpi changed): the control shows
+// the new one before the old one is destroyed.
+void Win32Control::SetPicture(OwnedIcon picture) {
+  if (hwnd_ && picture.get()) Gui().SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
+  if (picture.get()) picture_ = std::move(picture);
+}
+
 // Called while the control still exists, before the system destroys it.
 void Win32Control::Detach() {
   if (hwnd_) Gui().RemovePropW(hwnd_, kControlNameProperty);
