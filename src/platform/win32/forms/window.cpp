@@ -122,9 +122,14 @@ void Win32Window::CreateFrame() {
   silent_ = false;
   dpi_ = host_.Dpi();
   RECT outer = PlacedFrameRect(ClientRect(definition_, dpi_), frame.style, frame.exStyle);
-  std::wstring className =
-      definition_.border == Border::FixedDialog ? std::wstring() : RegisterFormClass(host_.Instance(), definition_.name);
-  HWND hwnd = CreateFrameWindow(className, frame.style, frame.exStyle, outer, owner);
+  HWND hwnd = nullptr;
+  if (definition_.border == Border::FixedDialog)
+    hwnd = CreateFrameWindow(std::wstring(), frame.style, frame.exStyle, outer, owner);
+  // A system that cannot make a dialog this way (no CreateDialogIndirectParamW)
+  // gets the window as before, of a class of its own.
+  if (!hwnd)
+    hwnd = CreateFrameWindow(RegisterFormClass(host_.Instance(), definition_.name), frame.style, frame.exStyle,
+                             outer, owner);
   if (!hwnd) throw FormsError("cannot create the window " + definition_.name);
   hwnd_ = hwnd;
   NameFrame();
@@ -139,8 +144,8 @@ void Win32Window::CreateFrame() {
   ApplyIcons();
 }
 
-// A window with a dialog frame is a dialog, and gets the system's dialog
-// class; any other window a class of its own.
+// A window of the class `className`, or, where that is empty, of the
+// system's dialog class (a window with a dialog frame is a dialog).
 HWND Win32Window::CreateFrameWindow(const std::wstring& className, DWORD style, DWORD exStyle, const RECT& outer,
                                     HWND owner) {
   std::wstring caption = Widen(definition_.caption);
@@ -148,7 +153,11 @@ HWND Win32Window::CreateFrameWindow(const std::wstring& className, DWORD style, 
   if (!className.empty())
     return Gui().CreateWindowExW(exStyle, className.c_str(), caption.c_str(), style, outer.left, outer.top, width,
                                  height, owner, nullptr, host_.Instance(), this);
-  HWND hwnd = CreateSystemDialog(host_.Instance(), style, exStyle, owner, reinterpret_cast<LPARAM>(this));
+  HWND hwnd = nullptr;
+  try {
+    hwnd = CreateSystemDialog(host_.Instance(), style, exStyle, owner, reinterpret_cast<LPARAM>(this));
+  } catch (const MissingFunction&) {
+  }
   if (!hwnd) return nullptr;
   systemDialogProcedure_ = reinterpret_cast<WNDPROC>(
       Gui().SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FormProcedure)));
