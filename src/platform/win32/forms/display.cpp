@@ -54,6 +54,14 @@ int WindowDpi(HWND window, int screenDpi) {
   return LayoutDpi(own, screenDpi);
 }
 
+int SystemMetricAt(int index, int dpi) {
+  try {
+    if (int scaled = Gui().GetSystemMetricsForDpi(index, static_cast<UINT>(dpi)); scaled > 0) return scaled;
+  } catch (const MissingFunction&) {
+  }
+  return Gui().GetSystemMetrics(index);
+}
+
 PixelRect WorkAreaAt(POINT point) {
   PixelRect screen{0, 0, Gui().GetSystemMetrics(SM_CXSCREEN), Gui().GetSystemMetrics(SM_CYSCREEN)};
   return WorkAreaOf(MonitorWorkArea(point), DesktopWorkArea(), screen);

@@ -19,6 +19,10 @@ void UsePerMonitorDpi();
 // The dpi `window` is laid out at: its monitor's, else the screen's.
 int WindowDpi(HWND window, int screenDpi);
 
+// A system metric (an icon's size) at `dpi`; where the system cannot scale
+// it (before Windows 10 1607), its size at the screen's dpi.
+int SystemMetricAt(int index, int dpi);
+
 // The work area of the monitor nearest to `point`.
 PixelRect WorkAreaAt(POINT point);
 

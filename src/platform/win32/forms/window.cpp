@@ -138,8 +138,9 @@ void Win32Window::CreateFrame() {
     RECT placed = PlacedFrameRect(ClientRect(definition_, dpi_), frame.style, frame.exStyle);
     Gui().SetWindowPos(hwnd_, nullptr, placed.left, placed.top, placed.right - placed.left,
                        placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    FitClientArea();
   }
+  FitClientArea();
+  KeepOnWorkArea();
   MakeFonts();
   ApplyIcons();
 }
@@ -159,6 +160,13 @@ HWND Win32Window::CreateFrameWindow(const std::wstring& className, DWORD style, 
   } catch (const MissingFunction&) {
   }
   if (!hwnd) return nullptr;
+  // The dialog manager would rescale a dialog on a change of dpi itself;
+  // this window scales from its twips, as the main window does.
+  try {
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    Gui().SetDialogDpiChangeBehavior(hwnd, kDisableAll, kDisableAll);
+  } catch (const MissingFunction&) {
+  }
   systemDialogProcedure_ = reinterpret_cast<WNDPROC>(
       Gui().SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FormProcedure)));
   Gui().SetWindowTextW(hwnd, caption.c_str());
@@ -194,13 +202,28 @@ void Win32Window::FitClientArea() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A frame measured at another scale than the window's may have grown it
+// past the work area's edge again.
+void Win32Window::KeepOnWorkArea() {
+  RECT outer{};
+  if (!Gui().GetWindowRect(hwnd_, &outer)) return;
+  PixelRect placed = PlaceInside(ToPixelRect(outer), WorkAreaAt(POINT{outer.left, outer.top}));
+  if (placed.left != outer.left || placed.top != outer.top)
+    Gui().SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int Win32Window::PictureSize() const { return MulDiv(32, dpi_, 96); }
 
+// The window's icons at the sizes of its dpi; the icons shown before are
+// destroyed only once the new ones have replaced them.
 void Win32Window::ApplyIcons() {
-  bigIcon_ = LoadPicture(definition_.icon, Gui().GetSystemMetrics(SM_CXICON));
-  smallIcon_ = LoadPicture(definition_.icon, Gui().GetSystemMetrics(SM_CXSMICON));
-  if (bigIcon_.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-  if (smallIcon_.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  OwnedIcon bigPicture = LoadPicture(definition_.icon, SystemMetricAt(SM_CXICON, dpi_));
+  OwnedIcon smallPicture = LoadPicture(definition_.icon, SystemMetricAt(SM_CXSMICON, dpi_));
+  if (bigPicture.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigPicture.get()));
+  if (smallPicture.get())
+    Gui().SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallPicture.get()));
+  bigIcon_ = std::move(bigPicture);
+  smallIcon_ = std::move(smallPicture);
 }
 
 // Created in Z order, which screen readers follow (z_order.h).
@@ -283,6 +306,7 @@ void Win32Window::Rescale(int dpi) {
   if (oldFont) Gui().DeleteObject(oldFont);
   if (oldBoldFont) Gui().DeleteObject(oldBoldFont);
   ClipCoveredParts();
+  ApplyIcons();
 }
 
 // The window moved to a monitor of another scale, or the scale changed: the

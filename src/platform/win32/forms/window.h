@@ -112,6 +112,7 @@ class Win32Window : public Window {
   int PictureSize() const;
   RECT ClientFrameAt(int dpi) const;
   void FitClientArea();
+  void KeepOnWorkArea();
   void ClipCoveredParts();
   void Rescale(int dpi);
   LRESULT OnDpiChanged(HWND hwnd, WPARAM wParam, LPARAM lParam);

@@ -89,17 +89,19 @@ struct SystemFunctions {
   BoundFunction<decltype(&::GetActiveWindow)> GetActiveWindow{libraries, "user32.dll", "GetActiveWindow"};
 };
 
+// Functions of Windows 10 (1607 and 1703 on) that the SDK of this program's
+// target version does not declare, their types written out as user32 exports them.
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
+using SetThreadDpiAwarenessContextFunction = HANDLE(WINAPI*)(HANDLE context);
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int index, UINT dpi);
+using SetDialogDpiChangeBehaviorFunction = BOOL(WINAPI*)(HWND dialog, int mask, int values);
+
 // The window system's functions, bound by name like those above, from the
 // first window or message box on: a run that shows nothing never loads
 // user32, gdi32 or comctl32, whose start-up costs more than the check itself.
 // A call is written as in the SDK; where that name is a macro for another
 // entry point (GetWindowLongPtrW is GetWindowLongW on 32-bit Windows), the
 // entry point it stands for is bound.
-// Functions of Windows 10 (1607 on) that the SDK of this program's target
-// version does not declare, their types written out as user32 exports them.
-using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
-using SetThreadDpiAwarenessContextFunction = HANDLE(WINAPI*)(HANDLE context);
-
 #define HOSTWARDEN_ENTRY_NAME(function) HOSTWARDEN_ENTRY_NAME_TEXT(function)
 #define HOSTWARDEN_ENTRY_NAME_TEXT(function) #function
 #define HOSTWARDEN_BIND(library, function) \
@@ -165,10 +167,14 @@ struct WindowFunctions {
   HOSTWARDEN_BIND("user32.dll", SystemParametersInfoW);
   HOSTWARDEN_BIND("user32.dll", TranslateMessage);
   HOSTWARDEN_BIND("user32.dll", UpdateWindow);
-  // Windows 10 1607 on: a window's own dpi, and per-monitor scaling
+  // Windows 10 1607 (1703 for the dialog) on: a window's own dpi, per-monitor scaling
   BoundFunction<GetDpiForWindowFunction> GetDpiForWindow{libraries, "user32.dll", "GetDpiForWindow"};
   BoundFunction<SetThreadDpiAwarenessContextFunction> SetThreadDpiAwarenessContext{
       libraries, "user32.dll", "SetThreadDpiAwarenessContext"};
+  BoundFunction<GetSystemMetricsForDpiFunction> GetSystemMetricsForDpi{libraries, "user32.dll",
+                                                                       "GetSystemMetricsForDpi"};
+  BoundFunction<SetDialogDpiChangeBehaviorFunction> SetDialogDpiChangeBehavior{libraries, "user32.dll",
+                                                                               "SetDialogDpiChangeBehavior"};
 
   // gdi32: fonts, the drawn line, the clipped parts of labels
   HOSTWARDEN_BIND("gdi32.dll", CombineRgn);
