@@ -493,7 +493,13 @@ def case_accessible_names(host, auto, exe, f, mode):
     dialog = auto.wait_window(FRM_INFO)
     check_dialog_reading(f, dialog)
     f.equal(dialog["focus"], "OKButton", "focus in frm_Info")
-    auto.click(FRM_INFO, "CancelButton")
+    # The keyboard alone: Tab walks the buttons of the dialog class's window,
+    # and Enter presses the one that has the focus.
+    check_tab_order(f, host, auto, FRM_INFO, ["OKButton", "CancelButton", "OKButton"])
+    host.keys(dialog, "Tab")
+    f.equal(auto.wait_focus_moved(FRM_INFO, "OKButton").get("focus"), "CancelButton", "focus after Tab in frm_Info")
+    host.keys(dialog, "Return")
+    f.check(auto.wait_gone(FRM_INFO).get("gone"), "Enter on Details >> left frm_Info on screen")
     form1 = auto.wait_window(FORM1)
     check_field_names(f, form1)
     check_tab_order(f, host, auto, FORM1, focus_order(mode, "cmd_Sync"))
