@@ -74,6 +74,7 @@ class Win32Control : public Control {
   ATOM nameAtom_ = 0;
   OwnedIcon picture_;
   bool elevationRequired_ = false;  // kept across a reload of the window
+  bool annotated_ = false;          // named for MSAA by dynamic annotation
 };
 
 class Win32Window : public Window {
