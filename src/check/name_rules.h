@@ -33,6 +33,8 @@ struct CampusLists {
   CampusLists(std::string_view domain) : domains{std::string(domain)} {}  // NOLINT: implicit on purpose
   CampusLists(const char* domain) : CampusLists(std::string_view(domain)) {}         // NOLINT
   CampusLists(const std::string& domain) : CampusLists(std::string_view(domain)) {}  // NOLINT
+
+  bool operator==(const CampusLists&) const = default;
 };
 
 struct NameCheckInput {

@@ -49,6 +49,7 @@ ProgramState Program::State() {
   state.members = members_;
   state.version = chkVer_.Info();
   state.values = values_;
+  state.policy = policy_;
   return state;
 }
 
@@ -56,7 +57,7 @@ void Program::Continue(const ProgramState& state) {
   chkVer_.Adopt(state.version);
   members_ = state.members;
   values_ = state.values;
-  policy_ = ReadCampusPolicy(os_);  // for the run's log entry
+  policy_ = state.policy;  // what the check used, for the run's log entry
   LoadMainWindow();
   RestoreControlStates(*form1_, state.form1);
   if (NeedsElevation()) (*form1_)[kCmdSync].SetElevationRequired(true);

@@ -30,6 +30,9 @@ struct ProgramState {
   Form1Members members;
   OsVersionInfo version;
   StartupValues values;
+  CampusPolicy policy;  // the lists the check used, and the settings it ignored
+
+  bool operator==(const ProgramState&) const = default;
 };
 
 class Program {
