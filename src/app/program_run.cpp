@@ -39,11 +39,12 @@ class LastWordForms : public Forms {
   std::function<void()> lastWord_;
 };
 
-VerdictEntry EntryOfValues(const StartupValues& values, bool nameSet) {
+// What a check found and the policy it ran under, as every entry of the run gives it.
+VerdictEntry EntryOfValues(const StartupValues& values, const CampusPolicy& policy, bool nameSet) {
   CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
   // The name the main window shows as the computer name (txt_CN), as the report does.
   VerdictEntry entry{verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
-  AddDetails(entry, values.exemption, values.ptrNames, CampusPolicy{});
+  AddDetails(entry, values.exemption, values.ptrNames, policy);
   entry.ipv6Verdict = values.ipv6.verdict;
   entry.ipv6Address = values.ipv6.selectedAddress;
   entry.ipv6DnsName = values.ipv6.dnsName;
@@ -107,7 +108,7 @@ class ScreenOnRecord : public ScreenOnDemand {
   bool Open() override { return screen_.Open(); }
   int Continue(const ProgramState& state) override {
     shown_ = screen_.Open();
-    if (!shown_ || moment_ == LogMoment::AsSoonAsDecided) Write(EntryOfValues(state.values, false));
+    if (!shown_ || moment_ == LogMoment::AsSoonAsDecided) Write(EntryOfValues(state.values, state.policy, false));
     if (!shown_) return ExitCodeOf(state.values.verdict);
     return screen_.Continue(state);
   }
@@ -152,10 +153,13 @@ int RunQuietProgram(Os& os, const std::string& commandLine, ScreenOnDemand& scre
 }
 
 VerdictEntry EntryOf(const Program& program, bool nameSet) {
-  VerdictEntry entry = EntryOfValues(program.Values(), nameSet);
-  // The elevated copy checks nothing: it set the name it was given, or failed to.
-  if (program.IsElevatedCopy()) entry.verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
-  entry.invalidPolicy = program.Policy().invalid;
+  VerdictEntry entry = EntryOfValues(program.Values(), program.Policy(), nameSet);
+  // The elevated copy checks nothing: it set the name it was given, or failed
+  // to; its entry names the name it found and the one it was to set.
+  if (program.IsElevatedCopy()) {
+    entry.verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
+    entry.newName = program.ElevatedCopyName();
+  }
   return entry;
 }
 

@@ -33,8 +33,15 @@ void Program::Start() {
 
 void Program::Run() {
   // The elevated copy (UAC) only sets the name it was given; it shows no window.
-  if (auto name = ElevatedCopyName(forms_.Command())) {
+  if (auto name = hw::ElevatedCopyName(forms_.Command())) {
     elevatedCopy_ = true;
+    elevatedCopyName_ = *name;
+    // The name it replaces, for the run's entry (the window's computer name);
+    // a name that cannot be read leaves the entry's field empty, nothing more.
+    try {
+      values_.hostName = QueryDnsHostName(os_);
+    } catch (const std::exception&) {
+    }
     RunThenEnd(forms_, [&] { syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name); });
   }
   Start();

@@ -64,6 +64,8 @@ class Program {
   const CampusPolicy& Policy() const { return policy_; }
   // Whether this run is the elevated copy, which only sets a name.
   bool IsElevatedCopy() const { return elevatedCopy_; }
+  // The name the elevated copy was given to set; "" for any other run.
+  const std::string& ElevatedCopyName() const { return elevatedCopyName_; }
   // How the synchronise command last ended in this run; nullopt before it ran.
   const std::optional<SyncOutcome>& LastSyncOutcome() const { return syncOutcome_; }
   // Whether this run set the computer name (or had its elevated copy set it).
@@ -88,6 +90,7 @@ class Program {
   Forms& forms_;
   CampusPolicy policy_;  // read at the start of the run
   bool elevatedCopy_ = false;
+  std::string elevatedCopyName_;
   ChkVer chkVer_;
   Window* form1_ = nullptr;
   Window* dialog_ = nullptr;

@@ -44,7 +44,7 @@ class RecordingLog : public VerdictLog {
 // headless forms the user then drives.
 class Screen : public ScreenOnDemand {
  public:
-  Screen(Os& os, UsedForms& forms, RecordingLog& log, LogMoment moment)
+  Screen(Os& os, UsedForms& forms, VerdictLog& log, LogMoment moment)
       : os_(os), forms_(forms), log_(log), moment_(moment) {}
   bool opens = true, boxesShown = true;
   bool PrevInstance() override { return false; }
@@ -58,7 +58,7 @@ class Screen : public ScreenOnDemand {
  private:
   Os& os_;
   UsedForms& forms_;
-  RecordingLog& log_;
+  VerdictLog& log_;
   LogMoment moment_;
 };
 
@@ -167,6 +167,63 @@ TEST(ProgramRun, TheEntrySaysWhatTheCheckFound) {
   EXPECT_EQ(entry.dnsServer, "192.0.2.53");
   EXPECT_TRUE(entry.nameSet);
   EXPECT_EQ(forms.Messages().size(), 1u) << "the command's message reaches the real runtime";
+}
+
+// Every entry of every kind of run carries what the report's entry carries:
+// the PTR names, the reason, and the settings the check ignored; the
+// elevated copy's names the name it found and the one it set.
+TEST(ProgramRun, EveryEntryCarriesThePolicyThePtrNamesAndTheReason) {
+  constexpr auto kAtTheEnd = LogMoment::AtTheEnd, kDecided = LogMoment::AsSoonAsDecided;
+  const auto outside = [](test::FakeOs& os) { os.dnsAnswer[0].pNameHost = "pc-99.example.org"; };
+  const auto dialogOk = [](HeadlessForms& f) { Press(f, "frm_Info", "OKButton"); };
+  const auto clickSync = [](HeadlessForms& f) { Press(f, "Form1", "cmd_Sync"); };
+  struct Case {
+    const char* name;
+    std::string command;
+    LogMoment moment;
+    std::function<void(test::FakeOs&)> arrange;
+    std::function<void(HeadlessForms&)> user;
+    std::string everyEntry;            // in the text of each entry
+    std::vector<std::string> entries;  // one for each entry, in order
+  };
+  const std::string policy = " policy=invalid:CampusDomains";
+  const std::string mismatch = R"(ptrNames=["pc-99.uni-falkenau.de"])";
+  const std::vector<Case> cases = {
+      {"quiet log-on, nothing to show", "/Q", kDecided, outside, {}, policy,
+       {R"(reason=outside-campus forwardConfirmed=- ptrNames=["pc-99.example.org"])"}},
+      {"quiet log-on, the verdict before the dialog, then the rename", "/Q", kDecided, Renamable, dialogOk, policy,
+       {mismatch + " version=", mismatch + " version="}},
+      {"quiet log-on, Windows: one entry at the end", "/Q", kAtTheEnd, Renamable, dialogOk, policy, {mismatch}},
+      {"window, Linux", "", kDecided, Renamable, clickSync, policy, {mismatch, mismatch}},
+      {"window, Windows", "", kAtTheEnd, outside, {}, policy, {"reason=outside-campus"}},
+      {"the elevated copy", "/SetComputerName:pc-99", kAtTheEnd, Renamable, {}, R"( newName="pc-99")",
+       {R"(verdict=renamed computerName="ws-17")"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FakeOs os;
+    os.policy["CampusDomains"] = {"policy", true, {"Uni-Falkenau.DE"}};
+    if (c.arrange) c.arrange(os);
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    class Keeping : public VerdictLog {
+     public:
+      void Write(const VerdictEntry& entry) override { texts.push_back(VerdictLogText(entry)); }
+      std::vector<std::string> texts;
+    } log;
+    UsedForms forms(c.command, false);
+    forms.user = c.user;
+    if (c.command == "/Q") {
+      Screen screen(os, forms, log, c.moment);
+      RunQuietProgram(os, c.command, screen, &log, c.moment);
+    } else {
+      RunWindowProgram(os, forms, &log, c.moment);
+    }
+    ASSERT_EQ(log.texts.size(), c.entries.size());
+    for (std::size_t i = 0; i < log.texts.size(); ++i) {
+      EXPECT_NE(log.texts[i].find(c.everyEntry), std::string::npos) << log.texts[i];
+      EXPECT_NE(log.texts[i].find(c.entries[i]), std::string::npos) << log.texts[i];
+    }
+  }
 }
 
 }  // namespace

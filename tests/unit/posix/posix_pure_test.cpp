@@ -569,6 +569,22 @@ TEST(PolicyFile, TrustedOnlyWhenTheOwnerAloneMayWrite) {
   }
 }
 
+// The journal drops a datagram over its socket's limit (and the syslog
+// socket one over its own): an answer of thousands of the longest names
+// still fits, with their count.
+TEST(JournalDatagram, AnAnswerOfThousandsOfNamesStillFitsTheSocket) {
+  std::vector<std::string> answer;
+  for (int i = 0; i < 5000; ++i) answer.push_back(std::to_string(i) + "." + std::string(250, 'x'));
+  report::VerdictEntry entry;
+  entry.verdict = CheckVerdict::NotApplicable;
+  report::AddDetails(entry, NameCheckExemption::OutsideCampus, answer, CampusPolicy{});
+  std::string datagram = JournalDatagram(JournalFieldsOf(entry, 6));
+  EXPECT_LT(datagram.size(), 64u * 1024) << "the least a datagram socket takes without raising its buffers";
+  EXPECT_NE(datagram.find("\nHOSTWARDEN_PTR_NAME_COUNT=5000\n"), std::string::npos);
+  EXPECT_NE(datagram.find("\nHOSTWARDEN_PTR_NAME=9." + std::string(250, 'x') + "\n"), std::string::npos);
+  EXPECT_EQ(datagram.find("HOSTWARDEN_PTR_NAME=10."), std::string::npos);
+}
+
 TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {
   std::string datagram = JournalDatagram({{"MESSAGE", "one line"}, {"HOSTWARDEN_DNS_NAME", "pc\nPRIORITY=0"}});
   std::string length("\x0d\0\0\0\0\0\0\0", 8);
