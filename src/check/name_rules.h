@@ -13,7 +13,9 @@
 namespace hw {
 
 // "-Q" or "/Q", in either letter case, as the first two characters of the
-// command line once its surrounding spaces are gone.
+// command line's first argument, its quotes taken off as Windows splits
+// arguments: "/Q" in quotes is the quiet switch too, as the README says. A
+// switch after another argument is not.
 bool IsQuietSwitch(std::string_view commandLine);
 
 // The browser's major version as the first character of its version text
