@@ -360,6 +360,10 @@ class Automation:
     def close(self, window_class):
         return self("close", window_class)
 
+    def end_session(self, window_class):
+        """WM_QUERYENDSESSION, then WM_ENDSESSION, as a log-off sends them."""
+        return self("end-session", window_class)
+
     def wait_message_box(self, ms=60000):
         return self("wait-msgbox", ms)
 
