@@ -462,6 +462,8 @@ def elevated_copy_takes_only_its_two_names(args):
                            "the hosts line names the new host, full and short", read("/etc/hosts"))
                     expect(len(entries) == 1 and " verdict=renamed " in entries[0] and " nameSet=yes " in entries[0],
                            "the copy's own entry", entries)
+                    expect(' computerName="ws-17" ' in entries[0] and entries[0].endswith(' newName="pc-99"'),
+                           "naming the name it found and the one it set", entries)
                 else:
                     expect(status != 2 or err.startswith("hostwarden: unbekannter Schalter "),
                            f"{arguments}: one line naming the refused argument", err)
@@ -836,6 +838,32 @@ def thousands_of_ptr_names_leave_one_entry(args):
                 journal.close()
         finally:
             syslog.close()
+
+
+@case
+def quiet_log_on_entry_carries_policy_and_ptr_names(args):
+    """The log-on's entry (-Q, no display to show the warning on) says what
+    the report's entry says: the PTR names, the reason and the settings
+    the check ignored."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    with harness.Host() as host:
+        log = harness.SystemLog(host.tmp)
+        try:
+            write_policy("CampusDomains = Klinikum-Falkenau.DE\n")
+            for ptr_name, status, wanted in (
+                    ("pc-99.uni-falkenau.de", 1, 'nameSet=no reason=- forwardConfirmed=- '
+                                                 'ptrNames=["pc-99.uni-falkenau.de"]'),
+                    ("op-3.klinikum-falkenau.de", 0, 'reason=outside-campus forwardConfirmed=- '
+                                                     'ptrNames=["op-3.klinikum-falkenau.de"]')):
+                with mismatch_host(ptr_name):
+                    done = subprocess.run([args.program, "-Q"], capture_output=True, env=env, timeout=60)
+                entries = log.entries()
+                expect(done.returncode == status and len(entries) == 1, f"{ptr_name}: one entry",
+                       done.returncode, done.stderr, entries)
+                expect(wanted in entries[0] and " policy=invalid:CampusDomains" in entries[0],
+                       f"{ptr_name}: the names, the reason and the ignored setting", entries[0])
+        finally:
+            log.close()
 
 
 # ---- the journal's native protocol -----------------------------------------------
