@@ -57,6 +57,12 @@ class LoggedRun {
  public:
   LoggedRun(Os& os, Forms& forms, VerdictLog* log, LogMoment moment, bool logged)
       : log_(log), logged_(logged), forms_(forms, [this] { LastWord(); }), program_(os, forms_) {
+    // The rename goes on record at once, before its message: a log-off while
+    // the message is up ends the process there.
+    program_.OnNameSet([this] {
+      WriteQuietly(log_, EntryOf(program_, true));
+      nameLogged_ = true;
+    });
     if (moment == LogMoment::AsSoonAsDecided) {
       program_.OnCheckDecided([this] {
         WriteQuietly(log_, EntryOf(program_, false));
@@ -79,11 +85,13 @@ class LoggedRun {
 
  private:
   void LastWord() {
+    if (nameLogged_) return;
     if (!logged_ || program_.NameSet()) WriteQuietly(log_, EntryOf(program_, program_.NameSet()));
   }
 
   VerdictLog* log_;
   bool logged_;
+  bool nameLogged_ = false;
   LastWordForms forms_;
   Program program_;
 };

@@ -26,6 +26,8 @@ bool IsValidComputerName(std::string_view name);
 
 // Sets the name as the synchronise command does, without offering
 // elevation again; the outcome. The copy ends after it in every case.
-SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name);
+// `nameSet` as for SynchroniseName.
+SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name,
+                            const std::function<void()>& nameSet = {});
 
 }  // namespace hw

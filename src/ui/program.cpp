@@ -42,7 +42,7 @@ void Program::Run() {
       values_.hostName = QueryDnsHostName(os_);
     } catch (const std::exception&) {
     }
-    RunThenEnd(forms_, [&] { syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name); });
+    RunThenEnd(forms_, [&] { syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name, NoteNameSet()); });
   }
   Start();
   forms_.Run();
@@ -73,8 +73,16 @@ void Program::Continue(const ProgramState& state) {
 }
 
 void Program::cmd_Sync_Click() {
-  syncOutcome_ = SynchroniseName(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound());
+  syncOutcome_ = SynchroniseName(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound(), SyncCaller::User,
+                                 NoteNameSet());
   if (EndsTheProgram(*syncOutcome_)) forms_.End();
+}
+
+std::function<void()> Program::NoteNameSet() {
+  return [this] {
+    syncOutcome_ = SyncOutcome::Renamed;
+    if (nameSet_) nameSet_();
+  };
 }
 
 bool Program::ForwardConfirmed() { return hw::ForwardConfirmed(os_, forms_, chkVer_, WhatTheCheckFound()); }

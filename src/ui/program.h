@@ -49,6 +49,9 @@ class Program {
   // Runs `hook` once, as soon as the load sequence has decided (before the
   // main window is shown), so the verdict is on record before any window.
   void OnCheckDecided(std::function<void()> hook) { checkDecided_ = std::move(hook); }
+  // Runs `hook` as soon as this run has set the name (or its elevated copy
+  // has), before the message that says so.
+  void OnNameSet(std::function<void()> hook) { nameSet_ = std::move(hook); }
 
   // Where the program stands after Start.
   ProgramState State();
@@ -85,6 +88,7 @@ class Program {
   ForwardLookup WhatTheCheckFound() const;
   void ShowWarningDialog();
   bool NeedsElevation();
+  std::function<void()> NoteNameSet();
 
   Os& os_;
   Forms& forms_;
@@ -99,6 +103,7 @@ class Program {
   std::optional<bool> needsElevation_;
   std::optional<SyncOutcome> syncOutcome_;
   std::function<void()> checkDecided_;
+  std::function<void()> nameSet_;
 };
 
 }  // namespace hw

@@ -226,5 +226,53 @@ TEST(ProgramRun, EveryEntryCarriesThePolicyThePtrNamesAndTheReason) {
   }
 }
 
+// A log-off while the success message is up ends the process there: the
+// rename is on record before the message shows, and is not written twice.
+TEST(ProgramRun, TheRenameIsOnRecordBeforeItsMessage) {
+  struct Case {
+    const char* name;
+    std::string command;
+    LogMoment moment;
+    const char* window;
+    const char* button;
+    std::vector<Logged> entries;
+  };
+  const std::vector<Case> cases = {
+      {"window", "", LogMoment::AsSoonAsDecided, "Form1", "cmd_Sync",
+       {{kMismatch, false, true}, {kMismatch, true, true}}},
+      {"window, at the end", "", LogMoment::AtTheEnd, "Form1", "cmd_Sync", {{kMismatch, true, true}}},
+      {"the quiet run's dialog", "/Q", LogMoment::AsSoonAsDecided, "frm_Info", "OKButton",
+       {{kMismatch, false, true}, {kMismatch, true, true}}},
+      {"the elevated copy", "/SetComputerName:pc-99", LogMoment::AsSoonAsDecided, nullptr, nullptr,
+       {{CheckVerdict::Renamed, true, true}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FakeOs os;
+    Renamable(os);
+    RecordingLog log;
+    class BoxWatchingForms : public UsedForms {
+     public:
+      using UsedForms::UsedForms;
+      RecordingLog* log = nullptr;
+      std::vector<Logged> atTheMessage;
+      void MsgBox(const std::string& text, int style) override {
+        atTheMessage = log->entries;
+        UsedForms::MsgBox(text, style);
+      }
+    } forms(c.command, false);
+    forms.log = &log;
+    if (c.window) forms.user = [&](HeadlessForms& f) { Press(f, c.window, c.button); };
+    if (c.command == "/Q") {
+      Screen screen(os, forms, log, c.moment);
+      RunQuietProgram(os, c.command, screen, &log, c.moment);
+    } else {
+      RunWindowProgram(os, forms, &log, c.moment);
+    }
+    EXPECT_EQ(forms.atTheMessage, c.entries);
+    EXPECT_EQ(log.entries, c.entries);
+  }
+}
+
 }  // namespace
 }  // namespace hw::app
