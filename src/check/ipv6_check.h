@@ -27,6 +27,8 @@ struct Ipv6Values {
   NameCheckExemption exemption = NameCheckExemption::None;
   CheckVerdict verdict{};             // Unfinished until judged
   bool decides = false;               // an IPv6-only PC: this side is the check
+
+  bool operator==(const Ipv6Values&) const = default;
 };
 
 // Reads the configuration and, when there is an address to look up, asks

@@ -40,7 +40,9 @@ std::string ToLowerAscii(std::string_view text) {
 }  // namespace
 
 bool IsQuietSwitch(std::string_view commandLine) {
-  std::string start = ToUpperAscii(TrimSpaces(commandLine).substr(0, 2));
+  std::vector<std::string> arguments = SplitArguments(commandLine);
+  if (arguments.empty()) return false;
+  std::string start = ToUpperAscii(std::string_view(arguments.front()).substr(0, 2));
   return start == "-Q" || start == "/Q";
 }
 

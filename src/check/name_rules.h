@@ -13,7 +13,9 @@
 namespace hw {
 
 // "-Q" or "/Q", in either letter case, as the first two characters of the
-// command line once its surrounding spaces are gone.
+// command line's first argument, its quotes taken off as Windows splits
+// arguments: "/Q" in quotes is the quiet switch too, as the README says. A
+// switch after another argument is not.
 bool IsQuietSwitch(std::string_view commandLine);
 
 // The browser's major version as the first character of its version text
@@ -33,6 +35,8 @@ struct CampusLists {
   CampusLists(std::string_view domain) : domains{std::string(domain)} {}  // NOLINT: implicit on purpose
   CampusLists(const char* domain) : CampusLists(std::string_view(domain)) {}         // NOLINT
   CampusLists(const std::string& domain) : CampusLists(std::string_view(domain)) {}  // NOLINT
+
+  bool operator==(const CampusLists&) const = default;
 };
 
 struct NameCheckInput {

@@ -179,6 +179,8 @@ struct OsVersionInfo {
   uint32_t dwBuildNumber = 0;
   uint32_t dwPlatformId = 0;
   std::string szCSDVersion = std::string(128, '\0');
+
+  bool operator==(const OsVersionInfo&) const = default;
 };
 inline constexpr uint32_t kOsVersionInfoSize = 148;
 
@@ -332,6 +334,9 @@ struct PolicySetting {
   std::string source;               // "policy" (Group Policy's registry key), "file" (a file in /etc)
   bool readable = true;             // false: set, but of the wrong type or in a file that cannot be read
   std::vector<std::string> values;  // in the order given
+  // Why a place that holds every setting was refused whole ("untrusted-file",
+  // "too-large"); "" when only this setting is unreadable or all is well.
+  std::string invalidReason;
 };
 
 // ---- The functions -----------------------------------------------------------

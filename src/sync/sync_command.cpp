@@ -80,6 +80,12 @@ SyncOutcome Tell(Forms& forms, const std::string& text, int style, SyncOutcome o
   return outcome;
 }
 
+// The rename is on record before its message is shown.
+SyncOutcome NameWasSet(Forms& forms, const std::function<void()>& nameSet) {
+  if (nameSet) nameSet();
+  return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
+}
+
 // The forward confirmation is asked only once everything else allows the
 // rename, so that no query goes out for a rename that could not happen
 // anyway. The user can do nothing more about an unconfirmed name.
@@ -109,9 +115,9 @@ std::variant<NameToSet, SyncOutcome> ConfirmedName(Os& os, Forms& forms, const C
 
 // Windows' copy has shown its own message; a copy that was waited for
 // (pkexec's, which has no display) is reported here.
-SyncOutcome AsTheCopyEnded(Os& os, Forms& forms) {
+SyncOutcome AsTheCopyEnded(Os& os, Forms& forms, const std::function<void()>& nameSet) {
   switch (os.LastElevatedCopyEnd()) {
-    case ElevatedCopyEnd::NameSet: return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
+    case ElevatedCopyEnd::NameSet: return NameWasSet(forms, nameSet);
     case ElevatedCopyEnd::NameNotSet: return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);
     case ElevatedCopyEnd::ShowsItsOwnMessage: break;
   }
@@ -126,7 +132,7 @@ bool EndsTheProgram(SyncOutcome outcome) {
 }
 
 SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
-                            const ForwardLookup& lookup, SyncCaller caller) {
+                            const ForwardLookup& lookup, SyncCaller caller, const std::function<void()>& nameSet) {
   if (!UsableName(dnsShortName, caller))
     return Tell(forms, InvalidName(dnsShortName), kMbIconHand, SyncOutcome::NameUnusable);
   if (IsDomainMember(os))
@@ -138,7 +144,7 @@ SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const st
     auto confirmed = ConfirmedName(os, forms, chkVer, dnsShortName, lookup, caller);
     if (auto* refused = std::get_if<SyncOutcome>(&confirmed)) return *refused;
     const auto& name = std::get<NameToSet>(confirmed);
-    if (StartElevatedCopy(os, name.shortName, name.dnsName)) return AsTheCopyEnded(os, forms);
+    if (StartElevatedCopy(os, name.shortName, name.dnsName)) return AsTheCopyEnded(os, forms, nameSet);
     return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
   }
   // Windows 9x has no administrators to ask for.
@@ -149,8 +155,7 @@ SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const st
     if (auto* refused = std::get_if<SyncOutcome>(&confirmed)) return *refused;
     name = std::get<NameToSet>(confirmed);
   }
-  if (SetComputerName(os, chkVer, name) != 0)
-    return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
+  if (SetComputerName(os, chkVer, name) != 0) return NameWasSet(forms, nameSet);
   // Nothing was changed: the user may still ask an administrator to do it.
   if (os.RenameRefusedForRights()) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
   return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);

@@ -1,6 +1,7 @@
 // The synchronise command: make the DNS short name the computer name.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/forms.h"
@@ -47,8 +48,11 @@ inline constexpr const char* kAmbiguousPtrReason = "ambiguous-ptr";
 // given the confirmed full DNS name with the short name. The elevated copy
 // is not asked to confirm again: of `lookup` it reads only the full name it
 // was given. A message that cannot be shown is lost, the outcome is not.
-// The caller ends the program where EndsTheProgram says so.
+// The caller ends the program where EndsTheProgram says so. `nameSet` runs
+// as soon as the name is set, before its message: a session that ends
+// while the message is up must not take the record of the rename with it.
 SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const std::string& dnsShortName,
-                            const ForwardLookup& lookup, SyncCaller caller = SyncCaller::User);
+                            const ForwardLookup& lookup, SyncCaller caller = SyncCaller::User,
+                            const std::function<void()>& nameSet = {});
 
 }  // namespace hw

@@ -655,17 +655,74 @@ namespace {
 TEST(PolicyFile, MissingIsUnsetUnreadableIsSaidSo) {
   std::filesystem::path dir = std::filesystem::temp_directory_path() / ("hw-policy-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir / "a-directory");
-  std::ofstream(dir / "hostwarden.conf") << "campusdomains = klinikum-falkenau.de\n";
-  auto setting = ReadPolicyFileSetting((dir / "hostwarden.conf").string(), "CampusDomains");
+  std::filesystem::permissions(dir, std::filesystem::perms(0755));
+  const std::string file = (dir / "hostwarden.conf").string();
+  std::ofstream(file) << "campusdomains = klinikum-falkenau.de\n";
+  ::chmod(file.c_str(), 0644);
+  auto setting = ReadPolicyFileSetting(file, "CampusDomains", ::geteuid());
   ASSERT_TRUE(setting) << "the key in any letter case";
   EXPECT_EQ(setting->source, "file");
   EXPECT_TRUE(setting->readable);
   EXPECT_EQ(setting->values, std::vector<std::string>{"klinikum-falkenau.de"});
-  EXPECT_FALSE(ReadPolicyFileSetting((dir / "hostwarden.conf").string(), "DynamicPoolPrefixes"));
-  EXPECT_FALSE(ReadPolicyFileSetting((dir / "missing.conf").string(), "CampusDomains"));
-  auto unreadable = ReadPolicyFileSetting((dir / "a-directory").string(), "CampusDomains");
+  EXPECT_FALSE(ReadPolicyFileSetting(file, "DynamicPoolPrefixes", ::geteuid()));
+  EXPECT_FALSE(ReadPolicyFileSetting((dir / "missing.conf").string(), "CampusDomains", ::geteuid()));
+  auto unreadable = ReadPolicyFileSetting((dir / "a-directory").string(), "CampusDomains", ::geteuid());
   ASSERT_TRUE(unreadable);
   EXPECT_FALSE(unreadable->readable);
+  EXPECT_EQ(unreadable->invalidReason, "");
+  std::filesystem::remove_all(dir);
+}
+
+// The file is refused whole, for every setting, whether it names it or not.
+TEST(PolicyFile, AFileAnotherCouldHaveWrittenOrOverTheLimitIsRefusedWhole) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("hw-trust-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir / "open");
+  std::filesystem::permissions(dir, std::filesystem::perms(0755));
+  std::filesystem::permissions(dir / "open", std::filesystem::perms(0777));
+  const std::string line = "CampusDomains = klinikum-falkenau.de\n";
+  // Exactly at the limit: read whole, the last line's value uncut.
+  const std::string full = std::string(kLargestPolicyFile - line.size(), '#') + "\n" + line;
+  struct Case {
+    const char* name;
+    std::string path, text;
+    mode_t mode;
+    const char* reason;  // nullptr: read as written
+  };
+  const std::vector<Case> cases = {
+      {"group-writable", (dir / "a.conf").string(), line, 0664, kUntrustedPolicyFile},
+      {"writable by anyone", (dir / "b.conf").string(), line, 0606, kUntrustedPolicyFile},
+      {"in a directory anyone may write", (dir / "open" / "c.conf").string(), line, 0644, kUntrustedPolicyFile},
+      {"one byte over the limit", (dir / "d.conf").string(), full + "\n", 0644, kPolicyFileTooLarge},
+      {"at the limit", (dir / "e.conf").string(), full.substr(1), 0644, nullptr},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(c.path) << c.text;
+    ::chmod(c.path.c_str(), c.mode);
+    for (const char* name : {"CampusDomains", "DynamicPoolPrefixes"}) {
+      auto setting = ReadPolicyFileSetting(c.path, name, ::geteuid());
+      if (!c.reason) {
+        if (std::string(name) == "CampusDomains") {
+          ASSERT_TRUE(setting) << c.name;
+          EXPECT_EQ(setting->values, std::vector<std::string>{"klinikum-falkenau.de"}) << c.name;
+        }
+        continue;
+      }
+      ASSERT_TRUE(setting) << c.name << " " << name;
+      EXPECT_FALSE(setting->readable) << c.name;
+      EXPECT_TRUE(setting->values.empty()) << c.name;
+      EXPECT_EQ(setting->invalidReason, c.reason) << c.name;
+    }
+  }
+  // Another user's file, however closed its mode (only root can give one away).
+  if (::geteuid() == 0) {
+    const std::string path = (dir / "f.conf").string();
+    std::ofstream(path) << line;
+    ::chmod(path.c_str(), 0644);
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    auto setting = ReadPolicyFileSetting(path, "CampusDomains", 0);
+    ASSERT_TRUE(setting);
+    EXPECT_EQ(setting->invalidReason, kUntrustedPolicyFile);
+  }
   std::filesystem::remove_all(dir);
 }
 

@@ -549,6 +549,8 @@ def elevated_copy_takes_only_its_two_names(args):
                            "the hosts line names the new host, full and short", read("/etc/hosts"))
                     expect(len(entries) == 1 and " verdict=renamed " in entries[0] and " nameSet=yes " in entries[0],
                            "the copy's own entry", entries)
+                    expect(' computerName="ws-17" ' in entries[0] and entries[0].endswith(' newName="pc-99"'),
+                           "naming the name it found and the one it set", entries)
                 else:
                     expect(status != 2 or err.startswith("hostwarden: unbekannter Schalter "),
                            f"{arguments}: one line naming the refused argument", err)
@@ -792,10 +794,13 @@ def campus_domain_itself_is_outside_the_campus(args):
 VERSION = "1.2.0.0"
 
 
-def write_policy(text):
-    """/etc/hostwarden.conf of this namespace's private /etc."""
+def write_policy(text, mode=0o644, owner=0):
+    """/etc/hostwarden.conf of this namespace's private /etc; root's and
+    closed to others unless told otherwise, whatever the umask."""
     with open("/etc/hostwarden.conf", "w") as f:
         f.write(text)
+    os.chmod("/etc/hostwarden.conf", mode)
+    os.chown("/etc/hostwarden.conf", owner, owner)
 
 
 def report_for(host, program, ptr_name):
@@ -860,6 +865,96 @@ def invalid_policy_falls_back_and_says_so(args):
             expect((code, report["verdict"], err) == (0, "agree", ""), "an unreadable file is not fatal",
                    code, report, err)
             expect_report(report, invalidPolicy=["CampusDomains", "DynamicPoolPrefixes"])
+        finally:
+            log.close()
+
+
+@case
+def policy_file_another_could_write_is_ignored(args):
+    """A file another user owns or may write (or one over the limit) gives no
+    setting at all: root's --sync must never rename after a domain a user
+    added. The report and the entry say why."""
+    with harness.Host() as host:
+        log = harness.SystemLog(host.tmp)
+        try:
+            domains = "CampusDomains = uni-falkenau.de, klinikum-falkenau.de\n"
+            for text, mode, owner, reason in ((domains, 0o664, 0, "untrusted-file"),
+                                              (domains, 0o646, 0, "untrusted-file"),
+                                              (domains, 0o644, NOBODY, "untrusted-file"),
+                                              ("#" * 70000 + "\n" + domains, 0o644, 0, "too-large")):
+                write_policy(text, mode, owner)
+                code, report, err = report_for(host, args.program, "op-3.klinikum-falkenau.de")
+                expect((code, report["verdict"], err) == (0, "not-applicable", ""),
+                       f"{mode:o}/{owner}: the file's domain is not in force", code, report, err)
+                expect_report(report, campusDomains={"value": ["uni-falkenau.de"], "source": "built-in"},
+                              invalidPolicy=[reason])
+                entries = log.entries()
+                expect(len(entries) == 1 and entries[0].endswith(" policy=invalid:" + reason),
+                       f"{mode:o}/{owner}: the entry says why", entries)
+                with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names("op-3.x.de")})):
+                    code, out, err = run_program(args.program, "--report")
+                expect(f"Ungültig:       {reason}\n" in out, f"{mode:o}/{owner}: the text report says why", out)
+                log.entries()
+            write_policy(domains)
+            code, report, _ = report_for(host, args.program, "op-3.klinikum-falkenau.de")
+            expect((report["verdict"], report["invalidPolicy"]) == ("mismatch", []), "root's own file holds", report)
+        finally:
+            log.close()
+
+
+@case
+def thousands_of_ptr_names_leave_one_entry(args):
+    """An answer of thousands of PTR names (over TCP, as a server sends what
+    UDP cannot carry) still leaves its one entry, in syslog and in the
+    journal: the first ten names and how many there were."""
+    names = [f"h{i}.de" for i in range(2500)]  # short, so that all of them fit one TCP answer
+    table = dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names(*names)})
+    with harness.Host() as host, dns.Responder("192.0.2.53", table, tcp=True):
+        syslog = harness.SystemLog(host.tmp)
+        try:
+            code, report, err = host.report(args.program)
+            expect(len(report["ptrNames"]) == 2500, "the report lists every name", len(report["ptrNames"]), err)
+            entries = syslog.entries()
+            expect(len(entries) == 1, "one syslog entry", code, len(entries), err)
+            listed = ",".join(f'"{name}"' for name in names[:10])
+            expect(f" ptrNames=[{listed}] version={VERSION} ptrNameCount=2500" in entries[0], "ten names, and the count",
+                   entries[0][:2000])
+            journal = Journal()
+            try:
+                host.report(args.program)
+                found = journal.entries()
+                expect(len(found) == 1, "one journal entry", len(found))
+                values = dict(found[0])
+                expect([v for n, v in found[0] if n == "HOSTWARDEN_PTR_NAME"] == names[:10], "ten name fields", values)
+                expect(values.get("HOSTWARDEN_PTR_NAME_COUNT") == "2500", "and the count", values)
+            finally:
+                journal.close()
+        finally:
+            syslog.close()
+
+
+@case
+def quiet_log_on_entry_carries_policy_and_ptr_names(args):
+    """The log-on's entry (-Q, no display to show the warning on) says what
+    the report's entry says: the PTR names, the reason and the settings
+    the check ignored."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    with harness.Host() as host:
+        log = harness.SystemLog(host.tmp)
+        try:
+            write_policy("CampusDomains = Klinikum-Falkenau.DE\n")
+            for ptr_name, status, wanted in (
+                    ("pc-99.uni-falkenau.de", 1, 'nameSet=no reason=- forwardConfirmed=- '
+                                                 'ptrNames=["pc-99.uni-falkenau.de"]'),
+                    ("op-3.klinikum-falkenau.de", 0, 'reason=outside-campus forwardConfirmed=- '
+                                                     'ptrNames=["op-3.klinikum-falkenau.de"]')):
+                with mismatch_host(ptr_name):
+                    done = subprocess.run([args.program, "-Q"], capture_output=True, env=env, timeout=60)
+                entries = log.entries()
+                expect(done.returncode == status and len(entries) == 1, f"{ptr_name}: one entry",
+                       done.returncode, done.stderr, entries)
+                expect(wanted in entries[0] and " policy=invalid:CampusDomains" in entries[0],
+                       f"{ptr_name}: the names, the reason and the ignored setting", entries[0])
         finally:
             log.close()
 

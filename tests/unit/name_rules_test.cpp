@@ -5,12 +5,15 @@
 namespace hw {
 namespace {
 
-TEST(QuietSwitch, FirstTwoCharactersOfTheTrimmedCommandLine) {
+TEST(QuietSwitch, FirstTwoCharactersOfTheFirstArgumentWithoutItsQuotes) {
   struct Case { const char* commandLine; bool quiet; };
   for (const auto& c : {Case{"-Q", true}, Case{"/Q", true}, Case{"-q", true}, Case{"/q", true},
                         Case{"   -Q  ", true}, Case{"-Qx", true}, Case{"/quiet", true},
                         Case{"", false}, Case{"Q", false}, Case{"--Q", false}, Case{"-X -Q", false},
-                        Case{"foo /Q", false}, Case{"\t-Q", false}, Case{"- Q", false}}) {
+                        Case{"foo /Q", false}, Case{"- Q", false},
+                        // quotes come off as Windows splits arguments; a tab separates as a blank does
+                        Case{"\"/Q\"", true}, Case{"\"-q\" x", true}, Case{"\"/\"Q", true}, Case{"\t-Q", true},
+                        Case{"\"foo\" /Q", false}, Case{"\"\" /Q", false}, Case{"\"/ Q\"", false}}) {
     EXPECT_EQ(IsQuietSwitch(c.commandLine), c.quiet) << "command line \"" << c.commandLine << "\"";
   }
 }

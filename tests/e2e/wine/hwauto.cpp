@@ -507,6 +507,15 @@ int Run(int argc, wchar_t** argv) {
     RECT suggested{_wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7])};
     return SendDpiChanged(top, _wtoi(argv[3]), suggested);
   }
+  if (command == L"end-session" && argc >= 3) {
+    // As a log-off does: the window is asked whether the session may end,
+    // then told that it ends; the session then ends the process.
+    HWND top = FindOurWindow(argv[2]);
+    if (!top) return Fail("no such window");
+    PostMessageW(top, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    PostMessageW(top, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    return Answer("{\"ended\":true}");
+  }
   if (command == L"wait-msgbox") {
     HWND box = WaitFor(TimeoutArg(argc, argv, 2), FindMessageBox);
     return box ? Answer(MessageBoxJson(box)) : Fail("no message box");

@@ -668,6 +668,17 @@ def case_policy_script(host, auto, exe, f, mode):
     f.equal(report.get("campusDomains"), {"value": [CAMPUS], "source": "built-in"}, "the wrong type: built-in")
     f.equal(report.get("invalidPolicy"), ["CampusDomains"], "and the report says so")
     f.equal(report.get("dynamicPoolPrefixes", {}).get("source"), "policy", "the other setting still holds")
+    # A .reg import writes an empty item as two NULs in a row, the rest of the list after it.
+    data = ("klinikum-falkenau.de\0\0" + CAMPUS + "\0\0").encode("utf-16-le")
+    reg = os.path.join(host.work, "policy.reg")
+    with open(reg, "w", encoding="utf-16", newline="") as out:  # regedit's own format: UTF-16 with its BOM
+        out.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Hostwarden]"
+                  '\r\n"CampusDomains"=hex(7):' + ",".join(f"{b:02x}" for b in data) + "\r\n")
+    run_script(host, "reg", "import", windows_path(reg))
+    code, report = run_report(host, exe, f)
+    report = report or {}
+    f.equal(report.get("campusDomains"), {"value": ["klinikum-falkenau.de", CAMPUS], "source": "policy"},
+            "a list with an empty item, imported: both domains")
 
 
 IPV6_ADDRESS = "2001:db8::7"
@@ -742,6 +753,28 @@ def case_window_run_logs(host, auto, exe, f, mode):
             f"one entry saying the name was set: {reports}")
 
 
+def case_logoff_leaves_the_entry(host, auto, exe, f, mode):
+    """The user logs off with the warning dialog or the main window open: the
+    session ends the process once WM_ENDSESSION is answered, and the run's
+    entry is in the event log already. The PCs whose users ignore the
+    warning are the very ones administrators look for."""
+    for arguments, window in ((["-Q"], FRM_INFO), ([], FORM1)):
+        trace = os.path.join(host.work, f"logoff-{window}.txt")
+        with open(trace, "wb") as err:
+            program = subprocess.Popen([host.wine_kind.loader, exe, *arguments],
+                                       env=dict(host.env, WINEDEBUG="+eventlog"), stdout=subprocess.DEVNULL, stderr=err)
+            host.processes.append(program)
+            auto.wait_window(window)
+            auto.end_session(window)
+            time.sleep(2)  # the window answers both messages
+            program.kill()  # what the session's end does then
+            program.wait(timeout=15)
+        with open(trace, encoding="utf-8", errors="replace") as err:
+            reports = [line for line in err if "ReportEventW" in line]
+        f.check(any("verdict=mismatch" in line and "nameSet=no" in line and MISMATCH_NAME in line
+                    for line in reports), f"{window}: the entry before the log-off ended the run: {reports}")
+
+
 # ---- command lines as scripts write them -------------------------------------------------
 
 INVALID_NAME_MESSAGE = ("Der DNS-Name -bad- kann nicht als Computername verwendet werden\r\n"
@@ -773,6 +806,12 @@ def case_command_lines(host, auto, exe, f, mode):
     whether it set the name."""
     program = '"' + windows_path(exe) + '"'
     before = names_in_registry(host)
+    # The quiet switch in quotes is the quiet switch: the warning alone, never the main window.
+    process = launch(host, auto.hwauto, f'{program} "/Q"')
+    auto.wait_window(FRM_INFO)
+    f.check(not auto.window(FORM1).get("visible"), f'quoted "/Q": the main window shows {auto.window(FORM1)}')
+    auto.close(FRM_INFO)
+    process.communicate(timeout=30)
     code, out, err = launched(host, auto.hwauto, f'{program} "/REPORT" "/JSON"')
     f.equal(code, 1, f"exit status of quoted /REPORT /JSON on a mismatch ({err!r})")
     try:
@@ -1385,6 +1424,7 @@ def _cases():
     cases["msi_signed_win10"] = (case_msi_signed, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["command_lines_win10"] = (case_command_lines, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["logoff_leaves_the_entry_win10"] = (case_logoff_leaves_the_entry, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["long_host_name_win10"] = (case_long_host_name, WIN10,
                                      Dns.confirmed(f"{LONG_HOST_NAME}.{CAMPUS}", host_name=LONG_HOST_NAME))
     cases["failing_server_win10"] = (case_failing_server, WIN10, Dns.failing(2))

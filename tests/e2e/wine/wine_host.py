@@ -375,6 +375,10 @@ class Automation:
         """Sends WM_DPICHANGED with the suggested rectangle (left, top, right, bottom)."""
         return self("dpi-changed", window_class, dpi, *rect)
 
+    def end_session(self, window_class):
+        """WM_QUERYENDSESSION, then WM_ENDSESSION, as a log-off sends them."""
+        return self("end-session", window_class)
+
     def wait_message_box(self, ms=60000):
         return self("wait-msgbox", ms)
 

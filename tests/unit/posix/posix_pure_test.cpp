@@ -90,43 +90,47 @@ TEST(PkexecCopy, TellsARefusalFromTheCopysOutcome) {
   }
 }
 
-// The quiet mode's state crosses into the window module as a C record; every
-// field must come back as it went, NULs of the service-pack buffer included.
-TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
-  hw::ProgramState state;
-  state.form1 = {{"lbl_System", "Linux 6.1 build 0 (Debian GNU/Linux 12)"},
-                 {"cbo_IP", "198.51.100.9", {"192.0.2.7", "198.51.100.9"}, 1},
-                 {"img_Warn", "", {}, -1, true, true},
-                 {"cmd_Sync", "", {}, -1, false, false}};
-  state.warningShown = true;
-  state.members = {true, "Labor-PC3"};
-  state.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
-  state.values.ipv6.verdict = hw::CheckVerdict::Mismatch;
-  state.values.ipv6.selectedAddress = "2001:db8::7";
-  state.values.ipv6.dnsName = "pc-alt.uni-falkenau.de";
-  state.values.ptrNames = {"lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"};
-  hw::posix::ProgramStateRecord record(state);
-  hw::ProgramState back = hw::posix::StateOf(*record.get());
-  EXPECT_EQ(back.form1, state.form1);
-  EXPECT_EQ(back.form1Visible, state.form1Visible);
-  EXPECT_EQ(back.warningShown, state.warningShown);
-  EXPECT_EQ(back.members.QuietMode, state.members.QuietMode);
-  EXPECT_EQ(back.members.DnsShortName, state.members.DnsShortName);
-  EXPECT_EQ(back.version.dwMajorVersion, 6u);
-  EXPECT_EQ(back.version.dwMinorVersion, 1u);
-  EXPECT_EQ(back.version.dwPlatformId, 3u);
-  EXPECT_EQ(back.version.dwOSVersionInfoSize, 148u);
-  EXPECT_EQ(back.version.szCSDVersion, state.version.szCSDVersion);
-  // The IPv6 side, for the window run's log entry.
-  EXPECT_EQ(back.values.ipv6.verdict, hw::CheckVerdict::Mismatch);
-  EXPECT_EQ(back.values.ipv6.selectedAddress, "2001:db8::7");
-  EXPECT_EQ(back.values.ipv6.dnsName, "pc-alt.uni-falkenau.de");
-  // Every PTR name, so that the continued window's rename confirms each campus name.
-  EXPECT_EQ(back.values.ptrNames, state.values.ptrNames);
+// The quiet mode's state crosses into the window module as bytes; the whole
+// state must come back as it went, NULs of the service-pack buffer, the PTR
+// names, the IPv6 side and the policy included.
+TEST(ProgramStateRecord, CarriesTheWholeStateIntoTheModuleUnchanged) {
+  hw::ProgramState full;
+  full.form1 = {{"lbl_System", "Linux 6.1 build 0 (Debian GNU/Linux 12)"},
+                {"cbo_IP", "198.51.100.9", {"192.0.2.7", "198.51.100.9"}, 1},
+                {"img_Warn", "", {}, -1, true, true},
+                {"cmd_Sync", "", {}, -1, false, false}};
+  full.form1Visible = true;
+  full.warningShown = true;
+  full.members = {true, "Labor-PC3"};
+  full.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
+  hw::StartupValues& v = full.values;
+  v = {0x12, true, true, "LABOR-PC3", "labor-pc3", "192.0.2.53", {"pc-1.uni-falkenau.de", "Pc-2.uni-falkenau.de"},
+       "pc-1.uni-falkenau.de", "192.0.2.7", true, hw::LookupFailure::ServerFailure,
+       hw::NameCheckExemption::DynamicPoolName, hw::CheckVerdict::Mismatch, true};
+  v.ipv6 = {true, {"2001:db8::7", "2001:db8::8"}, "2001:db8::7", "2001:db8::53", true, {"pc-alt.uni-falkenau.de"},
+            "pc-alt.uni-falkenau.de", true, hw::NameCheckExemption::NoLan, hw::CheckVerdict::Agree, true};
+  full.policy.lists = hw::CampusLists({"uni-falkenau.de", "klinikum-falkenau.de"}, {"dhcp", "vpn-"});
+  full.policy.domainsSource = "file";
+  full.policy.invalid = {"untrusted-file"};
+  for (const hw::ProgramState& state : {full, hw::ProgramState{}}) {
+    hw::posix::ProgramStateRecord record(state);
+    EXPECT_EQ(hw::posix::StateOf(*record.get()), state);
+  }
+  HostwardenProgramState empty{};  // no bytes at all: the empty state, no crash
+  EXPECT_EQ(hw::posix::StateOf(empty), hw::ProgramState{});
+}
 
-  HostwardenProgramState empty{};  // null pointers everywhere: an empty state, no crash
-  EXPECT_TRUE(hw::posix::StateOf(empty).form1.empty());
-  EXPECT_EQ(hw::posix::StateOf(empty).members.DnsShortName, "");
+// Bytes from another build are refused with a message, never misread.
+TEST(ProgramStateRecord, BytesCutShortOrTooLongAreRefused) {
+  hw::ProgramState state;
+  state.values.ptrNames = {"pc-1.uni-falkenau.de"};
+  const std::string bytes = hw::posix::SerialisedState(state);
+  for (std::size_t cut : {std::size_t{1}, std::size_t{8}, bytes.size() / 2, bytes.size() - 1})
+    EXPECT_THROW(hw::posix::DeserialisedState(std::string_view(bytes).substr(0, cut)),
+                 hw::posix::StateRecordError) << cut;
+  EXPECT_THROW(hw::posix::DeserialisedState(bytes + "x"), hw::posix::StateRecordError);
+  std::string hugeCount(8, '\xff');  // a first list claiming more entries than there are bytes
+  EXPECT_THROW(hw::posix::DeserialisedState(hugeCount + bytes), hw::posix::StateRecordError);
 }
 
 TEST(FillNameBuffer, WritesNameAndNulAndKeepsTheRestOrReportsTheSizeNeeded) {
@@ -641,16 +645,48 @@ TEST(PolicyFile, KeyEqualsValueListsWithComments) {
   using Settings = std::map<std::string, std::vector<std::string>>;
   struct Case { const char* text; Settings settings; };
   for (const auto& c : {
-           Case{"CampusDomains = a.de, b.de\n", {{"CampusDomains", {"a.de", "b.de"}}}},
+           Case{"CampusDomains = a.de, b.de\n", {{"campusdomains", {"a.de", "b.de"}}}},
            Case{"  # a comment\nCampusDomains=a.de b.de\tc.de # and one here\r\n",
-                {{"CampusDomains", {"a.de", "b.de", "c.de"}}}},
-           Case{"CampusDomains =\n", {{"CampusDomains", {}}}},                // set, but empty
+                {{"campusdomains", {"a.de", "b.de", "c.de"}}}},
+           Case{"CampusDomains =\n", {{"campusdomains", {}}}},                // set, but empty
            Case{"CampusDomains a.de\n= b.de\n", {}},                       // no "=", no key: nothing
-           Case{"X = 1\nX = 2", {{"X", {"2"}}}},                             // the last one holds
+           Case{"X = 1\nX = 2", {{"x", {"2"}}}},                             // the last one holds
            Case{"# CampusDomains = a.de\n", {}},
+           // Keys ignore letter case, and the last line wins whichever spelling it has.
+           Case{"campusdomains = evil.de\nCampusDomains = a.de\n", {{"campusdomains", {"a.de"}}}},
+           Case{"CampusDomains = a.de\nCAMPUSDOMAINS = evil.de\n", {{"campusdomains", {"evil.de"}}}},
+           // A byte-order mark (as Windows editors write) is no part of the first key.
+           Case{"\xEF\xBB\xBF" "CampusDomains = a.de\n", {{"campusdomains", {"a.de"}}}},
        }) {
     EXPECT_EQ(ParsePolicyText(c.text), c.settings) << c.text;
   }
+}
+
+TEST(PolicyFile, TrustedOnlyWhenTheOwnerAloneMayWrite) {
+  struct Case { uid_t owner; mode_t mode; bool trusted; };
+  for (const auto& c : {Case{0, 0644, true}, Case{0, 0600, true}, Case{0, 0444, true},
+                        Case{1000, 0644, false},   // another user's file
+                        Case{0, 0664, false},      // group-writable
+                        Case{0, 0646, false},      // anyone may write
+                        Case{0, 0100644, true}}) {  // the file-type bits count for nothing
+    EXPECT_EQ(IsTrustedPolicyMode(c.owner, c.mode, 0), c.trusted) << c.owner << " " << std::oct << c.mode;
+  }
+}
+
+// The journal drops a datagram over its socket's limit (and the syslog
+// socket one over its own): an answer of thousands of the longest names
+// still fits, with their count.
+TEST(JournalDatagram, AnAnswerOfThousandsOfNamesStillFitsTheSocket) {
+  std::vector<std::string> answer;
+  for (int i = 0; i < 5000; ++i) answer.push_back(std::to_string(i) + "." + std::string(250, 'x'));
+  report::VerdictEntry entry;
+  entry.verdict = CheckVerdict::NotApplicable;
+  report::AddDetails(entry, NameCheckExemption::OutsideCampus, answer, CampusPolicy{});
+  std::string datagram = JournalDatagram(JournalFieldsOf(entry, 6));
+  EXPECT_LT(datagram.size(), 64u * 1024) << "the least a datagram socket takes without raising its buffers";
+  EXPECT_NE(datagram.find("\nHOSTWARDEN_PTR_NAME_COUNT=5000\n"), std::string::npos);
+  EXPECT_NE(datagram.find("\nHOSTWARDEN_PTR_NAME=9." + std::string(250, 'x') + "\n"), std::string::npos);
+  EXPECT_EQ(datagram.find("HOSTWARDEN_PTR_NAME=10."), std::string::npos);
 }
 
 TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {

@@ -19,6 +19,7 @@
 #include "platform/win32/program/command_line.h"
 #include "platform/win32/os/dns_query_ex_records.h"
 #include "platform/win32/os/dns_record_data.h"
+#include "platform/win32/os/multi_string.h"
 #include "platform/win32/os/token_groups_layout.h"
 #include "ui/windows.h"
 
@@ -31,6 +32,7 @@ void PrintTo(const PixelRect& r, std::ostream* out) {
 namespace {
 
 using hw::win32::ArgumentsAfterProgramPath;
+using hw::win32::MultiStringItems;
 
 struct CommandLineCase {
   const char* name;
@@ -334,6 +336,23 @@ TEST(TextColourFor, HighContrastGivesEveryTextTheThemesColour) {
   EXPECT_EQ(hw::win32::TextColourFor(red, true, themeText), themeText);
   EXPECT_EQ(hw::win32::TextColourFor(hw::kSystemColour, false, themeText), themeText);
   EXPECT_EQ(hw::win32::TextColourFor(hw::kSystemColour, true, themeText), themeText);
+}
+
+// A policy list is read to its end: an empty item (as a .reg import writes
+// it) is skipped, never taken for the list's end.
+TEST(MultiStringItems, EveryItemToTheEndEmptyOnesSkipped) {
+  using Items = std::vector<std::wstring>;
+  struct Case { std::wstring data; Items items; };
+  for (const auto& c : {
+           Case{std::wstring(L"a.de\0b.de\0\0", 11), {L"a.de", L"b.de"}},
+           Case{std::wstring(L"klinikum-falkenau.de\0\0uni-falkenau.de\0\0", 39),
+                {L"klinikum-falkenau.de", L"uni-falkenau.de"}},
+           Case{std::wstring(L"\0a.de\0\0\0b.de", 12), {L"a.de", L"b.de"}},  // empty first, no closing NUL
+           Case{std::wstring(L"\0\0", 2), {}},
+           Case{L"", {}},
+       }) {
+    EXPECT_EQ(MultiStringItems({c.data.begin(), c.data.end()}), c.items) << c.items.size();
+  }
 }
 
 }  // namespace
