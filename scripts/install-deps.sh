@@ -10,21 +10,24 @@ cd "$(dirname "$0")/.."
 run_packages=(
   cmake g++ make pkg-config
   # the windows (GTK 3) and the DNS query
-  libgtk-3-dev libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
+  libgtk-3-dev libc-ares-dev fonts-dejavu-core fonts-liberation
 )
 test_packages=(
   # unit tests
   googletest libgtest-dev libgmock-dev
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
+  # real servers as the namespace's campus network: BIND as the authoritative
+  # server, Unbound as a resolver in front of it, dhclient writing resolv.conf
+  bind9 unbound isc-dhcp-client
   # the fleet test: rsyslog as collector and as each PC's forwarder
   rsyslog
-  # the host-name service on a private system bus: dbus-daemon, busctl and
-  # systemd-hostnamed (the systemd package does not make itself PID 1;
-  # systemd-sysv would)
+  # the host-name service on a private system bus, which reads the name a
+  # rename wrote: dbus-daemon, busctl and systemd-hostnamed (the systemd
+  # package does not make itself PID 1; systemd-sysv would)
   dbus systemd
-  # polkit, which decides for hostnamed who may rename, and pkexec, which
-  # runs the program's elevated copy as root for an administrator
+  # pkexec, which runs the program's elevated copy as root for an
+  # administrator, and polkit, which decides whom it lets
   polkitd pkexec
   # window tests: a screen without a display, input, screenshots; what
   # screen readers get (the accessibility bus, pyatspi, a session bus from
@@ -73,6 +76,25 @@ for attempt in 1 2 3; do
   echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
   sleep $((attempt * 5))
 done
+# The test servers run only inside the tests' namespaces: their packages must
+# not start them on this machine. A policy-rc.d that refuses every start stands
+# in place during the install; the machine's own one, if any, comes back after.
+policy=/usr/sbin/policy-rc.d
+saved_policy=
+if [[ -e $policy ]]; then
+  saved_policy=$(mktemp)
+  cp -p "$policy" "$saved_policy"
+fi
+put_policy_back() {
+  if [[ -n $saved_policy ]]; then
+    cp -p "$saved_policy" "$policy" && rm -f "$saved_policy"
+  else
+    rm -f "$policy"
+  fi
+}
+trap put_policy_back EXIT
+printf '#!/bin/sh\n# no service starts while install-deps.sh installs\nexit 101\n' >"$policy"
+chmod 755 "$policy"
 apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"; }
 apt_install "${packages[@]}"
 # 32-bit Wine needs the i386 libraries at the very versions of the amd64

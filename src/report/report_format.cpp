@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sync/sync_command.h"
 #include "text/text.h"
 
 namespace hw::report {
@@ -115,9 +116,10 @@ std::string_view ExemptionName(NameCheckExemption exemption) {
   switch (exemption) {
     case NameCheckExemption::NoLan: return "no-lan";
     case NameCheckExemption::Vpn: return "vpn";
-    case NameCheckExemption::NoIpv4DnsServer: return "no-ipv4-dns-server";
+    case NameCheckExemption::NoDnsServer: return "no-dns-server";
     case NameCheckExemption::NoPtrRecord: return "no-ptr-record";
     case NameCheckExemption::DnsServerFailure: return "dns-server-failure";
+    case NameCheckExemption::DnsServerUnreachable: return "dns-server-unreachable";
     case NameCheckExemption::DnsTimeout: return "dns-timeout";
     case NameCheckExemption::NoDnsName: return "no-dns-name";
     case NameCheckExemption::LoopbackAddress: return "loopback-address";
@@ -132,9 +134,10 @@ std::string_view ExemptionText(NameCheckExemption exemption) {
   switch (exemption) {
     case NameCheckExemption::NoLan: return "keine LAN-Verbindung";
     case NameCheckExemption::Vpn: return "nur Adressen eines VPN-Tunnels";
-    case NameCheckExemption::NoIpv4DnsServer: return "kein IPv4-DNS-Server eingetragen";
+    case NameCheckExemption::NoDnsServer: return "kein DNS-Server eingetragen";
     case NameCheckExemption::NoPtrRecord: return "kein PTR-Eintrag im DNS";
     case NameCheckExemption::DnsServerFailure: return "Fehler des DNS-Servers";
+    case NameCheckExemption::DnsServerUnreachable: return "DNS-Server nicht erreichbar";
     case NameCheckExemption::DnsTimeout: return "DNS-Server antwortet nicht";
     case NameCheckExemption::NoDnsName: return "kein DNS-Name";
     case NameCheckExemption::LoopbackAddress: return "Loopback-Adresse";
@@ -241,6 +244,7 @@ std::string ReportAsJson(const Report& report) {
   AppendField(json, "verdict", std::string(VerdictName(report.verdict)));
   json += "\"notApplicableBecause\":" + JsonExemption(report) + ",";
   json += "\"forwardConfirmed\":" + JsonTruth(report.forwardConfirmed) + ",";
+  json += "\"renameRefusedBecause\":" + (report.ambiguousPtr ? JsonString(kAmbiguousPtrReason) : "null") + ",";
   AppendSetting(json, "campusDomains", report.policy.lists.domains, report.policy.domainsSource);
   AppendSetting(json, "dynamicPoolPrefixes", report.policy.lists.poolPrefixes, report.policy.prefixesSource);
   AppendList(json, "invalidPolicy", report.policy.invalid);
@@ -268,6 +272,7 @@ std::string ReportAsText(const Report& report) {
   if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
   std::string confirmed = !report.forwardConfirmed ? "" : *report.forwardConfirmed ? "ja" : "nein";
+  if (report.ambiguousPtr) confirmed = "nein (mehrere Namen, nicht genau einer verweist zurück)";
   const std::pair<const char*, std::string> rows[] = {
       {"System:", report.system},
       {"IE-Version:", report.ieVersion},

@@ -15,6 +15,8 @@ LookupFailure LookupFailureOfDnsStatus(int32_t status) {
     case kDnsErrorRcodeRefused:
     case kDnsErrorBadPacket:
     case kDnsErrorNoPacket: return LookupFailure::ServerFailure;
+    case kWsaeConnRefused:
+    case kErrorConnectionRefused: return LookupFailure::Unreachable;
     case kErrorTimeout: return LookupFailure::Timeout;
     case kDnsErrorNoDnsServers: return LookupFailure::NoServer;
     default: return LookupFailure::None;  // the program's own trouble, not the server's

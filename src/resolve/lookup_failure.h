@@ -11,8 +11,9 @@ enum class LookupFailure {
   None,           // a name came back, or nothing says why none did
   NoRecord,       // the server says the address has no PTR record
   ServerFailure,  // the server failed, refused, or answered malformed
+  Unreachable,    // the server's address refused the query at once: nothing listens there
   Timeout,        // no answer came
-  NoServer,       // no IPv4 DNS server to ask: no query was sent
+  NoServer,       // no DNS server to ask: no query was sent
 };
 
 // The failure a DnsQuery_A status stands for; a success with no PTR record

@@ -42,6 +42,7 @@ const WindowData& Form1Window() {
     ControlData& warning = w.ControlNamed(kImgWarn);
     warning.picture = Picture::Warning;
     warning.visible = false;
+    warning.description = "Warnung: Computername und DNS-Hostname stimmen nicht überein";
     ControlData& sync = w.ControlNamed(kCmdSync);
     sync.enabled = false;
     sync.tooltip = "DNS-Kurzname wird Computer- und NetBios-Name";

@@ -1,11 +1,15 @@
 """The program's information options, run for real without a display:
 each prints to standard output only and ends with status 0, before any
 window or check. --version names the project's version, the one the
-Windows version block and manifest are checked against too.
+Windows version block and manifest are checked against too. Every switch
+the program does not know, Windows spellings included, is refused at once
+with status 2 and one line naming it: without a display, a window tried
+first would show as a display error instead.
 Usage: command_line.py --program P --version X.Y.Z.W"""
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 
@@ -28,6 +32,16 @@ def main():
         out = done.stdout.decode("utf-8", "replace")
         if done.returncode != 0 or done.stderr or not wanted(out):
             failures.append(f"{arguments}: status {done.returncode}, out {out!r}, err {done.stderr!r}")
+    # A refusal comes before any check; should one ever not, a network of
+    # its own keeps its query from leaving this machine.
+    isolated = ["unshare", "-n"] if os.geteuid() == 0 and shutil.which("unshare") else []
+    for switch in ("/SYNC", "/REPORT", "/JSON", "--REPORT", "-report", "/x", "--foo", "-", "/", "-Sync", "/sync",
+                   "--report=json", "/SetComputerName"):
+        for arguments in ([switch], ["-Q", switch], [switch, "-Q"]):
+            done = subprocess.run([*isolated, args.program, *arguments], capture_output=True, env=env, timeout=10)
+            err = done.stderr.decode("utf-8", "replace")
+            if (done.returncode, done.stdout, err) != (2, b"", f"hostwarden: unbekannter Schalter {switch}\n"):
+                failures.append(f"{arguments}: status {done.returncode}, out {done.stdout!r}, err {err!r}")
     for failure in failures:
         print(failure, file=sys.stderr)
     return 1 if failures else 0

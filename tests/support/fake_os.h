@@ -113,6 +113,7 @@ class FakeOs : public Os {
   // ---- what happened ---------------------------------------------------------
   std::vector<std::string> calls;                         // function names, in order
   std::vector<std::pair<int, std::string>> namesSet;      // (name type, or -1 for SetComputerNameA)
+  std::vector<std::string> renameDnsNames;                // the full name given with each rename that took one
   std::vector<DnsQueryMade> queries;
   std::vector<std::array<uint8_t, 4>> addressesLookedUp;
   std::vector<uint32_t> tokenInfoLengths;                 // lengths passed to GetTokenInformation
@@ -133,6 +134,7 @@ class FakeOs : public Os {
   int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) override;
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
+  int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) override;
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
@@ -148,6 +150,8 @@ class FakeOs : public Os {
   uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) override;
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
                      DnsRecordList& results) override;
+  // The PTR and A answers of the script, to whichever server was asked.
+  int32_t AnswerIpv4Question(const std::string& name, uint16_t type, DnsRecordList& results);
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
                      DnsRecordList& results) override;
   uint32_t GetAdaptersAddresses(uint32_t family, uint32_t flags, std::vector<AdapterAddresses>& list) override;
