@@ -162,7 +162,8 @@ GtkWidget* FormControl::MakeWidget() {
       GtkWidget* image = gtk_image_new();
       gtk_widget_set_halign(image, GTK_ALIGN_START);
       gtk_widget_set_valign(image, GTK_ALIGN_START);
-      std::string description = PictureDescription(definition_.picture);
+      // What the picture means comes with the window's data, as on Windows.
+      const std::string& description = definition_.description;
       AtkObject* accessible = gtk_widget_get_accessible(image);
       if (!description.empty() && accessible) {
         atk_object_set_name(accessible, description.c_str());

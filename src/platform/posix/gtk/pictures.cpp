@@ -91,10 +91,6 @@ GdkPixbuf* PictureAtSize(Picture picture, int size) {
   return gdk_pixbuf_scale_simple(natural, size, size, GDK_INTERP_NEAREST);
 }
 
-std::string PictureDescription(Picture picture) {
-  return picture == Picture::Warning ? "Warnung: Computername und DNS-Hostname stimmen nicht überein" : "";
-}
-
 MessageIcon IconForStyle(int style) {
   switch (style) {
     case kMbIconHand: return MessageIcon::Stop;

@@ -2,7 +2,6 @@
 // embedded .ico files, and the message boxes' icons.
 #pragma once
 
-#include <string>
 
 #include "platform/forms.h"
 
@@ -17,10 +16,6 @@ GdkPixbuf* PicturePixbuf(Picture picture, int size);
 
 // The picture at `size`, each pixel repeated: a new reference.
 GdkPixbuf* PictureAtSize(Picture picture, int size);
-
-// What a screen reader says for a picture: the warning says what it warns
-// of; the program's own icon is decoration ("").
-std::string PictureDescription(Picture picture);
 
 // What a message box style shows: 16 stop, 48 warning, 64 information,
 // anything else none.
