@@ -8,15 +8,15 @@ LookupFailure LookupFailureOfDnsStatus(int32_t status) {
   switch (status) {
     case 0:
     case kDnsErrorRcodeNameError:
-    case kDnsInfoNoRecords: return LookupFailure::NoRecord;
+    case kDnsInfoNoRecords: return LookupFailure::NoPtrRecord;
     case kDnsErrorRcodeFormatError:
     case kDnsErrorRcodeServerFailure:
     case kDnsErrorRcodeNotImplemented:
     case kDnsErrorRcodeRefused:
     case kDnsErrorBadPacket:
-    case kDnsErrorNoPacket: return LookupFailure::ServerFailure;
-    case kErrorTimeout: return LookupFailure::Timeout;
-    case kDnsErrorNoDnsServers: return LookupFailure::NoServer;
+    case kDnsErrorNoPacket: return LookupFailure::DnsServerFailure;
+    case kErrorTimeout: return LookupFailure::DnsTimeout;
+    case kDnsErrorNoDnsServers: return LookupFailure::NoIpv4DnsServer;
     default: return LookupFailure::None;  // the program's own trouble, not the server's
   }
 }
@@ -24,9 +24,9 @@ LookupFailure LookupFailureOfDnsStatus(int32_t status) {
 LookupFailure LookupFailureOfWinsockError(int error) {
   switch (error) {
     case kWsaHostNotFound:
-    case kWsaNoData: return LookupFailure::NoRecord;
-    case kWsaTryAgain: return LookupFailure::Timeout;  // no authoritative answer in time
-    case kWsaNoRecovery: return LookupFailure::ServerFailure;
+    case kWsaNoData: return LookupFailure::NoPtrRecord;
+    case kWsaTryAgain: return LookupFailure::DnsTimeout;  // no authoritative answer in time
+    case kWsaNoRecovery: return LookupFailure::DnsServerFailure;
     default: return LookupFailure::None;
   }
 }

@@ -7,6 +7,7 @@
 #include "sync/domain_member.h"
 #include "sync/elevated_copy.h"
 #include "sync/elevation.h"
+#include "text/catalogue.h"
 #include "text/text.h"
 
 namespace hw {
@@ -19,25 +20,10 @@ bool UsableName(const std::string& name, SyncCaller caller) {
   return CanBeComputerName(name) && CharacterCount(name) <= kNetbiosNameLength;
 }
 
-std::string InvalidName(const std::string& name) {
-  return "Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
-         "Bitte wenden Sie sich an den Netzwerkadministrator";
-}
-
-constexpr const char* kRightsNeeded =
-    "Für diese Aktion sind administrative Rechte erforderlich,\r\n"
-    "bitte melden sie sich lokal als Administrator an\r\n"
-    "oder verständigen Sie Ihren Systemadministrator";
-constexpr const char* kNameSet =
-    "Der lokaler Computername wurde erfolgreich geändert.\r\n"
-    "Die Änderung wird erst beim nächsten Neustart wirksam";
-constexpr const char* kNameNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
+std::string InvalidName(const std::string& name) { return Text(Msg::NameUnusable, {name}); }
 
 std::string NotConfirmed(const ForwardLookup& lookup) {
-  return "Der DNS-Eintrag " + lookup.dnsName + " ist nicht bestätigt:\r\n"
-         "der Name verweist nicht auf die IP-Adresse " + lookup.address + ".\r\n"
-         "Der Computername wurde nicht geändert.\r\n"
-         "Bitte wenden Sie sich an den Netzwerkadministrator";
+  return Text(Msg::NotConfirmed, {lookup.dnsName, lookup.address});
 }
 
 // Where SetComputerNameExA is missing, the older call sets the NetBIOS name
@@ -49,9 +35,9 @@ int SetComputerName(Os& os, const ChkVer& chkVer, const std::string& name) {
 
 // The outcome stands even when its message cannot be shown (the runtime
 // raises FormsError then).
-SyncOutcome Tell(Forms& forms, const std::string& text, int style, SyncOutcome outcome) {
+SyncOutcome Tell(Forms& forms, std::string_view text, int style, SyncOutcome outcome) {
   try {
-    forms.MsgBox(text, style);
+    forms.MsgBox(std::string(text), style);
   } catch (const std::exception&) {
   }
   return outcome;
@@ -68,8 +54,8 @@ SyncOutcome Unconfirmed(Forms& forms, const ForwardLookup& lookup) {
 // (pkexec's, which has no display) is reported here.
 SyncOutcome AsTheCopyEnded(Os& os, Forms& forms) {
   switch (os.LastElevatedCopyEnd()) {
-    case ElevatedCopyEnd::NameSet: return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
-    case ElevatedCopyEnd::NameNotSet: return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);
+    case ElevatedCopyEnd::NameSet: return Tell(forms, Text(Msg::NameSet), kMbIconInformation, SyncOutcome::Renamed);
+    case ElevatedCopyEnd::NameNotSet: return Tell(forms, Text(Msg::NameNotSet), kMbOk, SyncOutcome::RenameFailed);
     case ElevatedCopyEnd::ShowsItsOwnMessage: break;
   }
   return SyncOutcome::HandedToElevatedCopy;
@@ -87,23 +73,23 @@ SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const st
   if (!UsableName(dnsShortName, caller))
     return Tell(forms, InvalidName(dnsShortName), kMbIconHand, SyncOutcome::NameUnusable);
   if (IsDomainMember(os))
-    return Tell(forms, std::string(DomainMemberMessage()), kMbIconHand, SyncOutcome::DomainMember);
+    return Tell(forms, Text(Msg::DomainMember), kMbIconHand, SyncOutcome::DomainMember);
   // UAC: a limited administrator's full rights belong to an elevated copy,
   // which sets the name and reports; this program's part is then done.
   if (caller == SyncCaller::User && chkVer.CanStartElevatedCopy() && HasElevatedTwin(os)) {
     if (!ForwardConfirmed(os, forms, chkVer, lookup)) return Unconfirmed(forms, lookup);  // the copy sets what it is given
     if (StartElevatedCopy(os, dnsShortName)) return AsTheCopyEnded(os, forms);
-    return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
+    return Tell(forms, Text(Msg::RightsNeeded), kMbIconExclamation, SyncOutcome::RightsMissing);
   }
   // Windows 9x has no administrators to ask for.
-  if (chkVer.HasAdministrators() && !IsAdmin(os)) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
+  if (chkVer.HasAdministrators() && !IsAdmin(os)) return Tell(forms, Text(Msg::RightsNeeded), kMbIconExclamation, SyncOutcome::RightsMissing);
   if (caller != SyncCaller::ElevatedCopy && !ForwardConfirmed(os, forms, chkVer, lookup))
     return Unconfirmed(forms, lookup);
   if (SetComputerName(os, chkVer, dnsShortName) != 0)
-    return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
+    return Tell(forms, Text(Msg::NameSet), kMbIconInformation, SyncOutcome::Renamed);
   // Nothing was changed: the user may still ask an administrator to do it.
-  if (os.RenameRefusedForRights()) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
-  return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);
+  if (os.RenameRefusedForRights()) return Tell(forms, Text(Msg::RightsNeeded), kMbIconExclamation, SyncOutcome::RightsMissing);
+  return Tell(forms, Text(Msg::NameNotSet), kMbOk, SyncOutcome::RenameFailed);
 }
 
 }  // namespace hw

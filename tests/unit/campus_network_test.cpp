@@ -112,14 +112,14 @@ TEST(DnsFailures, EachStatusGivesTheReasonAnAdministratorActsOn) {
   struct Case { int32_t status; std::vector<DnsRecord> answer; F failure; E exemption; const char* key; };
   const std::vector<DnsRecord> cnameOnly = {{kDnsTypeCname, "7.2.0.192.IN-ADDR.ARPA", "7.0-25.2.0.192.IN-ADDR.ARPA"}};
   for (const auto& c : {
-           Case{9003, {}, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},         // NXDOMAIN
-           Case{9501, {}, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},         // empty answer
-           Case{0, cnameOnly, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},     // a CNAME leading nowhere
-           Case{9002, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // SERVFAIL
-           Case{9005, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // REFUSED
-           Case{9502, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // malformed
-           Case{1460, {}, F::Timeout, E::DnsTimeout, "dns-timeout"},
-           Case{9852, {}, F::NoServer, E::NoIpv4DnsServer, "no-ipv4-dns-server"},
+           Case{9003, {}, F::NoPtrRecord, E::NoPtrRecord, "no-ptr-record"},         // NXDOMAIN
+           Case{9501, {}, F::NoPtrRecord, E::NoPtrRecord, "no-ptr-record"},         // empty answer
+           Case{0, cnameOnly, F::NoPtrRecord, E::NoPtrRecord, "no-ptr-record"},     // a CNAME leading nowhere
+           Case{9002, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // SERVFAIL
+           Case{9005, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // REFUSED
+           Case{9502, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // malformed
+           Case{1460, {}, F::DnsTimeout, E::DnsTimeout, "dns-timeout"},
+           Case{9852, {}, F::NoIpv4DnsServer, E::NoIpv4DnsServer, "no-ipv4-dns-server"},
            Case{123, {}, F::None, E::NoDnsName, "no-dns-name"},  // the program's own trouble
        }) {
     SCOPED_TRACE(c.status);
@@ -147,15 +147,15 @@ TEST(DnsFailures, NoIpv4ServerMeansNoQueryAndItsOwnReason) {
     LookupFailure failure = LookupFailure::None;
     EXPECT_TRUE(DnsReverseLookup(os, "192.0.2.7", server, &failure).empty());
     EXPECT_TRUE(os.queries.empty()) << server;
-    EXPECT_EQ(failure, LookupFailure::NoServer) << server;
+    EXPECT_EQ(failure, LookupFailure::NoIpv4DnsServer) << server;
   }
 }
 
 TEST(DnsFailures, OlderSystemsTakeTheReasonFromTheResolversError) {
   using F = LookupFailure;
   struct Case { int error; F failure; };
-  for (const auto& c : {Case{11001, F::NoRecord}, Case{11004, F::NoRecord}, Case{11002, F::Timeout},
-                        Case{11003, F::ServerFailure}, Case{10093, F::None}}) {
+  for (const auto& c : {Case{11001, F::NoPtrRecord}, Case{11004, F::NoPtrRecord}, Case{11002, F::DnsTimeout},
+                        Case{11003, F::DnsServerFailure}, Case{10093, F::None}}) {
     test::FakeOs os;
     HeadlessForms forms;
     os.hostByAddr.reset();

@@ -5,6 +5,7 @@
 #include "platform/posix/fltk/message_box.h"
 #include "platform/posix/fltk/runtime.h"
 #include "platform/posix/fltk/x11_window_hints.h"
+#include "text/catalogue.h"
 
 namespace hw::fltk {
 
@@ -57,7 +58,7 @@ FltkWindow* FltkForms::Find(std::string_view window) {
 bool FltkForms::AnyWindowLoaded() const { return AnyLoaded(windows_); }
 
 std::unique_ptr<Forms> MakeFltkForms(std::string commandLine) {
-  if (!OpenDisplay()) throw FormsError("Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)");
+  if (!OpenDisplay()) throw FormsError(std::string(Text(Msg::NoDisplay)));
   return std::make_unique<FltkForms>(std::move(commandLine));
 }
 

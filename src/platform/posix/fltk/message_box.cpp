@@ -7,6 +7,7 @@
 #include "platform/posix/fltk/widgets.h"
 #include "platform/posix/fltk/message_lines.h"
 #include "platform/posix/fltk/x11_window_hints.h"
+#include "text/catalogue.h"
 
 // Last: fl_draw.H brings in the X headers, whose macros (None, Window)
 // would break the program's own headers.
@@ -117,7 +118,7 @@ MessageBoxWindow::MessageBoxWindow(const std::string& text, int style, const Flt
   text_->labelsize(look.fontSize);
   text_->text(shown);
   ok_ = new PushButton((width - buttonW) / 2, buttonY, buttonW, buttonH);
-  ok_->label("OK");
+  ok_->copy_label(std::string(hw::Text(Msg::ButtonOk)).c_str());
   ok_->labelfont(look.font);
   ok_->labelsize(look.fontSize);
   ok_->callback(&MessageBoxWindow::Close, this);

@@ -57,6 +57,7 @@ class PosixOs : public Os {
   // host name takes on at a rename. A PTR query notes it too.
   void NoteDnsName(std::string dnsName) { dnsName_ = std::move(dnsName); }
 
+  uint16_t GetUserDefaultUILanguage() override;
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
