@@ -12,10 +12,12 @@ run_packages=(
   # the windows and the DNS query; FLTK's CMake package names its `fluid`
   # tool, which libfltk1.3-dev does not bring, so configure needs it too
   libfltk1.3-dev fluid libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
+  # the build compiles the English texts of po/en.po into the program
+  python3
 )
 test_packages=(
-  # unit tests
-  googletest libgtest-dev libgmock-dev
+  # unit tests, and msgfmt's checks of the translators' PO files
+  googletest libgtest-dev libgmock-dev gettext
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
   # the fleet test: rsyslog as collector and as each PC's forwarder

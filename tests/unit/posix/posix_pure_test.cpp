@@ -10,6 +10,7 @@
 #include <ares.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <map>
 #include <optional>
@@ -550,6 +551,32 @@ TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {
   std::string datagram = JournalDatagram({{"MESSAGE", "one line"}, {"HOSTWARDEN_DNS_NAME", "pc\nPRIORITY=0"}});
   std::string length("\x0d\0\0\0\0\0\0\0", 8);
   EXPECT_EQ(datagram, "MESSAGE=one line\nHOSTWARDEN_DNS_NAME\n" + length + "pc\nPRIORITY=0\n");
+}
+
+// The messages' language comes from the locale variables of the program's
+// own environment, by name; the rule itself is the core's.
+TEST(UserLanguage, ReadsTheLocaleVariablesOfTheEnvironment) {
+  const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+  std::map<std::string, std::optional<std::string>> saved;
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    saved[name] = value ? std::optional<std::string>(value) : std::nullopt;
+    ::unsetenv(name);
+  }
+  PosixOs os;
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0);  // nothing set: C
+  ::setenv("LANG", "en_US.UTF-8", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0x0409);
+  ::setenv("LC_MESSAGES", "de_DE.UTF-8", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0x0407);
+  ::setenv("LANGUAGE", "en", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0x0409);
+  ::setenv("LC_ALL", "C", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0);
+  for (const auto& [name, value] : saved) {
+    if (value) ::setenv(name.c_str(), value->c_str(), 1);
+    else ::unsetenv(name.c_str());
+  }
 }
 
 }  // namespace
