@@ -40,6 +40,9 @@ test_packages=(
   # Wine's own fonts ("MS Sans Serif", Tahoma), which the tests copy into each
   # prefix so labels render as they will on Windows
   fonts-wine
+  # the German and English locales' sources, compiled for the Wine cases:
+  # Wine takes a user's interface language from a locale it can load
+  locales
   # fuzzing and benchmarks
   clang libclang-rt-14-dev valgrind hyperfine bind9-dnsutils bind9-host
 )

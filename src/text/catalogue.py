@@ -9,6 +9,9 @@ text's name, msgid = its German, msgstr = the translation).
                              one a line in catalogue.def's order, for
                              catalogue.cpp to include; fails when a text has
                              no English or the English is for another German
+  catalogue.py version OUT   writes the version block's texts (Version*) in
+                             German and English as #defines for the
+                             Windows program's resource script
   catalogue.py pot OUT       writes the translators' template
   catalogue.py check-pot POT fails when the template is not current
 """
@@ -153,6 +156,17 @@ def english_include():
     return "".join(f'"{escape(english[name])}",  // {name}\n' for name, _ in german)
 
 
+def version_header():
+    german = german_texts()
+    english = translated_texts("en", german)
+    lines = ["// Made by catalogue.py from the text catalogue.\n"]
+    for name, text in german:
+        if name.startswith("Version"):
+            lines.append(f'#define HW_{name}_DE "{escape(text)}"\n')
+            lines.append(f'#define HW_{name}_EN "{escape(english[name])}"\n')
+    return "".join(lines)
+
+
 def write_if_changed(path, text):
     try:
         with open(path, encoding="utf-8") as old:
@@ -168,6 +182,8 @@ def main(argv):
     try:
         if len(argv) == 3 and argv[1] == "english":
             write_if_changed(argv[2], english_include())
+        elif len(argv) == 3 and argv[1] == "version":
+            write_if_changed(argv[2], version_header())
         elif len(argv) == 3 and argv[1] == "pot":
             write_if_changed(argv[2], pot_text())
         elif len(argv) == 3 and argv[1] == "check-pot":
