@@ -32,6 +32,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 import harness  # noqa: E402
+from harness import texts  # noqa: E402
 
 HOST_NAME = "ws-17"
 DNS_NAME = "labor-pc3.uni-falkenau.de"
@@ -207,13 +208,19 @@ def message_ok(box):
 NO_DISPLAY = ":99"
 
 
+# The user's locale for each language the program speaks: C (no language
+# named) gets German, as a German one would.
+LOCALES = {"de": "C.UTF-8", "en": "en_US.UTF-8"}
+
+
 class Program:
-    def __init__(self, path, arguments, work, display, as_nobody, trace_loading=False):
-        self.path, self.work, self.as_nobody = path, work, as_nobody
+    def __init__(self, path, arguments, work, display, as_nobody, trace_loading=False, language="de"):
+        self.path, self.work, self.as_nobody, self.language = path, work, as_nobody, language
         self.output = tempfile.mktemp(prefix="program-", suffix=".out", dir=work)
         home = tempfile.mkdtemp(dir=work)
         os.chmod(home, 0o777)
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home,
+               "LANG": LOCALES[language]}
         command = [path] + arguments
         if as_nobody:
             uid = NOBODY if as_nobody is True else as_nobody  # or another user's id
@@ -240,9 +247,11 @@ class Program:
     def running(self):
         return self.process.poll() is None
 
-    def another(self, arguments, display, trace_loading=False):
-        """A second start of the same program, as the same user."""
-        return Program(self.path, arguments, self.work, display, self.as_nobody, trace_loading)
+    def another(self, arguments, display, trace_loading=False, language=None):
+        """A second start of the same program, as the same user (in the
+        same language, unless told another)."""
+        return Program(self.path, arguments, self.work, display, self.as_nobody, trace_loading,
+                       language or self.language)
 
     def libraries_loaded(self):
         """The libraries the loader mapped (with trace_loading)."""
@@ -435,13 +444,13 @@ def hostnamed_without_rights(screen, program, shot, service):
 
 def quiet_mismatch_without_display(screen, program, shot):
     """A quiet log-on that finds a mismatch and cannot open its display:
-    the verdict's exit status, one German line, and the entry in the system
-    log, which says nothing was shown."""
+    the verdict's exit status, one line in the user's language, and the
+    entry in the system log, which says nothing was shown."""
     status = program.exit_status()
     output = open(program.output).read()
     check(status == 1, f"ended with {status}, not the mismatch's 1:\n{output[-2000:]}")
-    check(output.splitlines() == ["hostwarden: Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)"],
-          f"standard error: {output!r}")
+    said = texts.english("NoDisplay") if program.language == "en" else texts.german("NoDisplay")
+    check(output.splitlines() == ["hostwarden: " + said], f"standard error: {output!r}")
     entry = program.log.wait_for_entries(1)[0]
     check(" hostwarden[" in entry and "verdict=mismatch" in entry and " nameSet=no " in entry
           and entry.endswith(" shown=no"),
@@ -558,6 +567,45 @@ def start_squatter():
     return squatter
 
 
+# The dialog's texts, in pixels: the heading and the three lines of words.
+DIALOG_TEXTS = {"Label1": (96, 8, 57, 17), "Label2": (16, 32, 233, 33), "Label3": (16, 64, 241, 33),
+                "Label4": (16, 96, 233, 25)}
+
+
+def dark(pixel):
+    return max(pixel) < 100 or (pixel[0] > 150 and max(pixel[1:]) < 80)  # black words, the red heading
+
+
+def words_of(pixels):
+    """Each text's drawn pixels: where the words lie, not what they say."""
+    return {name: [(x, y) for y in range(y0, y0 + h) for x in range(x0, x0 + w) if dark(pixels[y][x])]
+            for name, (x0, y0, w, h) in DIALOG_TEXTS.items()}
+
+
+def dialog_follows_the_users_language(screen, program, shot):
+    """The warning dialog of a German user, then of an English one: the same
+    dialog, every text drawn anew in the other language; OK then renames and
+    says so in English."""
+    german = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+    check(german[3:] == DIALOG_SIZE, f"dialog is {german[3:]}, not {DIALOG_SIZE}")
+    german_words = words_of(screen.pixels(german))
+    shot("dialog-german")
+    program.stop()
+    english_program = program.another(["-Q"], screen.env["DISPLAY"], language="en")
+    try:
+        english = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+        check(english[3:] == DIALOG_SIZE, f"English dialog is {english[3:]}, not {DIALOG_SIZE}")
+        english_words = words_of(screen.pixels(english))
+        shot("dialog-english")
+        for name in DIALOG_TEXTS:
+            check(len(english_words[name]) > 20, f"{name} shows no words in English")
+            check(english_words[name] != german_words[name], f"{name} shows the same words in both languages")
+        screen.click(english, centre(DIALOG_OK))
+        confirm_success_and_end(screen, english_program, shot, "dialog-english", "frm_Info")
+    finally:
+        english_program.stop()
+
+
 def another_user_cannot_stop_the_check(screen, program, shot):
     """Root's quiet check runs and shows its dialog although another user's
     process holds what root's instance used to hold."""
@@ -586,6 +634,9 @@ SCENARIOS = {
     "another_user_cannot_stop_the_check": (another_user_cannot_stop_the_check, ["-Q"], HOST_NAME, False,
                                            {"another user first"}),
     "ipv6_only_mismatch": (ipv6_only_mismatch, [], HOST_NAME, False, {"ipv6 only"}),
+    "quiet_mismatch_without_display_english": (quiet_mismatch_without_display, ["-Q"], HOST_NAME, False,
+                                               {"absent display", "system log", "english"}),
+    "dialog_follows_the_users_language": (dialog_follows_the_users_language, ["-Q"], HOST_NAME, False),
 }
 
 # What DNS says in each scenario: the PTR answer, and the address its name
@@ -700,7 +751,7 @@ def run_on_screen(name, scenario, arguments, as_nobody, options, host, service, 
         no_display = "no display" in options
         absent = no_display or "absent display" in options
         program = Program(program_path, arguments, host.tmp, NO_DISPLAY if absent else x.display, as_nobody,
-                          trace_loading=no_display)
+                          trace_loading=no_display, language="en" if "english" in options else "de")
         program.log = log
 
         def shot(step):
