@@ -12,6 +12,7 @@
 #include "support/fake_os.h"
 #include "support/startup_stage.h"
 #include "sync/sync_command.h"
+#include "text/catalogue.h"
 
 namespace hw {
 namespace {
@@ -176,8 +177,10 @@ TEST(DnsFailures, TheReasonStandsInTheLogEntryAndTheTextReport) {
             R"(verdict=not-applicable computerName="ws-17" dnsName="" address="" dnsServer="" nameSet=no )"
             R"(reason=dns-timeout forwardConfirmed=- ptrNames=[] version=)" +
                 std::string(ProgramVersion()));
-  EXPECT_NE(report::ReportAsText(r).find("Ergebnis:       Prüfung nicht anwendbar (DNS-Server antwortet nicht)\n"),
-            std::string::npos);
+  const std::string result = std::string(Text(Msg::ReportResult)) + "       " +
+                             std::string(Text(Msg::VerdictNotApplicable)) + " (" +
+                             std::string(Text(Msg::ReasonDnsTimeout)) + ")\n";
+  EXPECT_NE(report::ReportAsText(r).find(result), std::string::npos);
   EXPECT_NE(report::ReportAsJson(r).find(R"("notApplicableBecause":"dns-timeout")"), std::string::npos);
   r.verdict = CheckVerdict::Agree;  // a reason only where the check did not apply
   EXPECT_NE(report::VerdictLogText(report::EntryOf(r, false)).find(" reason=- "), std::string::npos);

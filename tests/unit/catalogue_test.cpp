@@ -144,6 +144,9 @@ TEST(Catalogue, GermanTextsAreTheSystemsOwn) {
       {Msg::UnknownSwitch, "hostwarden: unbekannter Schalter %1"},
       {Msg::ReportWithSync,
        "hostwarden: %1 und %2 gehen nicht zusammen: der Bericht ändert nichts, die Synchronisation den Computernamen"},
+      {Msg::VersionCompany, "Universität Falkenau, Rechenzentrum"},
+      {Msg::VersionDescription, "Hostwarden – Abgleich von Computername und DNS-Name"},
+      {Msg::VersionCopyright, "© The Hostwarden authors. MIT-Lizenz"},
       {Msg::NoDisplay, "Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)"},
       {Msg::UnexpectedError, "Hostwarden wurde wegen eines unerwarteten Fehlers beendet:\r\n"},
   };

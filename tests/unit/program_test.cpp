@@ -7,6 +7,7 @@
 #include "platform/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "ui/program.h"
+#include "text/catalogue.h"
 
 namespace hw {
 namespace {
@@ -16,13 +17,8 @@ constexpr uint32_t kServerOnly = kDnsQueryBypassCache | kDnsQueryNoLocalName | k
 
 using test::FakeOs;
 
-const char* const kRightsNeeded =
-    "Für diese Aktion sind administrative Rechte erforderlich,\r\n"
-    "bitte melden sie sich lokal als Administrator an\r\n"
-    "oder verständigen Sie Ihren Systemadministrator";
-const char* const kSuccess =
-    "Der lokaler Computername wurde erfolgreich geändert.\r\n"
-    "Die Änderung wird erst beim nächsten Neustart wirksam";
+const std::string kRightsNeeded(Text(Msg::RightsNeeded));
+const std::string kSuccess(Text(Msg::NameSet));
 
 struct ProgramRun {
   FakeOs os;
@@ -198,8 +194,7 @@ TEST(Program, NormalMismatchSynchronisesFromTheMainWindow) {
 }
 
 std::string NotConfirmed(const std::string& name) {
-  return "Der DNS-Eintrag " + name + " ist nicht bestätigt:\r\nder Name verweist nicht auf die IP-Adresse 192.0.2.7."
-         "\r\nDer Computername wurde nicht geändert.\r\nBitte wenden Sie sich an den Netzwerkadministrator";
+  return Text(Msg::NotConfirmed, {name, "192.0.2.7"});
 }
 
 // Before a rename the PTR name must lead back to the address, asked of the
@@ -291,7 +286,7 @@ TEST(Program, OlderSystemsConfirmThroughTheResolver) {
 TEST(Program, AFailingWinsockCleanupEndsTheProgramMidSequence) {
   ProgramRun run("", [](FakeOs& os) { os.wsaCleanupResult = 10093; });
   ASSERT_EQ(run.forms.Messages().size(), 1u);
-  EXPECT_EQ(run.forms.Messages()[0].text, "Fehler bei Socket-Cleanup");
+  EXPECT_EQ(run.forms.Messages()[0].text, Text(Msg::SocketsCleanupFailed));
   EXPECT_EQ(run.forms.Messages()[0].style, 16);
   EXPECT_TRUE(run.forms.Ended());
   EXPECT_EQ(run.os.CallCount("DnsQuery_A"), 0) << "nothing after the address list runs";
@@ -355,8 +350,7 @@ TEST(Program, TheElevatedCopySetsItsNameShowsNoWindowAndEnds) {
   struct Case { std::string commandLine; std::vector<std::pair<int, std::string>> namesSet; std::string text; };
   for (const Case& c : {Case{"/SetComputerName:WS-17", {{5, "WS-17"}}, kSuccess},
                         Case{"/SetComputerName:ws 17\" /Q", {},
-                             "Der DNS-Name ws 17\" /Q kann nicht als Computername verwendet werden\r\n"
-                             "Bitte wenden Sie sich an den Netzwerkadministrator"}}) {
+                             Text(Msg::NameUnusable, {"ws 17\" /Q"})}}) {
     FakeOs os;
     HeadlessForms forms(c.commandLine);
     os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");
