@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/posix/fltk/embedded_icons.h"
+#include "text/catalogue.h"
 #include "platform/posix/fltk/layout.h"
 #include "platform/posix/fltk/message_box.h"
 #include "platform/posix/fltk/runtime.h"
@@ -123,9 +124,9 @@ TEST_F(FltkRuntime, StartsWithTheTablesInitialStates) {
   EXPECT_FALSE(form1.Visible());
   EXPECT_FALSE(WidgetOf(form1, "img_Warn")->visible());
   EXPECT_FALSE(WidgetOf(form1, "cmd_Sync")->active());
-  EXPECT_STREQ(WidgetOf(form1, "cmd_Sync")->label(), "Namen synchronisieren");
-  EXPECT_STREQ(WidgetOf(form1, "cmd_Sync")->tooltip(), "DNS-Kurzname wird Computer- und NetBios-Name");
-  EXPECT_EQ(static_cast<CaptionBox*>(WidgetOf(form1, "Label2"))->text(), "IP-Addresse(n)");
+  EXPECT_EQ(std::string(WidgetOf(form1, "cmd_Sync")->label()), Text(Msg::WindowSyncButton));
+  EXPECT_EQ(std::string(WidgetOf(form1, "cmd_Sync")->tooltip()), Text(Msg::WindowSyncTooltip));
+  EXPECT_EQ(static_cast<CaptionBox*>(WidgetOf(form1, "Label2"))->text(), Text(Msg::WindowAddresses));
   EXPECT_TRUE(WidgetOf(form1, "lbl_NB")->visible());
   EXPECT_EQ(form1["txt_DNS"].Text(), "");
 
@@ -135,8 +136,7 @@ TEST_F(FltkRuntime, StartsWithTheTablesInitialStates) {
   EXPECT_EQ(heading->labelcolor(), fl_rgb_color(192, 0, 0));
   EXPECT_EQ(heading->labelsize(), 11);
   EXPECT_EQ(WidgetOf(dialog, "Label2")->labelfont(), forms_->Look().font);
-  EXPECT_EQ(static_cast<CaptionBox*>(WidgetOf(dialog, "Label3"))->text(),
-            "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.");
+  EXPECT_EQ(static_cast<CaptionBox*>(WidgetOf(dialog, "Label3"))->text(), Text(Msg::DialogAgainstRules));
 }
 
 // What FLTK itself measures for a text in a widget's font: wrapped at
