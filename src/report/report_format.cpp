@@ -220,7 +220,8 @@ std::string ReportAsText(const Report& report) {
   std::string verdict(VerdictText(report.verdict));
   if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
-  std::string confirmed = !report.forwardConfirmed ? "" : std::string(Text(*report.forwardConfirmed ? Msg::ReportYes : Msg::ReportNo));
+  std::string confirmed;
+  if (report.forwardConfirmed) confirmed = Text(*report.forwardConfirmed ? Msg::ReportYes : Msg::ReportNo);
   const std::pair<Msg, std::string> rows[] = {
       {Msg::ReportSystem, report.system},
       {Msg::ReportIeVersion, report.ieVersion},

@@ -1,6 +1,5 @@
 #include "text/catalogue.h"
 
-#include <array>
 #include <atomic>
 #include <iterator>
 
