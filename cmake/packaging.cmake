@@ -1,8 +1,8 @@
 # The Debian package: `cmake --workflow --preset package` configures the
 # release build for /usr, builds it and makes build/package/hostwarden_*.deb.
 # Depends comes from the shared libraries the program and its window module
-# link (dpkg-shlibdeps); libsystemd, which the program opens only to set a
-# name, is recommended.
+# link (dpkg-shlibdeps); pkexec, which renames for anyone but root from the
+# windows, is recommended.
 include(GNUInstallDirs)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME hostwarden)
@@ -15,7 +15,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libsystemd0)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS pkexec)
 set(CPACK_STRIP_FILES ON)
 set(HOSTWARDEN_DEBIAN_DIR ${CMAKE_BINARY_DIR}/debian)
 if(HOSTWARDEN_AUTOSTART_DIR MATCHES "^/etc/")

@@ -149,6 +149,8 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
     for (const auto& name : values.ptrNames)
       Require(hw::NamesDiffer(values.hostName, values.computerName, hw::FirstLabel(name)));
   }
+  // Whatever order the server gave, the check holds its names in one fixed order.
+  Require(values.ptrNames == hw::InStableOrder(values.ptrNames));
   Require(values.dnsName.find('\0') == std::string::npos);
   if (values.verdict == hw::CheckVerdict::Mismatch) Require(stage.WarningRaised());
   if (values.mainWindowHidden) Require(stage.dialogsShown == 1);

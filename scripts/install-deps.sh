@@ -11,7 +11,7 @@ run_packages=(
   cmake g++ make pkg-config
   # the windows and the DNS query; FLTK's CMake package names its `fluid`
   # tool, which libfltk1.3-dev does not bring, so configure needs it too
-  libfltk1.3-dev fluid libc-ares-dev libsystemd-dev fonts-dejavu-core fonts-liberation
+  libfltk1.3-dev fluid libc-ares-dev fonts-dejavu-core fonts-liberation
   # the build compiles the English texts of po/en.po into the program
   python3
 )
@@ -20,14 +20,17 @@ test_packages=(
   googletest libgtest-dev libgmock-dev gettext
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
+  # real servers as the namespace's campus network: BIND as the authoritative
+  # server, Unbound as a resolver in front of it, dhclient writing resolv.conf
+  bind9 unbound isc-dhcp-client
   # the fleet test: rsyslog as collector and as each PC's forwarder
   rsyslog
-  # the host-name service on a private system bus: dbus-daemon, busctl and
-  # systemd-hostnamed (the systemd package does not make itself PID 1;
-  # systemd-sysv would)
+  # the host-name service on a private system bus, which reads the name a
+  # rename wrote: dbus-daemon, busctl and systemd-hostnamed (the systemd
+  # package does not make itself PID 1; systemd-sysv would)
   dbus systemd
-  # polkit, which decides for hostnamed who may rename, and pkexec, which
-  # runs the program's elevated copy as root for an administrator
+  # pkexec, which runs the program's elevated copy as root for an
+  # administrator, and polkit, which decides whom it lets
   polkitd pkexec
   # window tests: a screen without a display, input, screenshots
   xvfb xdotool imagemagick x11-utils
@@ -74,6 +77,25 @@ for attempt in 1 2 3; do
   echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
   sleep $((attempt * 5))
 done
+# The test servers run only inside the tests' namespaces: their packages must
+# not start them on this machine. A policy-rc.d that refuses every start stands
+# in place during the install; the machine's own one, if any, comes back after.
+policy=/usr/sbin/policy-rc.d
+saved_policy=
+if [[ -e $policy ]]; then
+  saved_policy=$(mktemp)
+  cp -p "$policy" "$saved_policy"
+fi
+put_policy_back() {
+  if [[ -n $saved_policy ]]; then
+    cp -p "$saved_policy" "$policy" && rm -f "$saved_policy"
+  else
+    rm -f "$policy"
+  fi
+}
+trap put_policy_back EXIT
+printf '#!/bin/sh\n# no service starts while install-deps.sh installs\nexit 101\n' >"$policy"
+chmod 755 "$policy"
 apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"; }
 apt_install "${packages[@]}"
 # 32-bit Wine needs the i386 libraries at the very versions of the amd64

@@ -39,11 +39,12 @@ class LastWordForms : public Forms {
   std::function<void()> lastWord_;
 };
 
-VerdictEntry EntryOfValues(const StartupValues& values, bool nameSet) {
+// What a check found and the policy it ran under, as every entry of the run gives it.
+VerdictEntry EntryOfValues(const StartupValues& values, const CampusPolicy& policy, bool nameSet) {
   CheckVerdict verdict = values.verdict == CheckVerdict::Unfinished ? CheckVerdict::Failed : values.verdict;
   // The name the main window shows as the computer name (txt_CN), as the report does.
   VerdictEntry entry{verdict, values.hostName, values.dnsName, values.selectedAddress, values.dnsServer, nameSet};
-  AddDetails(entry, values.exemption, values.ptrNames, CampusPolicy{});
+  AddDetails(entry, values.exemption, values.ptrNames, policy);
   entry.ipv6Verdict = values.ipv6.verdict;
   entry.ipv6Address = values.ipv6.selectedAddress;
   entry.ipv6DnsName = values.ipv6.dnsName;
@@ -56,6 +57,12 @@ class LoggedRun {
  public:
   LoggedRun(Os& os, Forms& forms, VerdictLog* log, LogMoment moment, bool logged)
       : log_(log), logged_(logged), forms_(forms, [this] { LastWord(); }), program_(os, forms_) {
+    // The rename goes on record at once, before its message: a log-off while
+    // the message is up ends the process there.
+    program_.OnNameSet([this] {
+      WriteQuietly(log_, EntryOf(program_, true));
+      nameLogged_ = true;
+    });
     if (moment == LogMoment::AsSoonAsDecided) {
       program_.OnCheckDecided([this] {
         WriteQuietly(log_, EntryOf(program_, false));
@@ -78,11 +85,13 @@ class LoggedRun {
 
  private:
   void LastWord() {
+    if (nameLogged_) return;
     if (!logged_ || program_.NameSet()) WriteQuietly(log_, EntryOf(program_, program_.NameSet()));
   }
 
   VerdictLog* log_;
   bool logged_;
+  bool nameLogged_ = false;
   LastWordForms forms_;
   Program program_;
 };
@@ -107,7 +116,7 @@ class ScreenOnRecord : public ScreenOnDemand {
   bool Open() override { return screen_.Open(); }
   int Continue(const ProgramState& state) override {
     shown_ = screen_.Open();
-    if (!shown_ || moment_ == LogMoment::AsSoonAsDecided) Write(EntryOfValues(state.values, false));
+    if (!shown_ || moment_ == LogMoment::AsSoonAsDecided) Write(EntryOfValues(state.values, state.policy, false));
     if (!shown_) return ExitCodeOf(state.values.verdict);
     return screen_.Continue(state);
   }
@@ -152,10 +161,14 @@ int RunQuietProgram(Os& os, const std::string& commandLine, ScreenOnDemand& scre
 }
 
 VerdictEntry EntryOf(const Program& program, bool nameSet) {
-  VerdictEntry entry = EntryOfValues(program.Values(), nameSet);
-  // The elevated copy checks nothing: it set the name it was given, or failed to.
-  if (program.IsElevatedCopy()) entry.verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
-  entry.invalidPolicy = program.Policy().invalid;
+  VerdictEntry entry = EntryOfValues(program.Values(), program.Policy(), nameSet);
+  // The elevated copy checks nothing: it set the name it was given, or failed
+  // to; its entry names the name it found and the one it was to set.
+  if (program.IsElevatedCopy()) {
+    entry.verdict = nameSet ? CheckVerdict::Renamed : CheckVerdict::Failed;
+    entry.newName = program.ElevatedCopyName();
+  }
+  if (program.LastSyncOutcome() == SyncOutcome::AmbiguousPtr) entry.reason = kAmbiguousPtrReason;
   return entry;
 }
 

@@ -19,11 +19,12 @@ using report::VerdictLog;
 // When a run writes its entries.
 enum class LogMoment {
   // One entry when the run ends, however it ends, saying whether the name
-  // was set (Windows: the event log is read after the fact).
+  // was set. No platform uses it: a run ended by the session's end (log-off)
+  // would leave no entry.
   AtTheEnd,
   // One entry as soon as the check has decided, before any window, and one
-  // more when a window then sets the name (Linux: the verdict is on record
-  // even when the user never closes the window).
+  // more when a window then sets the name (both platforms: the verdict is on
+  // record even when the user never closes the window, or logs off).
   AsSoonAsDecided,
 };
 

@@ -26,34 +26,39 @@ struct Setting {
 };
 
 // The setting when it is set and every value passes `valid`; nullopt with
-// `invalid` true when it is set but unusable.
+// `invalid` naming what was ignored when it is set but unusable: the
+// setting's name, or the reason its whole place was refused.
 std::optional<Setting> UsableSetting(Os& os, std::string_view name, bool (*valid)(std::string_view),
-                                     bool& invalid) {
+                                     std::string& invalid) {
   std::optional<PolicySetting> setting;
   try {
     setting = os.ReadPolicySetting(std::string(name));
   } catch (const MissingFunction&) {
     return std::nullopt;  // a system without policies has none set
   } catch (const std::exception&) {
-    invalid = true;
+    invalid = name;
     return std::nullopt;
   }
   if (!setting) return std::nullopt;
-  invalid = !setting->readable || setting->values.empty() ||
-            !std::all_of(setting->values.begin(), setting->values.end(),
-                         [&](const std::string& value) { return valid(value); });
-  if (invalid) return std::nullopt;
+  if (!setting->readable || setting->values.empty() ||
+      !std::all_of(setting->values.begin(), setting->values.end(),
+                   [&](const std::string& value) { return valid(value); })) {
+    invalid = setting->invalidReason.empty() ? std::string(name) : setting->invalidReason;
+    return std::nullopt;
+  }
   return Setting{setting->values, setting->source};
 }
 
 void Apply(Os& os, std::string_view name, bool (*valid)(std::string_view), std::vector<std::string>& values,
            std::string& source, std::vector<std::string>& invalidSettings) {
-  bool invalid = false;
+  std::string invalid;
   if (auto setting = UsableSetting(os, name, valid, invalid)) {
     values = setting->values;
     source = setting->source;
   }
-  if (invalid) invalidSettings.emplace_back(name);
+  // A file refused whole gives its reason for every setting: said once.
+  if (!invalid.empty() && std::find(invalidSettings.begin(), invalidSettings.end(), invalid) == invalidSettings.end())
+    invalidSettings.push_back(invalid);
 }
 
 }  // namespace

@@ -20,8 +20,12 @@ struct CampusPolicy {
   CampusLists lists;
   // Where each list comes from: "built-in", or the PolicySetting's source.
   std::string domainsSource{kBuiltInSource}, prefixesSource{kBuiltInSource};
-  // The settings that were set but unusable, so the build's value holds.
+  // The settings that were set but unusable, so the build's value holds; or,
+  // in their place, why the place holding them was refused whole
+  // ("untrusted-file", "too-large").
   std::vector<std::string> invalid;
+
+  bool operator==(const CampusPolicy&) const = default;
 };
 
 // The build's lists: its campus domain and the prefix "dhcp".
@@ -29,7 +33,7 @@ CampusLists BuiltInCampusLists();
 
 // Reads both settings from `os`. Never fails: an invalid domain or prefix,
 // an empty list, an unreadable setting all leave the build's value in force
-// and name the setting in `invalid`.
+// and name the setting (or the reason its place was refused) in `invalid`.
 CampusPolicy ReadCampusPolicy(Os& os);
 
 // A lower-case DNS domain name: labels of a-z, 0-9 and "-" (not first or

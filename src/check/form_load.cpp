@@ -152,10 +152,12 @@ class StartupCheck {
       attempt([&] { v_.dnsServer = op_.QueryDnsServer(); });
       if (!v_.onlyTunnelAddresses)
         attempt([&] {
-          v_.ptrNames = EachCutAtNul(op_.DnsReverseLookup(v_.selectedAddress, v_.dnsServer, v_.lookupFailure));
+          v_.ptrNames =
+              InStableOrder(EachCutAtNul(op_.DnsReverseLookup(v_.selectedAddress, v_.dnsServer, v_.lookupFailure)));
         });
       // An address may carry several PTR records, in an order that servers
-      // rotate: any one that agrees is the PC's name.
+      // rotate: any one that agrees is the PC's name, and otherwise the
+      // first of the stable order is the same on every run.
       attempt([&] { v_.dnsName = PtrNameToCompare(v_.ptrNames, v_.hostName, v_.computerName); });
       attempt([&] { form1_[kTxtCn].SetText(v_.hostName); });
       attempt([&] { form1_[kTxtNb].SetText(v_.computerName); });

@@ -17,6 +17,8 @@ namespace hw {
 struct Form1Members {
   bool QuietMode = false;
   std::string DnsShortName;  // the DNS name's first label, in the answer's letter case
+
+  bool operator==(const Form1Members&) const = default;
 };
 
 enum class CheckVerdict {
@@ -38,7 +40,7 @@ struct StartupValues {
   std::string computerName;
   std::string hostName;
   std::string dnsServer;
-  std::vector<std::string> ptrNames;  // every PTR name of the answer, in answer order
+  std::vector<std::string> ptrNames;  // every PTR name of the answer, in stable order (InStableOrder)
   std::string dnsName;                // the one of them the check went on with
   std::string selectedAddress;
   bool onlyTunnelAddresses = false;  // every listed address is a VPN tunnel's: nothing was looked up
@@ -47,6 +49,8 @@ struct StartupValues {
   CheckVerdict verdict = CheckVerdict::Unfinished;
   bool mainWindowHidden = false;  // quiet mode with a mismatch: the dialog is up instead
   Ipv6Values ipv6;                // the IPv6 side, reported beside the verdict or deciding it
+
+  bool operator==(const StartupValues&) const = default;
 };
 
 // Runs the load sequence on the loaded, still invisible main window. May end

@@ -15,7 +15,7 @@ void LookUpIpv6Name(const StartupOperations& op, std::string_view hostName, std:
   ipv6.defaultRoute = configuration.defaultRoute;
   ipv6.noAddress = ipv6.selectedAddress.empty();
   if (ipv6.noAddress) return;
-  ipv6.ptrNames = op.Ipv6ReverseLookup(ipv6.selectedAddress, ipv6.dnsServer);
+  ipv6.ptrNames = InStableOrder(op.Ipv6ReverseLookup(ipv6.selectedAddress, ipv6.dnsServer));
   // As for IPv4: any one of several PTR records may be the PC's name.
   ipv6.dnsName = PtrNameToCompare(ipv6.ptrNames, hostName, computerName);
 }

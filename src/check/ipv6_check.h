@@ -21,12 +21,14 @@ struct Ipv6Values {
   std::string selectedAddress;
   std::string dnsServer;
   bool defaultRoute = false;
-  std::vector<std::string> ptrNames;  // every PTR name of the answer, in answer order
+  std::vector<std::string> ptrNames;  // every PTR name of the answer, in stable order (InStableOrder)
   std::string dnsName;                // the one of them the check went on with
   bool noAddress = false;             // no stable global address: nothing was asked
   NameCheckExemption exemption = NameCheckExemption::None;
   CheckVerdict verdict{};             // Unfinished until judged
   bool decides = false;               // an IPv6-only PC: this side is the check
+
+  bool operator==(const Ipv6Values&) const = default;
 };
 
 // Reads the configuration and, when there is an address to look up, asks

@@ -24,10 +24,19 @@ bool IsCampusDomainItself(std::string_view dnsName, std::string_view campusDomai
   return name == campusDomain;
 }
 
+std::string ToLowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
 }  // namespace
 
 bool IsQuietSwitch(std::string_view commandLine) {
-  std::string start = ToUpperAscii(TrimSpaces(commandLine).substr(0, 2));
+  std::vector<std::string> arguments = SplitArguments(commandLine);
+  if (arguments.empty()) return false;
+  std::string start = ToUpperAscii(std::string_view(arguments.front()).substr(0, 2));
   return start == "-Q" || start == "/Q";
 }
 
@@ -83,6 +92,26 @@ bool NameCheckApplies(const NameCheckInput& input) {
 
 bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::string_view dnsShortName) {
   return ToLower(hostName) != ToLower(dnsShortName) || ToLower(computerName) != ToLower(NetbiosNameOf(dnsShortName));
+}
+
+std::vector<std::string> InStableOrder(std::vector<std::string> ptrNames) {
+  // std::string compares its bytes as unsigned char, so the order is that of the bytes.
+  std::stable_sort(ptrNames.begin(), ptrNames.end(), [](const std::string& a, const std::string& b) {
+    const std::string lowerA = ToLowerAscii(a), lowerB = ToLowerAscii(b);
+    return lowerA != lowerB ? lowerA < lowerB : a < b;
+  });
+  return ptrNames;
+}
+
+bool IsAcceptedCampusName(std::string_view dnsName, const CampusLists& campus) {
+  return NameCheckExemptionOf({/*isLan=*/true, dnsName, /*selectedAddress=*/"", campus}) == NameCheckExemption::None;
+}
+
+std::vector<std::string> AcceptedCampusNames(const std::vector<std::string>& ptrNames, const CampusLists& campus) {
+  std::vector<std::string> accepted;
+  for (const auto& name : ptrNames)
+    if (IsAcceptedCampusName(name, campus)) accepted.push_back(name);
+  return accepted;
 }
 
 std::string PtrNameToCompare(const std::vector<std::string>& ptrNames, std::string_view hostName,

@@ -14,7 +14,9 @@
 namespace hw {
 
 // "-Q" or "/Q", in either letter case, as the first two characters of the
-// command line once its surrounding spaces are gone.
+// command line's first argument, its quotes taken off as Windows splits
+// arguments: "/Q" in quotes is the quiet switch too, as the README says. A
+// switch after another argument is not.
 bool IsQuietSwitch(std::string_view commandLine);
 
 // The browser's major version as the first character of its version text
@@ -34,6 +36,8 @@ struct CampusLists {
   CampusLists(std::string_view domain) : domains{std::string(domain)} {}  // NOLINT: implicit on purpose
   CampusLists(const char* domain) : CampusLists(std::string_view(domain)) {}         // NOLINT
   CampusLists(const std::string& domain) : CampusLists(std::string_view(domain)) {}  // NOLINT
+
+  bool operator==(const CampusLists&) const = default;
 };
 
 struct NameCheckInput {
@@ -71,6 +75,19 @@ bool IsDynamicPoolName(std::string_view dnsName, const CampusLists& campus);
 // Either computer name differs from the short name, letter case ignored: the
 // host name from all of it, the NetBIOS name from its NetBIOS form.
 bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::string_view dnsShortName);
+
+// The PTR names in an order that does not depend on the server: servers
+// rotate the records of an answer, and the name shown, logged and offered
+// must not change from run to run. Ascending by the name lower-cased
+// (ASCII letters only), ties by the bytes as they came.
+std::vector<std::string> InStableOrder(std::vector<std::string> ptrNames);
+
+// A name the check would go on with by itself: within a campus domain, but
+// not the domain itself, no dynamic-pool name and not "localhost".
+bool IsAcceptedCampusName(std::string_view dnsName, const CampusLists& campus);
+
+// Those of the PTR names that IsAcceptedCampusName accepts, in their order.
+std::vector<std::string> AcceptedCampusNames(const std::vector<std::string>& ptrNames, const CampusLists& campus);
 
 // The PTR name the check goes on with: the first whose short name agrees
 // with both computer names, otherwise the first of all; "" for none.

@@ -10,9 +10,10 @@ enum class NameCheckExemption {
   None,
   NoLan,             // no LAN connection
   Vpn,               // the PC has only addresses of VPN tunnels
-  NoIpv4DnsServer,   // no IPv4 DNS server configured: nothing was asked
+  NoDnsServer,       // no DNS server configured at all: nothing was asked
   NoPtrRecord,       // the server has no PTR record for the address
   DnsServerFailure,  // the server failed, refused, or answered malformed
+  DnsServerUnreachable,  // nothing listens at the server's address: refused at once
   DnsTimeout,        // the server did not answer
   NoDnsName,         // the lookup gave no name, for no reason known
   LoopbackAddress,   // the selected address is 127.0.0.1

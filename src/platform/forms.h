@@ -66,6 +66,8 @@ struct ControlData {
   bool bold = false;          // font weight 700 instead of 400
   uint32_t textColour = kSystemColour;
   Picture picture = Picture::None;  // for an image
+  // What a picture means, for a screen reader; nothing draws it.
+  std::string description;
 };
 
 struct WindowData {

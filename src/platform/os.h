@@ -102,6 +102,11 @@ inline constexpr int32_t kDnsInfoNoRecords = 9501;
 inline constexpr int32_t kDnsErrorBadPacket = 9502;
 inline constexpr int32_t kDnsErrorNoPacket = 9503;
 inline constexpr int32_t kDnsErrorNoDnsServers = 9852;
+// A server that refuses at once (ICMP port unreachable: nothing listens on
+// port 53) is no silent one: DnsQuery reports the socket's error, as
+// WSAECONNREFUSED or as ERROR_CONNECTION_REFUSED.
+inline constexpr int32_t kWsaeConnRefused = 10061;
+inline constexpr int32_t kErrorConnectionRefused = 1225;
 // gethostbyaddr's errors (WSAGetLastError).
 inline constexpr int kWsaHostNotFound = 11001;
 inline constexpr int kWsaTryAgain = 11002;
@@ -159,6 +164,8 @@ inline constexpr uint32_t kIfTypePropVirtual = 53;  // wintun, WireGuard and oth
 inline constexpr uint32_t kIfTypeTunnel = 131;
 inline constexpr int kIfOperStatusUp = 1;
 inline constexpr int kIpSuffixOriginRandom = 5;      // a temporary (privacy) address
+inline constexpr int kIpDadStateTentative = 1;
+inline constexpr int kIpDadStateDuplicate = 2;
 inline constexpr int kIpDadStateDeprecated = 3;
 inline constexpr int kIpDadStatePreferred = 4;
 
@@ -172,6 +179,8 @@ struct OsVersionInfo {
   uint32_t dwBuildNumber = 0;
   uint32_t dwPlatformId = 0;
   std::string szCSDVersion = std::string(128, '\0');
+
+  bool operator==(const OsVersionInfo&) const = default;
 };
 inline constexpr uint32_t kOsVersionInfoSize = 148;
 
@@ -314,6 +323,10 @@ struct ShellExecuteInfo {
   std::string lpFile;
   std::string lpParameters;
   int nShow = kSwShowNormal;
+  // Not part of the Windows record: the full DNS name the copy's rename
+  // rests on, for a system whose copy takes the domain too (Linux's pkexec
+  // copy). Windows' copy sets the host label alone.
+  std::string dnsName;
 };
 
 // A setting the administrator made for this program, as the system keeps it.
@@ -321,6 +334,9 @@ struct PolicySetting {
   std::string source;               // "policy" (Group Policy's registry key), "file" (a file in /etc)
   bool readable = true;             // false: set, but of the wrong type or in a file that cannot be read
   std::vector<std::string> values;  // in the order given
+  // Why a place that holds every setting was refused whole ("untrusted-file",
+  // "too-large"); "" when only this setting is unreadable or all is well.
+  std::string invalidReason;
 };
 
 // ---- The functions -----------------------------------------------------------
@@ -336,10 +352,19 @@ class Os {
   virtual int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) = 0;
   virtual int SetComputerNameA(const std::string& name) = 0;
   virtual int SetComputerNameExA(int nameType, const std::string& name) = 0;
+  // SetComputerNameExA with the full DNS name the rename rests on beside
+  // the short name ("" for none). A system that keeps the PC's domain with
+  // its name (Linux: a full static name, the hosts file's own line) takes
+  // the domain from `dnsName` and from nowhere else; Windows sets the host
+  // label alone, as SetComputerNameExA does.
+  virtual int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) {
+    (void)dnsName;
+    return SetComputerNameExA(nameType, name);
+  }
   // Whether the last SetComputerName(Ex)A that failed was refused because
-  // this user may not rename the PC. Where the system's own authority asks
-  // the user at the call itself (polkit on Linux), the rights test before
-  // the call cannot know the answer; elsewhere it has already made sure.
+  // this user may not rename the PC: the system may still refuse what the
+  // rights test before the call allowed (on Linux, a host-name file that
+  // even root may not replace).
   virtual bool RenameRefusedForRights() { return false; }
 
   // kernel32: the user's interface language, a LANGID (primary language in

@@ -21,8 +21,6 @@ std::string SwitchName(std::string_view word) {
   return ToUpperAscii(word);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // REPORTS, REPORT/JSON, SYNC:NOW: one of our names with more after it.
 bool LooksLikeOurSwitch(const std::string& name) {
   for (std::string_view known : kSwitchNames)
@@ -38,37 +36,6 @@ ModeOptions Refused(std::string line) {
 }
 
 }  // namespace
-
-std::vector<std::string> SplitArguments(std::string_view arguments) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (true) {
-    while (i < arguments.size() && IsBlank(arguments[i])) ++i;
-    if (i >= arguments.size()) return words;
-    std::string word;
-    bool quoted = false;
-    while (i < arguments.size() && (quoted || !IsBlank(arguments[i]))) {
-      std::size_t backslashes = 0;
-      while (i < arguments.size() && arguments[i] == '\\') ++backslashes, ++i;
-      if (i < arguments.size() && arguments[i] == '"') {
-        word.append(backslashes / 2, '\\');
-        if (backslashes % 2 == 1) {
-          word += '"';
-        } else if (quoted && i + 1 < arguments.size() && arguments[i + 1] == '"') {
-          word += '"';  // "" inside quotes is a quote
-          ++i;
-        } else {
-          quoted = !quoted;
-        }
-        ++i;
-      } else {
-        word.append(backslashes, '\\');
-        if (backslashes == 0) word += arguments[i++];
-      }
-    }
-    words.push_back(std::move(word));
-  }
-}
 
 std::string UnknownSwitchLine(std::string_view word) {
   return Text(Msg::UnknownSwitch, {word});

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/text.h"
+
 namespace hw::report {
 
 enum class Mode { Window, Report, Sync, Refused };
@@ -18,11 +20,8 @@ struct ModeOptions {
   std::string refusal;  // Mode::Refused: the one line that says why
 };
 
-// The words of an argument text, split the way the C runtime of Windows
-// splits it: at blanks and tabs outside quotes; quotes are removed, and
-// backslashes count only before a quote (2n of them give n, 2n+1 give n
-// and a literal quote).
-std::vector<std::string> SplitArguments(std::string_view arguments);
+// The words of an argument text, as Windows programs split it (text/text.h).
+using hw::SplitArguments;
 
 // JSON alone asks for the report. A word that begins like one of the three
 // switches but goes on (/REPORT/JSON, /SYNCNOW) is an unknown switch, and

@@ -28,7 +28,7 @@ struct Report {
   std::string system, ieVersion, connection, userName, computerName;
   std::optional<std::string> netbiosName;  // nullopt while the field is hidden
   std::string dnsName;
-  std::vector<std::string> ptrNames;  // every PTR name of the answer, in answer order
+  std::vector<std::string> ptrNames;  // every PTR name of the answer, in the check's stable order
   std::vector<std::string> addresses;
   std::string selectedAddress, dnsServer, dnsShortName;
   CheckVerdict verdict = CheckVerdict::Unfinished;
@@ -36,6 +36,9 @@ struct Report {
   // Whether the DNS name leads back to the address; looked up on a mismatch
   // only, where a rename would ask it.
   std::optional<bool> forwardConfirmed;
+  // Several campus names and not exactly one of them leads back: a rename
+  // sets nothing ("ambiguous-ptr"). forwardConfirmed is false then.
+  bool ambiguousPtr = false;
   CampusPolicy policy;  // the campus lists in force, their sources, the settings that were unusable
   // The IPv6 side: reported beside the verdict, or deciding it on an
   // IPv6-only PC. `ipv6Verdict` stays Unfinished where it was not looked at.

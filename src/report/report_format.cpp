@@ -1,9 +1,9 @@
 #include "report/report.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "report/vocabulary.h"
+#include "sync/sync_command.h"
 #include "text/catalogue.h"
 #include "text/text.h"
 
@@ -39,9 +39,12 @@ std::size_t Utf8SequenceLength(std::string_view text) {
   return length;
 }
 
-std::string Hex(const char* format, unsigned value) {
-  char out[8];
-  std::snprintf(out, sizeof out, format, value);
+// `prefix` and `digits` lower-case hex digits of `value`. Written out by
+// hand: the C library's formatter would bring its floating-point code into
+// the Windows program for this alone.
+std::string Hex(std::string_view prefix, int digits, unsigned value) {
+  std::string out(prefix);
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += "0123456789abcdef"[(value >> shift) & 0xF];
   return out;
 }
 
@@ -152,7 +155,7 @@ std::string JsonString(std::string_view text) {
     } else if (c == '\t') {
       out += "\\t";
     } else if (c < 0x20 || c == 0x7F) {
-      out += Hex("\\u%04x", c);
+      out += Hex("\\u", 4, c);
     } else {
       out.append(text.substr(0, length));
     }
@@ -167,7 +170,7 @@ std::string PrintableText(std::string_view text) {
     unsigned char c = static_cast<unsigned char>(text.front());
     std::size_t length = Utf8SequenceLength(text);
     if (length == 0 || c < 0x20 || c == 0x7F || c == '\\') {
-      out += c == '\\' ? "\\\\" : Hex("\\x%02x", c);
+      out += c == '\\' ? "\\\\" : Hex("\\x", 2, c);
       length = 1;
     } else {
       out.append(text.substr(0, length));
@@ -194,6 +197,7 @@ std::string ReportAsJson(const Report& report) {
   AppendField(json, "verdict", std::string(VerdictName(report.verdict)));
   json += "\"notApplicableBecause\":" + JsonExemption(report) + ",";
   json += "\"forwardConfirmed\":" + JsonTruth(report.forwardConfirmed) + ",";
+  json += "\"renameRefusedBecause\":" + (report.ambiguousPtr ? JsonString(kAmbiguousPtrReason) : "null") + ",";
   AppendSetting(json, "campusDomains", report.policy.lists.domains, report.policy.domainsSource);
   AppendSetting(json, "dynamicPoolPrefixes", report.policy.lists.poolPrefixes, report.policy.prefixesSource);
   AppendList(json, "invalidPolicy", report.policy.invalid);
@@ -222,6 +226,7 @@ std::string ReportAsText(const Report& report) {
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
   std::string confirmed;
   if (report.forwardConfirmed) confirmed = Text(*report.forwardConfirmed ? Msg::ReportYes : Msg::ReportNo);
+  if (report.ambiguousPtr) confirmed = Text(Msg::ReportNotOneConfirmed);
   const std::pair<Msg, std::string> rows[] = {
       {Msg::ReportSystem, report.system},
       {Msg::ReportIeVersion, report.ieVersion},

@@ -88,7 +88,9 @@ Report StartAndReport(Program& program, HeadlessForms& forms) {
   // back to the address: the report asks the same, and renames nothing.
   if (report.verdict == CheckVerdict::Mismatch) {
     try {
-      report.forwardConfirmed = program.ForwardConfirmed();
+      const RenameBasis basis = program.ConfirmRename();
+      report.forwardConfirmed = basis.kind == RenameBasis::Kind::Confirmed;
+      report.ambiguousPtr = basis.kind == RenameBasis::Kind::Ambiguous;
     } catch (const EndProgram&) {
       report.ended = true;  // the resolver's clean-up failed and ended the program
       report.verdict = CheckVerdict::Failed;

@@ -12,11 +12,11 @@ namespace {
 void RunCommand(Os& os, Program& program, HeadlessForms& forms, SyncResult& result) {
   std::size_t before = forms.Messages().size();
   result.attempted = true;
-  const StartupValues& found = program.Values();
   try {
     SyncOutcome outcome = SynchroniseName(os, forms, program.Versions(), program.Members().DnsShortName,
-                                          {found.dnsName, found.selectedAddress, found.dnsServer}, SyncCaller::Script);
+                                          program.WhatTheCheckFound(), SyncCaller::Script);
     result.nameSet = outcome == SyncOutcome::Renamed;
+    result.report.ambiguousPtr = outcome == SyncOutcome::AmbiguousPtr;
   } catch (const EndProgram&) {
     // a lookup that met a broken network stack ends the program at once
   }

@@ -1,6 +1,9 @@
 #include "report/verdict_log.h"
 
+#include <algorithm>
+
 #include "report/report.h"
+#include "sync/sync_command.h"
 
 namespace hw::report {
 
@@ -18,7 +21,8 @@ std::string Ipv6LogText(const VerdictEntry& entry) {
 void AddDetails(VerdictEntry& entry, NameCheckExemption exemption, const std::vector<std::string>& ptrNames,
                 const CampusPolicy& policy) {
   if (entry.verdict == CheckVerdict::NotApplicable) entry.reason = ExemptionName(exemption);
-  entry.ptrNames = ptrNames;
+  entry.ptrNameCount = ptrNames.size();
+  entry.ptrNames.assign(ptrNames.begin(), ptrNames.begin() + std::min(ptrNames.size(), kLoggedPtrNames));
   entry.invalidPolicy = policy.invalid;
 }
 
@@ -27,6 +31,7 @@ VerdictEntry EntryOf(const Report& report, bool nameSet) {
                      nameSet};
   AddDetails(entry, report.exemption, report.ptrNames, report.policy);
   entry.forwardConfirmed = report.forwardConfirmed;
+  if (report.ambiguousPtr) entry.reason = kAmbiguousPtrReason;
   entry.ipv6Verdict = report.ipv6Verdict;
   entry.ipv6Address = report.selectedIpv6Address;
   entry.ipv6DnsName = report.ipv6DnsName;
@@ -62,7 +67,9 @@ std::string VerdictLogText(const VerdictEntry& entry) {
                      " nameSet=" + std::string(NameSetValue(entry)) + " reason=" + orDash(entry.reason) +
                      " forwardConfirmed=" + orDash(ForwardConfirmedValue(entry)) + " ptrNames=[" + ptrNames + "]" +
                      " version=" + entry.version + Ipv6LogText(entry);
+  if (entry.ptrNameCount > entry.ptrNames.size()) text += " ptrNameCount=" + std::to_string(entry.ptrNameCount);
   if (!entry.invalidPolicy.empty()) text += " policy=invalid:" + InvalidPolicyValue(entry);
+  if (!entry.newName.empty()) text += " newName=" + JsonString(entry.newName);
   if (!entry.shown) text += " shown=no";
   return text;
 }

@@ -31,9 +31,10 @@ constexpr Row kVocabulary[] = {
 
     {V::NotApplicable, R::NoLan, {"no-lan", Msg::ReasonNoLan, 0, S::Information}},
     {V::NotApplicable, R::Vpn, {"vpn", Msg::ReasonVpn, 0, S::Information}},
-    {V::NotApplicable, R::NoIpv4DnsServer, {"no-ipv4-dns-server", Msg::ReasonNoIpv4DnsServer, 0, S::Information}},
+    {V::NotApplicable, R::NoDnsServer, {"no-dns-server", Msg::ReasonNoDnsServer, 0, S::Information}},
     {V::NotApplicable, R::NoPtrRecord, {"no-ptr-record", Msg::ReasonNoPtrRecord, 0, S::Information}},
     {V::NotApplicable, R::DnsServerFailure, {"dns-server-failure", Msg::ReasonDnsServerFailure, 0, S::Information}},
+    {V::NotApplicable, R::DnsServerUnreachable, {"dns-server-unreachable", Msg::ReasonDnsServerUnreachable, 0, S::Information}},
     {V::NotApplicable, R::DnsTimeout, {"dns-timeout", Msg::ReasonDnsTimeout, 0, S::Information}},
     {V::NotApplicable, R::NoDnsName, {"no-dns-name", Msg::ReasonNoDnsName, 0, S::Information}},
     {V::NotApplicable, R::LoopbackAddress, {"loopback-address", Msg::ReasonLoopbackAddress, 0, S::Information}},

@@ -45,18 +45,23 @@ bool DnsNameHasAddress(Os& os, const std::string& name, const std::string& addre
   if (IsIpv6Text(address)) return DnsNameHasIpv6Address(os, name, address, server);
   const uint32_t wanted = os.inet_addr(address);
   if (wanted == kInaddrNone) return false;
-  // As for the PTR query: no server text, no query, rather than the
-  // broadcast address that inet_addr gives for it.
-  const uint32_t serverAddress = os.inet_addr(server);
-  if (serverAddress == kInaddrNone) return false;
-  const Ip4Array onlyThisServer{{serverAddress}};
-
   // Only the server may answer: the DNS client would otherwise answer the
   // PC's own DNS host name or a name in its hosts file by itself, or ask
   // NetBIOS when the server has no record.
   constexpr uint32_t kServerOnly =
       kDnsQueryBypassCache | kDnsQueryNoLocalName | kDnsQueryNoHostsFile | kDnsQueryNoNetbt;
   DnsRecordList answer;  // freed when it goes out of scope, on every path
+  // The same server as the PTR query, an IPv6 one where the PC has no other.
+  if (IsIpv6Text(server)) {
+    auto to = UsableDnsServer(server);
+    if (!to || os.DnsQuery_A(name, kDnsTypeA, kServerOnly, *to, answer) != kDnsStatusSuccess) return false;
+    return AnswerNamesAddress(answer, wanted);
+  }
+  // As for the PTR query: no server text, no query, rather than the
+  // broadcast address that inet_addr gives for it.
+  const uint32_t serverAddress = os.inet_addr(server);
+  if (serverAddress == kInaddrNone) return false;
+  const Ip4Array onlyThisServer{{serverAddress}};
   if (os.DnsQuery_A(name, kDnsTypeA, kServerOnly, &onlyThisServer, answer) != kDnsStatusSuccess) return false;
   return AnswerNamesAddress(answer, wanted);
 }

@@ -52,8 +52,11 @@ bool IsGlobalIpv6Address(const SocketAddress& address) {
   return true;
 }
 
+// Only a preferred address is surely the PC's: one still being checked for
+// duplicates (tentative) or found a duplicate may be another host's, and
+// then its DNS name is that host's too.
 bool IsStableAddress(const AdapterUnicastAddress& address) {
-  return address.SuffixOrigin != kIpSuffixOriginRandom && address.DadState != kIpDadStateDeprecated;
+  return address.SuffixOrigin != kIpSuffixOriginRandom && address.DadState == kIpDadStatePreferred;
 }
 
 Ipv6Configuration Ipv6ConfigurationOf(const std::vector<AdapterAddresses>& adapters) {

@@ -6,11 +6,8 @@
 #include "text/text.h"
 
 namespace hw {
-namespace {
 
-// A server is a unicast address of either family; anything else (no text,
-// the unspecified or a multicast address) means there is nobody to ask.
-std::optional<SocketAddress> UsableServer(const std::string& server) {
+std::optional<SocketAddress> UsableDnsServer(const std::string& server) {
   auto address = ParseAddress(server);
   if (!address) return std::nullopt;
   if (address->family == kAfInet6 && (address->bytes[0] == 0xFF || *address == SocketAddress{kAfInet6, {}}))
@@ -19,11 +16,9 @@ std::optional<SocketAddress> UsableServer(const std::string& server) {
   return address;
 }
 
-}  // namespace
-
 std::vector<std::string> Ipv6ReverseLookup(Os& os, const std::string& address, const std::string& server) {
   auto own = ParseAddress(address);
-  auto to = UsableServer(server);
+  auto to = UsableDnsServer(server);
   if (!own || own->family != kAfInet6 || !to) return {};
   DnsRecordList answer;  // freed when it goes out of scope, on every path
   if (os.DnsQuery_A(Ipv6ReverseName(*own), kDnsTypePtr, kDnsQueryBypassCache, *to, answer) != kDnsStatusSuccess)
@@ -37,7 +32,7 @@ std::vector<std::string> Ipv6ReverseLookup(Os& os, const std::string& address, c
 
 bool DnsNameHasIpv6Address(Os& os, const std::string& name, const std::string& address, const std::string& server) {
   auto wanted = ParseAddress(address);
-  auto to = UsableServer(server);
+  auto to = UsableDnsServer(server);
   if (name.empty() || !wanted || wanted->family != kAfInet6 || !to) return false;
   // Only the server may answer, as for the A query.
   constexpr uint32_t kServerOnly =

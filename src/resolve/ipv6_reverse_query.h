@@ -3,12 +3,17 @@
 // of either family.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/os.h"
 
 namespace hw {
+
+// A server is a unicast address of either family; nullopt for anything
+// else (no text, the unspecified or a multicast address): nobody to ask.
+std::optional<SocketAddress> UsableDnsServer(const std::string& server);
 
 // The names of every PTR record of the answer that `server` (IPv6 or IPv4)
 // gives for the ip6.arpa name of `address`, in answer order, each cut at

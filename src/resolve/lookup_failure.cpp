@@ -15,8 +15,10 @@ LookupFailure LookupFailureOfDnsStatus(int32_t status) {
     case kDnsErrorRcodeRefused:
     case kDnsErrorBadPacket:
     case kDnsErrorNoPacket: return LookupFailure::DnsServerFailure;
+    case kWsaeConnRefused:
+    case kErrorConnectionRefused: return LookupFailure::DnsServerUnreachable;
     case kErrorTimeout: return LookupFailure::DnsTimeout;
-    case kDnsErrorNoDnsServers: return LookupFailure::NoIpv4DnsServer;
+    case kDnsErrorNoDnsServers: return LookupFailure::NoDnsServer;
     default: return LookupFailure::None;  // the program's own trouble, not the server's
   }
 }

@@ -10,8 +10,8 @@
 namespace hw {
 
 // A lookup's failure is the reason the check then gives: NoPtrRecord,
-// DnsServerFailure, DnsTimeout or NoIpv4DnsServer; None where a name came
-// back, or nothing says why none did.
+// DnsServerFailure, DnsServerUnreachable, DnsTimeout or NoDnsServer; None
+// where a name came back, or nothing says why none did.
 using LookupFailure = NameCheckExemption;
 
 // The failure a DnsQuery_A status stands for; a success with no PTR record

@@ -35,10 +35,13 @@ bool IsValidComputerName(std::string_view name) {
   return !std::all_of(name.begin(), name.end(), IsDigit);
 }
 
-SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name) {
+SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name,
+                            const std::string& dnsName, const std::function<void()>& nameSet) {
   OsVersionDetails details;
   chkVer.OsVersionText(details);  // which call sets the name depends on it
-  return SynchroniseName(os, forms, chkVer, name, ForwardLookup{}, SyncCaller::ElevatedCopy);
+  // Nothing is confirmed again: the full name only carries the domain.
+  return SynchroniseName(os, forms, chkVer, name, ForwardLookup{dnsName, "", "", {}}, SyncCaller::ElevatedCopy,
+                         nameSet);
 }
 
 }  // namespace hw

@@ -25,7 +25,10 @@ std::optional<std::string> ElevatedCopyName(std::string_view commandLine);
 bool IsValidComputerName(std::string_view name);
 
 // Sets the name as the synchronise command does, without offering
-// elevation again; the outcome. The copy ends after it in every case.
-SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name);
+// elevation again; the outcome. `dnsName` is the full name the copy was
+// given beside it, where the system's copy takes one ("" for none). The
+// copy ends after it in every case. `nameSet` as for SynchroniseName.
+SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name,
+                            const std::string& dnsName = "", const std::function<void()>& nameSet = {});
 
 }  // namespace hw

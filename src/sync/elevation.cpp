@@ -37,7 +37,7 @@ bool HasElevatedTwin(Os& os) {
   }
 }
 
-bool StartElevatedCopy(Os& os, const std::string& name) {
+bool StartElevatedCopy(Os& os, const std::string& name, const std::string& dnsName) {
   if (!HasElevatedTwin(os)) return false;
   try {
     auto program = OwnProgramFile(os);
@@ -48,6 +48,7 @@ bool StartElevatedCopy(Os& os, const std::string& name) {
     start.lpFile = *program;
     start.lpParameters = ElevatedCopyArguments(name);
     start.nShow = kSwShowNormal;
+    start.dnsName = dnsName;
     // Fails when the user refuses the system's prompt.
     return os.ShellExecuteExW(start) != 0;
   } catch (const MissingFunction&) {

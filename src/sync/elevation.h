@@ -14,8 +14,10 @@ namespace hw {
 bool HasElevatedTwin(Os& os);
 
 // Starts this program again with the full rights, as the elevated copy that
-// sets `name`. True once the copy runs; false when the process has no
-// elevated twin, the user refused, or the copy could not be started.
-bool StartElevatedCopy(Os& os, const std::string& name);
+// sets `name` (the first label of the confirmed full name `dnsName`, which
+// goes with it where the system's copy takes it). True once the copy runs;
+// false when the process has no elevated twin, the user refused, or the
+// copy could not be started.
+bool StartElevatedCopy(Os& os, const std::string& name, const std::string& dnsName = "");
 
 }  // namespace hw

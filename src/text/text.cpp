@@ -73,4 +73,39 @@ std::string FirstCharacters(std::string_view text, std::size_t count) {
   return std::string(text.substr(0, end));
 }
 
+namespace {
+bool IsArgumentBlank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
+
+std::vector<std::string> SplitArguments(std::string_view arguments) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (true) {
+    while (i < arguments.size() && IsArgumentBlank(arguments[i])) ++i;
+    if (i >= arguments.size()) return words;
+    std::string word;
+    bool quoted = false;
+    while (i < arguments.size() && (quoted || !IsArgumentBlank(arguments[i]))) {
+      std::size_t backslashes = 0;
+      while (i < arguments.size() && arguments[i] == '\\') ++backslashes, ++i;
+      if (i < arguments.size() && arguments[i] == '"') {
+        word.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          word += '"';
+        } else if (quoted && i + 1 < arguments.size() && arguments[i + 1] == '"') {
+          word += '"';  // "" inside quotes is a quote
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        word.append(backslashes, '\\');
+        if (backslashes == 0) word += arguments[i++];
+      }
+    }
+    words.push_back(std::move(word));
+  }
+}
+
 }  // namespace hw

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hw {
 
@@ -37,5 +38,11 @@ std::size_t CharacterCount(std::string_view text);
 // The first `count` characters (UTF-8 code points) of the text; all of it
 // when it has fewer.
 std::string FirstCharacters(std::string_view text, std::size_t count);
+
+// The words of an argument text, split the way the C runtime of Windows
+// splits it: at blanks and tabs outside quotes; quotes are removed, and
+// backslashes count only before a quote (2n of them give n, 2n+1 give n
+// and a literal quote).
+std::vector<std::string> SplitArguments(std::string_view arguments);
 
 }  // namespace hw

@@ -45,6 +45,7 @@ WindowData Form1In(Language language) {
   ControlData& warning = w.ControlNamed(kImgWarn);
   warning.picture = Picture::Warning;
   warning.visible = false;
+  warning.description = text(Msg::WindowWarningPicture);
   ControlData& sync = w.ControlNamed(kCmdSync);
   sync.enabled = false;
   sync.tooltip = text(Msg::WindowSyncTooltip);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "check/name_rules.h"
 #include "probes/names.h"
 #include "resolve/dns_reverse_query.h"
 #include "resolve/host_by_address.h"
@@ -33,9 +34,18 @@ void Program::Start() {
 
 void Program::Run() {
   // The elevated copy (UAC) only sets the name it was given; it shows no window.
-  if (auto name = ElevatedCopyName(forms_.Command())) {
+  if (auto name = hw::ElevatedCopyName(forms_.Command())) {
     elevatedCopy_ = true;
-    RunThenEnd(forms_, [&] { syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name); });
+    elevatedCopyName_ = *name;
+    // The name it replaces, for the run's entry (the window's computer name);
+    // a name that cannot be read leaves the entry's field empty, nothing more.
+    try {
+      values_.hostName = QueryDnsHostName(os_);
+    } catch (const std::exception&) {
+    }
+    RunThenEnd(forms_, [&] {
+      syncOutcome_ = RunElevatedCopy(os_, forms_, chkVer_, *name, elevatedCopyDnsName_, NoteNameSet());
+    });
   }
   Start();
   forms_.Run();
@@ -49,6 +59,7 @@ ProgramState Program::State() {
   state.members = members_;
   state.version = chkVer_.Info();
   state.values = values_;
+  state.policy = policy_;
   return state;
 }
 
@@ -56,7 +67,7 @@ void Program::Continue(const ProgramState& state) {
   chkVer_.Adopt(state.version);
   members_ = state.members;
   values_ = state.values;
-  policy_ = ReadCampusPolicy(os_);  // for the run's log entry
+  policy_ = state.policy;  // what the check used, for the run's log entry
   LoadMainWindow();
   RestoreControlStates(*form1_, state.form1);
   if (NeedsElevation()) (*form1_)[kCmdSync].SetElevationRequired(true);
@@ -65,20 +76,29 @@ void Program::Continue(const ProgramState& state) {
 }
 
 void Program::cmd_Sync_Click() {
-  syncOutcome_ = SynchroniseName(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound());
+  syncOutcome_ = SynchroniseName(os_, forms_, chkVer_, members_.DnsShortName, WhatTheCheckFound(), SyncCaller::User,
+                                 NoteNameSet());
   if (EndsTheProgram(*syncOutcome_)) forms_.End();
 }
 
-bool Program::ForwardConfirmed() { return hw::ForwardConfirmed(os_, forms_, chkVer_, WhatTheCheckFound()); }
+RenameBasis Program::ConfirmRename() { return ConfirmRenameBasis(os_, forms_, chkVer_, WhatTheCheckFound()); }
 
+std::function<void()> Program::NoteNameSet() {
+  return [this] {
+    syncOutcome_ = SyncOutcome::Renamed;
+    if (nameSet_) nameSet_();
+  };
+}
+
+// The IPv6-only PC's check took the IPv6 side's values into these fields.
 ForwardLookup Program::WhatTheCheckFound() const {
-  return {values_.dnsName, values_.selectedAddress, values_.dnsServer};
+  return {values_.dnsName, values_.selectedAddress, values_.dnsServer,
+          AcceptedCampusNames(values_.ptrNames, policy_.lists)};
 }
 
 // Pressing the button will start the elevated copy: the user is asked for
 // the full rights first. Known once the version is read, and asked once.
-// Only Windows draws the shield; Linux is not asked at every start whether
-// the rename would need pkexec (that costs a call to hostnamed).
+// Only Windows draws the shield.
 bool Program::NeedsElevation() {
   if (!needsElevation_) needsElevation_ = chkVer_.HasUac() && HasElevatedTwin(os_);
   return *needsElevation_;

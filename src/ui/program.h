@@ -30,6 +30,9 @@ struct ProgramState {
   Form1Members members;
   OsVersionInfo version;
   StartupValues values;
+  CampusPolicy policy;  // the lists the check used, and the settings it ignored
+
+  bool operator==(const ProgramState&) const = default;
 };
 
 class Program {
@@ -46,6 +49,9 @@ class Program {
   // Runs `hook` once, as soon as the load sequence has decided (before the
   // main window is shown), so the verdict is on record before any window.
   void OnCheckDecided(std::function<void()> hook) { checkDecided_ = std::move(hook); }
+  // Runs `hook` as soon as this run has set the name (or its elevated copy
+  // has), before the message that says so.
+  void OnNameSet(std::function<void()> hook) { nameSet_ = std::move(hook); }
 
   // Where the program stands after Start.
   ProgramState State();
@@ -61,6 +67,8 @@ class Program {
   const CampusPolicy& Policy() const { return policy_; }
   // Whether this run is the elevated copy, which only sets a name.
   bool IsElevatedCopy() const { return elevatedCopy_; }
+  // The name the elevated copy was given to set; "" for any other run.
+  const std::string& ElevatedCopyName() const { return elevatedCopyName_; }
   // How the synchronise command last ended in this run; nullopt before it ran.
   const std::optional<SyncOutcome>& LastSyncOutcome() const { return syncOutcome_; }
   // Whether this run set the computer name (or had its elevated copy set it).
@@ -70,29 +78,40 @@ class Program {
   // the program where the outcome says so.
   void cmd_Sync_Click();
 
-  // Whether the DNS name the check went on with leads back to the selected
-  // address, asked as the synchronise command asks before renaming.
-  bool ForwardConfirmed();
+  // What a rename rests on, asked as the synchronise command asks before
+  // renaming: the confirmed full name, or why there is none.
+  RenameBasis ConfirmRename();
+  // What the check found that the synchronise command confirms: the side
+  // that decided (IPv6 on an IPv6-only PC, IPv4 everywhere else), with the
+  // campus names among its PTR names.
+  ForwardLookup WhatTheCheckFound() const;
+
+  // The full DNS name an elevated copy was given beside the short name on
+  // its command line (Linux's pkexec copy), whose domain its rename takes.
+  void GiveElevatedCopyDnsName(std::string dnsName) { elevatedCopyDnsName_ = std::move(dnsName); }
 
  private:
   void LoadMainWindow();
   StartupOperations RealOperations();
-  ForwardLookup WhatTheCheckFound() const;
   void ShowWarningDialog();
   bool NeedsElevation();
+  std::function<void()> NoteNameSet();
 
   Os& os_;
   Forms& forms_;
   CampusPolicy policy_;  // read at the start of the run
   bool elevatedCopy_ = false;
+  std::string elevatedCopyName_;
   ChkVer chkVer_;
   Window* form1_ = nullptr;
   Window* dialog_ = nullptr;
   Form1Members members_;
   StartupValues values_;
+  std::string elevatedCopyDnsName_;
   std::optional<bool> needsElevation_;
   std::optional<SyncOutcome> syncOutcome_;
   std::function<void()> checkDecided_;
+  std::function<void()> nameSet_;
 };
 
 }  // namespace hw

@@ -32,11 +32,19 @@ The parts:
               timeout), run(*command), stop(process), end_with_parent
   host        Host(hostname, addresses, nameservers, hosts, lan, addresses6,
               resolv_options): .dnsmasq(address, *options) -> DnsmasqLog,
+              .bind(zones, addresses, order) -> BindLog, .unbound(address,
+              forwarder, ready_name), .dhclient(interface, family),
               .report(program, extra_env), .system_log() -> SystemLog,
               .interface(name, address, default_route, address6), .tmp,
               .close(); a context manager; runnable_by_everyone(program,
               work): a path to the program that any user may run
   dnsmasq     DnsmasqLog(path).queries(qtype), udp_listening(address, port)
+  bind        BIND 9 from a table of zones: start, BindLog, dig, ptr_names,
+              orders_seen(server, address, names)
+  unbound     Unbound forwarding everything to one server, in round-robin
+  dhcp_client dhclient -4/-6 with Debian's script, ready at its lease
+  network     interface(...), on_loopback(address), Peer(link, addresses):
+              the far end of a veth in a network namespace of its own
   responder   Responder(address, handler), host_table(hosts, ptr),
               ptr_names(*names), Query, encode_name, record, header, TYPE_*
   screen      Xvfb(private) with -displayfd, private_x_directories()

@@ -10,7 +10,10 @@ import socket
 import subprocess
 import tempfile
 
+from . import bind as _bind
+from . import dhcp_client as _dhcp_client
 from . import dnsmasq as _dnsmasq
+from . import unbound as _unbound
 from . import network
 from .namespaces import require_own_namespaces, run, stop
 
@@ -82,6 +85,25 @@ class Host:
         log = os.path.join(self.tmp, f"{name}.log")
         self._processes.append(_dnsmasq.start(address, log, *options))
         return _dnsmasq.DnsmasqLog(log)
+
+    def bind(self, zones, addresses=("192.0.2.53",), order="cyclic", name="bind"):
+        """BIND serving `zones` (origin -> zone-file lines) on `addresses`;
+        its files under tmp/`name`. Returns its BindLog once it answers."""
+        process, log = _bind.start(os.path.join(self.tmp, name), list(addresses), zones, order)
+        self._processes.append(process)
+        return log
+
+    def unbound(self, address, forwarder, ready_name, name="unbound"):
+        """Unbound on `address`, forwarding everything to `forwarder`;
+        returns once it answers for `ready_name`."""
+        process, log = _unbound.start(os.path.join(self.tmp, name), address, forwarder, ready_name)
+        self._processes.append(process)
+        return log
+
+    def dhclient(self, interface="lan0", family="-6", name="dhclient"):
+        """dhclient on `interface`; returns once it holds a lease and its
+        script has rewritten /etc/resolv.conf."""
+        self._processes.append(_dhcp_client.start(os.path.join(self.tmp, name), interface, family))
 
     def system_log(self):
         """A listener on /dev/log of this mount namespace only; closed with the host."""

@@ -3,8 +3,10 @@
 with IPv4 and IPv6 addresses from the documentation ranges only."""
 
 import ipaddress
+import os
+import subprocess
 
-from .namespaces import run
+from .namespaces import end_with_parent, require_own_namespaces, run, stop, wait_until
 
 
 def gateway_of(address, prefix):
@@ -45,3 +47,55 @@ def on_loopback(address):
     make the whole network local, gateways included."""
     single = 128 if ":" in address else 32
     run("ip", "addr", "add", f"{address}/{single}", "dev", "lo")
+
+
+class Peer:
+    """The far end of a veth (`link`, e.g. lan0p) in a network namespace of
+    its own, made inside the test's: the campus side of the PC's wire, where
+    a DHCP server answers as another machine would. Packets between the two
+    cross the wire instead of being delivered locally, as they would be with
+    both ends in one namespace. `addresses` go on `link` (/24 or /64)."""
+
+    def __init__(self, link, addresses=()):
+        require_own_namespaces()
+        self.link = link
+        self._processes = []
+        self._holder = subprocess.Popen(["unshare", "--net", "sleep", "infinity"], preexec_fn=end_with_parent)
+        own = os.readlink("/proc/self/ns/net")
+        self.netns = f"/proc/{self._holder.pid}/ns/net"
+        wait_until("the peer's network namespace", lambda: os.readlink(self.netns) != own, timeout=10,
+                   process=self._holder)
+        run("ip", "link", "set", link, "netns", str(self._holder.pid))
+        # No duplicate address detection: addresses are usable at once.
+        self.run("sh", "-c", f"echo 0 > /proc/sys/net/ipv6/conf/{link}/accept_dad")
+        self.run("ip", "link", "set", "lo", "up")
+        for address in addresses:
+            if ":" in address:
+                self.run("ip", "-6", "addr", "add", f"{address}/64", "dev", link, "nodad")
+            else:
+                self.run("ip", "addr", "add", f"{address}/24", "dev", link)
+        self.run("ip", "link", "set", link, "up")
+
+    def command(self, *command):
+        return ["nsenter", f"--net={self.netns}", *command]
+
+    def run(self, *command, **kwargs):
+        """A command inside the peer's network namespace, to its end."""
+        return run(*self.command(*command), **kwargs)
+
+    def start(self, *command, **kwargs):
+        """A server inside the peer's network namespace; stopped by close()."""
+        process = subprocess.Popen(self.command(*command), preexec_fn=end_with_parent, **kwargs)
+        self._processes.append(process)
+        return process
+
+    def close(self):
+        for process in self._processes + [self._holder]:
+            stop(process)
+        self._processes.clear()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()

@@ -47,14 +47,28 @@ class Query:
         return header(self.id, rcode, an=len(records)) + self.question + body
 
 
+UDP_LIMIT = 512  # what a server sends over UDP without EDNS
+
+
+def truncated(reply):
+    """The reply cut to its question with the TC bit set: "ask again over TCP"."""
+    query_id, flags, qd = struct.unpack("!HHH", reply[:6])
+    offset = 12
+    while reply[offset] != 0:
+        offset += 1 + reply[offset]
+    return struct.pack("!HHHHHH", query_id, flags | 0x0200, qd, 0, 0, 0) + reply[12:offset + 5]
+
+
 class Responder:
     """Serves UDP port 53 of `address` from a thread. `handler(query)` returns
     the packets to send back (none: the query goes unanswered). Every query
     received is kept in `queries`. The socket is bound before the
     constructor returns, so the responder is ready the moment it exists:
-    a query sent before its thread runs waits in the socket."""
+    a query sent before its thread runs waits in the socket. With `tcp`,
+    TCP port 53 answers too, and a reply over 512 bytes goes over UDP
+    truncated (TC set), as a real server sends a long answer."""
 
-    def __init__(self, address, handler):
+    def __init__(self, address, handler, tcp=False):
         self.queries = []
         self._handler = handler
         family = socket.AF_INET6 if ":" in address else socket.AF_INET
@@ -63,16 +77,45 @@ class Responder:
         self.address = address
         self._socket.settimeout(0.05)
         self._stop = threading.Event()
-        self._thread = threading.Thread(target=self._serve, daemon=True)
+        self._threads = [threading.Thread(target=self._serve, daemon=True)]
+        self._tcp = None
+        if tcp:
+            self._tcp = socket.socket(family, socket.SOCK_STREAM)
+            self._tcp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            self._tcp.bind((address, 53))
+            self._tcp.listen(4)
+            self._tcp.settimeout(0.05)
+            self._threads.append(threading.Thread(target=self._serve_tcp, daemon=True))
 
     def __enter__(self):
-        self._thread.start()
+        for thread in self._threads:
+            thread.start()
         return self
 
     def __exit__(self, *exc):
         self._stop.set()
-        self._thread.join()
+        for thread in self._threads:
+            thread.join()
         self._socket.close()
+        if self._tcp:
+            self._tcp.close()
+
+    def _serve_tcp(self):
+        while not self._stop.is_set():
+            try:
+                connection, _ = self._tcp.accept()
+            except socket.timeout:
+                continue
+            with connection:
+                connection.settimeout(5)
+                try:
+                    length = struct.unpack("!H", connection.recv(2, socket.MSG_WAITALL))[0]
+                    query = Query(connection.recv(length, socket.MSG_WAITALL))
+                except (OSError, IndexError, struct.error):
+                    continue
+                self.queries.append(query)
+                for reply in self._handler(query) or []:
+                    connection.sendall(struct.pack("!H", len(reply)) + reply)
 
     def _serve(self):
         while not self._stop.is_set():
@@ -86,6 +129,8 @@ class Responder:
                 continue
             self.queries.append(query)
             for reply in self._handler(query) or []:
+                if self._tcp and len(reply) > UDP_LIMIT:
+                    reply = truncated(reply)
                 self._socket.sendto(reply, sender)
 
     def ptr_queries(self):

@@ -19,18 +19,18 @@ def private_x_directories():
 
 
 class Xvfb:
-    """An X screen of 1024 x 768 at 96 dpi. No reset when the last client
+    """An X screen of 1024 x 768 (or `size`) at 96 dpi. No reset when the last client
     leaves: each xdotool call is a client, and a connection arriving while
     the server resets is refused. `private`: the screen's directories are
     our own (private_x_directories), so no lock file is shared either."""
 
-    def __init__(self, private=False, timeout=60.0):
-        self.private, self.timeout = private, timeout
+    def __init__(self, private=False, timeout=60.0, size="1024x768"):
+        self.private, self.timeout, self.size = private, timeout, size
 
     def __enter__(self):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-dpi", "96",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.size}x24", "-dpi", "96",
              "-nolisten", "tcp", "-noreset"] + (["-nolock"] if self.private else []),
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=end_with_parent)

@@ -105,7 +105,10 @@ def ipv6_only_names_agree(args):
         expect_report(report, verdict="agree", connection="LAN", addresses=["127.0.0.1", V6], selectedAddress=V6,
                       dnsServer=V6_SERVER, dnsName="ws-17.uni-falkenau.de", dnsShortName="ws-17",
                       ipv6Verdict="agree", messages=[])
-        expect(log.queries("PTR") == [("PTR", ptr6(V6))], "one PTR query, for the IPv6 address", log.queries())
+        # The loop-back address's query goes to the only server there is, and
+        # is exempt; the IPv6 address decides.
+        expect(sorted(log.queries("PTR")) == sorted([("PTR", "1.0.0.127.IN-ADDR.ARPA"), ("PTR", ptr6(V6))]),
+               "one PTR query per family", log.queries())
 
 
 @case
@@ -172,6 +175,45 @@ def privacy_and_deprecated_addresses_are_skipped(args):
 
 
 @case
+def dual_stack_rename_takes_the_ipv4_names_domain(args):
+    # The IPv6 address carries an automatic name in another sub-domain, and
+    # its query runs last: the rename still writes the confirmed IPv4 name.
+    hosts = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"
+    with harness.Host(ipv6=(V6,), hosts=hosts) as host:
+        host.dnsmasq("192.0.2.53", f"--ptr-record={V4_PTR},lab-pc-3.uni-falkenau.de",
+                     "--address=/lab-pc-3.uni-falkenau.de/192.0.2.7",
+                     f"--ptr-record={ptr6(V6)},host-7.v6.auto.uni-falkenau.de")
+        with open("/etc/hostname", "w") as f:
+            f.write("ws-17.uni-falkenau.de\n")  # a Red Hat-style full static name
+        code, out, err = run_program(args.program, "--sync")
+        host.close()
+        expect((code, out, err) == (0, NAME_SET, ""), "the name is set", code, out, err)
+        expect(read("/etc/hostname") == "lab-pc-3.uni-falkenau.de\n", "the IPv4 name's domain",
+               read("/etc/hostname"))
+        expect("127.0.1.1\tlab-pc-3.uni-falkenau.de\tlab-pc-3\n" in read("/etc/hosts"), "the hosts file's own line",
+               read("/etc/hosts"))
+
+
+@case
+def dual_stack_with_only_an_ipv6_server_checks_the_ipv4_address(args):
+    # dhclient -6 left only the DHCPv6 server in resolv.conf: the IPv4
+    # address is still checked, by that server, and the sync confirms there.
+    with harness.Host(ipv6=(V6,), ipv6_servers=(V6_SERVER,), nameservers=(V6_SERVER,)) as host:
+        log = host.dnsmasq(V6_SERVER, f"--ptr-record={V4_PTR},pc-neu.uni-falkenau.de",
+                           "--address=/pc-neu.uni-falkenau.de/192.0.2.7",
+                           f"--ptr-record={ptr6(V6)},ws-17.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        expect(code == 1, f"exit code {code}", report)
+        expect_report(report, verdict="mismatch", selectedAddress="192.0.2.7", dnsServer=V6_SERVER,
+                      dnsName="pc-neu.uni-falkenau.de", forwardConfirmed=True, ipv6Verdict="agree")
+        code, out, err = run_program(args.program, "--sync")
+        host.close()
+        expect((code, out, err) == (0, NAME_SET, ""), "the name is set", code, out, err)
+        expect(read("/etc/hostname") == "pc-neu\n", "the name read back", read("/etc/hostname"))
+        expect(("PTR", V4_PTR.upper()) in log.queries(), "asked of the IPv6 server", log.queries())
+
+
+@case
 def ipv6_server_first_in_resolv_conf(args):
     # The IPv4 query goes to the first IPv4 server, the IPv6 one to the
     # first server of all.
@@ -184,6 +226,60 @@ def ipv6_server_first_in_resolv_conf(args):
         expect_report(report, dnsServer="192.0.2.53", ipv6DnsServer=V6_SERVER, ipv6Verdict="agree")
         expect(v4_log.queries() == [("PTR", V4_PTR.upper())], "the IPv4 server", v4_log.queries())
         expect(v6_log.queries() == [("PTR", ptr6(V6))], "the IPv6 server", v6_log.queries())
+
+
+def wait_for_duplicate_detection(address, interface="lan0"):
+    """Until the kernel has found that the peer holds `address` too."""
+    def failed():
+        shown = subprocess.run(["ip", "-6", "addr", "show", "dev", interface], capture_output=True).stdout.decode()
+        return any(address in line and "dadfailed" in line for line in shown.splitlines())
+    harness.wait_until(f"duplicate detection of {address} failing", failed, 15.0)
+
+
+@case
+def ipv6_only_duplicate_address_is_not_the_pcs(args):
+    # The peer holds 2001:db8::66 already; the PC's own try at it fails
+    # duplicate detection. Its PTR record names the peer, never the PC.
+    # (The peer's end of the link lies in this namespace too: it gives the
+    # address up once it has answered, so only the failed one is left.)
+    duplicate = "2001:db8::66"
+    with ipv6_only_host() as host:
+        harness.run("ip", "-6", "addr", "add", f"{duplicate}/64", "dev", "lan0p", "nodad")
+        harness.run("ip", "-6", "addr", "add", f"{duplicate}/64", "dev", "lan0")
+        wait_for_duplicate_detection(duplicate)
+        harness.run("ip", "-6", "addr", "del", f"{duplicate}/64", "dev", "lan0p")
+        log = host.dnsmasq(V6_SERVER, f"--ptr-record={ptr6(V6)},ws-17.uni-falkenau.de",
+                           f"--ptr-record={ptr6(duplicate)},peer-pc.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="agree", selectedAddress=V6, ipv6Addresses=[V6], dnsShortName="ws-17")
+        expect(("PTR", ptr6(duplicate)) not in log.queries(), "the duplicate address asked", log.queries())
+
+
+@case
+def ipv6_default_route_of_another_table_is_passed_over(args):
+    # A second link whose default route (of lower metric) lies in a table
+    # of its own, used only for its own source address: a plain connection
+    # leaves through lan0, whose address is the PC's.
+    other = "2001:db8:1::9"
+    with ipv6_only_host() as host:
+        harness.run("ip", "link", "add", "lan1", "type", "veth", "peer", "name", "lan1p")
+        harness.run("ip", "link", "set", "lan1p", "up")
+        harness.run("ip", "link", "set", "lan1", "up")
+        harness.run("ip", "-6", "addr", "add", f"{other}/64", "dev", "lan1", "nodad")
+        harness.run("ip", "-6", "route", "add", "default", "via", "2001:db8:1::1", "dev", "lan1", "onlink",
+                    "metric", "1", "table", "100")
+        harness.run("ip", "-6", "rule", "add", "from", other, "lookup", "100")
+        got = subprocess.run(["ip", "-6", "route", "get", "2001:db8:ffff::1"], capture_output=True).stdout.decode()
+        expect(" dev lan0 " in got, "a plain connection leaves through lan0", got)
+        log = host.dnsmasq(V6_SERVER, f"--ptr-record={ptr6(V6)},ws-17.uni-falkenau.de",
+                           f"--ptr-record={ptr6(other)},pc-other.uni-falkenau.de")
+        code, report, _ = host.report(args.program)
+        host.close()
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="agree", selectedAddress=V6, dnsShortName="ws-17")
+        expect(log.queries("PTR") == [("PTR", ptr6(V6))], "one PTR query, for lan0's address", log.queries())
 
 
 if __name__ == "__main__":

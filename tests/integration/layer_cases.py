@@ -266,14 +266,14 @@ def links_are_kept_and_the_full_name_follows(args):
 
 
 @case
-def hostnamed_sets_the_static_name(args):
+def hostnamed_reads_the_name_root_wrote(args):
     debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
     with harness.Host(lan=False, addresses=(), hosts=debian) as host, \
             harness.Hostnamed(host.tmp) as service:
         expect(service.static_hostname() == "ws-17", "the service reads the private /etc/hostname",
                service.static_hostname())
-        # Without rights the service refuses, and the name is not written
-        # behind its back either.
+        # Without rights nothing is renamed, neither by the service nor by
+        # the files.
         done = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
                                harness.runnable_by_everyone(args.driver, host.tmp), "set-hostname", "PC-Labor-3"],
                               capture_output=True, text=True, timeout=30, env=service.env)
@@ -281,13 +281,13 @@ def hostnamed_sets_the_static_name(args):
         expect(service.static_hostname() == "ws-17", "nobody changed the name", service.static_hostname())
         expect(read("/etc/hostname") == "ws-17\n", "nobody changed /etc/hostname", read("/etc/hostname"))
         expect(read("/etc/hosts") == debian, "nobody changed /etc/hosts", read("/etc/hosts"))
-        # As root, through the service: it says so itself and has written the file.
+        # Root writes the file, which the service reads as its static name;
+        # the running name stays until the next start.
         expect(driver(args, "set-hostname", "PC-Labor-3") == "1", "root: set-hostname PC-Labor-3")
         expect(service.static_hostname() == "PC-Labor-3", "the service's static name", service.static_hostname())
         expect(read("/etc/hostname") == "PC-Labor-3\n", "/etc/hostname", read("/etc/hostname"))
         expect(read("/etc/hosts") == debian.replace("\tws-17", "\tPC-Labor-3"), "/etc/hosts", read("/etc/hosts"))
-        # Only the service sets the running name too; the file alone never does.
-        expect(socket.gethostname() == "PC-Labor-3", "the service set the name", socket.gethostname())
+        expect(socket.gethostname() == "ws-17", "the running name stays until the next start", socket.gethostname())
 
 
 @case
@@ -297,10 +297,151 @@ def hostnamed_rename_undone_when_the_hosts_file_fails(args):
             harness.Hostnamed(host.tmp) as service:
         read_only("/etc/hosts")
         expect(driver(args, "set-hostname", "PC-Labor-3") == "0", "the rename fails as a whole")
-        expect(service.static_hostname() == "ws-17", "hostnamed took the old name back", service.static_hostname())
+        expect(service.static_hostname() == "ws-17", "the service has the old name", service.static_hostname())
+        expect(socket.gethostname() == "ws-17", "the running name as it was", socket.gethostname())
         expect(read("/etc/hostname") == "ws-17\n", "/etc/hostname as it was", read("/etc/hostname"))
         expect(read("/etc/hosts") == debian, "/etc/hosts as it was", read("/etc/hosts"))
         harness.run("umount", "/etc/hosts")
+
+
+def hostname_file_before(text):
+    """/etc/hostname with `text`, or none for None."""
+    if os.path.lexists("/etc/hostname"):
+        os.remove("/etc/hostname")
+    if text is not None:
+        with open("/etc/hostname", "w") as f:
+            f.write(text)
+
+
+def hostname_file_now():
+    return read("/etc/hostname") if os.path.exists("/etc/hostname") else None
+
+
+# /etc/hostname as the undo must leave it: missing, or a full static name
+# after a comment line, which hostname(5) skips.
+HOSTNAME_FILES = (None, "# set by the installer\nws-17.uni-falkenau.de\n", "\nws-17\n")
+POLKIT_LETS_NOBODY = """polkit.addRule(function(action, subject) {
+    if ((action.id == "org.freedesktop.hostname1.set-static-hostname" ||
+         action.id == "org.freedesktop.hostname1.set-hostname") && subject.user == "nobody")
+        return polkit.Result.YES;
+});
+"""
+
+
+@case
+def undo_puts_back_both_names_as_root(args):
+    debian = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17\n"
+    with harness.Host(lan=False, addresses=(), hosts=debian) as host, \
+            harness.Hostnamed(host.tmp) as service:
+        read_only("/etc/hosts")
+        for before in HOSTNAME_FILES:
+            hostname_file_before(before)
+            socket.sethostname("ws-17")
+            expect(driver(args, "set-hostname", "PC-Labor-3", "pc-labor-3.uni-falkenau.de") == "0",
+                   "the rename fails as a whole", before)
+            expect(hostname_file_now() == before, "/etc/hostname as it was", before, hostname_file_now())
+            expect(socket.gethostname() == "ws-17", "the running name as it was", before, socket.gethostname())
+            wanted = (before or "").replace("# set by the installer", "").strip()
+            expect(service.static_hostname() == wanted, "the service's static name", before,
+                   service.static_hostname())
+        harness.run("umount", "/etc/hosts")
+
+
+@case
+def whom_polkit_lets_use_hostnamed_still_renames_nothing_alone(args):
+    """A user whom polkit would let rename through hostnamed, with a hosts
+    file the user may replace: the layer never asks hostnamed (which would
+    rename the running system at once) and cannot write /etc/hostname, so
+    the rename is refused for rights and nothing changes, the running name
+    least of all. Such a user's rename from the windows goes to pkexec's
+    copy."""
+    with harness.Host(lan=False, addresses=()) as host, \
+            harness.Hostnamed(host.tmp, polkit_rules=POLKIT_LETS_NOBODY) as service:
+        os.makedirs("/etc/shared", mode=0o777)
+        os.chmod("/etc/shared", 0o777)
+        with open("/etc/shared/hosts", "w") as f:
+            f.write("127.0.1.1\tws-17\n")
+        os.remove("/etc/hosts")
+        os.symlink("shared/hosts", "/etc/hosts")
+        driver_for_nobody = harness.runnable_by_everyone(args.driver, host.tmp)
+        for before in HOSTNAME_FILES:
+            hostname_file_before(before)
+            # As systemd leaves it at start: the static name, where there is one.
+            static = (before or "").replace("# set by the installer", "").strip()
+            socket.sethostname(static or "ws-17")
+            done = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                   driver_for_nobody, "set-hostname", "PC-Labor-3"],
+                                  capture_output=True, text=True, timeout=30, env=service.env)
+            expect(done.stdout.strip() == "0 rights", "refused for rights", before, done.stdout, done.stderr)
+            expect(hostname_file_now() == before, "/etc/hostname as it was", before, hostname_file_now())
+            expect(read("/etc/shared/hosts") == "127.0.1.1\tws-17\n", "the hosts file as it was", before,
+                   read("/etc/shared/hosts"))
+            expect(socket.gethostname() == (static or "ws-17"), "the running name as it was", before,
+                   socket.gethostname())
+            expect(service.static_hostname() == static, "the service's static name", before,
+                   service.static_hostname())
+
+
+def link_to(path, target):
+    """`path` as a relative link to `target`, which need not exist."""
+    if os.path.lexists(path):
+        os.remove(path)
+    os.symlink(os.path.relpath(target, os.path.dirname(path)), path)
+
+
+def rename_keeps_links(args, service=None):
+    """Links at /etc/hostname and /etc/hosts, to files that exist and to a
+    host-name file that does not exist yet: the files behind them get the
+    new names, the links stay, and the running name stays until the next
+    start. The undo of a failed rename never removes a link either."""
+    os.makedirs("/etc/writable", exist_ok=True)
+    hosts = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"
+    for hostname_text in ("ws-17.uni-falkenau.de\n", None):
+        for name in ("hostname", "hosts"):
+            if os.path.exists(f"/etc/writable/{name}"):
+                os.remove(f"/etc/writable/{name}")
+            link_to(f"/etc/{name}", f"/etc/writable/{name}")
+        with open("/etc/writable/hosts", "w") as f:
+            f.write(hosts)
+        if hostname_text is not None:
+            with open("/etc/writable/hostname", "w") as f:
+                f.write(hostname_text)
+        socket.sethostname("ws-17")
+        wanted = "lab-pc-3.uni-falkenau.de\n" if hostname_text else "lab-pc-3\n"
+        expect(driver(args, "set-hostname", "lab-pc-3", "lab-pc-3.uni-falkenau.de") == "1", "set-hostname lab-pc-3",
+               hostname_text)
+        for name in ("/etc/hostname", "/etc/hosts"):
+            expect(os.path.islink(name), f"{name} is still a link", hostname_text)
+        expect(read("/etc/writable/hostname") == wanted, "the file behind the link", hostname_text,
+               read("/etc/writable/hostname"))
+        expect(read("/etc/writable/hosts") == hosts.replace("ws-17", "lab-pc-3"), "the hosts file behind the link",
+               read("/etc/writable/hosts"))
+        expect(socket.gethostname() == "ws-17", "the running name stays until the next start", socket.gethostname())
+        if service:
+            expect(service.static_hostname() == wanted.strip(), "the service's static name", service.static_hostname())
+        leftovers = [f for f in os.listdir("/etc/writable") if f.startswith(".")]
+        expect(leftovers == [], "temporary files left", leftovers)
+    # A failed rename with the host-name file not there yet: the link stays.
+    os.remove("/etc/writable/hostname")
+    with open("/etc/writable/hosts", "w") as f:
+        f.write(hosts)
+    read_only("/etc/writable/hosts")
+    expect(driver(args, "set-hostname", "lab-pc-4", "lab-pc-4.uni-falkenau.de") == "0", "the rename fails")
+    expect(os.path.islink("/etc/hostname") and not os.path.exists("/etc/writable/hostname"),
+           "the link stays, its file is not there again", os.listdir("/etc/writable"))
+    harness.run("umount", "/etc/writable/hosts")
+
+
+@case
+def links_are_kept_on_the_file_path(args):
+    with harness.Host(lan=False, addresses=()):
+        rename_keeps_links(args)
+
+
+@case
+def links_are_kept_where_hostnamed_runs(args):
+    with harness.Host(lan=False, addresses=()) as host, harness.Hostnamed(host.tmp) as service:
+        rename_keeps_links(args, service)
 
 
 def main():

@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
   hw::posix::PosixOs os;
   if (command == "dns-query") return DnsQuery(args);
   if (command == "set-hostname" && (args.size() == 1 || args.size() == 2)) {
-    if (args.size() == 2) os.NoteDnsName(args[1]);
-    int result = os.SetComputerNameExA(hw::kComputerNamePhysicalDnsHostname, args[0]);
+    const std::string dnsName = args.size() == 2 ? args[1] : "";
+    int result = os.SetComputerNameWithDnsName(hw::kComputerNamePhysicalDnsHostname, args[0], dnsName);
     std::cout << result << (result == 0 && os.RenameRefusedForRights() ? " rights" : "") << "\n";
     return 0;
   }

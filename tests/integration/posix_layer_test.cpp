@@ -124,18 +124,55 @@ TEST(ReplaceFileAtomically, KeepsOwnerModeAndLinksAndLeavesNoTemporaryFile) {
   EXPECT_NE(ReplaceFileAtomically((dir.path() / "no-such-dir" / "f").string(), "x"), "");
 }
 
-// A rename on files of a temporary directory, hostnamed out of the way.
+// Links are followed by hand, so that a link to a file not there yet names
+// that file (the one to write) rather than itself.
+TEST(FileBehindLinks, EveryLinkFollowedAlsoToAFileNotThereYet) {
+  TempDir dir;
+  const fs::path base = dir.path();
+  fs::create_directories(base / "writable");
+  dir.File("writable/hosts", "x");
+  auto link = [&](const char* name, const std::string& target) {
+    ASSERT_EQ(::symlink(target.c_str(), (base / name).c_str()), 0) << name;
+  };
+  link("relative", "writable/hosts");
+  link("absolute", (base / "writable/hosts").string());
+  link("chain", "relative");
+  link("dangling", "writable/hostname");
+  link("dangling-chain", "dangling");
+  link("loop-a", "loop-b");
+  link("loop-b", "loop-a");
+  struct Case { const char* path; std::string file; };
+  const std::vector<Case> cases = {
+      {"writable/hosts", (base / "writable/hosts").string()},
+      {"relative", (base / "writable/hosts").string()},
+      {"absolute", (base / "writable/hosts").string()},
+      {"chain", (base / "writable/hosts").string()},
+      {"dangling", (base / "writable/hostname").string()},
+      {"dangling-chain", (base / "writable/hostname").string()},
+      {"missing", (base / "missing").string()},
+      {"loop-a", (base / "loop-a").string()},  // left to fail where it is used
+  };
+  for (const auto& c : cases) EXPECT_EQ(fs::path(FileBehindLinks((base / c.path).string())).lexically_normal(),
+                                        fs::path(c.file).lexically_normal()) << c.path;
+
+  EXPECT_EQ(ReplaceFileAtomically((base / "dangling-chain").string(), "PC-Labor-3\n"), "");
+  EXPECT_EQ(Slurp(base / "writable/hostname"), "PC-Labor-3\n");
+  struct stat info {};
+  ASSERT_EQ(::lstat((base / "dangling").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link to a file not there yet stays a link";
+}
+
+// A rename on files of a temporary directory.
 struct RenameFiles {
   TempDir dir;
   SystemPaths paths;
   RenameFiles(const std::string& hostname, const std::string& hosts) {
     paths.hostnameFile = dir.File("hostname", hostname);
     paths.hostsFile = dir.File("hosts", hosts);
-    paths.systemdRunning = (dir.path() / "no-systemd").string();
   }
 };
 
-TEST(SetComputerNameExA, WritesTheFileWhereHostnamedDoesNotRunAndRefusesBadNames) {
+TEST(SetComputerNameExA, WritesTheFilesAndRefusesBadNames) {
   RenameFiles files("ws-17\n", "127.0.0.1 localhost\n127.0.1.1\tws-17\n");
   const SystemPaths& paths = files.paths;
   PosixOs os(paths);
@@ -193,8 +230,7 @@ TEST(SetComputerNameExA, TheFullNameFollowsInStockFiles) {
     SCOPED_TRACE(c.what);
     RenameFiles files(c.hostname, c.hosts);
     PosixOs os(files.paths);
-    os.NoteDnsName(c.dnsName);
-    EXPECT_EQ(os.SetComputerNameExA(kComputerNamePhysicalDnsHostname, "lab-pc-3"), 1);
+    EXPECT_EQ(os.SetComputerNameWithDnsName(kComputerNamePhysicalDnsHostname, "lab-pc-3", c.dnsName), 1);
     EXPECT_EQ(Slurp(files.paths.hostnameFile), c.hostnameAfter);
     EXPECT_EQ(Slurp(files.paths.hostsFile), c.hostsAfter);
   }
@@ -468,12 +504,18 @@ TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   fs::create_directories(root.path() / "etc/samba");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "empty directories";
 
-  root.File("etc/sssd/sssd.conf", "[domain/local]\nid_provider = files\n");
-  root.File("etc/sssd/conf.d/README", "[domain/ignored.example]\nid_provider = ad\n");
-  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "only *.conf counts in conf.d";
+  // The domains list in sssd.conf, the domain's section in a snippet: sssd
+  // reads them as one configuration.
+  root.File("etc/sssd/sssd.conf", "[sssd]\ndomains = local, ipa.example\n[domain/local]\nid_provider = files\n");
+  root.File("etc/sssd/conf.d/README", "[domain/ipa.example]\nid_provider = ad\n");
+  root.File("etc/sssd/conf.d/.50-ipa.conf", "[domain/ipa.example]\nid_provider = ad\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "only *.conf not hidden counts in conf.d";
+  root.File("etc/sssd/conf.d/40-old.conf", "[domain/old.example]\nid_provider = ad\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), std::nullopt) << "a section the domains list leaves out";
   root.File("etc/sssd/conf.d/50-ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "ipa.example");
   fs::remove(root.path() / "etc/sssd/conf.d/50-ipa.conf");
+  fs::remove(root.path() / "etc/sssd/conf.d/40-old.conf");
 
   fs::create_directories(root.path() / "etc/ipa");
   root.File("etc/ipa/default.conf", "[global]\nbasedn = dc=ipa,dc=example\ndomain = ipa.example\n");
@@ -491,6 +533,12 @@ TEST(DirectoryDomainUnder, SssdFirstThenASambaJoinWhoseSecretsExist) {
   fs::create_directories(root.path() / "elsewhere");
   root.File("elsewhere/secrets.tdb", "TDB");
   EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "CAMPUS.EXAMPLE");
+
+  // A domain controller holds the domain itself; it has no secrets.tdb.
+  fs::remove_all(root.path() / "elsewhere");
+  fs::remove_all(root.path() / "var/lib/samba");
+  root.File("etc/samba/smb.conf", "[global]\nrealm = DC.EXAMPLE\nserver role = active directory domain controller\n");
+  EXPECT_EQ(DirectoryDomainUnder(root.path().string()), "DC.EXAMPLE");
 }
 
 TEST(WindowsOnlyConcepts, DefaultTokenNoDomainNoShellStartAndTheProgramsOwnPath) {
@@ -550,7 +598,39 @@ TEST(IsAdmin, RootIsAMemberAndAnUnprivilegedUserIsNot) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: nobody counted as administrator; 2: could not drop privileges";
 }
 
-// Group 0 gives no right to rename the PC: only root, or whom polkit lets.
+// Anyone but root renames from the windows through the copy that pkexec
+// runs as root, so that only root's own writes ever rename; a script asks
+// nobody for a password, and root needs no copy. Only root is an
+// administrator, in the windows or not.
+TEST(RenameRights, AnyoneButRootRenamesFromTheWindowsThroughTheCopy) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to compare both";
+  struct Case { const char* who; bool root, windows; uint32_t elevation; bool administrator; };
+  for (const Case& c : {Case{"root in the windows", true, true, kTokenElevationTypeDefault, true},
+                        Case{"root's script", true, false, kTokenElevationTypeDefault, true},
+                        Case{"nobody in the windows", false, true, kTokenElevationTypeLimited, false},
+                        Case{"nobody's script", false, false, kTokenElevationTypeDefault, false}}) {
+    SCOPED_TRACE(c.who);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      bool dropped = c.root || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+      PosixOs os;
+      if (c.windows) os.AllowInteractiveAuthorization();
+      TokenHandle token;
+      uint32_t kind = 0, returned = 0;
+      bool read = os.OpenProcessToken(os.GetCurrentProcess(), kTokenRead, token) == 1 &&
+                  os.GetTokenInformation(token, kTokenElevationType, kind, 4, returned) == 1;
+      ::_exit(!dropped ? 2 : !read ? 3 : kind != c.elevation ? 4 : IsAdmin(os) != c.administrator ? 5 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not drop privileges; 3: no token; 4: elevation type; "
+                                         "5: administrator";
+  }
+}
+
+// Group 0 gives no right to rename the PC: only root.
 TEST(IsAdmin, AGroupWithGidZeroAloneMakesNoMember) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to set the groups";
   pid_t child = ::fork();
@@ -575,17 +655,74 @@ namespace {
 TEST(PolicyFile, MissingIsUnsetUnreadableIsSaidSo) {
   std::filesystem::path dir = std::filesystem::temp_directory_path() / ("hw-policy-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir / "a-directory");
-  std::ofstream(dir / "hostwarden.conf") << "campusdomains = klinikum-falkenau.de\n";
-  auto setting = ReadPolicyFileSetting((dir / "hostwarden.conf").string(), "CampusDomains");
+  std::filesystem::permissions(dir, std::filesystem::perms(0755));
+  const std::string file = (dir / "hostwarden.conf").string();
+  std::ofstream(file) << "campusdomains = klinikum-falkenau.de\n";
+  ::chmod(file.c_str(), 0644);
+  auto setting = ReadPolicyFileSetting(file, "CampusDomains", ::geteuid());
   ASSERT_TRUE(setting) << "the key in any letter case";
   EXPECT_EQ(setting->source, "file");
   EXPECT_TRUE(setting->readable);
   EXPECT_EQ(setting->values, std::vector<std::string>{"klinikum-falkenau.de"});
-  EXPECT_FALSE(ReadPolicyFileSetting((dir / "hostwarden.conf").string(), "DynamicPoolPrefixes"));
-  EXPECT_FALSE(ReadPolicyFileSetting((dir / "missing.conf").string(), "CampusDomains"));
-  auto unreadable = ReadPolicyFileSetting((dir / "a-directory").string(), "CampusDomains");
+  EXPECT_FALSE(ReadPolicyFileSetting(file, "DynamicPoolPrefixes", ::geteuid()));
+  EXPECT_FALSE(ReadPolicyFileSetting((dir / "missing.conf").string(), "CampusDomains", ::geteuid()));
+  auto unreadable = ReadPolicyFileSetting((dir / "a-directory").string(), "CampusDomains", ::geteuid());
   ASSERT_TRUE(unreadable);
   EXPECT_FALSE(unreadable->readable);
+  EXPECT_EQ(unreadable->invalidReason, "");
+  std::filesystem::remove_all(dir);
+}
+
+// The file is refused whole, for every setting, whether it names it or not.
+TEST(PolicyFile, AFileAnotherCouldHaveWrittenOrOverTheLimitIsRefusedWhole) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("hw-trust-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir / "open");
+  std::filesystem::permissions(dir, std::filesystem::perms(0755));
+  std::filesystem::permissions(dir / "open", std::filesystem::perms(0777));
+  const std::string line = "CampusDomains = klinikum-falkenau.de\n";
+  // Exactly at the limit: read whole, the last line's value uncut.
+  const std::string full = std::string(kLargestPolicyFile - line.size(), '#') + "\n" + line;
+  struct Case {
+    const char* name;
+    std::string path, text;
+    mode_t mode;
+    const char* reason;  // nullptr: read as written
+  };
+  const std::vector<Case> cases = {
+      {"group-writable", (dir / "a.conf").string(), line, 0664, kUntrustedPolicyFile},
+      {"writable by anyone", (dir / "b.conf").string(), line, 0606, kUntrustedPolicyFile},
+      {"in a directory anyone may write", (dir / "open" / "c.conf").string(), line, 0644, kUntrustedPolicyFile},
+      {"one byte over the limit", (dir / "d.conf").string(), full + "\n", 0644, kPolicyFileTooLarge},
+      {"at the limit", (dir / "e.conf").string(), full.substr(1), 0644, nullptr},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(c.path) << c.text;
+    ::chmod(c.path.c_str(), c.mode);
+    for (const char* name : {"CampusDomains", "DynamicPoolPrefixes"}) {
+      auto setting = ReadPolicyFileSetting(c.path, name, ::geteuid());
+      if (!c.reason) {
+        if (std::string(name) == "CampusDomains") {
+          ASSERT_TRUE(setting) << c.name;
+          EXPECT_EQ(setting->values, std::vector<std::string>{"klinikum-falkenau.de"}) << c.name;
+        }
+        continue;
+      }
+      ASSERT_TRUE(setting) << c.name << " " << name;
+      EXPECT_FALSE(setting->readable) << c.name;
+      EXPECT_TRUE(setting->values.empty()) << c.name;
+      EXPECT_EQ(setting->invalidReason, c.reason) << c.name;
+    }
+  }
+  // Another user's file, however closed its mode (only root can give one away).
+  if (::geteuid() == 0) {
+    const std::string path = (dir / "f.conf").string();
+    std::ofstream(path) << line;
+    ::chmod(path.c_str(), 0644);
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    auto setting = ReadPolicyFileSetting(path, "CampusDomains", 0);
+    ASSERT_TRUE(setting);
+    EXPECT_EQ(setting->invalidReason, kUntrustedPolicyFile);
+  }
   std::filesystem::remove_all(dir);
 }
 

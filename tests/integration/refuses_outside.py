@@ -25,6 +25,8 @@ def main():
     attempts = [
         [sys.executable, os.path.join(HERE, "report_cases.py"), "--inside", "--program", args.program, "names_agree"],
         [sys.executable, os.path.join(HERE, "layer_cases.py"), "--inside", "--driver", args.driver, "set_static_hostname"],
+        [sys.executable, os.path.join(HERE, "real_server_cases.py"), "--inside", "--program", args.program,
+         "dhcpv6_resolv_conf_still_gets_the_ipv4_query"],
         [sys.executable, os.path.join(HERE, "hostile_answers.py"), "--inside", "--program", args.program, "hostile_answers"],
         [sys.executable, os.path.join(HERE, "package_cases.py"), "--inside", "--package", "absent.deb",
          "installed_program_reports"],

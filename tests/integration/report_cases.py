@@ -83,7 +83,7 @@ def no_dns_server_configured(args):
         code, report, _ = host.report(args.program)
         host.close()
         expect(code == 0, f"exit code {code}", report)
-        expect_report(report, verdict="not-applicable", dnsServer="", dnsName="")
+        expect_report(report, verdict="not-applicable", dnsServer="", dnsName="", notApplicableBecause="no-dns-server")
         expect(loopback.queries("PTR") == [] and documented.queries() == [], "no PTR query may be sent",
                loopback.queries(), documented.queries())
 
@@ -99,7 +99,70 @@ def two_ptr_records_either_one_agrees(args):
                 code, report, _ = host.report(args.program)
             expect(code == 0, f"exit code {code} for {names}", report)
             expect_report(report, verdict="agree", dnsName="WS-17.uni-falkenau.de", dnsShortName="WS-17",
-                          ptrNames=names, forwardConfirmed=None)
+                          ptrNames=["WS-17.uni-falkenau.de", "www.uni-falkenau.de"], forwardConfirmed=None)
+
+
+AMBIGUOUS = texts.lines(texts.german("AmbiguousPtr", "192.0.2.7", "lab-2.uni-falkenau.de, pc-9.uni-falkenau.de"))
+
+
+def two_names_server(host, first, second, *lead_back, name="dnsmasq"):
+    """dnsmasq answering two PTR records, given in this order, with an A
+    record for each name of `lead_back`."""
+    return host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},{first}", f"--ptr-record={PTR_KEY},{second}",
+                        *(f"--address=/{n}/192.0.2.7" for n in lead_back), name=name)
+
+
+@case
+def two_ptr_names_neither_agrees_same_output_either_order(args):
+    # Neither name is the PC's: whatever order the server answers in, the
+    # report is the same, and a sync sets only the one name that leads back.
+    names = ("pc-9.uni-falkenau.de", "lab-2.uni-falkenau.de")
+    with harness.Host() as host:
+        reports = []
+        for order in (names, names[::-1]):
+            two_names_server(host, *order, name="-".join(n[:4] for n in order))
+            code, report, _ = host.report(args.program)
+            host.close()
+            expect(code == 1, f"exit code {code} for {order}", report)
+            reports.append(report)
+        expect(reports[0] == reports[1], "the same report for either order", *reports)
+        expect_report(reports[0], verdict="mismatch", dnsName="lab-2.uni-falkenau.de", dnsShortName="lab-2",
+                      ptrNames=["lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"], forwardConfirmed=False,
+                      renameRefusedBecause="ambiguous-ptr")
+        # Neither leads back: nothing is set, and the log says why.
+        log = harness.SystemLog(host.tmp)
+        try:
+            for order in (names, names[::-1]):
+                two_names_server(host, *order, name="sync-" + order[0][:4])
+                code, out, err = run_program(args.program, "--sync")
+                host.close()
+                expect((code, out, err) == (1, "", AMBIGUOUS), f"refused for {order}", code, out, err)
+                expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
+            entries = log.entries()
+        finally:
+            log.close()
+        expect(len(entries) == 2 and all(" reason=ambiguous-ptr forwardConfirmed=no " in e for e in entries),
+               "the reason in the log", entries)
+        # Only pc-9 leads back: it is set, from either order, though lab-2 is shown.
+        for order in (names, names[::-1]):
+            with open("/etc/hostname", "w") as f:
+                f.write("ws-17\n")
+            two_names_server(host, *order, "pc-9.uni-falkenau.de", name="one-" + order[0][:4])
+            code, out, err = run_program(args.program, "--sync")
+            host.close()
+            expect((code, out, err) == (0, NAME_SET, ""), f"set for {order}", code, out, err)
+            expect(read("/etc/hostname") == "pc-9\n", "the name that leads back", read("/etc/hostname"))
+
+
+@case
+def dns_server_unreachable(args):
+    # Nothing listens on the server's port: the refusal comes at once and is
+    # told apart from a server that stays silent.
+    with harness.Host() as host:
+        code, report, _ = host.report(args.program)
+        expect(code == 0, f"exit code {code}", report)
+        expect_report(report, verdict="not-applicable", dnsName="", dnsServer="192.0.2.53",
+                      notApplicableBecause="dns-server-unreachable")
 
 
 @case
@@ -330,10 +393,18 @@ DOMAIN_MEMBER = texts.lines(texts.german("DomainMember"))
 # root); whether the PC counts as a member. sssd's files and Samba's private
 # directory are root's only, so a user cannot rule a join out.
 SMB_ADS = "[global]\nsecurity = ads\nrealm = CAMPUS.EXAMPLE\nprivate dir = /etc/samba/private\n"
+SMB_DC = "[global]\nrealm = CAMPUS.EXAMPLE\nserver role = active directory domain controller\n"
 DIRECTORY_JOINS = (
     ((("sssd/sssd.conf", "[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n", 0o600),),
      None, True),
-    ((("sssd/conf.d/ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n", 0o600),), None, True),
+    ((("sssd/sssd.conf", "[sssd]\ndomains = ipa.example\n", 0o600),
+      ("sssd/conf.d/ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n", 0o600)), None, True),
+    # Left over from an old join: a section sssd's domains list does not
+    # name, a snippet sssd does not read (a dot-file).
+    ((("sssd/sssd.conf", "[sssd]\ndomains = local\n[domain/local]\nid_provider = files\n"
+       "[domain/old.example]\nid_provider = ad\n", 0o600),), None, False),
+    ((("sssd/sssd.conf", "[sssd]\ndomains = ipa.example\n", 0o600),
+      ("sssd/conf.d/.ipa.conf", "[domain/ipa.example]\nid_provider = ipa\n", 0o600)), None, False),
     ((("ipa/default.conf", "[global]\nrealm = IPA.EXAMPLE\ndomain = ipa.example\n", 0o644),), NOBODY, True),
     ((("sssd/sssd.conf", "[domain/ldap.example]\nid_provider = ldap\n", 0o600),), None, False),
     ((("sssd/sssd.conf", "[domain/campus.example]\nid_provider = ad\n", 0o600),), NOBODY, True),
@@ -341,6 +412,9 @@ DIRECTORY_JOINS = (
     ((("samba/smb.conf", SMB_ADS, 0o644), ("samba/private/secrets.tdb", "TDB", 0o600)), NOBODY, True),
     ((("samba/smb.conf", SMB_ADS, 0o644),), None, False),
     ((("samba/smb.conf", SMB_ADS, 0o644),), NOBODY, False),
+    # A Samba domain controller holds the domain; it has no secrets.tdb.
+    ((("samba/smb.conf", SMB_DC, 0o644),), None, True),
+    ((("samba/smb.conf", SMB_DC.replace("active directory domain controller", "dc"), 0o644),), NOBODY, True),
 )
 
 
@@ -383,10 +457,10 @@ def refused_command_lines(args):
     # Refused before anything is looked up or changed: one line, status 2.
     with harness.Host() as host, mismatch_host("pc-99.uni-falkenau.de"):
         for arguments, line in (
-                (["--report", "--sync"], "hostwarden: --report und --sync gehen nicht zusammen"),
+                (["--report", "--sync"], texts.german("ReportWithSync", "--report", "--sync") + "\n"),
                 (["--sync", "--json"], None),  # --json alone is a report: the same pair
-                (["--report--json"], "hostwarden: unbekannter Schalter --report--json\n"),
-                (["--sync-now"], "hostwarden: unbekannter Schalter --sync-now\n")):
+                (["--report--json"], texts.german("UnknownSwitch", "--report--json") + "\n"),
+                (["--sync-now"], texts.german("UnknownSwitch", "--sync-now") + "\n")):
             code, out, err = run_program(args.program, *arguments)
             expect(code == 2 and out == "" and err.count("\n") == 1, f"{arguments} refused", code, out, err)
             if line:
@@ -395,20 +469,32 @@ def refused_command_lines(args):
         host.close()
 
 
+def expect_nothing_renamed(service, hosts):
+    expect(service.static_hostname() == "ws-17", "the name is unchanged", service.static_hostname())
+    expect(read("/etc/hostname") == "ws-17\n", "/etc/hostname is unchanged", read("/etc/hostname"))
+    expect(read("/etc/hosts") == hosts, "the hosts file is unchanged", read("/etc/hosts"))
+    expect(socket.gethostname() == "ws-17", "the running name is unchanged", socket.gethostname())
+
+
+RED_HAT_HOSTS = ("127.0.0.1   localhost localhost.localdomain localhost4 localhost4.localdomain4\n"
+                 "::1         localhost localhost.localdomain localhost6 localhost6.localdomain6\n")
+
+
 @case
 def sync_never_asks_polkit(args):
-    """--sync asks nobody for a password: a user whom polkit would let
-    rename from the windows is refused by the script all the same."""
+    """--sync asks nobody for a password and never goes through hostnamed
+    (which would rename the running system at once): a user whom polkit
+    would let set the static name there is refused for rights, even where
+    only /etc/hostname would change."""
     rule = ('polkit.addRule(function(action, subject) {\n'
             '    if (action.id == "org.freedesktop.hostname1.set-static-hostname" && subject.user == "nobody")\n'
             '        return polkit.Result.YES;\n});\n')
-    with harness.Host() as host, mismatch_host("pc-99.uni-falkenau.de"), \
+    with harness.Host(hosts=RED_HAT_HOSTS) as host, mismatch_host("pc-99.uni-falkenau.de"), \
             harness.Hostnamed(host.tmp, guard=lambda: harness.require_own_namespaces(),
                                 polkit_rules=rule) as service:
         code, out, err = run_program(args.program, "--sync", uid=NOBODY)
         expect((code, out, err) == (1, "", RIGHTS_NEEDED), "refused for rights", code, out, err)
-        expect(service.static_hostname() == "ws-17", "the name is unchanged", service.static_hostname())
-        expect(read("/etc/hostname") == "ws-17\n", "/etc/hostname is unchanged", read("/etc/hostname"))
+        expect_nothing_renamed(service, RED_HAT_HOSTS)
 
 
 DEBIAN_HOSTS = "127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\tws-17\n"
@@ -420,15 +506,14 @@ PKEXEC_RULE = ('polkit.addRule(function(action, subject) {\n'
 
 @case
 def sync_never_starts_pkexec(args):
-    """--sync on a Debian host, whose hosts line needs root, by a user whom
-    polkit would let run programs as root: the script still asks nobody."""
+    """--sync on a Debian host by a user whom polkit would let run programs
+    as root: the script still asks nobody, and nothing changes."""
     with harness.Host(hosts=DEBIAN_HOSTS) as host, mismatch_host("pc-99.uni-falkenau.de"), \
             harness.Hostnamed(host.tmp, guard=lambda: harness.require_own_namespaces(),
                                 polkit_rules=PKEXEC_RULE) as service:
         code, out, err = run_program(args.program, "--sync", uid=NOBODY)
         expect((code, out, err) == (1, "", RIGHTS_NEEDED), "refused for rights", code, out, err)
-        expect(service.static_hostname() == "ws-17", "the name is unchanged", service.static_hostname())
-        expect(read("/etc/hosts") == DEBIAN_HOSTS, "the hosts file is unchanged", read("/etc/hosts"))
+        expect_nothing_renamed(service, DEBIAN_HOSTS)
 
 
 @case
@@ -460,8 +545,10 @@ def elevated_copy_takes_only_its_two_names(args):
                            "the hosts line names the new host, full and short", read("/etc/hosts"))
                     expect(len(entries) == 1 and " verdict=renamed " in entries[0] and " nameSet=yes " in entries[0],
                            "the copy's own entry", entries)
+                    expect(' computerName="ws-17" ' in entries[0] and entries[0].endswith(' newName="pc-99"'),
+                           "naming the name it found and the one it set", entries)
                 else:
-                    expect(status != 2 or err.startswith("hostwarden: unbekannter Schalter "),
+                    expect(status != 2 or err.startswith(texts.german("UnknownSwitch", "")),
                            f"{arguments}: one line naming the refused argument", err)
                     expect(read("/etc/hostname") == "ws-17\n", f"{arguments}: the static name", read("/etc/hostname"))
                     expect(read("/etc/hosts") == DEBIAN_HOSTS, f"{arguments}: the hosts file", read("/etc/hosts"))
@@ -626,15 +713,20 @@ def each_dns_failure_has_its_reason(args):
 
 
 @case
-def ipv6_only_servers_send_no_query(args):
-    with harness.Host(nameservers=("2001:db8::53", "2001:db8::54")) as host:
-        log = host.dnsmasq("192.0.2.53", f"--ptr-record={PTR_KEY},ws-17.uni-falkenau.de")
+def ipv6_only_servers_are_asked_about_the_ipv4_address(args):
+    # A DHCPv6 client left only IPv6 servers in resolv.conf: the first of
+    # them is asked about the IPv4 address, as dig -x asks it.
+    with harness.Host(ipv6=("2001:db8::7",), ipv6_servers=("2001:db8::53",),
+                      nameservers=("2001:db8::53", "2001:db8::54")) as host:
+        log = host.dnsmasq("2001:db8::53", f"--ptr-record={PTR_KEY},pc-9.uni-falkenau.de",
+                           "--address=/pc-9.uni-falkenau.de/192.0.2.7")
         code, report, _ = host.report(args.program)
         host.close()
-        expect(code == 0, f"exit code {code}", report)
-        expect_report(report, verdict="not-applicable", notApplicableBecause="no-ipv4-dns-server", dnsServer="",
-                      dnsName="")
-        expect(log.queries() == [], "no query was sent", log.queries())
+        expect(code == 1, f"exit code {code}", report)
+        expect_report(report, verdict="mismatch", dnsServer="2001:db8::53", dnsName="pc-9.uni-falkenau.de",
+                      forwardConfirmed=True)
+        expect(("PTR", PTR_NAME) in log.queries() and ("A", "pc-9.uni-falkenau.de") in log.queries(),
+               "the PTR query and its confirmation went to the IPv6 server", log.queries())
 
 
 def resolved_upstream(*servers):
@@ -657,7 +749,8 @@ def resolved_stub_is_looked_past_to_its_first_ipv4_server(args):
         resolved_upstream("2001:db8::53")
         code, report, _ = host.report(args.program)
         expect(code == 0, f"exit code {code}", report)
-        expect_report(report, verdict="not-applicable", notApplicableBecause="no-ipv4-dns-server", dnsServer="")
+        # Only an IPv6 server behind the stub: it is asked (nothing listens there here).
+        expect_report(report, verdict="not-applicable", dnsServer="2001:db8::53")
         resolved_upstream("2001:db8::53", "192.0.2.53")
         code, report, _ = host.report(args.program)
         host.close()
@@ -698,10 +791,13 @@ def campus_domain_itself_is_outside_the_campus(args):
 VERSION = "1.2.0.0"
 
 
-def write_policy(text):
-    """/etc/hostwarden.conf of this namespace's private /etc."""
+def write_policy(text, mode=0o644, owner=0):
+    """/etc/hostwarden.conf of this namespace's private /etc; root's and
+    closed to others unless told otherwise, whatever the umask."""
     with open("/etc/hostwarden.conf", "w") as f:
         f.write(text)
+    os.chmod("/etc/hostwarden.conf", mode)
+    os.chown("/etc/hostwarden.conf", owner, owner)
 
 
 def report_for(host, program, ptr_name):
@@ -770,6 +866,96 @@ def invalid_policy_falls_back_and_says_so(args):
             log.close()
 
 
+@case
+def policy_file_another_could_write_is_ignored(args):
+    """A file another user owns or may write (or one over the limit) gives no
+    setting at all: root's --sync must never rename after a domain a user
+    added. The report and the entry say why."""
+    with harness.Host() as host:
+        log = harness.SystemLog(host.tmp)
+        try:
+            domains = "CampusDomains = uni-falkenau.de, klinikum-falkenau.de\n"
+            for text, mode, owner, reason in ((domains, 0o664, 0, "untrusted-file"),
+                                              (domains, 0o646, 0, "untrusted-file"),
+                                              (domains, 0o644, NOBODY, "untrusted-file"),
+                                              ("#" * 70000 + "\n" + domains, 0o644, 0, "too-large")):
+                write_policy(text, mode, owner)
+                code, report, err = report_for(host, args.program, "op-3.klinikum-falkenau.de")
+                expect((code, report["verdict"], err) == (0, "not-applicable", ""),
+                       f"{mode:o}/{owner}: the file's domain is not in force", code, report, err)
+                expect_report(report, campusDomains={"value": ["uni-falkenau.de"], "source": "built-in"},
+                              invalidPolicy=[reason])
+                entries = log.entries()
+                expect(len(entries) == 1 and entries[0].endswith(" policy=invalid:" + reason),
+                       f"{mode:o}/{owner}: the entry says why", entries)
+                with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names("op-3.x.de")})):
+                    code, out, err = run_program(args.program, "--report")
+                expect(report_line(texts.german, "ReportInvalid", reason) in out, f"{mode:o}/{owner}: the text report says why", out)
+                log.entries()
+            write_policy(domains)
+            code, report, _ = report_for(host, args.program, "op-3.klinikum-falkenau.de")
+            expect((report["verdict"], report["invalidPolicy"]) == ("mismatch", []), "root's own file holds", report)
+        finally:
+            log.close()
+
+
+@case
+def thousands_of_ptr_names_leave_one_entry(args):
+    """An answer of thousands of PTR names (over TCP, as a server sends what
+    UDP cannot carry) still leaves its one entry, in syslog and in the
+    journal: the first ten names and how many there were."""
+    names = [f"h{i}.de" for i in range(2500)]  # short, so that all of them fit one TCP answer
+    table = dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names(*names)})
+    with harness.Host() as host, dns.Responder("192.0.2.53", table, tcp=True):
+        syslog = harness.SystemLog(host.tmp)
+        try:
+            code, report, err = host.report(args.program)
+            expect(len(report["ptrNames"]) == 2500, "the report lists every name", len(report["ptrNames"]), err)
+            entries = syslog.entries()
+            expect(len(entries) == 1, "one syslog entry", code, len(entries), err)
+            listed = ",".join(f'"{name}"' for name in names[:10])
+            expect(f" ptrNames=[{listed}] version={VERSION} ptrNameCount=2500" in entries[0], "ten names, and the count",
+                   entries[0][:2000])
+            journal = Journal()
+            try:
+                host.report(args.program)
+                found = journal.entries()
+                expect(len(found) == 1, "one journal entry", len(found))
+                values = dict(found[0])
+                expect([v for n, v in found[0] if n == "HOSTWARDEN_PTR_NAME"] == names[:10], "ten name fields", values)
+                expect(values.get("HOSTWARDEN_PTR_NAME_COUNT") == "2500", "and the count", values)
+            finally:
+                journal.close()
+        finally:
+            syslog.close()
+
+
+@case
+def quiet_log_on_entry_carries_policy_and_ptr_names(args):
+    """The log-on's entry (-Q, no display to show the warning on) says what
+    the report's entry says: the PTR names, the reason and the settings
+    the check ignored."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    with harness.Host() as host:
+        log = harness.SystemLog(host.tmp)
+        try:
+            write_policy("CampusDomains = Klinikum-Falkenau.DE\n")
+            for ptr_name, status, wanted in (
+                    ("pc-99.uni-falkenau.de", 1, 'nameSet=no reason=- forwardConfirmed=- '
+                                                 'ptrNames=["pc-99.uni-falkenau.de"]'),
+                    ("op-3.klinikum-falkenau.de", 0, 'reason=outside-campus forwardConfirmed=- '
+                                                     'ptrNames=["op-3.klinikum-falkenau.de"]')):
+                with mismatch_host(ptr_name):
+                    done = subprocess.run([args.program, "-Q"], capture_output=True, env=env, timeout=60)
+                entries = log.entries()
+                expect(done.returncode == status and len(entries) == 1, f"{ptr_name}: one entry",
+                       done.returncode, done.stderr, entries)
+                expect(wanted in entries[0] and " policy=invalid:CampusDomains" in entries[0],
+                       f"{ptr_name}: the names, the reason and the ignored setting", entries[0])
+        finally:
+            log.close()
+
+
 # ---- the journal's native protocol -----------------------------------------------
 
 VERDICT_MESSAGE_ID = "95dbe523b1f64300a148c74551aeb207"
@@ -832,13 +1018,14 @@ def journal_gets_the_entry_with_fields(args):
                                  ("SYSLOG_IDENTIFIER", "hostwarden"), ("SYSLOG_FACILITY", "1"),
                                  ("HOSTWARDEN_VERDICT", "mismatch"),
                                  ("HOSTWARDEN_COMPUTER_NAME", "ws-17"),
-                                 ("HOSTWARDEN_DNS_NAME", "pc-99.uni-falkenau.de"),
+                                 ("HOSTWARDEN_DNS_NAME", "pc-98.uni-falkenau.de"),
                                  ("HOSTWARDEN_ADDRESS", "192.0.2.7"), ("HOSTWARDEN_DNS_SERVER", "192.0.2.53"),
-                                 ("HOSTWARDEN_REASON", ""), ("HOSTWARDEN_NAME_SET", "no"),
+                                 # two campus names, neither leading back: a rename would set nothing
+                                 ("HOSTWARDEN_REASON", "ambiguous-ptr"), ("HOSTWARDEN_NAME_SET", "no"),
                                  ("HOSTWARDEN_FORWARD_CONFIRMED", "no"), ("HOSTWARDEN_VERSION", VERSION)):
                 expect(values.get(name) == wanted, f"{name}: wanted {wanted!r}", fields)
             expect([v for n, v in fields if n == "HOSTWARDEN_PTR_NAME"] ==
-                   ["pc-99.uni-falkenau.de", "pc-98.uni-falkenau.de"], "every PTR name, in answer order", fields)
+                   ["pc-98.uni-falkenau.de", "pc-99.uni-falkenau.de"], "every PTR name, in stable order", fields)
             expect(values["MESSAGE"].startswith("verdict=mismatch "), "the entry's line as MESSAGE", fields)
             # Where the check did not apply, the reason is a field of its own.
             write_policy("CampusDomains = klinikum-falkenau.de\n")

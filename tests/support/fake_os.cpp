@@ -94,6 +94,11 @@ uint16_t FakeOs::GetUserDefaultUILanguage() {
   return uiLanguage;
 }
 
+int FakeOs::SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) {
+  renameDnsNames.push_back(dnsName);
+  return SetComputerNameExA(nameType, name);
+}
+
 int FakeOs::GetVersionExA(OsVersionInfo& info) {
   Enter("GetVersionExA");
   if (!version || info.dwOSVersionInfoSize != kOsVersionInfoSize) return 0;
@@ -189,6 +194,10 @@ int32_t FakeOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opti
                            DnsRecordList& results) {
   Enter("DnsQuery_A");
   queries.push_back({name, type, options, extra ? extra->AddrArray : std::vector<uint32_t>{}});
+  return AnswerIpv4Question(name, type, results);
+}
+
+int32_t FakeOs::AnswerIpv4Question(const std::string& name, uint16_t type, DnsRecordList& results) {
   std::vector<DnsRecord> answer = dnsAnswer;
   if (type == kDnsTypeA) {
     if (aStatus != kDnsStatusSuccess) return aStatus;
@@ -213,6 +222,12 @@ int32_t FakeOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opti
                            DnsRecordList& results) {
   Enter("DnsQuery_A");
   queries.push_back({name, type, options, {}, AddressText(server)});
+  // An IPv6 server asked about the IPv4 side answers as the IPv4 server would.
+  const std::string lower = ToLower(name);
+  const std::string ipv4Zone = ".in-addr.arpa";
+  if (type == kDnsTypeA ||
+      (lower.size() > ipv4Zone.size() && lower.compare(lower.size() - ipv4Zone.size(), ipv4Zone.size(), ipv4Zone) == 0))
+    return AnswerIpv4Question(name, type, results);
   std::vector<DnsRecord> answer;
   if (type == kDnsTypeAaaa) {
     auto found = aaaaRecords.find(ToLower(name));

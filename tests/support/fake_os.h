@@ -114,6 +114,7 @@ class FakeOs : public Os {
   // ---- what happened ---------------------------------------------------------
   std::vector<std::string> calls;                         // function names, in order
   std::vector<std::pair<int, std::string>> namesSet;      // (name type, or -1 for SetComputerNameA)
+  std::vector<std::string> renameDnsNames;                // the full name given with each rename that took one
   std::vector<DnsQueryMade> queries;
   std::vector<std::array<uint8_t, 4>> addressesLookedUp;
   std::vector<uint32_t> tokenInfoLengths;                 // lengths passed to GetTokenInformation
@@ -135,6 +136,7 @@ class FakeOs : public Os {
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
   uint16_t GetUserDefaultUILanguage() override;
+  int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) override;
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;
@@ -150,6 +152,8 @@ class FakeOs : public Os {
   uint32_t GetNetworkParams(FixedInfo* info, uint32_t& outBufLen) override;
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const Ip4Array* extra,
                      DnsRecordList& results) override;
+  // The PTR and A answers of the script, to whichever server was asked.
+  int32_t AnswerIpv4Question(const std::string& name, uint16_t type, DnsRecordList& results);
   int32_t DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
                      DnsRecordList& results) override;
   uint32_t GetAdaptersAddresses(uint32_t family, uint32_t flags, std::vector<AdapterAddresses>& list) override;

@@ -7,6 +7,8 @@
 #include "report/report.h"
 #include "report/verdict_log.h"
 #include "resolve/dns_reverse_query.h"
+#include "resolve/forward_lookup.h"
+#include "resolve/ip_address_text.h"
 #include "resolve/host_by_address.h"
 #include "resolve/tunnel_addresses.h"
 #include "support/fake_os.h"
@@ -120,7 +122,9 @@ TEST(DnsFailures, EachStatusGivesTheReasonAnAdministratorActsOn) {
            Case{9005, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // REFUSED
            Case{9502, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // malformed
            Case{1460, {}, F::DnsTimeout, E::DnsTimeout, "dns-timeout"},
-           Case{9852, {}, F::NoIpv4DnsServer, E::NoIpv4DnsServer, "no-ipv4-dns-server"},
+           Case{10061, {}, F::DnsServerUnreachable, E::DnsServerUnreachable, "dns-server-unreachable"},  // WSAECONNREFUSED
+           Case{1225, {}, F::DnsServerUnreachable, E::DnsServerUnreachable, "dns-server-unreachable"},   // ERROR_CONNECTION_REFUSED
+           Case{9852, {}, F::NoDnsServer, E::NoDnsServer, "no-dns-server"},
            Case{123, {}, F::None, E::NoDnsName, "no-dns-name"},  // the program's own trouble
        }) {
     SCOPED_TRACE(c.status);
@@ -142,13 +146,56 @@ TEST(DnsFailures, EachStatusGivesTheReasonAnAdministratorActsOn) {
   }
 }
 
-TEST(DnsFailures, NoIpv4ServerMeansNoQueryAndItsOwnReason) {
-  for (const std::string server : {"", "2001:db8::53"}) {
+// A PC whose configuration names only IPv6 servers (a DHCPv6 client wrote
+// it) asks the first of them about its IPv4 address; only a PC with no
+// server at all asks nothing.
+TEST(DnsFailures, OnlyIpv6ServersStillCheckTheIpv4AddressAndNoServerIsItsOwnReason) {
+  auto adapter = [](std::vector<SocketAddress> servers) {
+    AdapterAddresses a;
+    a.DnsServerAddresses = std::move(servers);
+    return a;
+  };
+  const SocketAddress v6 = *ParseAddress("2001:db8::53"), v6b = *ParseAddress("2001:db8::54");
+  struct Case { const char* what; std::string field; std::vector<AdapterAddresses> adapters; std::string server; };
+  for (const auto& c : {
+           Case{"an IPv4 server comes first, as the configuration names it", "192.0.2.53", {adapter({v6})}, "192.0.2.53"},
+           Case{"only IPv6 servers: the first of them", "", {adapter({}), adapter({v6, v6b})}, "2001:db8::53"},
+           Case{"no server at all", "", {adapter({})}, ""},
+           Case{"no adapter list either", "", {}, ""},
+       }) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    os.dnsServerField = c.field;
+    os.adapters = c.adapters;
+    ASSERT_EQ(QueryDnsServer(os), c.server);
+    LookupFailure failure = LookupFailure::None;
+    auto names = DnsReverseLookup(os, "192.0.2.7", c.server, &failure);
+    if (c.server.empty()) {
+      EXPECT_TRUE(os.queries.empty());
+      EXPECT_EQ(failure, LookupFailure::NoDnsServer);
+      StartupStage s;
+      s.op.DnsReverseLookup = test::PtrFailure(failure);
+      s.Run();
+      EXPECT_EQ(report::ExemptionName(s.values.exemption), "no-dns-server");
+      continue;
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"ws-17.uni-falkenau.de"});
+    ASSERT_EQ(os.queries.size(), 1u);
+    EXPECT_EQ(os.queries[0].name, "7.2.0.192.IN-ADDR.ARPA");
+    EXPECT_EQ(os.queries[0].type, kDnsTypePtr);
+    if (c.field.empty()) EXPECT_EQ(os.queries[0].server, c.server) << "asked of that server alone";
+    // The forward confirmation asks the same server.
+    EXPECT_TRUE(DnsNameHasAddress(os, "ws-17.uni-falkenau.de", "192.0.2.7", c.server));
+    EXPECT_EQ(os.queries.back().type, kDnsTypeA);
+    if (c.field.empty()) EXPECT_EQ(os.queries.back().server, c.server);
+    EXPECT_TRUE(os.AllReleased());
+  }
+  // Nothing usable is no server: no query goes to a multicast or unspecified address.
+  for (const std::string server : {"ff02::1", "::"}) {
     test::FakeOs os;
     LookupFailure failure = LookupFailure::None;
     EXPECT_TRUE(DnsReverseLookup(os, "192.0.2.7", server, &failure).empty());
     EXPECT_TRUE(os.queries.empty()) << server;
-    EXPECT_EQ(failure, LookupFailure::NoIpv4DnsServer) << server;
   }
 }
 

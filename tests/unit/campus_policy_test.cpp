@@ -43,6 +43,12 @@ TEST(CampusPolicy, UsableSettingsReplaceTheBuildsAndUnusableOnesLeaveItInForce) 
        {{"CampusDomains", {"file", true, {"klinikum-falkenau.de"}}},
         {"DynamicPoolPrefixes", {"file", true, {"dhcp.pool"}}}},
        {"klinikum-falkenau.de"}, dhcp, "file", "built-in", {"DynamicPoolPrefixes"}},
+      {"a file another user may write: its reason once, for both settings",
+       {{"CampusDomains", {"file", false, {}, "untrusted-file"}},
+        {"DynamicPoolPrefixes", {"file", false, {}, "untrusted-file"}}},
+       builtIn, dhcp, "built-in", "built-in", {"untrusted-file"}},
+      {"a file over the limit", {{"CampusDomains", {"file", false, {}, "too-large"}}}, builtIn, dhcp, "built-in",
+       "built-in", {"too-large"}},
   };
   for (const auto& c : cases) {
     test::FakeOs os;

@@ -39,6 +39,7 @@ TEST(Catalogue, GermanTextsAreTheSystemsOwn) {
       {Msg::WindowAddresses, "IP-Addresse(n)"},
       {Msg::WindowSyncButton, "Namen synchronisieren"},
       {Msg::WindowSyncTooltip, "DNS-Kurzname wird Computer- und NetBios-Name"},
+      {Msg::WindowWarningPicture, "Warnung: Computername und DNS-Hostname stimmen nicht überein"},
       {Msg::DialogHeading, "Warnung"},
       {Msg::DialogNamesDiffer,
        "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein."},
@@ -76,6 +77,9 @@ TEST(Catalogue, GermanTextsAreTheSystemsOwn) {
        "der Name verweist nicht auf die IP-Adresse %2.\r\n"
        "Der Computername wurde nicht geändert.\r\n"
        "Bitte wenden Sie sich an den Netzwerkadministrator"},
+      {Msg::AmbiguousPtr,
+       "Das DNS nennt für die IP-Adresse %1 mehrere Namen (%2), von denen nicht genau einer auf diese Adresse "
+       "verweist, daher wurde der Computername nicht geändert."},
       {Msg::ReportSystem, "System:"},
       {Msg::ReportIeVersion, "IE-Version:"},
       {Msg::ReportConnection, "Verbindung:"},
@@ -102,6 +106,7 @@ TEST(Catalogue, GermanTextsAreTheSystemsOwn) {
       {Msg::ReportHidden, "(ausgeblendet)"},
       {Msg::ReportYes, "ja"},
       {Msg::ReportNo, "nein"},
+      {Msg::ReportNotOneConfirmed, "nein (mehrere Namen, nicht genau einer verweist zurück)"},
       {Msg::VerdictAgree, "Namen stimmen überein"},
       {Msg::VerdictMismatch, "Namen weichen ab"},
       {Msg::VerdictNotApplicable, "Prüfung nicht anwendbar"},
@@ -110,9 +115,10 @@ TEST(Catalogue, GermanTextsAreTheSystemsOwn) {
       {Msg::VerdictFailed, "Fehler"},
       {Msg::ReasonNoLan, "keine LAN-Verbindung"},
       {Msg::ReasonVpn, "nur Adressen eines VPN-Tunnels"},
-      {Msg::ReasonNoIpv4DnsServer, "kein IPv4-DNS-Server eingetragen"},
+      {Msg::ReasonNoDnsServer, "kein DNS-Server eingetragen"},
       {Msg::ReasonNoPtrRecord, "kein PTR-Eintrag im DNS"},
       {Msg::ReasonDnsServerFailure, "Fehler des DNS-Servers"},
+      {Msg::ReasonDnsServerUnreachable, "DNS-Server nicht erreichbar"},
       {Msg::ReasonDnsTimeout, "DNS-Server antwortet nicht"},
       {Msg::ReasonNoDnsName, "kein DNS-Name"},
       {Msg::ReasonLoopbackAddress, "Loopback-Adresse"},

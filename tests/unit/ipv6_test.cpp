@@ -6,6 +6,8 @@
 #include "resolve/ipv6_configuration.h"
 #include "resolve/ipv6_reverse_query.h"
 #include "support/fake_os.h"
+#include "platform/headless/headless_forms.h"
+#include "ui/program.h"
 
 namespace hw {
 namespace {
@@ -82,6 +84,10 @@ TEST(Ipv6ConfigurationOf, TakesStableGlobalAddressesOfTheDefaultRouteAdapter) {
       {"temporary, deprecated, link-local and loop-back skipped",
        {Lan({{V6("2001:db8::1234"), kIpSuffixOriginRandom, kIpDadStatePreferred},
              {V6("2001:db8::8"), 0, kIpDadStateDeprecated}, Stable("fe80::7"), Stable("::1"), Stable("2001:db8::7")})},
+       {"2001:db8::7"}, "2001:db8::7", "2001:db8::53"},
+      {"tentative and duplicate addresses are not the PC's",
+       {Lan({{V6("2001:db8::5"), 0, kIpDadStateTentative}, {V6("2001:db8::6"), 0, kIpDadStateDuplicate},
+             Stable("2001:db8::7")})},
        {"2001:db8::7"}, "2001:db8::7", "2001:db8::53"},
       {"only a temporary address: nothing to look up",
        {Lan({{V6("2001:db8::1234"), kIpSuffixOriginRandom, kIpDadStatePreferred}})}, {}, "", "2001:db8::53"},
@@ -263,6 +269,36 @@ TEST(Ipv6Report, KeysTextRowsAndLogFieldsOnlyWhereThereIsAnAddress) {
   test::FakeOs ipv4Only;  // the log line of a PC without IPv6 stays as it was
   EXPECT_TRUE(
       report::VerdictLogText(report::EntryOf(RunStartupCheck(ipv4Only), false)).ends_with(" version=" + std::string(ProgramVersion())));
+}
+
+// The rename writes the name that was checked: on a dual-stack PC the IPv4
+// side's, whatever domain the IPv6 answer (asked last) names; on an
+// IPv6-only PC the IPv6 side's.
+TEST(Ipv6Check, TheRenameTakesTheFullNameOfTheSideThatDecided) {
+  struct Case { const char* what; test::FakeOs os; const char* nameSet; const char* dnsName; };
+  Case dualStack{"dual stack", DualStack(), "lab-pc-3", "lab-pc-3.uni-falkenau.de"};
+  dualStack.os.dnsAnswer[0].pNameHost = "lab-pc-3.uni-falkenau.de";
+  dualStack.os.aRecords = {{"lab-pc-3.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}};
+  dualStack.os.ipv6PtrAnswer[0].pNameHost = "host-7.v6.auto.uni-falkenau.de";
+  Case ipv6Only{"IPv6 only", Ipv6Only(), "pc-neu", "pc-neu.ipv6.uni-falkenau.de"};
+  ipv6Only.os.ipv6PtrAnswer[0].pNameHost = "pc-neu.ipv6.uni-falkenau.de";
+  ipv6Only.os.aaaaRecords = {{"pc-neu.ipv6.uni-falkenau.de", {V6("2001:db8::7").bytes}}};
+  for (Case* c : {&dualStack, &ipv6Only}) {
+    SCOPED_TRACE(c->what);
+    c->os.computerName = "PC-OLD";
+    c->os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    HeadlessForms forms("");
+    Program program(c->os, forms);
+    try {
+      program.Start();
+      program.cmd_Sync_Click();
+    } catch (const EndProgram&) {
+    }
+    ASSERT_EQ(program.Values().verdict, CheckVerdict::Mismatch);
+    ASSERT_EQ(c->os.namesSet.size(), 1u);
+    EXPECT_EQ(c->os.namesSet[0].second, c->nameSet);
+    EXPECT_EQ(c->os.renameDnsNames, std::vector<std::string>{c->dnsName});
+  }
 }
 
 }  // namespace

@@ -5,12 +5,15 @@
 namespace hw {
 namespace {
 
-TEST(QuietSwitch, FirstTwoCharactersOfTheTrimmedCommandLine) {
+TEST(QuietSwitch, FirstTwoCharactersOfTheFirstArgumentWithoutItsQuotes) {
   struct Case { const char* commandLine; bool quiet; };
   for (const auto& c : {Case{"-Q", true}, Case{"/Q", true}, Case{"-q", true}, Case{"/q", true},
                         Case{"   -Q  ", true}, Case{"-Qx", true}, Case{"/quiet", true},
                         Case{"", false}, Case{"Q", false}, Case{"--Q", false}, Case{"-X -Q", false},
-                        Case{"foo /Q", false}, Case{"\t-Q", false}, Case{"- Q", false}}) {
+                        Case{"foo /Q", false}, Case{"- Q", false},
+                        // quotes come off as Windows splits arguments; a tab separates as a blank does
+                        Case{"\"/Q\"", true}, Case{"\"-q\" x", true}, Case{"\"/\"Q", true}, Case{"\t-Q", true},
+                        Case{"\"foo\" /Q", false}, Case{"\"\" /Q", false}, Case{"\"/ Q\"", false}}) {
     EXPECT_EQ(IsQuietSwitch(c.commandLine), c.quiet) << "command line \"" << c.commandLine << "\"";
   }
 }
@@ -101,3 +104,30 @@ TEST(NamesDiffer, IgnoresLetterCaseAndNeedsBothNamesToAgree) {
 
 }  // namespace
 }  // namespace hw
+
+// The order of the PTR names is the names' own, never the server's.
+TEST(InStableOrder, LowerCasedNameFirstThenTheBytes) {
+  using Names = std::vector<std::string>;
+  struct Case { Names in; Names out; };
+  for (const auto& c : {
+           Case{{"pc-9.uni-falkenau.de", "lab-2.uni-falkenau.de"}, {"lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"}},
+           Case{{"PC-9.x.de", "lab-2.x.de"}, {"lab-2.x.de", "PC-9.x.de"}},        // letter case does not order
+           Case{{"pc-9.x.de", "PC-9.x.de", "Pc-9.x.de"}, {"PC-9.x.de", "Pc-9.x.de", "pc-9.x.de"}},  // ties: bytes
+           Case{{"a-b.x.de", "a.x.de"}, {"a-b.x.de", "a.x.de"}},                 // '-' before '.'
+           Case{{"\xC3\x84rger.x.de", "zz.x.de"}, {"zz.x.de", "\xC3\x84rger.x.de"}},  // bytes beyond ASCII last
+           Case{{"same.x.de", "same.x.de"}, {"same.x.de", "same.x.de"}},
+           Case{{}, {}},
+       }) {
+    EXPECT_EQ(hw::InStableOrder(c.in), c.out);
+    Names reversed(c.in.rbegin(), c.in.rend());
+    EXPECT_EQ(hw::InStableOrder(reversed), c.out) << "either order of the answer";
+  }
+}
+
+TEST(AcceptedCampusNames, OnlyNamesTheCheckWouldGoOnWith) {
+  const hw::CampusLists campus{{"uni-falkenau.de", "klinikum-falkenau.de"}, {"dhcp"}};
+  EXPECT_EQ(hw::AcceptedCampusNames({"pc-9.uni-falkenau.de", "dhcp-7.uni-falkenau.de", "www.provider.example",
+                                 "uni-falkenau.de", "localhost", "", "op-3.klinikum-falkenau.de."},
+                                campus),
+            (std::vector<std::string>{"pc-9.uni-falkenau.de", "op-3.klinikum-falkenau.de."}));
+}

@@ -44,7 +44,7 @@ class RecordingLog : public VerdictLog {
 // headless forms the user then drives.
 class Screen : public ScreenOnDemand {
  public:
-  Screen(Os& os, UsedForms& forms, RecordingLog& log, LogMoment moment)
+  Screen(Os& os, UsedForms& forms, VerdictLog& log, LogMoment moment)
       : os_(os), forms_(forms), log_(log), moment_(moment) {}
   bool opens = true, boxesShown = true;
   bool PrevInstance() override { return false; }
@@ -58,7 +58,7 @@ class Screen : public ScreenOnDemand {
  private:
   Os& os_;
   UsedForms& forms_;
-  RecordingLog& log_;
+  VerdictLog& log_;
   LogMoment moment_;
 };
 
@@ -92,18 +92,18 @@ TEST(ProgramRun, WritesTheEntriesOfEachKindOfRunWhenThePlatformDoes) {
   };
   const std::vector<Case> cases = {
       {"agree, Linux", "", kDecided, {}, {}, {}, {{kAgree, false, true}}, 0},
-      {"agree, Windows", "", kAtTheEnd, {}, {}, {}, {{kAgree, false, true}}, 0},
+      {"agree, at the end", "", kAtTheEnd, {}, {}, {}, {{kAgree, false, true}}, 0},
       {"rename from the window, Linux: the verdict first", "", kDecided, renamable, clickSync, {},
        {{kMismatch, false, true}, {kMismatch, true, true}}, 0},
-      {"rename from the window, Windows: once, at the end", "", kAtTheEnd, renamable, clickSync, {},
+      {"rename from the window, at the end: once, at the end", "", kAtTheEnd, renamable, clickSync, {},
        {{kMismatch, true, true}}, 0},
       {"the system refuses the name, Linux", "", kDecided, refused, clickSync, {}, {{kMismatch, false, true}}, 0},
-      {"the system refuses the name, Windows", "", kAtTheEnd, refused, clickSync, {}, {{kMismatch, false, true}}, 0},
+      {"the system refuses the name, at the end", "", kAtTheEnd, refused, clickSync, {}, {{kMismatch, false, true}}, 0},
       {"no rights: the window stays, the entry at its end", "", kAtTheEnd, withoutRights, clickSync, {},
        {{kMismatch, false, true}}, 0},
       {"ended at once before the check decided, Linux", "", kDecided,
        [](test::FakeOs& os) { os.version.reset(); }, {}, {}, {{kFailed, false, true}}, 0},
-      {"ended at once before the check decided, Windows", "", kAtTheEnd,
+      {"ended at once before the check decided, at the end", "", kAtTheEnd,
        [](test::FakeOs& os) { os.version.reset(); }, {}, {}, {{kFailed, false, true}}, 0},
       {"the elevated copy set the name", "/SetComputerName:pc-99", kAtTheEnd, renamable, {}, {},
        {{CheckVerdict::Renamed, true, true}}, 0},
@@ -115,11 +115,11 @@ TEST(ProgramRun, WritesTheEntriesOfEachKindOfRunWhenThePlatformDoes) {
        {{kFailed, false, false}}, 2},
       {"quiet, no screen for the warning", "/Q", kDecided, renamable, {}, [](Screen& s) { s.opens = false; },
        {{kMismatch, false, false}}, 1},
-      {"quiet, no screen for the warning, Windows", "/Q", kAtTheEnd, renamable, {},
+      {"quiet, no screen for the warning, at the end", "/Q", kAtTheEnd, renamable, {},
        [](Screen& s) { s.opens = false; }, {{kMismatch, false, false}}, 1},
       {"quiet, renamed from the dialog, Linux: the verdict before the dialog", "/Q", kDecided, renamable, dialogOk,
        {}, {{kMismatch, false, true}, {kMismatch, true, true}}, 0},
-      {"quiet, renamed from the dialog, Windows", "/Q", kAtTheEnd, renamable, dialogOk, {},
+      {"quiet, renamed from the dialog, at the end", "/Q", kAtTheEnd, renamable, dialogOk, {},
        {{kMismatch, true, true}}, 0},
       {"quiet, dialog closed without a rename, Linux", "/Q", kDecided, renamable,
        [](HeadlessForms& f) { Press(f, "frm_Info", "CancelButton"); }, {}, {{kMismatch, false, true}}, 0},
@@ -167,6 +167,111 @@ TEST(ProgramRun, TheEntrySaysWhatTheCheckFound) {
   EXPECT_EQ(entry.dnsServer, "192.0.2.53");
   EXPECT_TRUE(entry.nameSet);
   EXPECT_EQ(forms.Messages().size(), 1u) << "the command's message reaches the real runtime";
+}
+
+// Every entry of every kind of run carries what the report's entry carries:
+// the PTR names, the reason, and the settings the check ignored; the
+// elevated copy's names the name it found and the one it set.
+TEST(ProgramRun, EveryEntryCarriesThePolicyThePtrNamesAndTheReason) {
+  constexpr auto kAtTheEnd = LogMoment::AtTheEnd, kDecided = LogMoment::AsSoonAsDecided;
+  const auto outside = [](test::FakeOs& os) { os.dnsAnswer[0].pNameHost = "pc-99.example.org"; };
+  const auto dialogOk = [](HeadlessForms& f) { Press(f, "frm_Info", "OKButton"); };
+  const auto clickSync = [](HeadlessForms& f) { Press(f, "Form1", "cmd_Sync"); };
+  struct Case {
+    const char* name;
+    std::string command;
+    LogMoment moment;
+    std::function<void(test::FakeOs&)> arrange;
+    std::function<void(HeadlessForms&)> user;
+    std::string everyEntry;            // in the text of each entry
+    std::vector<std::string> entries;  // one for each entry, in order
+  };
+  const std::string policy = " policy=invalid:CampusDomains";
+  const std::string mismatch = R"(ptrNames=["pc-99.uni-falkenau.de"])";
+  const std::vector<Case> cases = {
+      {"quiet log-on, nothing to show", "/Q", kDecided, outside, {}, policy,
+       {R"(reason=outside-campus forwardConfirmed=- ptrNames=["pc-99.example.org"])"}},
+      {"quiet log-on, the verdict before the dialog, then the rename", "/Q", kDecided, Renamable, dialogOk, policy,
+       {mismatch + " version=", mismatch + " version="}},
+      {"quiet log-on, at the end: one entry at the end", "/Q", kAtTheEnd, Renamable, dialogOk, policy, {mismatch}},
+      {"window, Linux", "", kDecided, Renamable, clickSync, policy, {mismatch, mismatch}},
+      {"window, at the end", "", kAtTheEnd, outside, {}, policy, {"reason=outside-campus"}},
+      {"the elevated copy", "/SetComputerName:pc-99", kAtTheEnd, Renamable, {}, R"( newName="pc-99")",
+       {R"(verdict=renamed computerName="ws-17")"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FakeOs os;
+    os.policy["CampusDomains"] = {"policy", true, {"Uni-Falkenau.DE"}};
+    if (c.arrange) c.arrange(os);
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    class Keeping : public VerdictLog {
+     public:
+      void Write(const VerdictEntry& entry) override { texts.push_back(VerdictLogText(entry)); }
+      std::vector<std::string> texts;
+    } log;
+    UsedForms forms(c.command, false);
+    forms.user = c.user;
+    if (c.command == "/Q") {
+      Screen screen(os, forms, log, c.moment);
+      RunQuietProgram(os, c.command, screen, &log, c.moment);
+    } else {
+      RunWindowProgram(os, forms, &log, c.moment);
+    }
+    ASSERT_EQ(log.texts.size(), c.entries.size());
+    for (std::size_t i = 0; i < log.texts.size(); ++i) {
+      EXPECT_NE(log.texts[i].find(c.everyEntry), std::string::npos) << log.texts[i];
+      EXPECT_NE(log.texts[i].find(c.entries[i]), std::string::npos) << log.texts[i];
+    }
+  }
+}
+
+// A log-off while the success message is up ends the process there: the
+// rename is on record before the message shows, and is not written twice.
+TEST(ProgramRun, TheRenameIsOnRecordBeforeItsMessage) {
+  struct Case {
+    const char* name;
+    std::string command;
+    LogMoment moment;
+    const char* window;
+    const char* button;
+    std::vector<Logged> entries;
+  };
+  const std::vector<Case> cases = {
+      {"window", "", LogMoment::AsSoonAsDecided, "Form1", "cmd_Sync",
+       {{kMismatch, false, true}, {kMismatch, true, true}}},
+      {"window, at the end", "", LogMoment::AtTheEnd, "Form1", "cmd_Sync", {{kMismatch, true, true}}},
+      {"the quiet run's dialog", "/Q", LogMoment::AsSoonAsDecided, "frm_Info", "OKButton",
+       {{kMismatch, false, true}, {kMismatch, true, true}}},
+      {"the elevated copy", "/SetComputerName:pc-99", LogMoment::AsSoonAsDecided, nullptr, nullptr,
+       {{CheckVerdict::Renamed, true, true}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FakeOs os;
+    Renamable(os);
+    RecordingLog log;
+    class BoxWatchingForms : public UsedForms {
+     public:
+      using UsedForms::UsedForms;
+      RecordingLog* log = nullptr;
+      std::vector<Logged> atTheMessage;
+      void MsgBox(const std::string& text, int style) override {
+        atTheMessage = log->entries;
+        UsedForms::MsgBox(text, style);
+      }
+    } forms(c.command, false);
+    forms.log = &log;
+    if (c.window) forms.user = [&](HeadlessForms& f) { Press(f, c.window, c.button); };
+    if (c.command == "/Q") {
+      Screen screen(os, forms, log, c.moment);
+      RunQuietProgram(os, c.command, screen, &log, c.moment);
+    } else {
+      RunWindowProgram(os, forms, &log, c.moment);
+    }
+    EXPECT_EQ(forms.atTheMessage, c.entries);
+    EXPECT_EQ(log.entries, c.entries);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/headless/headless_forms.h"
 #include "support/fake_os.h"
+#include "text/names.h"
 #include "ui/program.h"
 #include "text/catalogue.h"
 
@@ -235,19 +236,68 @@ TEST(Program, RenamesOnlyWhenTheDnsNameLeadsBackToTheAddress) {
   }
 }
 
-TEST(Program, ConfirmsTheNameThatWasShownAmongSeveralPtrRecords) {
-  ProgramRun run("", [](FakeOs& os) {
-    MismatchAsAdministrator(os);
-    os.dnsAnswer = {{kDnsTypePtr, "", "Alias.Uni-Falkenau.de"}, {kDnsTypePtr, "", "pc-9.uni-falkenau.de"}};
-    os.aRecords = {{"pc-9.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}};  // the second one only
-  });
-  EXPECT_EQ(run.Window("Form1")["txt_DNS"].Text(), "Alias.Uni-Falkenau.de");
-  run.Click("Form1", "cmd_Sync");
-  ASSERT_EQ(run.os.queries.size(), 2u);
-  EXPECT_EQ(run.os.queries[1].name, "Alias.Uni-Falkenau.de");
-  EXPECT_TRUE(run.os.namesSet.empty());
-  ASSERT_EQ(run.forms.Messages().size(), 1u);
-  EXPECT_EQ(run.forms.Messages()[0].text, NotConfirmed("Alias.Uni-Falkenau.de"));
+std::string Ambiguous(const std::string& names) {
+  return Text(Msg::AmbiguousPtr, {"192.0.2.7", names});
+}
+
+// Several campus names, none of them the PC's: no server's order may pick
+// the new name. It is set only where exactly one of them leads back to the
+// address, from the button and the warning dialog's OK alike, and the
+// system is given that name's domain with it.
+TEST(Program, OfSeveralCampusNamesOnlyTheOneThatLeadsBackIsSet) {
+  using Names = std::vector<std::string>;
+  struct Case {
+    const char* what;
+    Names ptr;         // the answer, in the server's order
+    Names leadBack;    // the names whose A record is the PC's address
+    const char* set;   // the short name set, "" for none
+    std::string message;  // after a rename; the refusal is the same for every case
+  };
+  const std::string twoNames = "Alias.Uni-Falkenau.de, pc-9.uni-falkenau.de";
+  for (const auto& c : {
+           Case{"the second in the answer leads back", {"Alias.Uni-Falkenau.de", "pc-9.uni-falkenau.de"},
+                {"pc-9.uni-falkenau.de"}, "pc-9", kSuccess},
+           Case{"the same in the other order", {"pc-9.uni-falkenau.de", "Alias.Uni-Falkenau.de"},
+                {"pc-9.uni-falkenau.de"}, "pc-9", kSuccess},
+           Case{"the first of the order leads back", {"pc-9.uni-falkenau.de", "Alias.Uni-Falkenau.de"},
+                {"alias.uni-falkenau.de"}, "Alias", kSuccess},
+           Case{"none leads back", {"Alias.Uni-Falkenau.de", "pc-9.uni-falkenau.de"}, {}, "", ""},
+           Case{"both lead back", {"pc-9.uni-falkenau.de", "Alias.Uni-Falkenau.de"},
+                {"pc-9.uni-falkenau.de", "alias.uni-falkenau.de"}, "", ""},
+           // A name outside the campus is no candidate: one campus name is the single-name case.
+           Case{"one campus name beside a provider's", {"www.provider.example", "pc-9.uni-falkenau.de"},
+                {"pc-9.uni-falkenau.de"}, "pc-9", kSuccess},
+       }) {
+    for (bool quiet : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (quiet ? ", dialog" : ", button"));
+      ProgramRun run(quiet ? "/Q" : "", [&](FakeOs& os) {
+        MismatchAsAdministrator(os);
+        os.dnsAnswer.clear();
+        for (const auto& name : c.ptr) os.dnsAnswer.push_back({kDnsTypePtr, "", name});
+        os.aRecords.clear();
+        for (const auto& name : c.leadBack) os.aRecords[name] = {test::Ipv4(192, 0, 2, 7)};
+      });
+      ASSERT_EQ(run.program.Values().verdict, CheckVerdict::Mismatch);
+      if (quiet)
+        run.Click("frm_Info", "OKButton");
+      else
+        run.Click("Form1", "cmd_Sync");
+      ASSERT_EQ(run.forms.Messages().size(), 1u);
+      if (*c.set) {
+        ASSERT_EQ(run.os.namesSet.size(), 1u);
+        EXPECT_EQ(run.os.namesSet[0].second, c.set);
+        ASSERT_EQ(run.os.renameDnsNames.size(), 1u);
+        EXPECT_EQ(FirstLabel(run.os.renameDnsNames[0]), c.set) << "the full name of the name set, no other";
+        EXPECT_EQ(run.forms.Messages()[0].text, c.message);
+      } else {
+        EXPECT_TRUE(run.os.namesSet.empty());
+        EXPECT_EQ(run.forms.Messages()[0].text, Ambiguous(twoNames));
+        EXPECT_EQ(run.forms.Messages()[0].style, kMbIconHand);
+        EXPECT_EQ(run.program.LastSyncOutcome(), SyncOutcome::AmbiguousPtr);
+      }
+      EXPECT_TRUE(run.forms.Ended());
+    }
+  }
 }
 
 TEST(Program, NoForwardQueryWithoutRightsOrWithAnUnusableName) {

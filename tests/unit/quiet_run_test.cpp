@@ -160,6 +160,23 @@ TEST(QuietRun, TheContinuedProgramSynchronisesWithTheChecksVersionRecord) {
   asAdministrator.screen.Click("frm_Info", "OKButton");
   ASSERT_EQ(asAdministrator.os.namesSet.size(), 1u);
   EXPECT_EQ(asAdministrator.os.namesSet[0], (std::pair<int, std::string>{kComputerNamePhysicalDnsHostname, "ws-17"}));
+  EXPECT_EQ(asAdministrator.os.renameDnsNames, std::vector<std::string>{"ws-17.uni-falkenau.de"});
+
+  // Two campus names: the continued program confirms each, as the check's own would.
+  QuietRun twoNames([](QuietRun& r) {
+    r.os.computerName = "PC-OLD";
+    r.os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    r.os.dnsAnswer = {{kDnsTypePtr, "", "ws-17.uni-falkenau.de"}, {kDnsTypePtr, "", "lab-2.uni-falkenau.de"}};
+    r.os.computerName = "PC-OLD";
+    r.os.dnsHostName = "pc-old";
+  });
+  ASSERT_TRUE(twoNames.screen.continuedFrom);
+  EXPECT_EQ(twoNames.screen.continuedFrom->values.ptrNames,
+            (std::vector<std::string>{"lab-2.uni-falkenau.de", "ws-17.uni-falkenau.de"}));
+  twoNames.screen.Click("frm_Info", "OKButton");
+  ASSERT_EQ(twoNames.os.namesSet.size(), 1u);
+  EXPECT_EQ(twoNames.os.namesSet[0].second, "ws-17") << "the one that leads back, not the one shown";
+  EXPECT_EQ(twoNames.os.renameDnsNames, std::vector<std::string>{"ws-17.uni-falkenau.de"});
 }
 
 TEST(ControlStates, SurviveTheWayIntoAnotherRuntime) {

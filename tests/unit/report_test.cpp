@@ -155,8 +155,8 @@ TEST(RunStartupCheck, ListsThePtrNamesTheReasonAndTheForwardConfirmation) {
   };
   const std::vector<Case> cases = {
       {"agree, second record", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("www.uni-falkenau.de"), ptr("WS-17.uni-falkenau.de")}; },
-       {"www.uni-falkenau.de", "WS-17.uni-falkenau.de"},
-       R"("verdict":"agree","notApplicableBecause":null,"forwardConfirmed":null)",
+       {"WS-17.uni-falkenau.de", "www.uni-falkenau.de"},  // in stable order, not the answer's
+       R"("verdict":"agree","notApplicableBecause":null,"forwardConfirmed":null,"renameRefusedBecause":null)",
        Line(Msg::ReportResult, Text(Msg::VerdictAgree)) + Line(Msg::ReportConfirmed, ""), 0},
       {"provider", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("dslb-1.pools.example-isp.de")}; },
        {"dslb-1.pools.example-isp.de"},
@@ -167,8 +167,14 @@ TEST(RunStartupCheck, ListsThePtrNamesTheReasonAndTheForwardConfirmation) {
          os.dnsAnswer = {ptr("pc-9.uni-falkenau.de"), ptr("www.uni-falkenau.de")};
          os.aRecords = {{"pc-9.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}};
        }, {"pc-9.uni-falkenau.de", "www.uni-falkenau.de"},
-       R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":true)",
-       Line(Msg::ReportResult, Text(Msg::VerdictMismatch)) + Line(Msg::ReportConfirmed, Text(Msg::ReportYes)), 1},
+       R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":true,"renameRefusedBecause":null)",
+       Line(Msg::ReportResult, Text(Msg::VerdictMismatch)) + Line(Msg::ReportConfirmed, Text(Msg::ReportYes)), 2},  // each campus name is asked
+      {"mismatch, two campus names, none leads back",
+       [&](test::FakeOs& os) { os.dnsAnswer = {ptr("www.uni-falkenau.de"), ptr("pc-9.uni-falkenau.de")}; },
+       {"pc-9.uni-falkenau.de", "www.uni-falkenau.de"},
+       R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":false,)"
+       R"("renameRefusedBecause":"ambiguous-ptr")",
+       Line(Msg::ReportResult, Text(Msg::VerdictMismatch)) + Line(Msg::ReportConfirmed, Text(Msg::ReportNotOneConfirmed)), 2},
       {"mismatch, not confirmed", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("pc-9.uni-falkenau.de")}; },
        {"pc-9.uni-falkenau.de"}, R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":false)",
        Line(Msg::ReportResult, Text(Msg::VerdictMismatch)) + Line(Msg::ReportConfirmed, Text(Msg::ReportNo)), 1},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 #include "platform/headless/headless_forms.h"
@@ -219,8 +220,8 @@ TEST(SynchroniseName, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
 }
 
 namespace {
-// A Linux user whose rename from the window needs root beyond hostnamed
-// (the hosts file's line): the Linux layer reports the limited kind of token.
+// A Linux user who is not root: the rename from the window goes to pkexec's
+// copy, so the Linux layer reports the limited kind of token.
 void AdministratorWithoutRoot(test::FakeOs& os) {
   os.version = test::Version(kPlatformLinux, 5, 10, 0, "Debian GNU/Linux 11");
   os.elevationType = kTokenElevationTypeLimited;
@@ -268,5 +269,78 @@ TEST(SynchroniseName, ShowsWhatAWaitedForCopyMadeOfTheRename) {
     if (c.copiesStarted) {
       EXPECT_EQ(os.programsStarted[0].lpParameters, "/SetComputerName:ws-17");
     }
+  }
+}
+
+// The system is given the full name the rename was confirmed for, with the
+// short name, on each way to the rename; never another answer's domain. The
+// elevated copy passes on the full name it was given, and only where it
+// belongs to the short name.
+TEST(SynchroniseName, HandsTheSystemTheConfirmedFullNameOnEveryPath) {
+  const auto admin = [](test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); };
+  struct Case { const char* what; std::function<void(test::FakeOs&)> script; SyncCaller caller; std::string name;
+                ForwardLookup lookup; std::vector<std::string> renameDnsNames; std::string copyDnsName; };
+  const ForwardLookup twoNames{"lab-2.uni-falkenau.de", "192.0.2.7", "192.0.2.53",
+                               {"lab-2.uni-falkenau.de", "ws-17.uni-falkenau.de"}};
+  const ForwardLookup givenToTheCopy{"ws-17.physik.uni-falkenau.de", "", "", {}};
+  const ForwardLookup anotherHostsName{"pc-9.uni-falkenau.de", "", "", {}};
+  for (const Case& c : {
+           Case{"the button", admin, SyncCaller::User, "ws-17", kConfirmed, {"ws-17.uni-falkenau.de"}, ""},
+           Case{"a script", admin, SyncCaller::Script, "ws-17", kConfirmed, {"ws-17.uni-falkenau.de"}, ""},
+           Case{"of two campus names the one that leads back", admin, SyncCaller::User, "lab-2", twoNames,
+                {"ws-17.uni-falkenau.de"}, ""},
+           Case{"the limited administrator's copy is given it", LimitedAdministrator, SyncCaller::User, "ws-17",
+                kConfirmed, {}, "ws-17.uni-falkenau.de"},
+           Case{"the copy passes on what it was given", admin, SyncCaller::ElevatedCopy, "ws-17", givenToTheCopy,
+                {"ws-17.physik.uni-falkenau.de"}, ""},
+           Case{"but never another host's full name", admin, SyncCaller::ElevatedCopy, "ws-17", anotherHostsName,
+                {""}, ""},
+       }) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    HeadlessForms forms;
+    c.script(os);
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    ASSERT_NE(chkVer.OsVersionText(details), "");
+    try {
+      Press(os, forms, chkVer, c.name, c.lookup, c.caller);
+    } catch (EndProgram) {
+    }
+    EXPECT_EQ(os.renameDnsNames, c.renameDnsNames);
+    if (!c.renameDnsNames.empty()) EXPECT_EQ(os.namesSet.at(0).second, "ws-17");
+    if (!c.copyDnsName.empty()) {
+      ASSERT_EQ(os.programsStarted.size(), 1u);
+      EXPECT_EQ(os.programsStarted[0].lpParameters, "/SetComputerName:ws-17");
+      EXPECT_EQ(os.programsStarted[0].dnsName, c.copyDnsName);
+    }
+  }
+}
+
+TEST(SynchroniseName, SeveralCampusNamesWithoutExactlyOneLeadingBackSetNothing) {
+  struct Case { const char* what; std::map<std::string, std::vector<uint32_t>> aRecords; };
+  for (const Case& c : {Case{"none leads back", {}},
+                        Case{"both lead back", {{"lab-2.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}},
+                                                {"pc-9.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}}}}) {
+    SCOPED_TRACE(c.what);
+    test::FakeOs os;
+    HeadlessForms forms;
+    os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
+    os.aRecords = c.aRecords;
+    ChkVer chkVer(os);
+    OsVersionDetails details;
+    chkVer.OsVersionText(details);
+    const ForwardLookup lookup{"lab-2.uni-falkenau.de", "192.0.2.7", "192.0.2.53",
+                               {"lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"}};
+    EXPECT_EQ(SynchroniseName(os, forms, chkVer, "lab-2", lookup, SyncCaller::Script), SyncOutcome::AmbiguousPtr);
+    EXPECT_TRUE(EndsTheProgram(SyncOutcome::AmbiguousPtr));
+    EXPECT_TRUE(os.namesSet.empty());
+    ASSERT_EQ(forms.Messages().size(), 1u);
+    EXPECT_EQ(forms.Messages()[0].style, kMbIconHand);
+    EXPECT_EQ(forms.Messages()[0].text,
+              Text(Msg::AmbiguousPtr, {"192.0.2.7", "lab-2.uni-falkenau.de, pc-9.uni-falkenau.de"}));
+    int forwardQueries = 0;
+    for (const auto& query : os.queries) forwardQueries += query.type == kDnsTypeA;
+    EXPECT_EQ(forwardQueries, 2) << "each campus name is asked";
   }
 }

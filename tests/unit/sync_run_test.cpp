@@ -185,6 +185,32 @@ TEST(VerdictLogText, QuotesEveryValueSoAHostileNameCannotForgeAField) {
   for (const auto& c : cases) EXPECT_EQ(VerdictLogText(c.entry), c.text);
 }
 
+// An answer of thousands of names still leaves its one entry: the first ten
+// and how many there were; the elevated copy's entry names the name it set.
+TEST(VerdictLogText, ListsTheFirstTenPtrNamesWithTheirCountAndTheNewName) {
+  struct Case { std::size_t names; std::string listed, count; };
+  for (const auto& c : {Case{0, "[]", ""}, Case{1, R"(["n0.de"])", ""},
+                        Case{10, R"(["n0.de","n1.de","n2.de","n3.de","n4.de","n5.de","n6.de","n7.de","n8.de","n9.de"])", ""},
+                        Case{11, R"(["n0.de","n1.de","n2.de","n3.de","n4.de","n5.de","n6.de","n7.de","n8.de","n9.de"])",
+                             " ptrNameCount=11"},
+                        Case{5000, R"(["n0.de","n1.de","n2.de","n3.de","n4.de","n5.de","n6.de","n7.de","n8.de","n9.de"])",
+                             " ptrNameCount=5000"}}) {
+    std::vector<std::string> answer;
+    for (std::size_t i = 0; i < c.names; ++i) answer.push_back("n" + std::to_string(i) + ".de");
+    VerdictEntry entry = Entry(CheckVerdict::NotApplicable, "", "", false);
+    CampusPolicy policy;
+    policy.invalid = {"untrusted-file"};
+    AddDetails(entry, NameCheckExemption::OutsideCampus, answer, policy);
+    EXPECT_EQ(entry.ptrNameCount, c.names);
+    std::string text = VerdictLogText(entry);
+    EXPECT_NE(text.find(" ptrNames=" + c.listed + " version=1.2.0.0" + c.count + " policy=invalid:untrusted-file"),
+              std::string::npos) << text;
+  }
+  VerdictEntry renamed = Entry(CheckVerdict::Renamed, "", "", true);
+  renamed.newName = "pc-99";
+  EXPECT_TRUE(VerdictLogText(renamed).ends_with(R"( version=1.2.0.0 newName="pc-99")")) << VerdictLogText(renamed);
+}
+
 TEST(RunReportMode, TheEntryCarriesReasonConfirmationNamesVersionAndIgnoredSettings) {
   struct Case { const char* name; std::function<void(test::FakeOs&)> script; const char* reason;
                 std::optional<bool> confirmed; std::vector<std::string> invalid; };

@@ -10,7 +10,9 @@
       runtime DLLs), and the 32-bit binary may need nothing newer than
       Windows XP. The window system (user32, gdi32, comctl32) is bound by name
       too, at the first window or message box, so nothing of it is imported;
-      and no object of ours uses the stream library (iostreams).
+      no object of ours uses the stream library (iostreams); and the C++
+      library's name demangler, which only its verbose terminate handler
+      needs, is not linked.
 
   check_pe.py resources EXE --icons DIR --version X.Y.Z.W
       The version block (the project's version X.Y.Z.W, German and English,
@@ -140,6 +142,17 @@ def check_imports(image, arch, findings):
             if arch == "i686":
                 findings.expect(function not in NEWER_THAN_XP,
                                 "%s!%s does not exist on Windows XP" % (dll, function))
+
+
+# A text only the C++ library's demangler holds.
+DEMANGLER_TEXT = b"typeinfo name for "
+
+
+def check_no_demangler(data, findings):
+    """The program's own terminate handler takes the place of the library's
+    verbose one, which alone pulls in the demangler (a tenth of the program)."""
+    findings.expect(DEMANGLER_TEXT not in data,
+                    "the C++ library's demangler is linked: the verbose terminate handler came back")
 
 
 def imported_name(symbol, arch):
@@ -309,10 +322,12 @@ def main():
     parser.add_argument("--version", help="the project's version, X.Y.Z.W")
     arguments = parser.parse_args()
     with open(arguments.exe, "rb") as exe:
-        image = PeImage(exe.read())
+        data = exe.read()
+    image = PeImage(data)
     findings = Findings()
     if arguments.check == "imports":
         check_imports(image, arguments.arch, findings)
+        check_no_demangler(data, findings)
         if not (arguments.objects and arguments.nm):
             parser.error("imports needs --objects and --nm")
         check_objects(arguments.objects, arguments.nm, arguments.arch, findings)

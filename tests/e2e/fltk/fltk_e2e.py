@@ -272,6 +272,12 @@ def read_hostname_file():
         return f.read().strip()
 
 
+def check_running_name_kept():
+    """A rename takes effect at the next start: the running name stays."""
+    check(socket.gethostname() == HOST_NAME,
+          f"the running name is {socket.gethostname()!r}, not {HOST_NAME!r} until the next start")
+
+
 # ---- Scenarios -----------------------------------------------------------------------
 # Each gets the screen, the running program and a function saving a screenshot.
 
@@ -419,19 +425,20 @@ def quiet_second_instance_without_display(screen, program, shot):
 
 
 def hostnamed_sync(screen, program, shot, service):
-    """Root renames through the host-name service: it reports the new name
-    itself, and has written the private /etc/hostname."""
+    """Root renames where the host-name service runs: the service reports
+    the new static name, read from the private /etc/hostname, and the
+    desktop keeps its running name until the next start."""
     main = screen.wait_for_windows({"Form1"})["Form1"]
     screen.click(main, centre(SYNC_BUTTON))
     confirm_success_and_end(screen, program, shot, "hostnamed-sync", "Form1")
     check(service.static_hostname() == DNS_SHORT_NAME,
           f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
-    # Only the service sets the running name as well; the file alone never does.
-    check(socket.gethostname() == DNS_SHORT_NAME, f"the running name is {socket.gethostname()!r}: no service call")
+    check_running_name_kept()
 
 
 def hostnamed_without_rights(screen, program, shot, service):
-    """Nobody gets the rights message, and the service keeps its name."""
+    """Nobody, with no polkit to let pkexec run the copy, gets the rights
+    message, and the service keeps its name."""
     main = screen.wait_for_windows({"Form1"})["Form1"]
     screen.click(main, centre(SYNC_BUTTON))
     box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
@@ -440,6 +447,7 @@ def hostnamed_without_rights(screen, program, shot, service):
     screen.wait_for_windows({"Form1"})
     check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
     check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
+    check_running_name_kept()
 
 
 def quiet_mismatch_without_display(screen, program, shot):
@@ -457,48 +465,8 @@ def quiet_mismatch_without_display(screen, program, shot):
           f"the run's entry in the system log: {entry!r}")
 
 
-def polkit_user_renames(screen, program, shot, service):
-    """A user whom polkit lets set the host name (as the desktop's agent
-    would after the password) renames from the window, through hostnamed."""
-    main = screen.wait_for_windows({"Form1"})["Form1"]
-    screen.click(main, centre(SYNC_BUTTON))
-    confirm_success_and_end(screen, program, shot, "polkit-user-renames", "Form1")
-    check(service.static_hostname() == DNS_SHORT_NAME,
-          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
-
-
-def polkit_refuses_another_user(screen, program, shot, service):
-    """Another user, whom polkit does not let: the rights message, nothing
-    renamed, and the window stays."""
-    main = screen.wait_for_windows({"Form1"})["Form1"]
-    screen.click(main, centre(SYNC_BUTTON))
-    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
-    shot("polkit-refuses-another-user-message")
-    screen.click(box, message_ok(box))
-    screen.wait_for_windows({"Form1"})
-    check(program.running(), "the program ended after the rights message")
-    check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
-    check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
-
-
-def read_hosts_file():
-    with open("/etc/hosts") as f:
-        return f.read()
-
-
-def pkexec_user_renames(screen, program, shot, service):
-    """A user whom polkit lets run programs as root (pkexec's own action)
-    renames a Debian host from the window: the hosts file's 127.0.1.1 line
-    needs root, so the program's copy runs through pkexec and renames all of
-    it; the copy writes its own log entry."""
-    main = screen.wait_for_windows({"Form1"})["Form1"]
-    screen.click(main, centre(SYNC_BUTTON))
-    confirm_success_and_end(screen, program, shot, "pkexec-user-renames", "Form1")
-    check(service.static_hostname() == DNS_SHORT_NAME,
-          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
-    hosts = read_hosts_file()
-    check(f"127.0.1.1\t{DNS_NAME}\t{DNS_SHORT_NAME}\n" in hosts and HOST_NAME not in hosts,
-          f"the hosts file does not name the new host (full and short) alone:\n{hosts}")
+def wait_for_the_copys_entry(program):
+    """The copy that pkexec ran as root writes its own log entry."""
     seen = []
 
     def copy_logged():
@@ -512,6 +480,62 @@ def pkexec_user_renames(screen, program, shot, service):
         raise Failure(f"no verdict=renamed entry from the copy: {seen!r}")
 
 
+def polkit_user_renames(screen, program, shot, service):
+    """A user whom polkit would let set the host name through hostnamed
+    renames from the window through pkexec's copy all the same (a Red Hat
+    hosts file, so only /etc/hostname changes): the service reads the new
+    static name, and the running name stays until the next start, as the
+    success message says."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    confirm_success_and_end(screen, program, shot, "polkit-user-renames", "Form1")
+    check(service.static_hostname() == DNS_SHORT_NAME,
+          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
+    check_running_name_kept()
+    wait_for_the_copys_entry(program)
+
+
+def polkit_hostnamed_rule_alone_renames_nothing(screen, program, shot, service):
+    """A user whom polkit lets set the host name through hostnamed, but not
+    run programs as root: hostnamed is never asked, pkexec refuses, the
+    rights message shows, nothing is renamed, and the window stays."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    box = screen.wait_for_windows({"Form1", "MsgBox"})["MsgBox"]
+    shot("polkit-hostnamed-rule-alone-message")
+    screen.click(box, message_ok(box))
+    screen.wait_for_windows({"Form1"})
+    check(program.running(), "the program ended after the rights message")
+    check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
+    check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
+    check_running_name_kept()
+    output = open(program.output).read()
+    check("authentication agent" in output or "Not authorized" in output, f"pkexec did not refuse: {output!r}")
+
+
+def read_hosts_file():
+    with open("/etc/hosts") as f:
+        return f.read()
+
+
+def pkexec_user_renames(screen, program, shot, service):
+    """A user whom polkit lets run programs as root (pkexec's own action)
+    renames a Debian host from the window: the program's copy runs as root
+    through pkexec and renames all of it, the hosts file's 127.0.1.1 line
+    too, while the running name stays until the next start; the copy writes
+    its own log entry."""
+    main = screen.wait_for_windows({"Form1"})["Form1"]
+    screen.click(main, centre(SYNC_BUTTON))
+    confirm_success_and_end(screen, program, shot, "pkexec-user-renames", "Form1")
+    check(service.static_hostname() == DNS_SHORT_NAME,
+          f"the service's static name is {service.static_hostname()!r}, not {DNS_SHORT_NAME!r}")
+    hosts = read_hosts_file()
+    check(f"127.0.1.1\t{DNS_NAME}\t{DNS_SHORT_NAME}\n" in hosts and HOST_NAME not in hosts,
+          f"the hosts file does not name the new host (full and short) alone:\n{hosts}")
+    check_running_name_kept()
+    wait_for_the_copys_entry(program)
+
+
 def pkexec_quiet_ok_renames(screen, program, shot, service):
     """The quiet log-on's warning dialog: OK goes through pkexec as the
     button does, and the hosts line follows."""
@@ -520,6 +544,7 @@ def pkexec_quiet_ok_renames(screen, program, shot, service):
     confirm_success_and_end(screen, program, shot, "pkexec-quiet-ok", "frm_Info")
     hosts = read_hosts_file()
     check(f"127.0.1.1\t{DNS_NAME}\t{DNS_SHORT_NAME}\n" in hosts, f"the hosts file:\n{hosts}")
+    check_running_name_kept()
 
 
 def pkexec_refuses_another_user(screen, program, shot, service):
@@ -537,8 +562,9 @@ def pkexec_refuses_another_user(screen, program, shot, service):
     check(service.static_hostname() == HOST_NAME, f"the service's static name is {service.static_hostname()!r}")
     check(read_hostname_file() == HOST_NAME, "the host name file changed without rights")
     check(read_hosts_file() == hosts_before, "the hosts file changed without rights")
-    # pkexec was asked, not hostnamed alone: with no agent to ask the user it
-    # says so on the program's standard error (and exits 127).
+    check_running_name_kept()
+    # pkexec was asked: with no agent to ask the user it says so on the
+    # program's standard error (and exits 127).
     output = open(program.output).read()
     check("authentication agent" in output or "Not authorized" in output, f"pkexec did not refuse: {output!r}")
 
@@ -651,29 +677,30 @@ WITH_HOSTNAMED = {
     "hostnamed_sync": (hostnamed_sync, [], HOST_NAME, False),
     "hostnamed_without_rights": (hostnamed_without_rights, [], HOST_NAME, True),
 }
-# polkit on the same bus, with a rule that lets nobody (and only nobody) set
-# the static host name; the hosts file Red Hat's, which names no host, so
-# the rename needs no root beyond hostnamed's.
+# polkit on the same bus. A rule that lets nobody (and only nobody) set the
+# static host name through hostnamed, and one that lets nobody run programs
+# as root through pkexec as well.
 DAEMON = 1
 POLKIT_RULE = """polkit.addRule(function(action, subject) {
     if (action.id == "org.freedesktop.hostname1.set-static-hostname" && subject.user == "nobody")
         return polkit.Result.YES;
 });
 """
-RED_HAT_HOSTS = ("127.0.0.1   localhost localhost.localdomain localhost4 localhost4.localdomain4\n"
-                 "::1         localhost localhost.localdomain localhost6 localhost6.localdomain6\n")
-WITH_POLKIT = {
-    "polkit_user_renames": (polkit_user_renames, [], HOST_NAME, True),
-    "polkit_refuses_another_user": (polkit_refuses_another_user, [], HOST_NAME, DAEMON),
-}
-# Debian's stock hosts file, whose 127.0.1.1 line only root may change: the
-# rename goes through pkexec, which polkit lets nobody (and only nobody) use.
 PKEXEC_RULE = """polkit.addRule(function(action, subject) {
     if ((action.id == "org.freedesktop.policykit.exec" ||
          action.id == "org.freedesktop.hostname1.set-static-hostname") && subject.user == "nobody")
         return polkit.Result.YES;
 });
 """
+# Red Hat's stock hosts file names no host: only /etc/hostname changes.
+RED_HAT_HOSTS = ("127.0.0.1   localhost localhost.localdomain localhost4 localhost4.localdomain4\n"
+                 "::1         localhost localhost.localdomain localhost6 localhost6.localdomain6\n")
+WITH_POLKIT = {
+    "polkit_user_renames": (polkit_user_renames, [], HOST_NAME, True, {"system log"}),
+    "polkit_hostnamed_rule_alone_renames_nothing": (polkit_hostnamed_rule_alone_renames_nothing, [], HOST_NAME,
+                                                    True),
+}
+# Debian's stock hosts file, whose 127.0.1.1 line follows the name.
 DEBIAN_HOSTS = (f"127.0.0.1\tlocalhost\n127.0.1.1\tws-17.uni-falkenau.de\t{HOST_NAME}\n\n"
                 "# The following lines are desirable for IPv6 capable hosts\n"
                 "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n")
@@ -682,11 +709,14 @@ WITH_PKEXEC = {
     "pkexec_quiet_ok_renames": (pkexec_quiet_ok_renames, ["-Q"], HOST_NAME, True),
     "pkexec_refuses_another_user": (pkexec_refuses_another_user, [], HOST_NAME, DAEMON),
 }
-POLKIT_RULES = {**{name: POLKIT_RULE for name in WITH_POLKIT}, **{name: PKEXEC_RULE for name in WITH_PKEXEC}}
+POLKIT_RULES = {**{name: PKEXEC_RULE for name in WITH_POLKIT}, **{name: PKEXEC_RULE for name in WITH_PKEXEC},
+                "polkit_hostnamed_rule_alone_renames_nothing": POLKIT_RULE}
 WITH_HOSTNAMED.update(WITH_POLKIT)
 WITH_HOSTNAMED.update(WITH_PKEXEC)
 SCENARIOS.update(WITH_HOSTNAMED)
 HOSTS_FILES = {**{name: RED_HAT_HOSTS for name in WITH_POLKIT}, **{name: DEBIAN_HOSTS for name in WITH_PKEXEC}}
+# Every scenario on polkit's bus starts pkexec.
+NEEDS_PKEXEC = {**WITH_POLKIT, **WITH_PKEXEC}
 # Scenarios whose function takes the test host too (its system log).
 WITH_HOST = {"quiet_ok_syncs"}
 
@@ -722,7 +752,7 @@ def run_inside(name, program_path, artifacts):
         service = None
         if name in WITH_HOSTNAMED:
             try:
-                if name in WITH_PKEXEC:
+                if name in NEEDS_PKEXEC:
                     require_pkexec()
                 service = harness.Hostnamed(host.tmp, polkit_rules=POLKIT_RULES.get(name))
             except harness.Skipped as why:

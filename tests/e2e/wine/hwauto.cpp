@@ -4,11 +4,19 @@
 // posted BM_CLICK and closes windows with WM_CLOSE. Every answer is one line
 // of JSON (ASCII only, other characters as \u escapes) on stdout.
 //
+// A window is named by its class ("Hostwarden_Form1") or, where it has the
+// system's dialog class, by the name the program gives it in a window
+// property; "class" in the answers is that name, "windowClass" the class.
+//
 //   hwauto window <class>                   the window and its controls
+//                                           (in Z order)
 //   hwauto wait-window <class> [ms]         the same, once it is visible
 //   hwauto wait-gone <class> [ms]           until no such window exists
 //   hwauto click <class> <control>          posts BM_CLICK to the named control
 //   hwauto close <class>                    posts WM_CLOSE
+//   hwauto dpi-changed <class> <dpi> <left> <top> <right> <bottom>
+//                                           sends WM_DPICHANGED with that
+//                                           suggested rectangle
 //   hwauto wait-msgbox [ms]                 a message box titled "Hostwarden"
 //   hwauto msgbox-ok [ms]                   presses its OK button
 //   hwauto load-library <name>              LoadLibraryW(name) with the ordinary
@@ -27,12 +35,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr wchar_t kControlNameProperty[] = L"HostwardenControl";
+constexpr wchar_t kWindowNameProperty[] = L"HostwardenWindow";
 constexpr wchar_t kMessageBoxTitle[] = L"Hostwarden";
 constexpr DWORD kDefaultTimeoutMs = 15000;
 constexpr DWORD kPollMs = 50;
@@ -103,6 +113,38 @@ std::wstring ControlName(HWND hwnd) {
   if (!atom) return L"";
   wchar_t name[256] = {};
   return GlobalGetAtomNameW(atom, name, 256) ? name : L"";
+}
+
+std::wstring AtomProperty(HWND hwnd, const wchar_t* property) {
+  auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, property)));
+  if (!atom) return L"";
+  wchar_t name[256] = {};
+  return GlobalGetAtomNameW(atom, name, 256) ? name : L"";
+}
+
+// The program's name for one of its windows, else the window's class.
+std::wstring WindowName(HWND hwnd) {
+  std::wstring name = AtomProperty(hwnd, kWindowNameProperty);
+  return name.empty() ? ClassOf(hwnd) : name;
+}
+
+struct NamedSearch {
+  std::wstring name;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindowName(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<NamedSearch*>(param);
+  if (AtomProperty(hwnd, kWindowNameProperty) != search->name) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+HWND FindOurWindow(const wchar_t* name) {
+  if (HWND byClass = FindWindowW(name, nullptr)) return byClass;
+  NamedSearch search{name};
+  EnumWindows(MatchWindowName, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 // The named control of ours that holds `hwnd` (a combo box's edit field
@@ -215,7 +257,8 @@ std::string WindowJson(HWND top) {
   POINT origin{0, 0};
   ClientToScreen(top, &origin);
   HWND owner = GetWindow(top, GW_OWNER);
-  std::string json = "{\"exists\":true,\"class\":" + Quote(ClassOf(top)) + ",\"title\":" + Quote(TextOf(top)) +
+  std::string json = "{\"exists\":true,\"class\":" + Quote(WindowName(top)) +
+                     ",\"windowClass\":" + Quote(ClassOf(top)) + ",\"title\":" + Quote(TextOf(top)) +
                      ",\"visible\":" + Bool(IsWindowVisible(top)) + ",\"enabled\":" + Bool(IsWindowEnabled(top)) +
                      ",\"client\":[" + std::to_string(client.right) + "," + std::to_string(client.bottom) + "]" +
                      ",\"rect\":" + Rect(outer) + ",\"clientOrigin\":[" + std::to_string(origin.x) + "," +
@@ -241,16 +284,24 @@ struct Search {
 };
 
 BOOL CALLBACK CollectMessageBox(HWND hwnd, LPARAM param) {
-  if (IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770" && TextOf(hwnd) == kMessageBoxTitle)
+  if (IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770" && !GetPropW(hwnd, kWindowNameProperty) &&
+      TextOf(hwnd) == kMessageBoxTitle)
     reinterpret_cast<Search*>(param)->found.push_back(hwnd);
   return TRUE;
 }
 
-// A visible message box (dialog class #32770) with our title.
+// A visible message box (dialog class #32770) with our title; the program's
+// own dialog, which carries its name, is none.
 HWND FindMessageBox() {
   Search search;
   EnumWindows(CollectMessageBox, reinterpret_cast<LPARAM>(&search));
   return search.found.empty() ? nullptr : search.found.front();
+}
+
+RECT OuterRect(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r;
 }
 
 std::string MessageBoxJson(HWND box) {
@@ -273,7 +324,32 @@ std::string MessageBoxJson(HWND box) {
   HWND owner = GetWindow(box, GW_OWNER);
   return "{\"exists\":true,\"title\":" + Quote(TextOf(box)) + ",\"text\":" + Quote(text) +
          ",\"icon\":" + Bool(icon) + ",\"buttons\":" + buttons + "]" +
-         ",\"owner\":" + Quote(owner ? ClassOf(owner) : L"") + "}";
+         ",\"owner\":" + Quote(owner ? WindowName(owner) : L"") + ",\"rect\":" + Rect(OuterRect(box)) + "}";
+}
+
+// ---- A change of scale ---------------------------------------------------------------
+
+// WM_DPICHANGED carries a pointer to the suggested rectangle, which the
+// system does not carry across processes: the rectangle is written into the
+// program's memory, and at the same address into ours, so the pointer holds
+// whether or not the message is copied on its way.
+int SendDpiChanged(HWND top, int dpi, const RECT& suggested) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(top, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return Fail("cannot open the program's process");
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  void* local = remote ? VirtualAlloc(remote, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE) : nullptr;
+  SIZE_T written = 0;
+  bool placed = remote && WriteProcessMemory(process, remote, &suggested, sizeof suggested, &written);
+  if (local) std::memcpy(local, &suggested, sizeof suggested);
+  DWORD_PTR result = 0;
+  bool sent = placed && SendMessageTimeoutW(top, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                                            reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, kSendTimeoutMs, &result);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  if (local) VirtualFree(local, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return sent ? Answer("{\"sent\":true}") : Fail("WM_DPICHANGED was not delivered");
 }
 
 // ---- Starting a program with limited rights ---------------------------------------
@@ -398,32 +474,47 @@ int Run(int argc, wchar_t** argv) {
   if (argc < 2) return Answer("{\"error\":\"usage\"}", 2);
   std::wstring command = argv[1];
   if (command == L"window" && argc >= 3) {
-    HWND top = FindWindowW(argv[2], nullptr);
+    HWND top = FindOurWindow(argv[2]);
     return top ? Answer(WindowJson(top)) : Answer("{\"exists\":false}");
   }
   if (command == L"wait-window" && argc >= 3) {
     HWND top = WaitFor(TimeoutArg(argc, argv, 3), [&]() -> HWND {
-      HWND h = FindWindowW(argv[2], nullptr);
+      HWND h = FindOurWindow(argv[2]);
       return h && IsWindowVisible(h) ? h : nullptr;
     });
     return top ? Answer(WindowJson(top)) : Fail("no visible window of that class");
   }
   if (command == L"wait-gone" && argc >= 3) {
-    bool gone = WaitFor(TimeoutArg(argc, argv, 3), [&] { return FindWindowW(argv[2], nullptr) == nullptr; });
+    bool gone = WaitFor(TimeoutArg(argc, argv, 3), [&] { return FindOurWindow(argv[2]) == nullptr; });
     return gone ? Answer("{\"gone\":true}") : Fail("the window is still there");
   }
   if (command == L"click" && argc >= 4) {
-    HWND top = FindWindowW(argv[2], nullptr);
+    HWND top = FindOurWindow(argv[2]);
     HWND button = top ? NamedControl(top, argv[3]) : nullptr;
     if (!button) return Fail("no such control");
     PostMessageW(button, BM_CLICK, 0, 0);
     return Answer("{\"clicked\":true}");
   }
   if (command == L"close" && argc >= 3) {
-    HWND top = FindWindowW(argv[2], nullptr);
+    HWND top = FindOurWindow(argv[2]);
     if (!top) return Fail("no such window");
     PostMessageW(top, WM_CLOSE, 0, 0);
     return Answer("{\"closed\":true}");
+  }
+  if (command == L"dpi-changed" && argc >= 8) {
+    HWND top = FindOurWindow(argv[2]);
+    if (!top) return Fail("no such window");
+    RECT suggested{_wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7])};
+    return SendDpiChanged(top, _wtoi(argv[3]), suggested);
+  }
+  if (command == L"end-session" && argc >= 3) {
+    // As a log-off does: the window is asked whether the session may end,
+    // then told that it ends; the session then ends the process.
+    HWND top = FindOurWindow(argv[2]);
+    if (!top) return Fail("no such window");
+    PostMessageW(top, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    PostMessageW(top, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    return Answer("{\"ended\":true}");
   }
   if (command == L"wait-msgbox") {
     HWND box = WaitFor(TimeoutArg(argc, argv, 2), FindMessageBox);

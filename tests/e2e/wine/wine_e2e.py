@@ -73,6 +73,15 @@ FORM1_TEXTS = {"Label4": "WindowSystem", "label6": "WindowIeVersion", "Label5": 
                "Label3": "WindowDnsHostName", "Label2": "WindowAddresses", "cmd_Sync": "WindowSyncButton"}
 
 
+# What a screen reader says of the main window's fields and picture: MSAA and
+# UI Automation name a field after the static just before it in Z order (the
+# order of "controls" in hwauto's answer), a picture after its window text.
+FIELD_CAPTIONS = {"cbo_IP": texts.german("WindowAddresses"), "txt_CN": texts.german("WindowComputerName"),
+                  "txt_NB": texts.german("WindowNetbiosName"), "txt_DNS": texts.german("WindowDnsHostName")}
+WARNING_PICTURE_NAME = texts.german("WindowWarningPicture")
+FULL_HD = (1920, 1080)
+
+
 def pixels(twips, dpi=96):
     return (twips * dpi + 720) // 1440
 
@@ -213,6 +222,34 @@ def check_mismatch_window(f, form1, mode, dns_name=MISMATCH_NAME):
     f.check(control(form1, "cmd_Sync")["enabled"], "Namen synchronisieren is not enabled")
     f.equal(form1["focus"], "cmd_Sync", "focus after a mismatch")
     check_only_address(f, form1)
+
+
+def check_field_names(f, form1):
+    controls = form1["controls"]
+    names = [c["name"] for c in controls]
+    for field, caption in FIELD_CAPTIONS.items():
+        at = names.index(field)
+        before = controls[at - 1] if at else {}
+        f.check(before.get("class", "").lower() == "static" and before.get("text") == caption,
+                f"the control before {field} in Z order is {before.get('name')!r} ({before.get('text')!r}), "
+                f"not the static {caption!r}")
+    f.equal(control(form1, "img_Warn")["text"], WARNING_PICTURE_NAME, "the warning picture's name")
+    f.equal(control(form1, "Line1")["text"], "", "the line's text (a screen reader reads nothing)")
+
+
+def check_dialog_reading(f, dialog):
+    """The dialog's texts, in Z order, are what a screen reader reads when
+    the dialog appears; the system's dialog class makes it a dialog."""
+    f.equal(dialog["windowClass"], "#32770", "frm_Info's class (the system's dialog class)")
+    read = [c["name"] for c in dialog["controls"] if c["text"]]
+    f.equal(read, ["Label1", "Label2", "Label3", "Label4", "OKButton", "CancelButton"],
+            "the texts of frm_Info in Z order (heading, sentences, buttons)")
+
+
+def check_on_screen(f, rect, what, screen=FULL_HD):
+    x, y, width, height = rect
+    f.check(x >= 0 and y >= 0 and x + width <= screen[0] and y + height <= screen[1],
+            f"{what} at {rect} is not all on the {screen[0]} x {screen[1]} screen")
 
 
 def focus_order(mode, first):
@@ -443,6 +480,80 @@ def case_scaled_dpi(host, auto, exe, f, mode):
     wait_for_exit(program, 10, f, "closing the main window")
 
 
+def case_accessible_names(host, auto, exe, f, mode):
+    """Quiet mode, mismatch: the dialog is a dialog and reads its warning
+    before its buttons; after "Details >>" every field of the main window
+    has its caption as its name, and the warning picture says what it means."""
+    program = host.start_wine(exe, "/Q")
+    dialog = auto.wait_window(FRM_INFO)
+    check_dialog_reading(f, dialog)
+    f.equal(dialog["focus"], "OKButton", "focus in frm_Info")
+    # The keyboard alone: Tab walks the buttons of the dialog class's window,
+    # and Enter presses the one that has the focus.
+    check_tab_order(f, host, auto, FRM_INFO, ["OKButton", "CancelButton", "OKButton"])
+    host.keys(dialog, "Tab")
+    f.equal(auto.wait_focus_moved(FRM_INFO, "OKButton").get("focus"), "CancelButton", "focus after Tab in frm_Info")
+    host.keys(dialog, "Return")
+    f.check(auto.wait_gone(FRM_INFO).get("gone"), "Enter on Details >> left frm_Info on screen")
+    form1 = auto.wait_window(FORM1)
+    check_field_names(f, form1)
+    check_tab_order(f, host, auto, FORM1, focus_order(mode, "cmd_Sync"))
+    auto.close(FORM1)
+    wait_for_exit(program, 10, f, "closing the main window")
+
+
+def high_dpi_case(dpi):
+    def case(host, auto, exe, f, mode):
+        """A 1920 x 1080 screen at this dpi: the dialog, the main window and a
+        message box lie whole on the screen, every size scaled; the dialog's
+        stored place would leave its buttons off the screen at 288 dpi."""
+        host.set_screen_dpi(dpi)
+        program = host.start_wine(exe, "/Q")
+        dialog = auto.wait_window(FRM_INFO)
+        host.screenshot(f"frm_info_{dpi}dpi_{mode.name}")
+        check_on_screen(f, dialog["rect"], f"frm_Info at {dpi} dpi")
+        f.equal(dialog["client"], [pixels(3900, dpi), pixels(2520, dpi)], f"frm_Info client area at {dpi} dpi")
+        check_layout(f, dialog, FRM_INFO_TWIPS, dpi)
+        auto.click(FRM_INFO, "CancelButton")
+        form1 = auto.wait_window(FORM1)
+        host.screenshot(f"form1_{dpi}dpi_{mode.name}")
+        check_on_screen(f, form1["rect"], f"Form1 at {dpi} dpi")
+        f.equal(form1["client"], [pixels(4650, dpi), pixels(3015, dpi)], f"Form1 client area at {dpi} dpi")
+        check_layout(f, form1, FORM1_TWIPS, dpi)
+        auto.click(FORM1, "cmd_Sync")
+        box = auto.wait_message_box()
+        host.screenshot(f"message_box_{dpi}dpi_{mode.name}")
+        check_on_screen(f, box["rect"], f"the message box at {dpi} dpi")
+        auto.press_message_box_ok()
+        wait_for_exit(program, 15, f, "after the synchronise message")
+    case.screen = FULL_HD
+    return case
+
+
+def case_dpi_changed(host, auto, exe, f, mode):
+    """The window moves to a monitor at 192 dpi (WM_DPICHANGED): fonts,
+    controls and the warning picture rescale, and the window takes the
+    place the system suggests, its client area as the twips say."""
+    program = host.start_wine(exe)
+    form1 = auto.wait_window(FORM1)
+    x, y, width, height = form1["rect"]
+    suggested = (x + 40, y + 30, x + 40 + 2 * width, y + 30 + 2 * height)
+    f.check(auto.dpi_changed(FORM1, 192, suggested).get("sent"), "WM_DPICHANGED was not delivered")
+    form1 = auto.window(FORM1)
+    host.screenshot(f"form1_dpi_changed_{mode.name}")
+    f.equal(form1["rect"][:2], [x + 40, y + 30], "Form1's place after WM_DPICHANGED (the suggested one)")
+    f.equal(form1["client"], [pixels(4650, 192), pixels(3015, 192)], "Form1 client area after WM_DPICHANGED")
+    check_layout(f, form1, FORM1_TWIPS, 192)
+    f.check(control(form1, "img_Warn")["hasIcon"], "the warning picture is gone after WM_DPICHANGED")
+    check_field_names(f, form1)
+    f.equal(form1["focus"], "cmd_Sync", "focus after WM_DPICHANGED")
+    auto.close(FORM1)
+    wait_for_exit(program, 10, f, "closing the main window")
+
+
+case_dpi_changed.screen = FULL_HD
+
+
 def case_quiet_close(host, auto, exe, f, mode):
     """Quiet mode, mismatch: the dialog's close button with the main window
     hidden leaves no invisible program behind."""
@@ -479,7 +590,8 @@ def case_second_instance(host, auto, exe, f, mode):
 
 REPORT_KEYS = {"system", "ieVersion", "connection", "userName", "computerName", "netbiosName", "dnsName",
                "ptrNames", "addresses", "selectedAddress", "dnsServer", "dnsShortName", "verdict",
-               "notApplicableBecause", "forwardConfirmed", "campusDomains", "dynamicPoolPrefixes", "invalidPolicy",
+               "notApplicableBecause", "forwardConfirmed", "renameRefusedBecause", "campusDomains", "dynamicPoolPrefixes",
+               "invalidPolicy",
                "ipv6Addresses", "selectedIpv6Address", "ipv6DnsServer", "ipv6DnsName", "ipv6PtrNames", "ipv6Verdict",
                "ipv6NotApplicableBecause", "messages"}
 
@@ -552,6 +664,17 @@ def case_policy_script(host, auto, exe, f, mode):
     f.equal(report.get("campusDomains"), {"value": [CAMPUS], "source": "built-in"}, "the wrong type: built-in")
     f.equal(report.get("invalidPolicy"), ["CampusDomains"], "and the report says so")
     f.equal(report.get("dynamicPoolPrefixes", {}).get("source"), "policy", "the other setting still holds")
+    # A .reg import writes an empty item as two NULs in a row, the rest of the list after it.
+    data = ("klinikum-falkenau.de\0\0" + CAMPUS + "\0\0").encode("utf-16-le")
+    reg = os.path.join(host.work, "policy.reg")
+    with open(reg, "w", encoding="utf-16", newline="") as out:  # regedit's own format: UTF-16 with its BOM
+        out.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Hostwarden]"
+                  '\r\n"CampusDomains"=hex(7):' + ",".join(f"{b:02x}" for b in data) + "\r\n")
+    run_script(host, "reg", "import", windows_path(reg))
+    code, report = run_report(host, exe, f)
+    report = report or {}
+    f.equal(report.get("campusDomains"), {"value": ["klinikum-falkenau.de", CAMPUS], "source": "policy"},
+            "a list with an empty item, imported: both domains")
 
 
 IPV6_ADDRESS = "2001:db8::7"
@@ -626,6 +749,28 @@ def case_window_run_logs(host, auto, exe, f, mode):
             f"one entry saying the name was set: {reports}")
 
 
+def case_logoff_leaves_the_entry(host, auto, exe, f, mode):
+    """The user logs off with the warning dialog or the main window open: the
+    session ends the process once WM_ENDSESSION is answered, and the run's
+    entry is in the event log already. The PCs whose users ignore the
+    warning are the very ones administrators look for."""
+    for arguments, window in ((["-Q"], FRM_INFO), ([], FORM1)):
+        trace = os.path.join(host.work, f"logoff-{window}.txt")
+        with open(trace, "wb") as err:
+            program = subprocess.Popen([host.wine_kind.loader, exe, *arguments],
+                                       env=dict(host.env, WINEDEBUG="+eventlog"), stdout=subprocess.DEVNULL, stderr=err)
+            host.processes.append(program)
+            auto.wait_window(window)
+            auto.end_session(window)
+            time.sleep(2)  # the window answers both messages
+            program.kill()  # what the session's end does then
+            program.wait(timeout=15)
+        with open(trace, encoding="utf-8", errors="replace") as err:
+            reports = [line for line in err if "ReportEventW" in line]
+        f.check(any("verdict=mismatch" in line and "nameSet=no" in line and MISMATCH_NAME in line
+                    for line in reports), f"{window}: the entry before the log-off ended the run: {reports}")
+
+
 # ---- command lines as scripts write them -------------------------------------------------
 
 INVALID_NAME_MESSAGE = texts.german("NameUnusable", "-bad-")
@@ -656,6 +801,12 @@ def case_command_lines(host, auto, exe, f, mode):
     whether it set the name."""
     program = '"' + windows_path(exe) + '"'
     before = names_in_registry(host)
+    # The quiet switch in quotes is the quiet switch: the warning alone, never the main window.
+    process = launch(host, auto.hwauto, f'{program} "/Q"')
+    auto.wait_window(FRM_INFO)
+    f.check(not auto.window(FORM1).get("visible"), f'quoted "/Q": the main window shows {auto.window(FORM1)}')
+    auto.close(FRM_INFO)
+    process.communicate(timeout=30)
     code, out, err = launched(host, auto.hwauto, f'{program} "/REPORT" "/JSON"')
     f.equal(code, 1, f"exit status of quoted /REPORT /JSON on a mismatch ({err!r})")
     try:
@@ -1259,6 +1410,11 @@ def _cases():
     for mode in MODES:
         for what, (function, dns) in flows.items():
             cases[f"{what}_{mode.name}"] = (function, mode, dns)
+    for mode in MODES:
+        cases[f"accessible_names_{mode.name}"] = (case_accessible_names, mode, Dns.confirmed(MISMATCH_NAME))
+    for dpi in (192, 288):
+        cases[f"high_dpi_{dpi}_win10"] = (high_dpi_case(dpi), WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["dpi_changed_win10"] = (case_dpi_changed, WIN10, Dns.confirmed(MISMATCH_NAME))
     for mode in (WINXP, WIN10):
         cases[f"enter_at_once_{mode.name}"] = (case_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
         cases[f"dialog_enter_at_once_{mode.name}"] = (case_dialog_enter_at_once, mode, Dns.confirmed(MISMATCH_NAME))
@@ -1283,6 +1439,7 @@ def _cases():
     cases["msi_signed_win10"] = (case_msi_signed, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["command_lines_win10"] = (case_command_lines, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["window_run_logs_win10"] = (case_window_run_logs, WIN10, Dns.confirmed(MISMATCH_NAME))
+    cases["logoff_leaves_the_entry_win10"] = (case_logoff_leaves_the_entry, WIN10, Dns.confirmed(MISMATCH_NAME))
     cases["long_host_name_win10"] = (case_long_host_name, WIN10,
                                      Dns.confirmed(f"{LONG_HOST_NAME}.{CAMPUS}", host_name=LONG_HOST_NAME))
     cases["failing_server_win10"] = (case_failing_server, WIN10, Dns.failing(2))
@@ -1354,8 +1511,9 @@ def run_case(args):
     started = time.monotonic()
     artifacts = os.path.join(args.artifacts, args.arch)
     language = getattr(case, "language", "de")  # the user's, German unless the case says otherwise
+    screen = "x".join(map(str, getattr(case, "screen", (1024, 768))))
     with TestHost(wine_host.WINES[args.arch], args.prefix, artifacts, mode.winecfg[args.arch], dns,
-                  language) as host:
+                  language, screen_size=screen) as host:
         try:
             case(host, Automation(host, args.hwauto), args.exe, f, mode)
         except (KeyError, RuntimeError, subprocess.SubprocessError) as error:

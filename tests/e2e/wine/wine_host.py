@@ -172,7 +172,8 @@ class TestHost:
     """Use as a context manager inside the namespace; everything it starts is
     stopped on the way out, the Wine server included."""
 
-    def __init__(self, wine, base_prefix, artifacts, windows_version, dns, language="de"):
+    def __init__(self, wine, base_prefix, artifacts, windows_version, dns, language="de", screen_size="1024x768"):
+        self.screen_size = screen_size
         self.wine_kind = wine
         self.language = language
         self.base_prefix = base_prefix
@@ -194,7 +195,7 @@ class TestHost:
             self.host = harness.Host(hostname=self.dns.host_name, addresses=(HOST_ADDRESS, DNS_SERVER),
                                      nameservers=(DNS_SERVER,), resolv_options=RESOLV_OPTIONS, ipv6=ipv6)
             self._dns_server()
-            self.screen = harness.Xvfb(private=True).__enter__()
+            self.screen = harness.Xvfb(private=True, size=self.screen_size).__enter__()
             self.display = self.screen.display
             self._prefix()
         except BaseException:
@@ -401,6 +402,14 @@ class Automation:
 
     def close(self, window_class):
         return self("close", window_class)
+
+    def dpi_changed(self, window_class, dpi, rect):
+        """Sends WM_DPICHANGED with the suggested rectangle (left, top, right, bottom)."""
+        return self("dpi-changed", window_class, dpi, *rect)
+
+    def end_session(self, window_class):
+        """WM_QUERYENDSESSION, then WM_ENDSESSION, as a log-off sends them."""
+        return self("end-session", window_class)
 
     def wait_message_box(self, ms=60000):
         return self("wait-msgbox", ms)

@@ -91,40 +91,47 @@ TEST(PkexecCopy, TellsARefusalFromTheCopysOutcome) {
   }
 }
 
-// The quiet mode's state crosses into the window module as a C record; every
-// field must come back as it went, NULs of the service-pack buffer included.
-TEST(ProgramStateRecord, CarriesTheStateIntoTheModuleUnchanged) {
-  hw::ProgramState state;
-  state.form1 = {{"lbl_System", "Linux 6.1 build 0 (Debian GNU/Linux 12)"},
-                 {"cbo_IP", "198.51.100.9", {"192.0.2.7", "198.51.100.9"}, 1},
-                 {"img_Warn", "", {}, -1, true, true},
-                 {"cmd_Sync", "", {}, -1, false, false}};
-  state.warningShown = true;
-  state.members = {true, "Labor-PC3"};
-  state.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
-  state.values.ipv6.verdict = hw::CheckVerdict::Mismatch;
-  state.values.ipv6.selectedAddress = "2001:db8::7";
-  state.values.ipv6.dnsName = "pc-alt.uni-falkenau.de";
-  hw::posix::ProgramStateRecord record(state);
-  hw::ProgramState back = hw::posix::StateOf(*record.get());
-  EXPECT_EQ(back.form1, state.form1);
-  EXPECT_EQ(back.form1Visible, state.form1Visible);
-  EXPECT_EQ(back.warningShown, state.warningShown);
-  EXPECT_EQ(back.members.QuietMode, state.members.QuietMode);
-  EXPECT_EQ(back.members.DnsShortName, state.members.DnsShortName);
-  EXPECT_EQ(back.version.dwMajorVersion, 6u);
-  EXPECT_EQ(back.version.dwMinorVersion, 1u);
-  EXPECT_EQ(back.version.dwPlatformId, 3u);
-  EXPECT_EQ(back.version.dwOSVersionInfoSize, 148u);
-  EXPECT_EQ(back.version.szCSDVersion, state.version.szCSDVersion);
-  // The IPv6 side, for the window run's log entry.
-  EXPECT_EQ(back.values.ipv6.verdict, hw::CheckVerdict::Mismatch);
-  EXPECT_EQ(back.values.ipv6.selectedAddress, "2001:db8::7");
-  EXPECT_EQ(back.values.ipv6.dnsName, "pc-alt.uni-falkenau.de");
+// The quiet mode's state crosses into the window module as bytes; the whole
+// state must come back as it went, NULs of the service-pack buffer, the PTR
+// names, the IPv6 side and the policy included.
+TEST(ProgramStateRecord, CarriesTheWholeStateIntoTheModuleUnchanged) {
+  hw::ProgramState full;
+  full.form1 = {{"lbl_System", "Linux 6.1 build 0 (Debian GNU/Linux 12)"},
+                {"cbo_IP", "198.51.100.9", {"192.0.2.7", "198.51.100.9"}, 1},
+                {"img_Warn", "", {}, -1, true, true},
+                {"cmd_Sync", "", {}, -1, false, false}};
+  full.form1Visible = true;
+  full.warningShown = true;
+  full.members = {true, "Labor-PC3"};
+  full.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
+  hw::StartupValues& v = full.values;
+  v = {0x12, true, true, "LABOR-PC3", "labor-pc3", "192.0.2.53", {"pc-1.uni-falkenau.de", "Pc-2.uni-falkenau.de"},
+       "pc-1.uni-falkenau.de", "192.0.2.7", true, hw::LookupFailure::DnsServerFailure,
+       hw::NameCheckExemption::DynamicPoolName, hw::CheckVerdict::Mismatch, true};
+  v.ipv6 = {true, {"2001:db8::7", "2001:db8::8"}, "2001:db8::7", "2001:db8::53", true, {"pc-alt.uni-falkenau.de"},
+            "pc-alt.uni-falkenau.de", true, hw::NameCheckExemption::NoLan, hw::CheckVerdict::Agree, true};
+  full.policy.lists = hw::CampusLists({"uni-falkenau.de", "klinikum-falkenau.de"}, {"dhcp", "vpn-"});
+  full.policy.domainsSource = "file";
+  full.policy.invalid = {"untrusted-file"};
+  for (const hw::ProgramState& state : {full, hw::ProgramState{}}) {
+    hw::posix::ProgramStateRecord record(state);
+    EXPECT_EQ(hw::posix::StateOf(*record.get()), state);
+  }
+  HostwardenProgramState empty{};  // no bytes at all: the empty state, no crash
+  EXPECT_EQ(hw::posix::StateOf(empty), hw::ProgramState{});
+}
 
-  HostwardenProgramState empty{};  // null pointers everywhere: an empty state, no crash
-  EXPECT_TRUE(hw::posix::StateOf(empty).form1.empty());
-  EXPECT_EQ(hw::posix::StateOf(empty).members.DnsShortName, "");
+// Bytes from another build are refused with a message, never misread.
+TEST(ProgramStateRecord, BytesCutShortOrTooLongAreRefused) {
+  hw::ProgramState state;
+  state.values.ptrNames = {"pc-1.uni-falkenau.de"};
+  const std::string bytes = hw::posix::SerialisedState(state);
+  for (std::size_t cut : {std::size_t{1}, std::size_t{8}, bytes.size() / 2, bytes.size() - 1})
+    EXPECT_THROW(hw::posix::DeserialisedState(std::string_view(bytes).substr(0, cut)),
+                 hw::posix::StateRecordError) << cut;
+  EXPECT_THROW(hw::posix::DeserialisedState(bytes + "x"), hw::posix::StateRecordError);
+  std::string hugeCount(8, '\xff');  // a first list claiming more entries than there are bytes
+  EXPECT_THROW(hw::posix::DeserialisedState(hugeCount + bytes), hw::posix::StateRecordError);
 }
 
 TEST(FillNameBuffer, WritesNameAndNulAndKeepsTheRestOrReportsTheSizeNeeded) {
@@ -261,22 +268,58 @@ TEST(KernelIpv6AddressesOf, EachWellFormedLineWithItsFlags) {
   EXPECT_EQ(adapters[0].UnicastAddresses[2].DadState, kIpDadStateDeprecated);
 }
 
-TEST(Ipv6DefaultRouteOf, TheUpRouteToEverywhereOfLowestMetricNotTheRejectOnLo) {
-  const std::string zero(32, '0'), hop = "fe800000000000000000000000000001";
-  auto line = [&](const std::string& dest, const char* length, const std::string& next, const char* metric,
-                  const char* flags, const char* dev) {
-    return dest + " " + length + " " + zero + " 00 " + next + " " + metric + " 00000001 00000000 " + flags + " " + dev +
-           "\n";
+TEST(AdaptersOf, AnAddressNotYetOrNeverConfirmedUniqueIsNotThePcs) {
+  struct Case { const char* flags; bool listed; };
+  const std::vector<Case> cases = {
+      {"80", true},   // permanent
+      {"00", true},   // from router advertisements
+      {"c0", false},  // tentative: duplicate detection still runs
+      {"c4", false},  // optimistic: used before duplicate detection is through
+      {"04", false},
+      {"c8", false},  // duplicate detection failed: another host holds it
+      {"88", false},
+      {"82", true},   // no duplicate detection wanted (nodad)
   };
-  std::string table = line(zero, "00", zero, "ffffffff", "00200200", "lo") +                         // reject
-                      line("20010db8000000000000000000000000", "40", zero, "00000100", "00000001", "lan0") +
-                      line(zero, "00", hop, "00000400", "00000003", "lan1") +
-                      line(zero, "00", hop, "00000200", "00000003", "lan0") +
-                      line(zero, "00", hop, "00000100", "00000002", "down0");                          // not up
-  auto route = Ipv6DefaultRouteOf(table);
-  EXPECT_EQ(route.interface, "lan0");
-  EXPECT_EQ(route.nextHop.bytes[0], 0xfe);
-  EXPECT_EQ(Ipv6DefaultRouteOf("").interface, "");
+  for (const auto& c : cases) {
+    auto found = KernelIpv6AddressesOf("20010db8000000000000000000000007 03 40 00 "s + c.flags + " lan0\n");
+    ASSERT_EQ(found.size(), 1u) << c.flags;
+    auto adapters = AdaptersOf(found, {{"lan0", {true}}}, {}, {});
+    ASSERT_EQ(adapters.size(), 1u);
+    EXPECT_EQ(adapters[0].UnicastAddresses.size(), c.listed ? 1u : 0u) << c.flags;
+  }
+}
+
+TEST(Ipv6DefaultRouteAmong, TheMainTablesLiveUnicastRouteToEverywhereOfLowestMetric) {
+  const std::array<uint8_t, 16> everywhere{}, documentation{0x20, 0x01, 0x0d, 0xb8};
+  const SocketAddress hop{kAfInet6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}};
+  auto route = [&](uint32_t table, uint8_t type, uint8_t length, const std::array<uint8_t, 16>& destination,
+                   const char* interface, uint32_t metric, bool dead = false) {
+    return KernelIpv6Route{table, type, length, destination, dead, interface, hop, metric};
+  };
+  constexpr uint32_t kMain = 254, kLocal = 255, kVpn = 100;
+  constexpr uint8_t kUnicast = 1, kUnreachable = 7;
+  struct Case { const char* what; std::vector<KernelIpv6Route> routes; const char* interface; };
+  const std::vector<Case> cases = {
+      {"none", {}, ""},
+      {"one", {route(kMain, kUnicast, 0, everywhere, "lan0", 1024)}, "lan0"},
+      {"lowest metric wins", {route(kMain, kUnicast, 0, everywhere, "lan1", 1024),
+                              route(kMain, kUnicast, 0, everywhere, "lan0", 512)}, "lan0"},
+      {"first of equal metrics", {route(kMain, kUnicast, 0, everywhere, "lan1", 5),
+                                  route(kMain, kUnicast, 0, everywhere, "lan0", 5)}, "lan1"},
+      {"another table's route, even of lower metric", {route(kVpn, kUnicast, 0, everywhere, "vpn0", 1),
+                                                       route(kMain, kUnicast, 0, everywhere, "lan0", 1024)}, "lan0"},
+      {"only another table's", {route(kVpn, kUnicast, 0, everywhere, "lan0", 1)}, ""},
+      {"the local table's", {route(kLocal, kUnicast, 0, everywhere, "lan0", 1)}, ""},
+      {"a network route is no default", {route(kMain, kUnicast, 64, documentation, "lan0", 1)}, ""},
+      {"length 0 to somewhere is no default", {route(kMain, kUnicast, 0, documentation, "lan0", 1)}, ""},
+      {"the kernel's unreachable route on lo", {route(kMain, kUnreachable, 0, everywhere, "lo", 0xffffffff)}, ""},
+      {"a route through lo", {route(kMain, kUnicast, 0, everywhere, "lo", 1)}, ""},
+      {"a dead next hop", {route(kMain, kUnicast, 0, everywhere, "lan1", 1, true),
+                           route(kMain, kUnicast, 0, everywhere, "lan0", 9)}, "lan0"},
+      {"an interface that is gone", {route(kMain, kUnicast, 0, everywhere, "", 1)}, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Ipv6DefaultRouteAmong(c.routes).interface, c.interface) << c.what;
+  EXPECT_EQ(Ipv6DefaultRouteAmong({route(kMain, kUnicast, 0, everywhere, "lan0", 1)}).nextHop.bytes[0], 0xfe);
 }
 
 TEST(AdapterTypeOf, TunnelsAreToldFromTheLan) {
@@ -383,7 +426,7 @@ TEST(FirstIpv4Nameserver, TakesTheFirstDottedIpv4Server) {
 TEST(DnsStatusOfAres, MapsToTheStatusesOfWindows) {
   struct Case { int ares; int32_t status; };
   for (const auto& c : {Case{ARES_SUCCESS, 0}, Case{ARES_ENOTFOUND, 9003}, Case{ARES_ENODATA, 9501},
-                        Case{ARES_ETIMEOUT, 1460}, Case{ARES_ECONNREFUSED, 1460}, Case{ARES_ECANCELLED, 1460},
+                        Case{ARES_ETIMEOUT, 1460}, Case{ARES_ECONNREFUSED, 10061}, Case{ARES_ECANCELLED, 1460},
                         Case{ARES_EBADRESP, 9502}, Case{ARES_ESERVFAIL, 9002}, Case{ARES_EREFUSED, 9005},
                         Case{ARES_EFORMERR, 9001}, Case{ARES_ENOTIMP, 9004}}) {
     EXPECT_EQ(DnsStatusOfAres(c.ares), c.status) << "ARES status " << c.ares;
@@ -499,16 +542,43 @@ TEST(NewNamesAndStaticName, AFullNameStaysFullAShortOneShort) {
   EXPECT_EQ(StaticNameIn("# only a comment\n"), "");
 }
 
+TEST(StaticNameIn, TheFirstLineThatIsNeitherBlankNorAComment) {
+  struct Case { const char* text; const char* name; };
+  const std::vector<Case> cases = {
+      {"ws-17\n", "ws-17"},
+      {"ws-17", "ws-17"},                                           // no final newline
+      {"# written by the installer\nws-17.uni-falkenau.de\n", "ws-17.uni-falkenau.de"},  // stays full
+      {"\n\n  \t\nws-17\n", "ws-17"},
+      {"#a\n  # indented comment\n\n ws-17 \r\n# after\nother\n", "ws-17"},
+      {"ws-17\nws-18\n", "ws-17"},                                 // the first name only
+      {"# only comments\n#\n", ""},
+      {"\n \n", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StaticNameIn(c.text), c.name) << ::testing::PrintToString(c.text);
+}
+
 TEST(SssdDirectoryDomain, ADomainOfAdOrIpaOrOneRealmdJoined) {
   struct Case {
     const char* conf;
     std::optional<std::string> domain;
   } cases[] = {
       {"[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n", "campus.example"},
-      {"[domain/ipa.example]\n  id_provider=IPA  \n", "ipa.example"},
-      {"[domain/LOCAL]\nid_provider = files\n[domain/corp.example]\nid_provider = ad\n", "corp.example"},
-      {"[domain/joined.example]\nrealmd_tags = manages-system joined-with-adcli\n", "joined.example"},
-      {"[domain/ldap.example]\nid_provider = ldap\n", std::nullopt},
+      {"[sssd]\ndomains=ipa.example\n[domain/ipa.example]\n  id_provider=IPA  \n", "ipa.example"},
+      {"[sssd]\ndomains = LOCAL , corp.example\n[domain/LOCAL]\nid_provider = files\n[domain/corp.example]\n"
+       "id_provider = ad\n", "corp.example"},
+      {"[domain/joined.example]\nrealmd_tags = manages-system joined-with-adcli\n[sssd]\ndomains = joined.example\n",
+       "joined.example"},
+      {"[sssd]\ndomains = ldap.example\n[domain/ldap.example]\nid_provider = ldap\n", std::nullopt},
+      // Sections the list does not name are left over from an old join.
+      {"[domain/ipa.example]\nid_provider = ipa\n", std::nullopt},
+      {"[sssd]\ndomains = LOCAL\n[domain/LOCAL]\nid_provider = files\n[domain/old.example]\nid_provider = ad\n",
+       std::nullopt},
+      {"[sssd]\ndomains =\n[domain/old.example]\nid_provider = ad\n", std::nullopt},
+      {"[sssd]\ndomains = old\n[domain/old.example]\nid_provider = ad\n", std::nullopt},  // no such section
+      // enabled overrides the list both ways.
+      {"[domain/new.example]\nid_provider = ad\nenabled = True\n", "new.example"},
+      {"[sssd]\ndomains = off.example\n[domain/off.example]\nid_provider = ad\nenabled = false\n", std::nullopt},
       {"[sssd]\nid_provider = ad\n", std::nullopt},  // not a domain section
       {"[domain/old.example]\n# id_provider = ad\n; id_provider = ipa\n", std::nullopt},
       {"id_provider = ad\n", std::nullopt},
@@ -516,6 +586,47 @@ TEST(SssdDirectoryDomain, ADomainOfAdOrIpaOrOneRealmdJoined) {
       {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(SssdDirectoryDomain(c.conf), c.domain) << c.conf;
+}
+
+TEST(SssdDirectoryDomain, SnippetsMergeWithTheMainFileLaterValuesWinning) {
+  struct Case {
+    std::vector<std::string> texts;
+    std::optional<std::string> domain;
+  } cases[] = {
+      {{"[sssd]\ndomains = campus.example\n", "[domain/campus.example]\nid_provider = ad\n"}, "campus.example"},
+      {{"[domain/campus.example]\nid_provider = ad\n", "[sssd]\ndomains = campus.example\n"}, "campus.example"},
+      {{"[sssd]\ndomains = campus.example\n[domain/campus.example]\nid_provider = ad\n",
+        "[domain/campus.example]\nid_provider = ldap\n"}, std::nullopt},       // the snippet's provider wins
+      {{"[sssd]\ndomains = a.example\n[domain/b.example]\nid_provider = ad\n", "[sssd]\ndomains = b.example\n"},
+       "b.example"},                                                             // so does its list
+      {{"[sssd]\ndomains = a.example\n", "[domain/a.example]\nid_provider = ad\n", "[domain/a.example]\nenabled = 0\n"},
+       "a.example"},                                       // only "false" or "no" disables
+  };
+  for (const auto& c : cases) EXPECT_EQ(SssdDirectoryDomain(c.texts), c.domain) << ::testing::PrintToString(c.texts);
+}
+
+TEST(IsSssdSnippetName, NamesEndingInConfNotHidden) {
+  for (const char* name : {"50-ad.conf", "a.conf", "x.y.conf"}) EXPECT_TRUE(IsSssdSnippetName(name)) << name;
+  for (const char* name : {".50-ad.conf", ".conf", "conf", "ad.conf.bak", "ad.conf~", "README", "", "ad.CONF"})
+    EXPECT_FALSE(IsSssdSnippetName(name)) << name;
+}
+
+TEST(ReadSambaMembership, EveryDomainControllerRoleSambaTakes) {
+  struct Case { const char* role; bool controller; };
+  const std::vector<Case> cases = {
+      {"active directory domain controller", true}, {"Active Directory Domain Controller", true},
+      {"domain controller", true}, {"dc", true}, {"DC", true},
+      {"classic primary domain controller", true}, {"classic backup domain controller", true},
+      {"member server", false}, {"standalone server", false}, {"standalone", false}, {"member", false},
+      {"auto", false}, {"", false}, {"dc2", false},
+  };
+  for (const auto& c : cases) {
+    for (const char* key : {"server role", "ServerRole", "server  role"}) {
+      std::string conf = "[global]\n"s + key + " = " + c.role + "\n";
+      EXPECT_EQ(ReadSambaMembership(conf).domainController, c.controller) << conf;
+    }
+    EXPECT_FALSE(ReadSambaMembership("[share]\nserver role = "s + c.role + "\n").domainController) << c.role;
+  }
 }
 
 TEST(ReadSambaMembership, SecurityRealmAndPrivateDirOfTheGlobalSectionOnly) {
@@ -535,16 +646,48 @@ TEST(PolicyFile, KeyEqualsValueListsWithComments) {
   using Settings = std::map<std::string, std::vector<std::string>>;
   struct Case { const char* text; Settings settings; };
   for (const auto& c : {
-           Case{"CampusDomains = a.de, b.de\n", {{"CampusDomains", {"a.de", "b.de"}}}},
+           Case{"CampusDomains = a.de, b.de\n", {{"campusdomains", {"a.de", "b.de"}}}},
            Case{"  # a comment\nCampusDomains=a.de b.de\tc.de # and one here\r\n",
-                {{"CampusDomains", {"a.de", "b.de", "c.de"}}}},
-           Case{"CampusDomains =\n", {{"CampusDomains", {}}}},                // set, but empty
+                {{"campusdomains", {"a.de", "b.de", "c.de"}}}},
+           Case{"CampusDomains =\n", {{"campusdomains", {}}}},                // set, but empty
            Case{"CampusDomains a.de\n= b.de\n", {}},                       // no "=", no key: nothing
-           Case{"X = 1\nX = 2", {{"X", {"2"}}}},                             // the last one holds
+           Case{"X = 1\nX = 2", {{"x", {"2"}}}},                             // the last one holds
            Case{"# CampusDomains = a.de\n", {}},
+           // Keys ignore letter case, and the last line wins whichever spelling it has.
+           Case{"campusdomains = evil.de\nCampusDomains = a.de\n", {{"campusdomains", {"a.de"}}}},
+           Case{"CampusDomains = a.de\nCAMPUSDOMAINS = evil.de\n", {{"campusdomains", {"evil.de"}}}},
+           // A byte-order mark (as Windows editors write) is no part of the first key.
+           Case{"\xEF\xBB\xBF" "CampusDomains = a.de\n", {{"campusdomains", {"a.de"}}}},
        }) {
     EXPECT_EQ(ParsePolicyText(c.text), c.settings) << c.text;
   }
+}
+
+TEST(PolicyFile, TrustedOnlyWhenTheOwnerAloneMayWrite) {
+  struct Case { uid_t owner; mode_t mode; bool trusted; };
+  for (const auto& c : {Case{0, 0644, true}, Case{0, 0600, true}, Case{0, 0444, true},
+                        Case{1000, 0644, false},   // another user's file
+                        Case{0, 0664, false},      // group-writable
+                        Case{0, 0646, false},      // anyone may write
+                        Case{0, 0100644, true}}) {  // the file-type bits count for nothing
+    EXPECT_EQ(IsTrustedPolicyMode(c.owner, c.mode, 0), c.trusted) << c.owner << " " << std::oct << c.mode;
+  }
+}
+
+// The journal drops a datagram over its socket's limit (and the syslog
+// socket one over its own): an answer of thousands of the longest names
+// still fits, with their count.
+TEST(JournalDatagram, AnAnswerOfThousandsOfNamesStillFitsTheSocket) {
+  std::vector<std::string> answer;
+  for (int i = 0; i < 5000; ++i) answer.push_back(std::to_string(i) + "." + std::string(250, 'x'));
+  report::VerdictEntry entry;
+  entry.verdict = CheckVerdict::NotApplicable;
+  report::AddDetails(entry, NameCheckExemption::OutsideCampus, answer, CampusPolicy{});
+  std::string datagram = JournalDatagram(JournalFieldsOf(entry, 6));
+  EXPECT_LT(datagram.size(), 64u * 1024) << "the least a datagram socket takes without raising its buffers";
+  EXPECT_NE(datagram.find("\nHOSTWARDEN_PTR_NAME_COUNT=5000\n"), std::string::npos);
+  EXPECT_NE(datagram.find("\nHOSTWARDEN_PTR_NAME=9." + std::string(250, 'x') + "\n"), std::string::npos);
+  EXPECT_EQ(datagram.find("HOSTWARDEN_PTR_NAME=10."), std::string::npos);
 }
 
 TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {

@@ -82,8 +82,7 @@ uint32_t ConnectionFlagsOf(const std::vector<InterfaceState>& interfaces) {
 }
 
 int PosixOs::InternetGetConnectedState(uint32_t& flags, uint32_t /*reserved*/) {
-  auto ipv6Routes = ReadSmallFile(paths_.procNetIpv6Route, 1024 * 1024);
-  std::string ipv6DefaultRoute = ipv6Routes ? Ipv6DefaultRouteOf(*ipv6Routes).interface : "";
+  std::string ipv6DefaultRoute = Ipv6DefaultRouteAmong(CurrentIpv6Routes()).interface;
   flags = ConnectionFlagsOf(CurrentInterfaces(paths_.sysClassNet, DefaultRouteInterface(), ipv6DefaultRoute));
   return flags != 0 ? 1 : 0;
 }

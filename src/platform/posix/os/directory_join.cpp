@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "platform/posix/os/files.h"
@@ -80,7 +81,7 @@ std::vector<std::string> SssdFiles(const std::filesystem::path& etc) {
   std::vector<std::string> parts;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(etc / "sssd" / "conf.d", error))
-    if (entry.path().extension() == ".conf") parts.push_back(entry.path().string());
+    if (IsSssdSnippetName(entry.path().filename().string())) parts.push_back(entry.path().string());
   std::sort(parts.begin(), parts.end());  // sssd reads them in this order
   files.insert(files.end(), parts.begin(), parts.end());
   return files;
@@ -109,11 +110,53 @@ bool SambaJoined(const std::filesystem::path& root, const SambaMembership& samba
 }
 
 // sssd reads only files of root's (mode 0600), so a user at log-on may find
-// sssd.conf there but unreadable: its domain cannot be ruled out.
-std::optional<std::string> SssdDomainIn(const std::string& file) {
-  if (auto text = ReadSmallFile(file)) return SssdDirectoryDomain(*text);
-  if (ThereOrHidden(file)) return std::string("sssd");
-  return std::nullopt;
+// sssd.conf there but unreadable: its domains cannot be ruled out.
+std::optional<std::string> SssdDomainIn(const std::vector<std::string>& files) {
+  std::vector<std::string> texts;
+  for (const auto& file : files) {
+    if (auto text = ReadSmallFile(file))
+      texts.push_back(std::move(*text));
+    else if (ThereOrHidden(file))
+      return std::string("sssd");
+  }
+  return SssdDirectoryDomain(texts);
+}
+
+// The values Samba takes for a domain controller's server role (its enum
+// also knows the short "dc" and "domain controller"), letter case ignored.
+bool IsDomainControllerRole(std::string_view value) {
+  std::string role = Lower(Trim(value));
+  return role == "active directory domain controller" || role == "domain controller" || role == "dc" ||
+         role == "classic primary domain controller" || role == "classic backup domain controller";
+}
+
+// The sections of sssd's files merged as sssd merges them.
+using IniSections = std::map<std::string, std::map<std::string, std::string>>;
+
+std::vector<std::string> ListOf(std::string_view value) {
+  std::vector<std::string> items;
+  while (!value.empty()) {
+    std::size_t comma = value.find(',');
+    std::string_view item = Trim(value.substr(0, comma));
+    if (!item.empty()) items.emplace_back(item);
+    value.remove_prefix(comma == std::string_view::npos ? value.size() : comma + 1);
+  }
+  return items;
+}
+
+std::optional<std::string> ValueOf(const IniSections& sections, const std::string& section, const std::string& key) {
+  auto found = sections.find(section);
+  if (found == sections.end()) return std::nullopt;
+  auto value = found->second.find(key);
+  if (value == found->second.end()) return std::nullopt;
+  return value->second;
+}
+
+bool IsDirectoryDomain(const IniSections& sections, const std::string& domain) {
+  const std::string section = "domain/" + domain;
+  auto provider = ValueOf(sections, section, "id_provider");
+  auto tags = ValueOf(sections, section, "realmd_tags");
+  return (provider && IsDirectoryProvider(*provider)) || (tags && tags->find("joined-with") != std::string::npos);
 }
 
 // FreeIPA's client leaves its configuration readable by everyone.
@@ -129,14 +172,40 @@ std::optional<std::string> IpaClientDomain(const std::filesystem::path& etc) {
 
 }  // namespace
 
+std::optional<std::string> SssdDirectoryDomain(const std::vector<std::string>& texts) {
+  IniSections sections;
+  std::vector<std::string> domainSections;  // in the order first seen
+  for (const auto& text : texts)
+    ForEachIniLine(text, [&](const std::string& section, const std::string& key, const std::string& value) {
+      if (section.rfind("domain/", 0) == 0 && !sections.count(section)) domainSections.push_back(section.substr(7));
+      sections[section][key] = value;
+    });
+  auto enabled = [&](const std::string& domain) {
+    return Lower(ValueOf(sections, "domain/" + domain, "enabled").value_or(""));
+  };
+  // A doubtful value never rules a domain out: renaming a member does the harm.
+  auto disabled = [&](const std::string& domain) { return enabled(domain) == "false" || enabled(domain) == "no"; };
+  auto forced = [&](const std::string& domain) {
+    return enabled(domain) == "true" || enabled(domain) == "yes" || enabled(domain) == "1";
+  };
+  std::vector<std::string> used;
+  for (const auto& domain : ListOf(ValueOf(sections, "sssd", "domains").value_or("")))
+    if (!disabled(domain)) used.push_back(domain);
+  for (const auto& domain : domainSections)
+    if (forced(domain)) used.push_back(domain);
+  for (const auto& domain : used)
+    if (IsDirectoryDomain(sections, domain)) return domain;
+  return std::nullopt;
+}
+
 std::optional<std::string> SssdDirectoryDomain(std::string_view sssdConf) {
-  std::optional<std::string> found;
-  ForEachIniLine(sssdConf, [&](const std::string& section, const std::string& key, const std::string& value) {
-    if (found || section.rfind("domain/", 0) != 0) return;
-    bool joinedByRealmd = key == "realmd_tags" && value.find("joined-with") != std::string::npos;
-    if ((key == "id_provider" && IsDirectoryProvider(value)) || joinedByRealmd) found = section.substr(7);
-  });
-  return found;
+  return SssdDirectoryDomain(std::vector<std::string>{std::string(sssdConf)});
+}
+
+bool IsSssdSnippetName(std::string_view fileName) {
+  constexpr std::string_view kSuffix = ".conf";
+  return !fileName.empty() && fileName.front() != '.' && fileName.size() > kSuffix.size() &&
+         fileName.substr(fileName.size() - kSuffix.size()) == kSuffix;
 }
 
 SambaMembership ReadSambaMembership(std::string_view smbConf) {
@@ -147,17 +216,20 @@ SambaMembership ReadSambaMembership(std::string_view smbConf) {
     if (name == "security") samba.ads = Lower(value) == "ads";
     if (name == "realm") samba.realm = value;
     if (name == "privatedir") samba.privateDir = value;
+    if (name == "serverrole") samba.domainController = IsDomainControllerRole(value);
   });
   return samba;
 }
 
 std::optional<std::string> DirectoryDomainUnder(const std::string& root) {
   const std::filesystem::path base(root), etc = base / "etc";
-  for (const auto& file : SssdFiles(etc))
-    if (auto domain = SssdDomainIn(file)) return domain;
+  if (auto domain = SssdDomainIn(SssdFiles(etc))) return domain;
   if (auto domain = IpaClientDomain(etc)) return domain;
   if (auto text = ReadSmallFile((etc / "samba" / "smb.conf").string())) {
     SambaMembership samba = ReadSambaMembership(*text);
+    // A domain controller holds its domain's directory itself: renaming it
+    // breaks the domain for every member.
+    if (samba.domainController) return samba.realm.empty() ? std::string("dc") : samba.realm;
     if (samba.ads && SambaJoined(base, samba)) return samba.realm.empty() ? std::string("ads") : samba.realm;
   }
   return std::nullopt;

@@ -166,7 +166,8 @@ int32_t PosixOs::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
                             DnsRecordList& results) {
   if (auto onlyThisServer = OnlyIpv4Server(server)) return DnsQuery_A(name, type, options, &*onlyThisServer, results);
   if (server.family != kAfInet6 || !IsUnicastIpv6Server(server)) return kDnsErrorNoDnsServers;
-  if (type != kDnsTypePtr && type != kDnsTypeAaaa) return kErrorInvalidParameter;
+  // A PC whose only servers are IPv6 ones asks them its IPv4 questions too.
+  if (type != kDnsTypePtr && type != kDnsTypeA && type != kDnsTypeAaaa) return kErrorInvalidParameter;
   if (name.empty() || name.find('\0') != std::string::npos) return kErrorInvalidName;
   return QueryOneServer(name, type, ServerText(server), results);
 }
@@ -183,9 +184,7 @@ int32_t PosixOs::QueryOneServer(const std::string& name, uint16_t type, const st
   if (outcome.status != ARES_SUCCESS) return DnsStatusOfAres(outcome.status);
   if (type == kDnsTypeA) return AddressRecordsOf(outcome.answer, results);
   if (type == kDnsTypeAaaa) return Ipv6AddressRecordsOf(outcome.answer, results);
-  int32_t status = PtrRecordsOf(outcome.answer, name, results);
-  if (status == kDnsStatusSuccess) NoteDnsName(results.records.front().pNameHost);
-  return status;
+  return PtrRecordsOf(outcome.answer, name, results);
 }
 
 }  // namespace hw::posix

@@ -18,7 +18,10 @@ int32_t DnsStatusOfAres(int aresStatus) {
     case ARES_ENOMEM: return kErrorOutOfMemory;
     case ARES_EBADRESP:
     case ARES_EBADSTR: return kDnsErrorBadPacket;
-    default: return kErrorTimeout;  // time-out, refused connection, cancelled: no answer came
+    // Nothing listens at the server's address: the refusal came at once,
+    // which says more than a silence would.
+    case ARES_ECONNREFUSED: return kWsaeConnRefused;
+    default: return kErrorTimeout;  // time-out, cancelled: no answer came
   }
 }
 

@@ -60,9 +60,19 @@ void SyncDirectory(const std::string& directory) {
   ::close(fd);
 }
 
+// Followed by hand rather than with realpath, which fails for a link whose
+// file does not exist yet: that file is the one to write, the link stays.
 std::string FileBehindLinks(const std::string& path) {
-  char resolved[PATH_MAX];
-  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+  constexpr int kMostLinks = 40;  // as the kernel's own limit
+  std::string current = path;
+  for (int followed = 0; followed < kMostLinks; ++followed) {
+    char target[PATH_MAX];
+    ssize_t length = ::readlink(current.c_str(), target, sizeof target - 1);
+    if (length < 0) return current;  // not a link (or nothing there): this is the file
+    std::string next(target, static_cast<std::size_t>(length));
+    current = next.front() == '/' ? next : DirectoryOf(current) + "/" + next;
+  }
+  return path;  // a loop: writing would fail on the path anyway
 }
 
 std::string ReplaceFileAtomically(const std::string& path, std::string_view text) {

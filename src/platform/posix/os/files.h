@@ -22,8 +22,9 @@ std::string DirectoryOf(const std::string& path);
 // Flushes a directory's entries to disk, so a rename in it survives a crash.
 void SyncDirectory(const std::string& directory);
 
-// The file a path names once its links are followed; the path itself when
-// it names nothing yet.
+// The file a path names once its links are followed, also where the last
+// link points to a file that does not exist yet; the path itself when it is
+// no link.
 std::string FileBehindLinks(const std::string& path);
 
 // Replaces the file at `path` with `text`: a temporary file beside the file

@@ -33,6 +33,7 @@ std::optional<FileBefore> Remember(const std::string& path, std::size_t limit) {
   return FileBefore{target, std::move(*text)};
 }
 
+// Only ever the file behind the links is written or removed: a link stays.
 bool Restore(const FileBefore& before) {
   if (!before.text) return ::unlink(before.path.c_str()) == 0 || errno == ENOENT;
   if (ReadSmallFile(before.path, before.text->size() + 1) == before.text) return true;
@@ -47,30 +48,17 @@ std::string RunningHostName() {
   return running;
 }
 
-enum class StaticNameSet { ByHostnamed, ByFile, Refused, RefusedForRights };
+enum class StaticNameSet { Set, Refused, RefusedForRights };
 
-StaticNameSet SetStaticName(const std::string& name, const FileBefore& hostnameFile, bool viaHostnamed,
-                            bool interactive) {
-  if (viaHostnamed) {
-    switch (SetStaticHostnameThroughHostnamed(name, interactive)) {
-      case HostnamedResult::Set: return StaticNameSet::ByHostnamed;
-      case HostnamedResult::Refused: return StaticNameSet::Refused;
-      case HostnamedResult::RefusedForRights: return StaticNameSet::RefusedForRights;
-      case HostnamedResult::Unreachable: break;
-    }
-  }
+// The file behind any links is replaced, as only root may: the system takes
+// the name at its next start, systemd-hostnamed reads the file again when
+// asked, links stay links, and the running name stays with the logged-on
+// desktop, whose X11 authorisation is bound to it. hostnamed, asked
+// instead, would rename the running system at once.
+StaticNameSet SetStaticName(const std::string& name, const FileBefore& hostnameFile) {
   if (std::string failure = ReplaceFileAtomically(hostnameFile.path, name + "\n"); failure.empty())
-    return StaticNameSet::ByFile;
+    return StaticNameSet::Set;
   return IsRightsError(errno) ? StaticNameSet::RefusedForRights : StaticNameSet::Refused;
-}
-
-// hostnamed is asked to take its old name back (which also puts its running
-// name back); the file then gets its old bytes where hostnamed wrote them
-// otherwise.
-void UndoStaticName(StaticNameSet how, const std::string& oldName, const FileBefore& hostnameFile,
-                    bool interactive) {
-  if (how == StaticNameSet::ByHostnamed) SetStaticHostnameThroughHostnamed(oldName, interactive);
-  Restore(hostnameFile);
 }
 
 }  // namespace
@@ -89,35 +77,26 @@ std::string NewStaticName(const std::string& oldStaticName, const NewHostNames& 
 }
 
 std::string StaticNameIn(const std::string& hostnameText) {
-  std::string first = hostnameText.substr(0, hostnameText.find('\n'));
-  while (!first.empty() && IsBlank(first.back())) first.pop_back();
-  while (!first.empty() && IsBlank(first.front())) first.erase(0, 1);
-  return first.empty() || first.front() == '#' ? "" : first;
-}
-
-// hostnamed renames for whom polkit lets, but only root may replace the
-// hosts file; and without hostnamed only root may write /etc/hostname.
-// Such a rename from the windows goes to a copy of the program that pkexec
-// runs as root. Worked out as the rename itself works it out, for the
-// first label of the DNS name the check found.
-bool PosixOs::RenameNeedsRootBeyondHostnamed() const {
-  if (::geteuid() == 0) return false;
-  if (!DirectoryExists(paths_.systemdRunning) || !HostnamedAnswers()) return true;
-  const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
-  const auto hostsBefore = Remember(paths_.hostsFile, kLargestHostsFile);
-  if (!hostnameBefore || !hostsBefore) return true;  // a file only root may read
-  if (!hostsBefore->text) return false;
-  const std::string shortName = dnsName_.substr(0, dnsName_.find('.'));
-  const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
-  const auto newHosts = HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()},
-                                         NewNamesFrom(shortName, dnsName_));
-  return newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0;
+  std::size_t start = 0;
+  while (start < hostnameText.size()) {
+    std::size_t end = std::min(hostnameText.find('\n', start), hostnameText.size());
+    std::string line = hostnameText.substr(start, end - start);
+    start = end + 1;
+    while (!line.empty() && IsBlank(line.back())) line.pop_back();
+    while (!line.empty() && IsBlank(line.front())) line.erase(0, 1);
+    if (!line.empty() && line.front() != '#') return line;
+  }
+  return "";
 }
 
 // Both Windows calls set the one name Linux has. Everything is read and
 // worked out first; then the static name is set and the hosts file
 // replaced, and when the second step fails the first is undone.
-int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
+int PosixOs::SetComputerNameExA(int nameType, const std::string& name) {
+  return SetComputerNameWithDnsName(nameType, name, "");
+}
+
+int PosixOs::SetComputerNameWithDnsName(int /*nameType*/, const std::string& name, const std::string& dnsName) {
   refusedForRights_ = false;
   if (!IsValidStaticHostname(name)) return 0;
   const auto hostnameBefore = Remember(paths_.hostnameFile, kLargestHostnameFile);
@@ -125,25 +104,23 @@ int PosixOs::SetComputerNameExA(int /*nameType*/, const std::string& name) {
   if (!hostnameBefore || !hostsBefore) return 0;
 
   const std::string oldStatic = StaticNameIn(hostnameBefore->text.value_or(""));
-  const NewHostNames names = NewNamesFrom(name, dnsName_);
+  const NewHostNames names = NewNamesFrom(name, dnsName);
   const std::string newStatic = NewStaticName(oldStatic, names);
   const std::optional<std::string> newHosts =
       hostsBefore->text ? HostsTextRenamed(*hostsBefore->text, {oldStatic, RunningHostName()}, names) : std::nullopt;
   // A hosts file this user cannot replace is found out before anything is
-  // changed or anyone is asked for a password.
+  // changed.
   if (newHosts && ::access(DirectoryOf(hostsBefore->path).c_str(), W_OK) != 0) {
     refusedForRights_ = IsRightsError(errno);
     return 0;
   }
 
-  const bool interactive = interactiveAuthorization_;
-  StaticNameSet how = SetStaticName(newStatic, *hostnameBefore, DirectoryExists(paths_.systemdRunning), interactive);
-  if (how == StaticNameSet::Refused || how == StaticNameSet::RefusedForRights) {
+  if (StaticNameSet how = SetStaticName(newStatic, *hostnameBefore); how != StaticNameSet::Set) {
     refusedForRights_ = how == StaticNameSet::RefusedForRights;
     return 0;
   }
   if (!newHosts || ReplaceFileAtomically(hostsBefore->path, *newHosts).empty()) return 1;
-  UndoStaticName(how, oldStatic, *hostnameBefore, interactive);
+  Restore(*hostnameBefore);
   return 0;
 }
 

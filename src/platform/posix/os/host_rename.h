@@ -1,6 +1,8 @@
-// Renaming the PC on Linux, all or nothing: the static host name (through
-// systemd-hostnamed where it runs, otherwise /etc/hostname) and the
-// machine's own line of /etc/hosts change together, or neither does.
+// Renaming the PC on Linux, all or nothing: the static host name in
+// /etc/hostname and the machine's own line of /etc/hosts, both written by
+// root, change together, or neither does. The new name takes effect at the
+// next start (the running name is never touched); links at either path
+// stay links.
 #pragma once
 
 #include <optional>
@@ -19,8 +21,9 @@ NewHostNames NewNamesFrom(const std::string& shortName, const std::string& dnsNa
 // systems keep it), a short one stays short.
 std::string NewStaticName(const std::string& oldStaticName, const NewHostNames& names);
 
-// The static name a hostname file holds: its first line, blanks cut off;
-// "" for none.
+// The static name a hostname file holds, read as hostname(5) and systemd
+// read it: the first line that is neither blank nor a comment ('#'),
+// blanks cut off; "" for none.
 std::string StaticNameIn(const std::string& hostnameText);
 
 }  // namespace hw::posix

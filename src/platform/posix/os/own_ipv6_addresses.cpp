@@ -21,11 +21,8 @@ constexpr unsigned kIfaTemporary = 0x01;   // IFA_F_TEMPORARY
 constexpr unsigned kIfaDeprecated = 0x20;  // IFA_F_DEPRECATED
 constexpr unsigned kIfaTentative = 0x40;   // IFA_F_TENTATIVE: not yet through duplicate detection
 constexpr unsigned kIfaDadFailed = 0x08;   // IFA_F_DADFAILED
-constexpr unsigned long kRouteUp = 0x0001;       // RTF_UP
-constexpr unsigned long kRouteReject = 0x0200;   // RTF_REJECT
+constexpr unsigned kIfaOptimistic = 0x04;  // IFA_F_OPTIMISTIC: in use while duplicate detection runs
 constexpr int kIpSuffixOriginOther = 0;
-constexpr int kIpDadStateTentative = 1;
-constexpr int kIpDadStateDuplicate = 2;
 constexpr int kArphrdNone = 0xFFFE;  // tun and WireGuard
 constexpr int kArphrdTunnel = 768, kArphrdTunnel6 = 769, kArphrdSit = 776, kArphrdIpGre = 778,
               kArphrdIp6Gre = 823;
@@ -51,12 +48,9 @@ bool HexNumber(const std::string& text, unsigned long& value) {
   return end && *end == '\0';
 }
 
-int DadStateOf(unsigned flags) {
-  if (flags & kIfaDadFailed) return kIpDadStateDuplicate;
-  if (flags & kIfaTentative) return kIpDadStateTentative;
-  if (flags & kIfaDeprecated) return kIpDadStateDeprecated;
-  return kIpDadStatePreferred;
-}
+bool IsHeldForCertain(unsigned flags) { return (flags & (kIfaTentative | kIfaOptimistic | kIfaDadFailed)) == 0; }
+
+int DadStateOf(unsigned flags) { return (flags & kIfaDeprecated) ? kIpDadStateDeprecated : kIpDadStatePreferred; }
 
 std::vector<std::pair<std::string, InterfaceKind>> CurrentInterfaceKinds(const std::string& sysClassNet) {
   std::vector<std::pair<std::string, InterfaceKind>> kinds;
@@ -97,33 +91,6 @@ std::vector<KernelIpv6Address> KernelIpv6AddressesOf(std::string_view ifInet6) {
   return found;
 }
 
-Ipv6DefaultRoute Ipv6DefaultRouteOf(std::string_view ipv6Route) {
-  Ipv6DefaultRoute chosen;
-  unsigned long lowestMetric = std::numeric_limits<unsigned long>::max();
-  std::istringstream lines{std::string(ipv6Route)};
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    std::string destination, destinationLength, source, sourceLength, nextHop, metric, refCount, use, flags, name;
-    if (!(fields >> destination >> destinationLength >> source >> sourceLength >> nextHop >> metric >> refCount >> use >>
-          flags >> name))
-      continue;
-    std::array<uint8_t, 16> destinationBytes{};
-    SocketAddress hop{kAfInet6, {}};
-    unsigned long lengthValue = 0, metricValue = 0, flagsValue = 0;
-    if (!HexBytes(destination, destinationBytes) || !HexBytes(nextHop, hop.bytes) ||
-        !HexNumber(destinationLength, lengthValue) || !HexNumber(metric, metricValue) || !HexNumber(flags, flagsValue))
-      continue;
-    bool isDefault = lengthValue == 0 && destinationBytes == std::array<uint8_t, 16>{};
-    if (!isDefault || !(flagsValue & kRouteUp) || (flagsValue & kRouteReject) || name == "lo") continue;
-    if (chosen.interface.empty() || metricValue < lowestMetric) {
-      chosen = {name, hop};
-      lowestMetric = metricValue;
-    }
-  }
-  return chosen;
-}
-
 uint32_t AdapterTypeOf(const InterfaceKind& kind) {
   if (kind.loopback || kind.hardwareType == ARPHRD_LOOPBACK) return kIfTypeSoftwareLoopback;
   if (kind.hardwareType == ARPHRD_PPP) return kIfTypePpp;
@@ -161,7 +128,7 @@ std::vector<AdapterAddresses> AdaptersOf(const std::vector<KernelIpv6Address>& a
     adapter.IfType = AdapterTypeOf(kind);
     adapter.OperStatus = kind.up ? kIfOperStatusUp : 2;  // IfOperStatusDown
     for (const auto& entry : addresses)
-      if (entry.interface == name)
+      if (entry.interface == name && IsHeldForCertain(entry.flags))
         adapter.UnicastAddresses.push_back({entry.address,
                                             (entry.flags & kIfaTemporary) ? kIpSuffixOriginRandom : kIpSuffixOriginOther,
                                             DadStateOf(entry.flags)});
@@ -175,7 +142,6 @@ std::vector<AdapterAddresses> AdaptersOf(const std::vector<KernelIpv6Address>& a
 uint32_t PosixOs::GetAdaptersAddresses(uint32_t /*family*/, uint32_t /*flags*/, std::vector<AdapterAddresses>& adapters) {
   // No anycast or multicast address is in if_inet6, so the flags need no work.
   auto ifInet6 = ReadSmallFile(paths_.procNetIfInet6);
-  auto routes = ReadSmallFile(paths_.procNetIpv6Route, 1024 * 1024);
   std::vector<SocketAddress> servers;
   if (auto text = ReadSmallFile(paths_.resolvConf)) servers = NameserversOf(*text);
   // Behind systemd-resolved's stub the network's servers are the ones it forwards to.
@@ -187,7 +153,7 @@ uint32_t PosixOs::GetAdaptersAddresses(uint32_t /*family*/, uint32_t /*flags*/, 
   }
   adapters = AdaptersOf(ifInet6 ? KernelIpv6AddressesOf(*ifInet6) : std::vector<KernelIpv6Address>{},
                         CurrentInterfaceKinds(paths_.sysClassNet),
-                        routes ? Ipv6DefaultRouteOf(*routes) : Ipv6DefaultRoute{}, servers);
+                        Ipv6DefaultRouteAmong(CurrentIpv6Routes()), servers);
   return adapters.empty() ? kErrorNoData : kErrorSuccess;
 }
 

@@ -1,7 +1,7 @@
 // GetAdaptersAddresses for Linux: the interfaces with their IPv6 addresses
 // (from /proc/net/if_inet6, which carries the kernel's temporary and
-// deprecated flags), the IPv6 default route (/proc/net/ipv6_route) and the
-// DNS servers of resolv.conf.
+// deprecated flags), the IPv6 default route of the main routing table
+// (ipv6_default_route.h) and the DNS servers of resolv.conf.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/os.h"
+#include "platform/posix/os/ipv6_default_route.h"
 
 namespace hw::posix {
 
@@ -17,11 +18,6 @@ struct KernelIpv6Address {
   std::string interface;
   SocketAddress address;
   unsigned flags = 0;  // IFA_F_*
-};
-
-struct Ipv6DefaultRoute {
-  std::string interface;  // "" when there is none
-  SocketAddress nextHop;  // :: for a route straight onto the link
 };
 
 struct InterfaceKind {
@@ -34,10 +30,6 @@ struct InterfaceKind {
 
 std::vector<KernelIpv6Address> KernelIpv6AddressesOf(std::string_view ifInet6);
 
-// Among the default routes (::/0) that are up and not rejecting, the one of
-// lowest metric.
-Ipv6DefaultRoute Ipv6DefaultRouteOf(std::string_view ipv6Route);
-
 // The adapter type Windows would give the interface: a tunnel for
 // point-to-point links, tun devices, WireGuard and the kernel's IP tunnels,
 // PPP for ppp, loop-back for lo, Ethernet for the rest.
@@ -48,7 +40,9 @@ std::vector<SocketAddress> NameserversOf(std::string_view resolvConf);
 
 // The adapters, each interface once in the order its addresses came, with
 // the default route's next hop as its gateway and `servers` as its DNS
-// servers.
+// servers. Only addresses the interface truly holds are listed: one still
+// under duplicate address detection (tentative, optimistic included) or
+// failed by it may be another host's, whose name the check would take.
 std::vector<AdapterAddresses> AdaptersOf(const std::vector<KernelIpv6Address>& addresses,
                                          const std::vector<std::pair<std::string, InterfaceKind>>& interfaces,
                                          const Ipv6DefaultRoute& route, const std::vector<SocketAddress>& servers);

@@ -85,7 +85,7 @@ int PosixOs::ShellExecuteExW(ShellExecuteInfo& info) {
   const auto name = ElevatedCopyName(info.lpParameters);
   const std::string program = OwnProgram();
   if (!name || !IsValidComputerName(*name) || program.empty() || info.lpFile != program) return 0;
-  const auto end = CopyEndOfPkexecStatus(RunAndWait(PkexecCommand(program, *name, dnsName_)));
+  const auto end = CopyEndOfPkexecStatus(RunAndWait(PkexecCommand(program, *name, info.dnsName)));
   if (!end) return 0;
   lastCopyEnd_ = *end;
   return 1;

@@ -23,10 +23,8 @@ struct SystemPaths {
   std::string sysClassNet = "/sys/class/net";
   std::string procNetRoute = "/proc/net/route";  // this network namespace's routes
   std::string procNetIfInet6 = "/proc/net/if_inet6";
-  std::string procNetIpv6Route = "/proc/net/ipv6_route";
   std::string hostnameFile = "/etc/hostname";
   std::string hostsFile = "/etc/hosts";
-  std::string systemdRunning = "/run/systemd/system";
 };
 
 // How long one DNS query may take: c-ares's own time-out per try and number
@@ -47,15 +45,15 @@ class PosixOs : public Os {
   int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) override;
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
+  // The full name takes the domain of `dnsName`, the name the rename was
+  // confirmed for; without one each full name keeps its own domain.
+  int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) override;
   bool RenameRefusedForRights() override { return refusedForRights_; }
 
-  // The windows' renames may have polkit ask the user for a password (the
-  // desktop's agent shows the question); a script's never do. With it, who
-  // may rename is polkit's answer where hostnamed runs.
+  // The windows' renames by anyone but root go to the copy that pkexec runs
+  // as root, after the desktop's polkit agent has asked for an
+  // administrator's password; a script's never ask.
   void AllowInteractiveAuthorization() { interactiveAuthorization_ = true; }
-  // The DNS name the check found (the first PTR name), whose domain a full
-  // host name takes on at a rename. A PTR query notes it too.
-  void NoteDnsName(std::string dnsName) { dnsName_ = std::move(dnsName); }
 
   uint16_t GetUserDefaultUILanguage() override;
   int GetVersionExA(OsVersionInfo& info) override;
@@ -114,9 +112,9 @@ class PosixOs : public Os {
 
   // Who is a member of the Administrators group (security.cpp).
   bool IsAdministrator() const;
-  // A rename from the windows that this user cannot finish without root
-  // (host_rename.cpp): the elevated copy is then offered.
-  bool RenameNeedsRootBeyondHostnamed() const;
+  // A rename from the windows by anyone but root (security.cpp): the
+  // elevated copy is then offered.
+  bool RenameGoesToElevatedCopy() const;
   SidRef SidOfGroup(unsigned gid);
   const unsigned* GroupOfSid(SidRef sid) const;
 
@@ -128,7 +126,6 @@ class PosixOs : public Os {
   std::vector<unsigned> sidGroups_;  // SidRef n names sidGroups_[n - 1]
   bool interactiveAuthorization_ = false;
   bool refusedForRights_ = false;
-  std::string dnsName_;
   ElevatedCopyEnd lastCopyEnd_ = ElevatedCopyEnd::ShowsItsOwnMessage;
 };
 

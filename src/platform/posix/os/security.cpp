@@ -1,9 +1,8 @@
 // The process token on Linux: its groups are the process's supplementary
 // groups and its effective group. The Administrators group is the group
-// with gid 0, and only an administrator is its member: root, or, where the
-// windows may let polkit ask and hostnamed answers, whoever polkit lets
-// rename at the call itself. Group 0 alone gives no right to rename. A SID is
-// a gid that this object has interned, so a SidRef stays valid as long as
+// with gid 0, and only root is its member: only root writes /etc/hostname
+// and /etc/hosts, and group 0 alone gives no right to rename. A SID is a
+// gid that this object has interned, so a SidRef stays valid as long as
 // the PosixOs and nothing has to be freed.
 #include <grp.h>
 #include <unistd.h>
@@ -12,10 +11,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/posix/os/files.h"
 #include "platform/posix/os/name_buffer.h"
 #include "platform/posix/os/posix_os.h"
-#include "platform/posix/os/static_hostname.h"
 #include "text/text.h"
 
 namespace hw::posix {
@@ -75,10 +72,13 @@ const unsigned* PosixOs::GroupOfSid(SidRef sid) const {
   return &sidGroups_[sid - 1];
 }
 
-bool PosixOs::IsAdministrator() const {
-  if (::geteuid() == 0) return true;
-  return interactiveAuthorization_ && DirectoryExists(paths_.systemdRunning) && HostnamedAnswers();
-}
+bool PosixOs::IsAdministrator() const { return ::geteuid() == 0; }
+
+// Only root's own writes leave the running name alone until the next start
+// (systemd-hostnamed would rename the running system at once), so anyone
+// else's rename from the windows goes to the copy that pkexec runs as root.
+// Scripts never ask for a password, and root needs no copy.
+bool PosixOs::RenameGoesToElevatedCopy() const { return interactiveAuthorization_ && !IsAdministrator(); }
 
 int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, TokenGroups* info, uint32_t length,
                                  uint32_t& returnLength) {
@@ -94,16 +94,14 @@ int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, TokenG
 }
 
 // Linux gives a process one set of rights. Its token counts as the limited
-// half of an administrator's when the windows' rename needs root beyond
-// what hostnamed does for the user: pkexec then asks for an administrator's
-// password and runs the elevated copy, as UAC does on Windows. Scripts
-// never ask, and root needs no copy.
+// half of an administrator's when the rename goes to the elevated copy:
+// pkexec then asks for an administrator's password and runs the copy, as
+// UAC does on Windows.
 int PosixOs::GetTokenInformation(const TokenHandle& token, int infoClass, uint32_t& info, uint32_t length,
                                  uint32_t& returnLength) {
   returnLength = sizeof(uint32_t);
   if (!token.owner || infoClass != kTokenElevationType || length < sizeof(uint32_t)) return 0;
-  const bool copyNeeded = interactiveAuthorization_ && RenameNeedsRootBeyondHostnamed();
-  info = copyNeeded ? kTokenElevationTypeLimited : kTokenElevationTypeDefault;
+  info = RenameGoesToElevatedCopy() ? kTokenElevationTypeLimited : kTokenElevationTypeDefault;
   return 1;
 }
 

@@ -1,8 +1,7 @@
-// Setting the static host name: the name the system takes at its next
-// start, as Windows' SetComputerNameEx does.
+// The static host name: the name in /etc/hostname, which the system takes
+// at its next start, as Windows' SetComputerNameEx sets the name for then.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace hw::posix {
@@ -11,16 +10,5 @@ namespace hw::posix {
 // letters, digits, '-' and '.', no label empty, longer than 63 or starting
 // or ending with '-'. Letter case is kept as it is.
 bool IsValidStaticHostname(std::string_view name);
-
-enum class HostnamedResult { Set, Refused, RefusedForRights, Unreachable };
-
-// SetStaticHostname of systemd-hostnamed on the system bus. `interactive`
-// lets polkit ask the user (through the desktop's agent) instead of
-// refusing at once. RefusedForRights when polkit said no; Unreachable when
-// no bus or no hostnamed answers.
-HostnamedResult SetStaticHostnameThroughHostnamed(const std::string& name, bool interactive);
-
-// Whether hostnamed answers on the system bus (it is started on demand).
-bool HostnamedAnswers();
 
 }  // namespace hw::posix

@@ -28,13 +28,14 @@ std::optional<int> RunElevatedCopyMode(PosixOs& os, const std::vector<std::strin
   if (!name) return std::nullopt;
   // Exactly what pkexec_copy passes: the name, and at most its full name.
   if (arguments.size() > 2) return Refuse(err, arguments[2]);
+  std::optional<std::string> dnsName;
   if (arguments.size() == 2) {
-    const auto dnsName = DnsNameFromArgument(arguments[1], *name);
+    dnsName = DnsNameFromArgument(arguments[1], *name);
     if (!dnsName) return Refuse(err, arguments[1]);
-    os.NoteDnsName(*dnsName);
   }
   HeadlessForms forms(arguments[0], /*prevInstance=*/false);
   Program program(os, forms);
+  if (dnsName) program.GiveElevatedCopyDnsName(*dnsName);
   try {
     program.Run();  // the copy sets the name (checked strictly) and ends
   } catch (const EndProgram&) {

@@ -33,6 +33,8 @@ JournalFields JournalFieldsOf(const report::VerdictEntry& entry, int priority) {
   };
   // The journal keeps a field given several times as several values.
   for (const auto& name : entry.ptrNames) fields.emplace_back("HOSTWARDEN_PTR_NAME", name);
+  fields.emplace_back("HOSTWARDEN_PTR_NAME_COUNT", std::to_string(entry.ptrNameCount));
+  if (!entry.newName.empty()) fields.emplace_back("HOSTWARDEN_NEW_NAME", entry.newName);
   return fields;
 }
 

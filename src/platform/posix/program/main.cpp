@@ -8,8 +8,9 @@
 // without a window (report/sync_run.h).
 // hostwarden /SetComputerName:<name> [/DnsName:<full name>]: the elevated
 // copy that pkexec runs as root for the windows (elevated_copy_mode.h).
-// --report with --sync, or an option that only begins like ours, is refused
-// with one line and status 2.
+// --report with --sync, and every switch the program does not know (Windows
+// spellings such as /SYNC or -report included), are refused at once with one
+// line and status 2, before any check or window.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -26,6 +27,7 @@
 #include "text/language.h"
 #include "report/report.h"
 #include "report/sync_run.h"
+#include "sync/elevated_copy.h"
 #include "platform/posix/program/window_mode.h"
 
 namespace {
@@ -38,20 +40,21 @@ struct Options {
   std::string commandLine;  // everything else, as Windows hands it to the program
 };
 
-// --reports, --report=json, --sync-now: one of our options with more after it.
-bool LooksLikeOurOption(const std::string& argument) {
-  for (const char* known : {"--report", "--json", "--sync"}) {
-    std::string_view name(known);
-    if (argument.size() > name.size() && argument.compare(0, name.size(), name) == 0) return true;
-  }
-  return false;
+// An argument that asks for something: it begins with "-" or "/", as the
+// switches of either platform do. Any other word is left to the window
+// program, as Windows leaves it.
+bool IsSwitch(const std::string& argument) {
+  return !argument.empty() && (argument.front() == '-' || argument.front() == '/');
 }
 
 // Our own options are taken out before anything else sees the arguments;
-// the window toolkit gets none of them. The report never changes the
-// system, so it is refused together with --sync.
+// the window toolkit gets none of them, and a switch we do not know never
+// reaches a window or a display. The report never changes the system, so
+// it is refused together with --sync.
 Options ParseOptions(int argc, char** argv) {
   Options options;
+  // The elevated copy's command line is checked, strictly, by its own mode.
+  if (argc > 1 && hw::ElevatedCopyName(argv[1])) return options;
   for (int i = 1; i < argc; ++i) {
     std::string argument = argv[i];
     if (argument == "--report") {
@@ -60,8 +63,9 @@ Options ParseOptions(int argc, char** argv) {
       options.json = true;
     } else if (argument == "--sync") {
       options.sync = true;
-    } else if (LooksLikeOurOption(argument)) {
-      if (options.refusal.empty()) options.refusal = hw::report::UnknownSwitchLine(argument);
+    } else if (IsSwitch(argument) && !hw::IsQuietSwitch(argument)) {
+      if (options.refusal.empty())
+        options.refusal = hw::report::PrintableText(hw::report::UnknownSwitchLine(argument));
     } else {
       options.commandLine += (options.commandLine.empty() ? "" : " ") + argument;
     }

@@ -1,76 +1,144 @@
 #include "platform/posix/program/program_state_abi.h"
 
+#include <cstdint>
+#include <type_traits>
+#include <vector>
+
 namespace hw::posix {
 namespace {
 
-std::string TextOf(const char* text) { return text ? text : ""; }
-
-ControlState ControlOf(const HostwardenControlState& record) {
-  ControlState control{TextOf(record.name), TextOf(record.text)};
-  for (int i = 0; record.items && i < record.itemCount; ++i) control.items.push_back(TextOf(record.items[i]));
-  control.listIndex = record.listIndex;
-  control.visible = record.visible != 0;
-  control.enabled = record.enabled != 0;
-  return control;
+// Every field of the state, in one order, for the writer and the reader
+// alike: a field added to one of these records needs its line here only.
+template <class Io>
+void Fields(Io& io, ControlState& c) {
+  io(c.name), io(c.text), io(c.items), io(c.listIndex), io(c.visible), io(c.enabled);
 }
+template <class Io>
+void Fields(Io& io, Form1Members& m) {
+  io(m.QuietMode), io(m.DnsShortName);
+}
+template <class Io>
+void Fields(Io& io, OsVersionInfo& v) {
+  io(v.dwOSVersionInfoSize), io(v.dwMajorVersion), io(v.dwMinorVersion), io(v.dwBuildNumber), io(v.dwPlatformId);
+  io(v.szCSDVersion);
+}
+template <class Io>
+void Fields(Io& io, Ipv6Values& v) {
+  io(v.lookedUp), io(v.addresses), io(v.selectedAddress), io(v.dnsServer), io(v.defaultRoute), io(v.ptrNames);
+  io(v.dnsName), io(v.noAddress), io(v.exemption), io(v.verdict), io(v.decides);
+}
+template <class Io>
+void Fields(Io& io, StartupValues& v) {
+  io(v.connectionFlags), io(v.isDialUp), io(v.isLan), io(v.computerName), io(v.hostName), io(v.dnsServer);
+  io(v.ptrNames), io(v.dnsName), io(v.selectedAddress), io(v.onlyTunnelAddresses), io(v.lookupFailure);
+  io(v.exemption), io(v.verdict), io(v.mainWindowHidden), io(v.ipv6);
+}
+template <class Io>
+void Fields(Io& io, CampusLists& l) {
+  io(l.domains), io(l.poolPrefixes);
+}
+template <class Io>
+void Fields(Io& io, CampusPolicy& p) {
+  io(p.lists), io(p.domainsSource), io(p.prefixesSource), io(p.invalid);
+}
+template <class Io>
+void Fields(Io& io, ProgramState& s) {
+  io(s.form1), io(s.form1Visible), io(s.warningShown), io(s.members), io(s.version), io(s.values), io(s.policy);
+}
+
+// Numbers, truth values and enumerations as 8 bytes, little-endian; texts
+// and lists with their length first.
+class Writer {
+ public:
+  template <class T>
+  void operator()(T& value) {
+    if constexpr (std::is_same_v<T, std::string>) {
+      Number(value.size());
+      bytes_ += value;
+    } else if constexpr (std::is_enum_v<T>) {
+      Number(static_cast<uint64_t>(static_cast<int64_t>(value)));
+    } else if constexpr (std::is_integral_v<T>) {
+      Number(static_cast<uint64_t>(static_cast<int64_t>(value)));
+    } else if constexpr (requires { value.begin(); value.size(); }) {
+      Number(value.size());
+      for (auto& item : value) (*this)(item);
+    } else {
+      Fields(*this, value);
+    }
+  }
+  std::string Bytes() && { return std::move(bytes_); }
+
+ private:
+  void Number(uint64_t number) {
+    for (int i = 0; i < 8; ++i) bytes_ += static_cast<char>((number >> (8 * i)) & 0xFF);
+  }
+  std::string bytes_;
+};
+
+class Reader {
+ public:
+  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+  template <class T>
+  void operator()(T& value) {
+    if constexpr (std::is_same_v<T, std::string>) {
+      value = std::string(Take(Count()));
+    } else if constexpr (std::is_same_v<T, bool>) {
+      value = Number() != 0;
+    } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
+      value = static_cast<T>(static_cast<int64_t>(Number()));
+    } else if constexpr (requires { value.begin(); value.size(); }) {
+      value.clear();
+      for (std::size_t n = Count(); n > 0; --n) (*this)(value.emplace_back());
+    } else {
+      Fields(*this, value);
+    }
+  }
+  bool AtTheEnd() const { return bytes_.empty(); }
+
+ private:
+  std::string_view Take(std::size_t size) {
+    if (size > bytes_.size()) throw StateRecordError("the window module's state record is cut short");
+    std::string_view taken = bytes_.substr(0, size);
+    bytes_.remove_prefix(size);
+    return taken;
+  }
+  uint64_t Number() {
+    std::string_view taken = Take(8);
+    uint64_t number = 0;
+    for (int i = 7; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(taken[i]);
+    return number;
+  }
+  // A length is never more than the bytes left: nothing is reserved for a
+  // count that cannot be true.
+  std::size_t Count() {
+    uint64_t count = Number();
+    if (count > bytes_.size()) throw StateRecordError("the window module's state record is cut short");
+    return static_cast<std::size_t>(count);
+  }
+  std::string_view bytes_;
+};
 
 }  // namespace
 
-ProgramStateRecord::ProgramStateRecord(const ProgramState& state) {
-  items_.reserve(state.form1.size());
-  for (const auto& control : state.form1) {
-    std::vector<const char*>& items = items_.emplace_back();
-    for (const auto& item : control.items) items.push_back(item.c_str());
-    controls_.push_back({control.name.c_str(), control.text.c_str(), items.data(), static_cast<int>(items.size()),
-                         control.listIndex, control.visible, control.enabled});
-  }
-  record_.form1 = controls_.data();
-  record_.form1Count = static_cast<int>(controls_.size());
-  record_.form1Visible = state.form1Visible;
-  record_.warningShown = state.warningShown;
-  record_.quietMode = state.members.QuietMode;
-  record_.dnsShortName = state.members.DnsShortName.c_str();
-  const OsVersionInfo& version = state.version;
-  record_.osVersionInfoSize = version.dwOSVersionInfoSize;
-  record_.majorVersion = version.dwMajorVersion;
-  record_.minorVersion = version.dwMinorVersion;
-  record_.buildNumber = version.dwBuildNumber;
-  record_.platformId = version.dwPlatformId;
-  record_.csdVersion = version.szCSDVersion.data();
-  record_.csdVersionLength = version.szCSDVersion.size();
-  record_.verdict = static_cast<int>(state.values.verdict);
-  record_.hostName = state.values.hostName.c_str();
-  record_.dnsName = state.values.dnsName.c_str();
-  record_.selectedAddress = state.values.selectedAddress.c_str();
-  record_.dnsServer = state.values.dnsServer.c_str();
-  record_.ipv6Verdict = static_cast<int>(state.values.ipv6.verdict);
-  record_.ipv6Address = state.values.ipv6.selectedAddress.c_str();
-  record_.ipv6DnsName = state.values.ipv6.dnsName.c_str();
+std::string SerialisedState(const ProgramState& state) {
+  ProgramState copy = state;
+  Writer writer;
+  writer(copy);
+  return std::move(writer).Bytes();
+}
+
+ProgramState DeserialisedState(std::string_view bytes) {
+  ProgramState state;
+  Reader reader(bytes);
+  reader(state);
+  if (!reader.AtTheEnd()) throw StateRecordError("the window module's state record is longer than its state");
+  return state;
 }
 
 ProgramState StateOf(const HostwardenProgramState& record) {
-  ProgramState state;
-  for (int i = 0; record.form1 && i < record.form1Count; ++i) state.form1.push_back(ControlOf(record.form1[i]));
-  state.form1Visible = record.form1Visible != 0;
-  state.warningShown = record.warningShown != 0;
-  state.members.QuietMode = record.quietMode != 0;
-  state.members.DnsShortName = TextOf(record.dnsShortName);
-  state.version.dwOSVersionInfoSize = record.osVersionInfoSize;
-  state.version.dwMajorVersion = record.majorVersion;
-  state.version.dwMinorVersion = record.minorVersion;
-  state.version.dwBuildNumber = record.buildNumber;
-  state.version.dwPlatformId = record.platformId;
-  state.version.szCSDVersion =
-      record.csdVersion ? std::string(record.csdVersion, record.csdVersionLength) : std::string(128, '\0');
-  state.values.verdict = static_cast<CheckVerdict>(record.verdict);
-  state.values.hostName = TextOf(record.hostName);
-  state.values.dnsName = TextOf(record.dnsName);
-  state.values.selectedAddress = TextOf(record.selectedAddress);
-  state.values.dnsServer = TextOf(record.dnsServer);
-  state.values.ipv6.verdict = static_cast<CheckVerdict>(record.ipv6Verdict);
-  state.values.ipv6.selectedAddress = TextOf(record.ipv6Address);
-  state.values.ipv6.dnsName = TextOf(record.ipv6DnsName);
-  return state;
+  if (!record.bytes) return ProgramState{};
+  return DeserialisedState(std::string_view(record.bytes, record.length));
 }
 
 }  // namespace hw::posix

@@ -1,32 +1,44 @@
-// hw::ProgramState to and from the C record that crosses into the window
-// module.
+// hw::ProgramState to and from the byte string that crosses into the window
+// module. One list of the state's fields (program_state_abi.cpp) serves
+// both directions, so what goes in always comes out.
 #pragma once
 
+#include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "platform/posix/program/window_module.h"
 #include "ui/program.h"
 
 namespace hw::posix {
 
-// The C record of a state, pointing into the state itself: valid while
-// both live and neither changes.
+// The bytes of a state.
+std::string SerialisedState(const ProgramState& state);
+
+// The state of bytes that SerialisedState made. StateRecordError for bytes
+// cut short or with more after the state: the program and its module come
+// from different builds.
+ProgramState DeserialisedState(std::string_view bytes);
+
+struct StateRecordError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The C record of a state, holding its bytes: valid while it lives.
 class ProgramStateRecord {
  public:
-  explicit ProgramStateRecord(const ProgramState& state);
+  explicit ProgramStateRecord(const ProgramState& state)
+      : bytes_(SerialisedState(state)), record_{bytes_.data(), bytes_.size()} {}
   ProgramStateRecord(const ProgramStateRecord&) = delete;
   ProgramStateRecord& operator=(const ProgramStateRecord&) = delete;
   const HostwardenProgramState* get() const { return &record_; }
 
  private:
-  std::vector<std::vector<const char*>> items_;
-  std::vector<HostwardenControlState> controls_;
-  HostwardenProgramState record_{};
+  std::string bytes_;
+  HostwardenProgramState record_;
 };
 
-// The state a C record describes; null pointers read as empty texts and
-// lists, negative counts as none.
+// The state a C record describes; a record without bytes is the empty
+// state. StateRecordError as for DeserialisedState.
 ProgramState StateOf(const HostwardenProgramState& record);
 
 }  // namespace hw::posix

@@ -29,15 +29,14 @@ Forms& QuietScreen() {
 // The run's verdict goes to the system log as soon as the check has
 // decided, before any window (the quiet mode's check has written it before
 // it went on here); a name set later adds an entry that says so. Renames
-// from the windows may have polkit ask for a password, as the desktop's own
-// settings do.
+// from the windows by anyone but root go to pkexec's copy, for which the
+// desktop's polkit agent asks for a password, as the system's own settings do.
 int RunProgram(Forms& forms, const ProgramState* continued) {
   PosixOs os;
   os.AllowInteractiveAuthorization();
   SyslogVerdictLog log;
   constexpr auto moment = app::LogMoment::AsSoonAsDecided;
   if (!continued) return app::RunWindowProgram(os, forms, &log, moment);
-  if (!continued->values.dnsName.empty()) os.NoteDnsName(continued->values.dnsName);
   return app::ContinueWindowProgram(os, forms, *continued, &log, moment);
 }
 

@@ -9,40 +9,12 @@
 
 extern "C" {
 
-// A control of the main window as the quiet check left it.
-struct HostwardenControlState {
-  const char* name;
-  const char* text;
-  const char* const* items;
-  int itemCount;
-  int listIndex;
-  int visible;
-  int enabled;
-};
-
-// Where the quiet check left the program (hw::ProgramState).
+// Where the quiet check left the program (hw::ProgramState), the whole of
+// it as one byte string (program_state_abi.h): the two sides share no C++
+// type, and a field added to the state crosses without a change here.
 struct HostwardenProgramState {
-  const HostwardenControlState* form1;
-  int form1Count;
-  int form1Visible;
-  int warningShown;
-  int quietMode;
-  const char* dnsShortName;
-  unsigned osVersionInfoSize, majorVersion, minorVersion, buildNumber, platformId;
-  const char* csdVersion;  // the whole buffer, NULs included
-  std::size_t csdVersionLength;
-  // What the check found: what a rename must confirm (the PTR name, the
-  // address, the DNS server) and what the run's log entry says.
-  int verdict;
-  const char* hostName;
-  const char* dnsName;
-  const char* selectedAddress;
-  const char* dnsServer;
-  // The IPv6 side, for the log entry: its verdict (0 when not looked at),
-  // selected address and the name it went on with.
-  int ipv6Verdict;
-  const char* ipv6Address;
-  const char* ipv6DnsName;
+  const char* bytes;
+  std::size_t length;
 };
 
 }  // extern "C"

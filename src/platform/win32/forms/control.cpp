@@ -1,6 +1,7 @@
 // The operations on one control: text, visibility, enabled state, and the
 // combo box's list.
 #include "platform/win32/os/system_functions.h"
+#include "platform/win32/forms/accessible_name.h"
 #include "platform/win32/forms/text.h"
 #include "platform/win32/forms/window.h"
 
@@ -17,10 +18,23 @@ void Win32Control::Attach(HWND hwnd, OwnedIcon picture) {
     Gui().SetPropW(hwnd_, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
   if (picture_.get()) Gui().SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
   if (elevationRequired_) SetElevationRequired(true);
+  // A picture's meaning: its window text holds it too, for UI automation
+  // that reads window texts.
+  if (definition_.kind == ControlKind::Image && !definition_.description.empty())
+    annotated_ = AnnotateName(hwnd_, Widen(definition_.description));
+}
+
+// A picture at another size (the window's dpi changed): the control shows
+// the new one before the old one is destroyed.
+void Win32Control::SetPicture(OwnedIcon picture) {
+  if (hwnd_ && picture.get()) Gui().SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
+  if (picture.get()) picture_ = std::move(picture);
 }
 
 // Called while the control still exists, before the system destroys it.
 void Win32Control::Detach() {
+  if (hwnd_ && annotated_) ClearAnnotatedName(hwnd_);
+  annotated_ = false;
   if (hwnd_) Gui().RemovePropW(hwnd_, kControlNameProperty);
   if (nameAtom_) GlobalDeleteAtom(nameAtom_);
   nameAtom_ = 0;

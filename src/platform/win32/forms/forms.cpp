@@ -14,6 +14,7 @@
 #include "platform/win32/os/system_functions.h"
 #include "platform/win32/os/system_libraries.h"
 #include "platform/win32/os/text_encoding.h"
+#include "platform/win32/forms/display.h"
 #include "platform/win32/forms/layout.h"
 #include "platform/win32/forms/text.h"
 #include "platform/win32/forms/window.h"
@@ -126,6 +127,7 @@ HWND Win32Forms::MessageBoxOwner() const {
 }
 
 void Win32Forms::MsgBox(const std::string& text, int style) {
+  UsePerMonitorDpi();
   HWND owner = MessageBoxOwner();
   UINT flags = MessageBoxStyle(style) | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
   std::fflush(nullptr);
@@ -135,6 +137,7 @@ void Win32Forms::MsgBox(const std::string& text, int style) {
 
 Window& Win32Forms::Load(const WindowData& definition) {
   if (!controlsStarted_) {
+    UsePerMonitorDpi();
     StartCommonControls();
     controlsStarted_ = true;
   }

@@ -1,9 +1,8 @@
 #include "platform/win32/forms/layout.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
+#include "platform/win32/forms/display.h"
 #include "platform/win32/os/system_functions.h"
 
 namespace hw::win32 {
@@ -49,8 +48,11 @@ RECT FrameRect(const RECT& client, const FrameStyle& frame) {
   return r;
 }
 
-bool TakesFocus(ControlKind kind) {
-  return kind == ControlKind::Button || kind == ControlKind::TextBox || kind == ControlKind::ComboBox;
+RECT PlacedFrameRect(const RECT& client, DWORD style, DWORD exStyle) {
+  RECT outer = client;
+  Gui().AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  POINT place{client.left, client.top};
+  return ToRect(PlaceInside(ToPixelRect(outer), WorkAreaAt(place)));
 }
 
 ControlClass ControlClassFor(const ControlData& control) {
@@ -67,10 +69,12 @@ ControlClass ControlClassFor(const ControlData& control) {
     case ControlKind::Button:
       return {L"BUTTON", common | WS_TABSTOP | BS_PUSHBUTTON, 0};
     case ControlKind::Image:
-      // The icon at its natural size, centred, never stretched.
+      // The icon at its natural size, centred, never stretched. Its window
+      // text, which it never draws, is what MSAA reads as its name.
       return {L"STATIC", common | SS_ICON | SS_CENTERIMAGE, 0};
     case ControlKind::Line:
-      // Drawn by the window in the window-text colour (WM_DRAWITEM).
+      // Drawn by the window in the window-text colour (WM_DRAWITEM). It has
+      // no text, so a screen reader meets an unnamed static and says nothing.
       return {L"STATIC", common | SS_OWNERDRAW, 0};
   }
   return {L"STATIC", common, 0};
@@ -78,21 +82,6 @@ ControlClass ControlClassFor(const ControlData& control) {
 
 int FontHeight(double points, int dpi) {
   return -static_cast<int>(std::lround(points * dpi / 72.0));
-}
-
-std::vector<std::size_t> CreationOrder(const WindowData& window) {
-  std::vector<std::size_t> focusable, others;
-  for (std::size_t i = 0; i < window.controls.size(); ++i)
-    (TakesFocus(window.controls[i].kind) ? focusable : others).push_back(i);
-  // A focusable control without a tab index goes last in the tab order.
-  auto tab = [&](std::size_t i) {
-    int index = window.controls[i].tabIndex;
-    return index < 0 ? std::numeric_limits<int>::max() : index;
-  };
-  std::stable_sort(focusable.begin(), focusable.end(), [&](auto a, auto b) { return tab(a) < tab(b); });
-  std::stable_sort(others.begin(), others.end(), [&](auto a, auto b) { return tab(a) > tab(b); });
-  focusable.insert(focusable.end(), others.begin(), others.end());
-  return focusable;
 }
 
 }  // namespace hw::win32

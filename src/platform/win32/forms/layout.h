@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "platform/forms.h"
 
 namespace hw::win32 {
@@ -18,6 +16,9 @@ int ScreenDpi();
 RECT ControlRect(const ControlData& control, int dpi);
 // The client area of a window, placed at its stored screen position.
 RECT ClientRect(const WindowData& window, int dpi);
+// The outer rectangle of a window whose client area is `client`, moved onto
+// the work area of the monitor where its stored position lies.
+RECT PlacedFrameRect(const RECT& client, DWORD style, DWORD exStyle);
 
 struct FrameStyle {
   DWORD style;
@@ -40,14 +41,5 @@ ControlClass ControlClassFor(const ControlData& control);
 // The font height (negative: character height) for `points` at `dpi`.
 int FontHeight(double points, int dpi);
 
-// The order in which controls are created, which is also their Z order.
-// Focusable controls come first in tab-index order, so the dialog manager's
-// Tab and Shift-Tab follow the tab indexes. The other controls follow with
-// the higher tab index first: of two overlapping labels the later one (the
-// value beside its caption) lies on top, so no value's first letters are
-// covered by its caption's background.
-std::vector<std::size_t> CreationOrder(const WindowData& window);
-
-bool TakesFocus(ControlKind kind);
 
 }  // namespace hw::win32

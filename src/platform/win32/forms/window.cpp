@@ -4,9 +4,13 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "platform/win32/os/system_functions.h"
+#include "platform/win32/forms/display.h"
 #include "platform/win32/forms/layout.h"
 #include "platform/win32/forms/text.h"
+#include "platform/win32/forms/z_order.h"
 
 namespace hw::win32 {
 namespace {
@@ -20,6 +24,31 @@ LRESULT CALLBACK FormProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
   if (!window) return Gui().DefWindowProcW(hwnd, message, wParam, lParam);
   return window->Host().Dispatch([&] { return window->HandleMessage(hwnd, message, wParam, lParam); });
 }
+
+// The system's dialog class (#32770) is what makes MSAA and UI Automation
+// call a window a dialog, and a screen reader read its texts as it appears.
+// The dialog manager only creates it: then the window takes our procedure,
+// and behaves like any other of ours.
+INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) Gui().SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
+  return FALSE;  // the focus is set when the window shows
+}
+
+HWND CreateSystemDialog(HINSTANCE instance, DWORD style, DWORD exStyle, HWND owner, LPARAM window) {
+  // A template of no controls, no font: after the template's fields come
+  // three zero words, for no menu, the dialog class and an empty title.
+  alignas(4) WORD buffer[sizeof(DLGTEMPLATE) / sizeof(WORD) + 4] = {};
+  DLGTEMPLATE header{};
+  header.style = style;
+  header.dwExtendedStyle = exStyle;
+  std::memcpy(buffer, &header, sizeof header);
+  return Gui().CreateDialogIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(buffer), owner,
+                                          DialogProcedure, window);
+}
+
+// WM_DPICHANGED, which the SDK names only for Windows 7 and later, as
+// Windows 8.1 sends it.
+constexpr UINT kDpiChanged = 0x02E0;
 
 // One window class per window of the program ("Hostwarden_Form1"), so UI
 // automation finds each by its class although both carry the same caption.
@@ -43,7 +72,19 @@ HFONT MakeFont(const WindowData& definition, int dpi, bool bold) {
                            DEFAULT_PITCH | FF_SWISS, Widen(definition.fontName).c_str());
 }
 
-bool HasCaption(ControlKind kind) { return kind != ControlKind::Image && kind != ControlKind::Line; }
+// The text a control is created with: its caption; a picture's is what it
+// means, which it does not draw; a line has none.
+std::wstring CreationText(const ControlData& control) {
+  if (control.kind == ControlKind::Image) return Widen(control.description);
+  if (control.kind == ControlKind::Line) return std::wstring();
+  return Widen(control.caption);
+}
+
+// A drop-down combo box's window height includes its list.
+int WindowHeight(const ControlData& control, const RECT& r) {
+  int height = r.bottom - r.top;
+  return control.kind == ControlKind::ComboBox ? height * 8 : height;
+}
 
 }  // namespace
 
@@ -72,54 +113,214 @@ void Win32Window::Create() {
   }
 }
 
+// The window opens at its stored place, moved onto the monitor's work area
+// where that place would leave part of it off; on a monitor with a scale of
+// its own it is laid out at that scale.
 void Win32Window::CreateFrame() {
-  std::wstring className = RegisterFormClass(host_.Instance(), definition_.name);
   FrameStyle frame = FrameStyleFor(definition_);
-  RECT outer = FrameRect(ClientRect(definition_, host_.Dpi()), frame);
   HWND owner = definition_.showInTaskbar ? nullptr : host_.HiddenOwner();
   silent_ = false;
-  HWND hwnd = Gui().CreateWindowExW(frame.exStyle, className.c_str(), Widen(definition_.caption).c_str(), frame.style,
-                                    outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top, owner,
-                                    nullptr, host_.Instance(), this);
+  dpi_ = host_.Dpi();
+  RECT outer = PlacedFrameRect(ClientRect(definition_, dpi_), frame.style, frame.exStyle);
+  HWND hwnd = nullptr;
+  if (definition_.border == Border::FixedDialog)
+    hwnd = CreateFrameWindow(std::wstring(), frame.style, frame.exStyle, outer, owner);
+  // A system that cannot make a dialog this way (no CreateDialogIndirectParamW)
+  // gets the window as before, of a class of its own.
+  if (!hwnd)
+    hwnd = CreateFrameWindow(RegisterFormClass(host_.Instance(), definition_.name), frame.style, frame.exStyle,
+                             outer, owner);
   if (!hwnd) throw FormsError("cannot create the window " + definition_.name);
   hwnd_ = hwnd;
-  font_ = MakeFont(definition_, host_.Dpi(), false);
-  boldFont_ = MakeFont(definition_, host_.Dpi(), true);
+  NameFrame();
+  if (int own = WindowDpi(hwnd_, dpi_); own != dpi_) {
+    dpi_ = own;
+    RECT placed = PlacedFrameRect(ClientRect(definition_, dpi_), frame.style, frame.exStyle);
+    Gui().SetWindowPos(hwnd_, nullptr, placed.left, placed.top, placed.right - placed.left,
+                       placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FitClientArea();
+  KeepOnWorkArea();
+  MakeFonts();
   ApplyIcons();
 }
 
-void Win32Window::ApplyIcons() {
-  bigIcon_ = LoadPicture(definition_.icon, Gui().GetSystemMetrics(SM_CXICON));
-  smallIcon_ = LoadPicture(definition_.icon, Gui().GetSystemMetrics(SM_CXSMICON));
-  if (bigIcon_.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-  if (smallIcon_.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+// A window of the class `className`, or, where that is empty, of the
+// system's dialog class (a window with a dialog frame is a dialog).
+HWND Win32Window::CreateFrameWindow(const std::wstring& className, DWORD style, DWORD exStyle, const RECT& outer,
+                                    HWND owner) {
+  std::wstring caption = Widen(definition_.caption);
+  int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  if (!className.empty())
+    return Gui().CreateWindowExW(exStyle, className.c_str(), caption.c_str(), style, outer.left, outer.top, width,
+                                 height, owner, nullptr, host_.Instance(), this);
+  HWND hwnd = nullptr;
+  try {
+    hwnd = CreateSystemDialog(host_.Instance(), style, exStyle, owner, reinterpret_cast<LPARAM>(this));
+  } catch (const MissingFunction&) {
+  }
+  if (!hwnd) return nullptr;
+  // The dialog manager would rescale a dialog on a change of dpi itself;
+  // this window scales from its twips, as the main window does.
+  try {
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    Gui().SetDialogDpiChangeBehavior(hwnd, kDisableAll, kDisableAll);
+  } catch (const MissingFunction&) {
+  }
+  systemDialogProcedure_ = reinterpret_cast<WNDPROC>(
+      Gui().SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FormProcedure)));
+  Gui().SetWindowTextW(hwnd, caption.c_str());
+  Gui().SetWindowPos(hwnd, nullptr, outer.left, outer.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  return hwnd;
 }
 
+// UI automation finds a window by this name whatever its class.
+void Win32Window::NameFrame() {
+  windowNameAtom_ = GlobalAddAtomW((L"Hostwarden_" + Widen(definition_.name)).c_str());
+  if (windowNameAtom_)
+    Gui().SetPropW(hwnd_, kWindowNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(windowNameAtom_)));
+}
+
+void Win32Window::MakeFonts() {
+  font_ = MakeFont(definition_, dpi_, false);
+  boldFont_ = MakeFont(definition_, dpi_, true);
+}
+
+RECT Win32Window::ClientFrameAt(int dpi) const {
+  RECT r{0, 0, TwipsToPixels(definition_.clientWidth, dpi), TwipsToPixels(definition_.clientHeight, dpi)};
+  return r;
+}
+
+// The client area exactly as the twips give it at the window's dpi, whatever
+// the frame measures at that scale; the window keeps its top-left corner.
+void Win32Window::FitClientArea() {
+  RECT wanted = ClientFrameAt(dpi_), client{}, outer{};
+  if (!Gui().GetClientRect(hwnd_, &client) || !Gui().GetWindowRect(hwnd_, &outer)) return;
+  int dx = wanted.right - client.right, dy = wanted.bottom - client.bottom;
+  if (dx == 0 && dy == 0) return;
+  Gui().SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A frame measured at another scale than the window's may have grown it
+// past the work area's edge again.
+void Win32Window::KeepOnWorkArea() {
+  RECT outer{};
+  if (!Gui().GetWindowRect(hwnd_, &outer)) return;
+  PixelRect placed = PlaceInside(ToPixelRect(outer), WorkAreaAt(POINT{outer.left, outer.top}));
+  if (placed.left != outer.left || placed.top != outer.top)
+    Gui().SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int Win32Window::PictureSize() const { return MulDiv(32, dpi_, 96); }
+
+// The window's icons at the sizes of its dpi; the icons shown before are
+// destroyed only once the new ones have replaced them.
+void Win32Window::ApplyIcons() {
+  OwnedIcon bigPicture = LoadPicture(definition_.icon, SystemMetricAt(SM_CXICON, dpi_));
+  OwnedIcon smallPicture = LoadPicture(definition_.icon, SystemMetricAt(SM_CXSMICON, dpi_));
+  if (bigPicture.get()) Gui().SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigPicture.get()));
+  if (smallPicture.get())
+    Gui().SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallPicture.get()));
+  bigIcon_ = std::move(bigPicture);
+  smallIcon_ = std::move(smallPicture);
+}
+
+// Created in Z order, which screen readers follow (z_order.h).
 void Win32Window::CreateControls() {
   for (std::size_t index : CreationOrder(definition_)) {
     Win32Control& control = *controls_[index];
     HWND hwnd = CreateControl(control, index);
     // The picture at its natural size: 32 pixels at 96 dpi, scaled with the dpi.
-    OwnedIcon picture = LoadPicture(control.Definition().picture, MulDiv(32, host_.Dpi(), 96));
-    control.Attach(hwnd, std::move(picture));
+    control.Attach(hwnd, LoadPicture(control.Definition().picture, PictureSize()));
     if (!control.Definition().tooltip.empty()) AddTooltip(hwnd, control.Definition().tooltip);
   }
+  ClipCoveredParts();
 }
 
 HWND Win32Window::CreateControl(Win32Control& control, std::size_t index) {
   const ControlData& definition = control.Definition();
   ControlClass cls = ControlClassFor(definition);
-  RECT r = ControlRect(definition, host_.Dpi());
-  int height = r.bottom - r.top;
-  // A drop-down combo box's window height includes its list.
-  if (definition.kind == ControlKind::ComboBox) height *= 8;
-  std::wstring caption = HasCaption(definition.kind) ? Widen(definition.caption) : std::wstring();
+  RECT r = ControlRect(definition, dpi_);
+  // A picture's text names no icon of ours: the static finds none by it, and
+  // shows the one given to it afterwards.
+  std::wstring text = CreationText(definition);
   HWND hwnd = Gui().CreateWindowExW(
-      cls.exStyle, cls.className, caption.c_str(), cls.style, r.left, r.top, r.right - r.left, height, hwnd_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)), host_.Instance(), nullptr);
+      cls.exStyle, cls.className, text.c_str(), cls.style, r.left, r.top, r.right - r.left,
+      WindowHeight(definition, r), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
+      host_.Instance(), nullptr);
   if (!hwnd) throw FormsError("cannot create the control " + definition.name + " of " + definition_.name);
   Gui().SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(definition.bold ? boldFont_ : font_), FALSE);
   return hwnd;
+}
+
+// A control created above another in Z order (a caption above its field)
+// leaves uncovered what the drawing order shows of the other: its window
+// region leaves that part out, so the screen looks as the drawing order
+// says whatever the Z order.
+void Win32Window::ClipCoveredParts() {
+  std::vector<PixelRect> rects(controls_.size());
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    RECT r{};
+    if (HWND h = controls_[i]->Handle(); h && Gui().GetWindowRect(h, &r)) {
+      Gui().MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+      rects[i] = ToPixelRect(r);
+    }
+  }
+  std::vector<std::vector<PixelRect>> covered = CoveredSiblings(definition_, rects);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    HWND h = controls_[i]->Handle();
+    if (!h) continue;
+    const PixelRect& own = rects[i];
+    HRGN region = nullptr;
+    if (!covered[i].empty()) {
+      region = Gui().CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top);
+      for (const PixelRect& other : covered[i]) {
+        HRGN hole = Gui().CreateRectRgn(other.left - own.left, other.top - own.top, other.right - own.left,
+                                        other.bottom - own.top);
+        if (region && hole) Gui().CombineRgn(region, region, hole, RGN_DIFF);
+        if (hole) Gui().DeleteObject(hole);
+      }
+    }
+    // The system owns the region once it is set; none clears an earlier one.
+    if (!Gui().SetWindowRgn(h, region, TRUE) && region) Gui().DeleteObject(region);
+  }
+}
+
+// Everything at the window's new dpi: fonts, places and sizes of the
+// controls, pictures, and the clipped parts.
+void Win32Window::Rescale(int dpi) {
+  dpi_ = dpi;
+  HFONT oldFont = font_, oldBoldFont = boldFont_;
+  MakeFonts();
+  for (auto& c : controls_) {
+    HWND h = c->Handle();
+    if (!h) continue;
+    const ControlData& definition = c->Definition();
+    Gui().SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(definition.bold ? boldFont_ : font_), TRUE);
+    RECT r = ControlRect(definition, dpi_);
+    Gui().SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, WindowHeight(definition, r),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    if (definition.picture != Picture::None) c->SetPicture(LoadPicture(definition.picture, PictureSize()));
+  }
+  if (oldFont) Gui().DeleteObject(oldFont);
+  if (oldBoldFont) Gui().DeleteObject(oldBoldFont);
+  ClipCoveredParts();
+  ApplyIcons();
+}
+
+// The window moved to a monitor of another scale, or the scale changed: the
+// system suggests where the window goes and how large it is.
+LRESULT Win32Window::OnDpiChanged(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  int dpi = HIWORD(wParam);
+  if (dpi <= 0 || !lParam) return 0;
+  RECT suggested = *reinterpret_cast<const RECT*>(lParam);
+  Rescale(dpi);
+  Gui().SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  FitClientArea();
+  Gui().RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  return 0;
 }
 
 // A tooltip that shows while the pointer rests on the control. The tooltip
@@ -188,11 +389,13 @@ Win32Control* Win32Window::ControlByHandle(HWND hwnd) {
 }
 
 // Labels are opaque in the window's colour, in the system's text colour
-// unless the window data gives their own.
+// unless the window data gives their own; in high contrast every text is in
+// the theme's text colour, which the theme makes readable on its background.
 LRESULT Win32Window::ColourStatic(HDC dc, HWND hwnd) {
   Win32Control* control = ControlByHandle(hwnd);
-  uint32_t colour = control ? control->Definition().textColour : kSystemColour;
-  Gui().SetTextColor(dc, colour == kSystemColour ? Gui().GetSysColor(COLOR_BTNTEXT) : static_cast<COLORREF>(colour));
+  uint32_t own = control ? control->Definition().textColour : kSystemColour;
+  uint32_t colour = TextColourFor(own, own != kSystemColour && HighContrastOn(), Gui().GetSysColor(COLOR_BTNTEXT));
+  Gui().SetTextColor(dc, static_cast<COLORREF>(colour));
   Gui().SetBkColor(dc, Gui().GetSysColor(COLOR_BTNFACE));
   Gui().SetBkMode(dc, OPAQUE);
   return reinterpret_cast<LRESULT>(Gui().GetSysColorBrush(COLOR_BTNFACE));
@@ -265,8 +468,37 @@ LRESULT Win32Window::DefaultButtonId() {
   return MAKELRESULT(focused->Id(), DC_HASDEFID);
 }
 
+// The dialog manager's Tab in a window of the dialog class: along the tab
+// stops, marking the button that gets the focus as the one Enter presses.
+void Win32Window::FocusNextTabStop(WPARAM wParam, LPARAM lParam) {
+  HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                             : Gui().GetNextDlgTabItem(hwnd_, Gui().GetFocus(), wParam != 0 ? TRUE : FALSE);
+  if (next) FocusControl(next);
+}
+
+// What the system would do. A window of the dialog class has no background
+// brush of its class (the dialog procedure paints it), and the dialog
+// procedure still has its own data to release when the window goes.
+LRESULT Win32Window::DefaultProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND && systemDialogProcedure_) {
+    RECT client{};
+    Gui().GetClientRect(hwnd, &client);
+    Gui().FillRect(reinterpret_cast<HDC>(wParam), &client, Gui().GetSysColorBrush(COLOR_BTNFACE));
+    return TRUE;
+  }
+  if (message == WM_NCDESTROY && systemDialogProcedure_) {
+    WNDPROC system = systemDialogProcedure_;
+    systemDialogProcedure_ = nullptr;
+    return Gui().CallWindowProcW(system, hwnd, message, wParam, lParam);
+  }
+  return Gui().DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 void Win32Window::Detached() {
   for (auto& c : controls_) c->Detach();
+  if (hwnd_) Gui().RemovePropW(hwnd_, kWindowNameProperty);
+  if (windowNameAtom_) GlobalDeleteAtom(windowNameAtom_);
+  windowNameAtom_ = 0;
 }
 
 // `hwnd` is passed in: messages arrive during CreateWindowExW, before hwnd_
@@ -298,6 +530,15 @@ LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
       break;
     case DM_GETDEFID:
       return DefaultButtonId();
+    case WM_NEXTDLGCTL:
+      FocusNextTabStop(wParam, lParam);
+      return 0;
+    case kDpiChanged:
+      return OnDpiChanged(hwnd, wParam, lParam);
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:  // high contrast on or off
+      Gui().RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
     case WM_CLOSE:
       RaiseClose();
       return 0;
@@ -314,7 +555,7 @@ LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     default:
       break;
   }
-  return Gui().DefWindowProcW(hwnd, message, wParam, lParam);
+  return DefaultProcedure(hwnd, message, wParam, lParam);
 }
 
 }  // namespace hw::win32

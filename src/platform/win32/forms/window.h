@@ -19,6 +19,10 @@
 namespace hw::win32 {
 
 inline constexpr wchar_t kControlNameProperty[] = L"HostwardenControl";
+// On each top-level window: its name as UI automation knows it
+// ("Hostwarden_frm_Info"), which is also the class of a window that is not
+// a dialog.
+inline constexpr wchar_t kWindowNameProperty[] = L"HostwardenWindow";
 inline constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
 
 // What every window of one runtime shares with it.
@@ -56,6 +60,7 @@ class Win32Control : public Control {
   int Id() const { return id_; }
   HWND Handle() const { return hwnd_; }
   void Attach(HWND hwnd, OwnedIcon picture);
+  void SetPicture(OwnedIcon picture);
   void Detach();
 
  private:
@@ -69,6 +74,7 @@ class Win32Control : public Control {
   ATOM nameAtom_ = 0;
   OwnedIcon picture_;
   bool elevationRequired_ = false;  // kept across a reload of the window
+  bool annotated_ = false;          // named for MSAA by dynamic annotation
 };
 
 class Win32Window : public Window {
@@ -99,8 +105,20 @@ class Win32Window : public Window {
 
  private:
   void CreateFrame();
+  HWND CreateFrameWindow(const std::wstring& className, DWORD style, DWORD exStyle, const RECT& outer, HWND owner);
+  void NameFrame();
+  void MakeFonts();
   void CreateControls();
   HWND CreateControl(Win32Control& control, std::size_t index);
+  int PictureSize() const;
+  RECT ClientFrameAt(int dpi) const;
+  void FitClientArea();
+  void KeepOnWorkArea();
+  void ClipCoveredParts();
+  void Rescale(int dpi);
+  LRESULT OnDpiChanged(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  void FocusNextTabStop(WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void AddTooltip(HWND control, const std::string& text);
   void ApplyIcons();
   Win32Control* ControlByHandle(HWND hwnd);
@@ -123,6 +141,11 @@ class Win32Window : public Window {
   HWND savedFocus_ = nullptr;
   HFONT font_ = nullptr, boldFont_ = nullptr;
   OwnedIcon bigIcon_, smallIcon_;
+  int dpi_ = 96;  // what the window is laid out at: its monitor's
+  // A window of the system's dialog class keeps the dialog manager's own
+  // procedure here for what only it can release.
+  WNDPROC systemDialogProcedure_ = nullptr;
+  ATOM windowNameAtom_ = 0;
   bool silent_ = false;  // being destroyed by End: no events any more
 };
 

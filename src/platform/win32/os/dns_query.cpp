@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/os/dns_record_data.h"
@@ -132,11 +134,48 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
 int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t options, const SocketAddress& server,
                             DnsRecordList& results) {
   if (auto onlyThisServer = OnlyIpv4Server(server)) return DnsQuery_A(name, type, options, &*onlyThisServer, results);
-  // DnsQuery_A's server list holds IPv4 addresses only; an IPv6 server is
-  // not asked rather than leaving the choice to the system's own servers.
   results.records.clear();
   results.owner.reset();
-  return DNS_ERROR_NO_DNS_SERVERS;
+  if (server.family != kAfInet6) return DNS_ERROR_NO_DNS_SERVERS;
+  // DnsQuery_A's server list holds IPv4 addresses only. From Windows 8 on
+  // DnsQueryEx takes an IPv6 server; before it, the server is not asked
+  // rather than leaving the choice to the system's own servers.
+  DnsQueryExFunction queryEx = nullptr;
+  try {
+    queryEx = system_.DnsQueryEx.Get();
+  } catch (const MissingFunction&) {
+    return DNS_ERROR_NO_DNS_SERVERS;
+  }
+  auto freeList = system_.DnsRecordListFree.Get();
+
+  win32::DnsAddrArrayOfOne servers = win32::Ipv6ServerList(server.bytes);
+  const std::wstring wideName = win32::Utf8ToWide(name);
+  win32::DnsQueryRequest request;
+  request.QueryName = wideName.c_str();
+  request.QueryType = type;
+  request.QueryOptions = options;
+  request.pDnsServerList = &servers;
+  DNS_QUERY_RESULT answer{};
+  answer.Version = win32::kDnsQueryResultsVersion1;
+  DNS_STATUS status = queryEx(&request, &answer, nullptr);
+  if (status == ERROR_SUCCESS) status = answer.QueryStatus;
+
+  PDNS_RECORD list = answer.pQueryRecords;
+  if (!list) return status;
+  results.owner = Released([freeList, list] { freeList(list, DnsFreeRecordList); });
+  // DnsQueryEx answers in wide characters.
+  auto copyName = [](const wchar_t* text) { return text ? win32::WideToUtf8(std::wstring_view(text)) : ""; };
+  for (const DNS_RECORDW* record = reinterpret_cast<const DNS_RECORDW*>(list); record; record = record->pNext) {
+    DnsRecord copy;
+    copy.wType = record->wType;
+    copy.Section = static_cast<uint8_t>(record->Flags.S.Section);
+    copy.pName = copyName(record->pName);
+    if (win32::RecordDataIsName(record->wType)) copy.pNameHost = copyName(record->Data.PTR.pNameHost);
+    if (record->wType == DNS_TYPE_A) copy.IpAddress = record->Data.A.IpAddress;
+    if (record->wType == DNS_TYPE_AAAA) std::memcpy(copy.Ip6Address.data(), &record->Data.AAAA.Ip6Address, 16);
+    results.records.push_back(std::move(copy));
+  }
+  return status;
 }
 
 }  // namespace hw::win32

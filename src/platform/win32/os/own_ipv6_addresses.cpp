@@ -18,7 +18,8 @@ static_assert(GAA_FLAG_SKIP_ANYCAST == kGaaFlagSkipAnycast && GAA_FLAG_SKIP_MULT
               GAA_FLAG_INCLUDE_GATEWAYS == kGaaFlagIncludeGateways);
 static_assert(IF_TYPE_TUNNEL == kIfTypeTunnel && IF_TYPE_PPP == kIfTypePpp &&
               IF_TYPE_SOFTWARE_LOOPBACK == kIfTypeSoftwareLoopback && IF_TYPE_PROP_VIRTUAL == kIfTypePropVirtual);
-static_assert(IpSuffixOriginRandom == kIpSuffixOriginRandom && IpDadStateDeprecated == kIpDadStateDeprecated &&
+static_assert(IpSuffixOriginRandom == kIpSuffixOriginRandom && IpDadStateTentative == kIpDadStateTentative &&
+              IpDadStateDuplicate == kIpDadStateDuplicate && IpDadStateDeprecated == kIpDadStateDeprecated &&
               IpDadStatePreferred == kIpDadStatePreferred && IfOperStatusUp == kIfOperStatusUp);
 
 // The gateway list came with Vista; an older system's record ends before it.

@@ -3,6 +3,7 @@
 // (resources/policy), each a REG_MULTI_SZ list.
 #include <vector>
 
+#include "platform/win32/os/multi_string.h"
 #include "platform/win32/os/text_encoding.h"
 #include "platform/win32/os/win32_os.h"
 
@@ -12,17 +13,10 @@ namespace {
 constexpr const wchar_t* kPolicyKey = L"SOFTWARE\\Policies\\Hostwarden";
 constexpr const char* kPolicySource = "policy";
 
-// The strings of a REG_MULTI_SZ value: each ended by a NUL, the list by an
-// empty one; a value that lacks its closing NULs still ends with its data.
+// The setting's strings in UTF-8, empty items left out.
 std::vector<std::string> MultiStringValues(const std::vector<wchar_t>& data) {
   std::vector<std::string> values;
-  std::size_t start = 0;
-  while (start < data.size() && data[start] != L'\0') {
-    std::size_t end = start;
-    while (end < data.size() && data[end] != L'\0') ++end;
-    values.push_back(win32::WideToUtf8(std::wstring_view(data.data() + start, end - start)));
-    start = end + 1;
-  }
+  for (const auto& item : MultiStringItems(data)) values.push_back(win32::WideToUtf8(item));
   return values;
 }
 

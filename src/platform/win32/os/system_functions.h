@@ -14,6 +14,7 @@
 #include <windns.h>
 #include <wininet.h>
 
+#include "platform/win32/os/dns_query_ex_records.h"
 #include "platform/win32/os/system_libraries.h"
 
 // Both are macros in the SDK (memmove; DnsFree from XP on) that would
@@ -28,6 +29,8 @@ namespace hw::win32 {
 using RtlMoveMemoryFunction = VOID(WINAPI*)(VOID UNALIGNED* destination, const VOID UNALIGNED* source,
                                             SIZE_T length);
 using DnsRecordListFreeFunction = VOID(WINAPI*)(PDNS_RECORD recordList, DNS_FREE_TYPE freeType);
+// Windows 8 on; mingw-w64 does not declare it (dns_query_ex_records.h).
+using DnsQueryExFunction = DNS_STATUS(WINAPI*)(DnsQueryRequest* request, DNS_QUERY_RESULT* result, PVOID cancel);
 
 struct SystemFunctions {
   explicit SystemFunctions(SystemLibraries& libraries) : libraries(libraries) {}
@@ -74,6 +77,7 @@ struct SystemFunctions {
   // Dnsapi, iphlpapi, wininet, Shlwapi
   BoundFunction<decltype(&::DnsQuery_A)> DnsQuery_A{libraries, "dnsapi.dll", "DnsQuery_A"};
   BoundFunction<DnsRecordListFreeFunction> DnsRecordListFree{libraries, "dnsapi.dll", "DnsRecordListFree"};
+  BoundFunction<DnsQueryExFunction> DnsQueryEx{libraries, "dnsapi.dll", "DnsQueryEx"};
   BoundFunction<decltype(&::GetNetworkParams)> GetNetworkParams{libraries, "iphlpapi.dll", "GetNetworkParams"};
   BoundFunction<decltype(&::GetAdaptersInfo)> GetAdaptersInfo{libraries, "iphlpapi.dll", "GetAdaptersInfo"};
   BoundFunction<decltype(&::GetAdaptersAddresses)> GetAdaptersAddresses{libraries, "iphlpapi.dll",
@@ -91,6 +95,13 @@ struct SystemFunctions {
   // user32: the window a prompt belongs to
   BoundFunction<decltype(&::GetActiveWindow)> GetActiveWindow{libraries, "user32.dll", "GetActiveWindow"};
 };
+
+// Functions of Windows 10 (1607 and 1703 on) that the SDK of this program's
+// target version does not declare, their types written out as user32 exports them.
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
+using SetThreadDpiAwarenessContextFunction = HANDLE(WINAPI*)(HANDLE context);
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int index, UINT dpi);
+using SetDialogDpiChangeBehaviorFunction = BOOL(WINAPI*)(HWND dialog, int mask, int values);
 
 // The window system's functions, bound by name like those above, from the
 // first window or message box on: a run that shows nothing never loads
@@ -110,7 +121,9 @@ struct WindowFunctions {
 
   // user32: windows, messages, message boxes
   HOSTWARDEN_BIND("user32.dll", AdjustWindowRectEx);
+  HOSTWARDEN_BIND("user32.dll", CallWindowProcW);
   HOSTWARDEN_BIND("user32.dll", CopyIcon);
+  HOSTWARDEN_BIND("user32.dll", CreateDialogIndirectParamW);
   HOSTWARDEN_BIND("user32.dll", CreateWindowExW);
   HOSTWARDEN_BIND("user32.dll", DefWindowProcW);
   HOSTWARDEN_BIND("user32.dll", DestroyIcon);
@@ -120,14 +133,18 @@ struct WindowFunctions {
   HOSTWARDEN_BIND("user32.dll", FillRect);
   HOSTWARDEN_BIND("user32.dll", GetActiveWindow);
   HOSTWARDEN_BIND("user32.dll", GetAncestor);
+  HOSTWARDEN_BIND("user32.dll", GetClientRect);
   HOSTWARDEN_BIND("user32.dll", GetDC);
   HOSTWARDEN_BIND("user32.dll", GetFocus);
   HOSTWARDEN_BIND("user32.dll", GetMessageW);
+  HOSTWARDEN_BIND("user32.dll", GetMonitorInfoW);
+  HOSTWARDEN_BIND("user32.dll", GetNextDlgTabItem);
   HOSTWARDEN_BIND("user32.dll", GetParent);
   HOSTWARDEN_BIND("user32.dll", GetSysColor);
   HOSTWARDEN_BIND("user32.dll", GetSysColorBrush);
   HOSTWARDEN_BIND("user32.dll", GetSystemMetrics);
   HOSTWARDEN_BIND("user32.dll", GetWindowLongPtrW);
+  HOSTWARDEN_BIND("user32.dll", GetWindowRect);
   HOSTWARDEN_BIND("user32.dll", GetWindowTextLengthW);
   HOSTWARDEN_BIND("user32.dll", GetWindowTextW);
   HOSTWARDEN_BIND("user32.dll", IsChild);
@@ -137,8 +154,11 @@ struct WindowFunctions {
   HOSTWARDEN_BIND("user32.dll", IsWindowVisible);
   HOSTWARDEN_BIND("user32.dll", LoadCursorW);
   HOSTWARDEN_BIND("user32.dll", LoadImageW);
+  HOSTWARDEN_BIND("user32.dll", MapWindowPoints);
   HOSTWARDEN_BIND("user32.dll", MessageBoxW);
+  HOSTWARDEN_BIND("user32.dll", MonitorFromPoint);
   HOSTWARDEN_BIND("user32.dll", PostQuitMessage);
+  HOSTWARDEN_BIND("user32.dll", RedrawWindow);
   HOSTWARDEN_BIND("user32.dll", RegisterClassExW);
   HOSTWARDEN_BIND("user32.dll", ReleaseDC);
   HOSTWARDEN_BIND("user32.dll", RemovePropW);
@@ -147,14 +167,27 @@ struct WindowFunctions {
   HOSTWARDEN_BIND("user32.dll", SetForegroundWindow);
   HOSTWARDEN_BIND("user32.dll", SetPropW);
   HOSTWARDEN_BIND("user32.dll", SetWindowLongPtrW);
+  HOSTWARDEN_BIND("user32.dll", SetWindowPos);
+  HOSTWARDEN_BIND("user32.dll", SetWindowRgn);
   HOSTWARDEN_BIND("user32.dll", SetWindowTextW);
   HOSTWARDEN_BIND("user32.dll", ShowWindow);
+  HOSTWARDEN_BIND("user32.dll", SystemParametersInfoW);
   HOSTWARDEN_BIND("user32.dll", TranslateMessage);
   HOSTWARDEN_BIND("user32.dll", UpdateWindow);
+  // Windows 10 1607 (1703 for the dialog) on: a window's own dpi, per-monitor scaling
+  BoundFunction<GetDpiForWindowFunction> GetDpiForWindow{libraries, "user32.dll", "GetDpiForWindow"};
+  BoundFunction<SetThreadDpiAwarenessContextFunction> SetThreadDpiAwarenessContext{
+      libraries, "user32.dll", "SetThreadDpiAwarenessContext"};
+  BoundFunction<GetSystemMetricsForDpiFunction> GetSystemMetricsForDpi{libraries, "user32.dll",
+                                                                       "GetSystemMetricsForDpi"};
+  BoundFunction<SetDialogDpiChangeBehaviorFunction> SetDialogDpiChangeBehavior{libraries, "user32.dll",
+                                                                               "SetDialogDpiChangeBehavior"};
 
-  // gdi32: fonts and the drawn line
+  // gdi32: fonts, the drawn line, the clipped parts of labels
+  HOSTWARDEN_BIND("gdi32.dll", CombineRgn);
   HOSTWARDEN_BIND("gdi32.dll", CreateFontW);
   HOSTWARDEN_BIND("gdi32.dll", CreatePen);
+  HOSTWARDEN_BIND("gdi32.dll", CreateRectRgn);
   HOSTWARDEN_BIND("gdi32.dll", DeleteObject);
   HOSTWARDEN_BIND("gdi32.dll", GetDeviceCaps);
   HOSTWARDEN_BIND("gdi32.dll", LineTo);

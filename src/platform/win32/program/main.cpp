@@ -20,12 +20,14 @@
 
 namespace {
 
+constexpr auto kLogMoment = hw::app::LogMoment::AsSoonAsDecided;
+
 // What the program's Command() gives: the arguments without the program's path.
 std::string ArgumentText() {
   return hw::win32::WideToUtf8(hw::win32::ArgumentsAfterProgramPath(GetCommandLineW()));
 }
 
-// The event log, opened for each entry: a run writes one, at its end.
+// The event log, opened for each entry.
 class EventLog : public hw::report::VerdictLog {
  public:
   void Write(const hw::report::VerdictEntry& entry) override { hw::win32::LogVerdictEntry(entry); }
@@ -41,7 +43,7 @@ class Win32Screen : public hw::ScreenOnDemand {
   void MsgBox(const std::string& text, int style) override { forms_.MsgBox(text, style); }
   bool Open() override { return true; }
   int Continue(const hw::ProgramState& state) override {
-    return hw::app::ContinueWindowProgram(os_, forms_, state, &log_, hw::app::LogMoment::AtTheEnd);
+    return hw::app::ContinueWindowProgram(os_, forms_, state, &log_, kLogMoment);
   }
 
  private:
@@ -50,9 +52,12 @@ class Win32Screen : public hw::ScreenOnDemand {
   hw::report::VerdictLog& log_;
 };
 
-// The run's verdict goes to the event log at its end, however it ends, so
-// the entry can say whether the name was set. At log-on, with nothing to
-// show, no window is ever created.
+// The run's verdict goes to the event log as soon as the check has decided,
+// before any window, and one more entry when a name is then set: a user who
+// logs off with the window or the warning open ends the process from
+// WM_ENDSESSION, and the PCs whose users ignore the warning are the very ones
+// administrators look for. At log-on, with nothing to show, no window is
+// ever created.
 int RunProgram() {
   const std::string arguments = ArgumentText();
   std::unique_ptr<hw::Forms> forms = hw::win32::MakeWin32Forms(arguments);
@@ -60,9 +65,9 @@ int RunProgram() {
   EventLog log;
   if (hw::IsQuietSwitch(arguments)) {
     Win32Screen screen(os, *forms, log);
-    return hw::app::RunQuietProgram(os, arguments, screen, &log, hw::app::LogMoment::AtTheEnd);
+    return hw::app::RunQuietProgram(os, arguments, screen, &log, kLogMoment);
   }
-  return hw::app::RunWindowProgram(os, *forms, &log, hw::app::LogMoment::AtTheEnd);
+  return hw::app::RunWindowProgram(os, *forms, &log, kLogMoment);
 }
 
 }  // namespace
