@@ -11,10 +11,12 @@ run_packages=(
   cmake g++ make pkg-config
   # the windows (GTK 3) and the DNS query
   libgtk-3-dev libc-ares-dev fonts-dejavu-core fonts-liberation
+  # the build compiles the English texts of po/en.po into the program
+  python3
 )
 test_packages=(
-  # unit tests
-  googletest libgtest-dev libgmock-dev
+  # unit tests, and msgfmt's checks of the translators' PO files
+  googletest libgtest-dev libgmock-dev gettext
   # integration tests: namespaces as test hosts with a real DNS server
   iproute2 dnsmasq-base python3 util-linux
   # real servers as the namespace's campus network: BIND as the authoritative
@@ -45,6 +47,9 @@ test_packages=(
   # Wine's own fonts ("MS Sans Serif", Tahoma), which the tests copy into each
   # prefix so labels render as they will on Windows
   fonts-wine
+  # the German and English locales' sources, compiled for the Wine cases:
+  # Wine takes a user's interface language from a locale it can load
+  locales
   # fuzzing and benchmarks
   clang libclang-rt-14-dev valgrind hyperfine bind9-dnsutils bind9-host
 )

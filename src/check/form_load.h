@@ -29,6 +29,7 @@ enum class CheckVerdict {
   Mismatch,
   AlreadyRunning,  // ended at once: another instance runs the check
   Renamed,         // the elevated copy, which only sets the name it was given, set it
+  Count,           // not a verdict: how many there are
 };
 
 // The working values of one run of the sequence, kept for the report mode.

@@ -11,15 +11,9 @@ namespace {
 constexpr std::string_view kLoopbackAddress = "127.0.0.1";
 constexpr std::string_view kLocalHostName = "localhost";
 
+// The lookup's own reason; a lookup that says nothing gave no name.
 NameCheckExemption ExemptionOfNoName(LookupFailure failure) {
-  switch (failure) {
-    case LookupFailure::NoServer: return NameCheckExemption::NoDnsServer;
-    case LookupFailure::NoRecord: return NameCheckExemption::NoPtrRecord;
-    case LookupFailure::ServerFailure: return NameCheckExemption::DnsServerFailure;
-    case LookupFailure::Unreachable: return NameCheckExemption::DnsServerUnreachable;
-    case LookupFailure::Timeout: return NameCheckExemption::DnsTimeout;
-    default: return NameCheckExemption::NoDnsName;
-  }
+  return failure == LookupFailure::None ? NameCheckExemption::NoDnsName : failure;
 }
 
 // The campus domain's own name names no PC: a rename to its first label

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "check/reason.h"
 #include "resolve/lookup_failure.h"
 #include "text/names.h"
 
@@ -49,22 +50,6 @@ struct NameCheckInput {
 };
 
 // Why the names are not compared; None when they are.
-enum class NameCheckExemption {
-  None,
-  NoLan,             // no LAN connection
-  Vpn,               // the PC has only addresses of VPN tunnels
-  NoDnsServer,       // no DNS server configured at all: nothing was asked
-  NoPtrRecord,       // the server has no PTR record for the address
-  DnsServerFailure,  // the server failed, refused, or answered malformed
-  DnsServerUnreachable,  // nothing listens at the server's address: refused at once
-  DnsTimeout,        // the server did not answer
-  NoDnsName,         // the lookup gave no name, for no reason known
-  LoopbackAddress,   // the selected address is 127.0.0.1
-  LocalHost,         // the name is "localhost"
-  DynamicPoolName,   // a dynamic-pool name of a campus domain
-  OutsideCampus,     // a name outside every campus domain, a provider's say
-};
-
 // The first reason, in the order above, not to compare the names.
 NameCheckExemption NameCheckExemptionOf(const NameCheckInput& input);
 

@@ -367,6 +367,10 @@ class Os {
   // even root may not replace).
   virtual bool RenameRefusedForRights() { return false; }
 
+  // kernel32: the user's interface language, a LANGID (primary language in
+  // bits 0 to 9). Linux gives the language of the locale's messages.
+  virtual uint16_t GetUserDefaultUILanguage() = 0;
+
   // kernel32, Shlwapi.dll, wininet: versions and connection.
   virtual int GetVersionExA(OsVersionInfo& info) = 0;
   virtual int32_t DllGetVersion(DllVersionInfo& info) = 0;

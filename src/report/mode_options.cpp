@@ -1,5 +1,6 @@
 #include "report/mode_options.h"
 
+#include "text/catalogue.h"
 #include "text/text.h"
 
 namespace hw::report {
@@ -37,12 +38,11 @@ ModeOptions Refused(std::string line) {
 }  // namespace
 
 std::string UnknownSwitchLine(std::string_view word) {
-  return "hostwarden: unbekannter Schalter " + std::string(word);
+  return Text(Msg::UnknownSwitch, {word});
 }
 
 std::string ReportWithSyncLine(std::string_view report, std::string_view sync) {
-  return "hostwarden: " + std::string(report) + " und " + std::string(sync) +
-         " gehen nicht zusammen: der Bericht ändert nichts, die Synchronisation den Computernamen";
+  return Text(Msg::ReportWithSync, {report, sync});
 }
 
 ModeOptions ParseModeOptions(std::string_view arguments) {

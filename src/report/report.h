@@ -63,8 +63,8 @@ std::string_view ExemptionText(NameCheckExemption exemption);
 // Why the IPv6 side was not judged, as a key and in words ("" when it was).
 std::string_view Ipv6ExemptionName(const Report& report);
 std::string_view Ipv6ExemptionText(const Report& report);
-// The verdict in German, for the text report that people read; the JSON
-// keeps VerdictName for scripts.
+// The verdict in the run's language, for the text report that people read;
+// the JSON keeps VerdictName for scripts.
 std::string_view VerdictText(CheckVerdict verdict);
 
 // 0 for agree or not applicable, 1 for a mismatch, 2 when the program would

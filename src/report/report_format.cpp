@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "report/vocabulary.h"
 #include "sync/sync_command.h"
+#include "text/catalogue.h"
 #include "text/text.h"
 
 namespace hw::report {
@@ -101,51 +103,16 @@ std::string JsonTruth(std::optional<bool> value) {
 
 }  // namespace
 
-std::string_view VerdictName(CheckVerdict verdict) {
-  switch (verdict) {
-    case CheckVerdict::Agree: return "agree";
-    case CheckVerdict::Mismatch: return "mismatch";
-    case CheckVerdict::NotApplicable: return "not-applicable";
-    case CheckVerdict::AlreadyRunning: return "already-running";
-    case CheckVerdict::Renamed: return "renamed";
-    default: return "failed";
-  }
-}
+std::string_view VerdictName(CheckVerdict verdict) { return TermOf(verdict).key; }
 
 std::string_view ExemptionName(NameCheckExemption exemption) {
-  switch (exemption) {
-    case NameCheckExemption::NoLan: return "no-lan";
-    case NameCheckExemption::Vpn: return "vpn";
-    case NameCheckExemption::NoDnsServer: return "no-dns-server";
-    case NameCheckExemption::NoPtrRecord: return "no-ptr-record";
-    case NameCheckExemption::DnsServerFailure: return "dns-server-failure";
-    case NameCheckExemption::DnsServerUnreachable: return "dns-server-unreachable";
-    case NameCheckExemption::DnsTimeout: return "dns-timeout";
-    case NameCheckExemption::NoDnsName: return "no-dns-name";
-    case NameCheckExemption::LoopbackAddress: return "loopback-address";
-    case NameCheckExemption::LocalHost: return "localhost";
-    case NameCheckExemption::DynamicPoolName: return "dynamic-pool";
-    case NameCheckExemption::OutsideCampus: return "outside-campus";
-    default: return "";
-  }
+  const Term* term = TermOf(exemption);
+  return term ? term->key : "";
 }
 
 std::string_view ExemptionText(NameCheckExemption exemption) {
-  switch (exemption) {
-    case NameCheckExemption::NoLan: return "keine LAN-Verbindung";
-    case NameCheckExemption::Vpn: return "nur Adressen eines VPN-Tunnels";
-    case NameCheckExemption::NoDnsServer: return "kein DNS-Server eingetragen";
-    case NameCheckExemption::NoPtrRecord: return "kein PTR-Eintrag im DNS";
-    case NameCheckExemption::DnsServerFailure: return "Fehler des DNS-Servers";
-    case NameCheckExemption::DnsServerUnreachable: return "DNS-Server nicht erreichbar";
-    case NameCheckExemption::DnsTimeout: return "DNS-Server antwortet nicht";
-    case NameCheckExemption::NoDnsName: return "kein DNS-Name";
-    case NameCheckExemption::LoopbackAddress: return "Loopback-Adresse";
-    case NameCheckExemption::LocalHost: return "DNS-Name localhost";
-    case NameCheckExemption::DynamicPoolName: return "dynamischer Adressbereich (dhcp) des Campus";
-    case NameCheckExemption::OutsideCampus: return "DNS-Name außerhalb der Campus-Domäne";
-    default: return "";
-  }
+  const Term* term = TermOf(exemption);
+  return term ? Text(term->text) : "";
 }
 
 // Nothing was asked: no stable global address at all, or none on an
@@ -157,32 +124,18 @@ std::string_view Ipv6ExemptionName(const Report& report) {
 
 std::string_view Ipv6ExemptionText(const Report& report) {
   if (!report.noIpv6Address) return ExemptionText(report.ipv6Exemption);
-  return report.ipv6Addresses.empty() ? "keine globale IPv6-Adresse" : "keine IPv6-Standardroute";
+  return Text(report.ipv6Addresses.empty() ? Msg::ReasonNoIpv6Address : Msg::ReasonNoIpv6DefaultRoute);
 }
 
-std::string_view VerdictText(CheckVerdict verdict) {
-  switch (verdict) {
-    case CheckVerdict::Agree: return "Namen stimmen überein";
-    case CheckVerdict::Mismatch: return "Namen weichen ab";
-    case CheckVerdict::NotApplicable: return "Prüfung nicht anwendbar";
-    case CheckVerdict::AlreadyRunning: return "läuft bereits";
-    case CheckVerdict::Renamed: return "Computername gesetzt";
-    default: return "Fehler";
-  }
+std::string_view VerdictText(CheckVerdict verdict) { return Text(TermOf(verdict).text); }
+
+// A check that did not apply ends as its reason's row says.
+int ExitCodeOf(const Report& report) {
+  const Term* reason = report.verdict == CheckVerdict::NotApplicable ? TermOf(report.exemption) : nullptr;
+  return reason ? reason->exitStatus : ExitCodeOf(report.verdict);
 }
 
-int ExitCodeOf(const Report& report) { return ExitCodeOf(report.verdict); }
-
-int ExitCodeOf(CheckVerdict verdict) {
-  switch (verdict) {
-    case CheckVerdict::Agree:
-    case CheckVerdict::NotApplicable:
-    case CheckVerdict::AlreadyRunning:
-    case CheckVerdict::Renamed: return 0;
-    case CheckVerdict::Mismatch: return 1;
-    default: return 2;
-  }
-}
+int ExitCodeOf(CheckVerdict verdict) { return TermOf(verdict).exitStatus; }
 
 std::string JsonString(std::string_view text) {
   std::string out = "\"";
@@ -271,36 +224,37 @@ std::string ReportAsText(const Report& report) {
   std::string verdict(VerdictText(report.verdict));
   if (report.verdict == CheckVerdict::NotApplicable && report.exemption != NameCheckExemption::None)
     verdict += " (" + std::string(ExemptionText(report.exemption)) + ")";
-  std::string confirmed = !report.forwardConfirmed ? "" : *report.forwardConfirmed ? "ja" : "nein";
-  if (report.ambiguousPtr) confirmed = "nein (mehrere Namen, nicht genau einer verweist zurück)";
-  const std::pair<const char*, std::string> rows[] = {
-      {"System:", report.system},
-      {"IE-Version:", report.ieVersion},
-      {"Verbindung:", report.connection},
-      {"Username:", report.userName},
-      {"Computername:", report.computerName},
-      {"NetBIOS-Name:", report.netbiosName.value_or("(ausgeblendet)")},
-      {"DNS-Hostname:", report.dnsName},
-      {"PTR-Namen:", ptrNames},
-      {"IP-Adresse(n):", addresses},
-      {"Gewählt:", report.selectedAddress},
-      {"DNS-Server:", report.dnsServer},
-      {"DNS-Kurzname:", report.dnsShortName},
-      {"Ergebnis:", verdict},
-      {"Rückbestätigt:", confirmed},
-      {"Campus-Domänen:", Joined(policy.lists.domains, ", ") + " (" + policy.domainsSource + ")"},
-      {"Pool-Präfixe:", Joined(policy.lists.poolPrefixes, ", ") + " (" + policy.prefixesSource + ")"},
-      {"Ungültig:", Joined(policy.invalid, ", ")},
-      {"IPv6-Adressen:", ipv6Addresses},
-      {"IPv6-Gewählt:", report.selectedIpv6Address},
-      {"IPv6-Server:", report.ipv6DnsServer},
-      {"IPv6-DNS-Name:", report.ipv6DnsName},
-      {"IPv6-PTR-Namen:", ipv6PtrNames},
-      {"IPv6-Ergebnis:", Ipv6VerdictText(report)},
+  std::string confirmed;
+  if (report.forwardConfirmed) confirmed = Text(*report.forwardConfirmed ? Msg::ReportYes : Msg::ReportNo);
+  if (report.ambiguousPtr) confirmed = Text(Msg::ReportNotOneConfirmed);
+  const std::pair<Msg, std::string> rows[] = {
+      {Msg::ReportSystem, report.system},
+      {Msg::ReportIeVersion, report.ieVersion},
+      {Msg::ReportConnection, report.connection},
+      {Msg::ReportUserName, report.userName},
+      {Msg::ReportComputerName, report.computerName},
+      {Msg::ReportNetbiosName, report.netbiosName.value_or(std::string(Text(Msg::ReportHidden)))},
+      {Msg::ReportDnsHostName, report.dnsName},
+      {Msg::ReportPtrNames, ptrNames},
+      {Msg::ReportAddresses, addresses},
+      {Msg::ReportSelected, report.selectedAddress},
+      {Msg::ReportDnsServer, report.dnsServer},
+      {Msg::ReportDnsShortName, report.dnsShortName},
+      {Msg::ReportResult, verdict},
+      {Msg::ReportConfirmed, confirmed},
+      {Msg::ReportCampusDomains, Joined(policy.lists.domains, ", ") + " (" + policy.domainsSource + ")"},
+      {Msg::ReportPoolPrefixes, Joined(policy.lists.poolPrefixes, ", ") + " (" + policy.prefixesSource + ")"},
+      {Msg::ReportInvalid, Joined(policy.invalid, ", ")},
+      {Msg::ReportIpv6Addresses, ipv6Addresses},
+      {Msg::ReportIpv6Selected, report.selectedIpv6Address},
+      {Msg::ReportIpv6Server, report.ipv6DnsServer},
+      {Msg::ReportIpv6DnsName, report.ipv6DnsName},
+      {Msg::ReportIpv6PtrNames, ipv6PtrNames},
+      {Msg::ReportIpv6Result, Ipv6VerdictText(report)},
   };
   std::string text;
   for (const auto& [label, value] : rows) {
-    std::string line = label;
+    std::string line(Text(label));
     line.append(16 - std::min<std::size_t>(16, CharacterCount(line)), ' ');
     text += line + PrintableText(value) + "\n";
   }

@@ -83,18 +83,11 @@ void WriteQuietly(VerdictLog* log, const VerdictEntry& entry) noexcept {
   }
 }
 
-// A mismatch left standing is what an administrator looks for; a failed
-// check is an error of the PC's set-up. Runs that checked nothing (another
-// instance runs, the elevated copy set the name) are information.
+// A mismatch whose name was then set asks less of an administrator than
+// one left standing; otherwise the verdict's row says.
 Severity SeverityOf(const VerdictEntry& entry) {
-  switch (entry.verdict) {
-    case CheckVerdict::Agree:
-    case CheckVerdict::NotApplicable:
-    case CheckVerdict::AlreadyRunning:
-    case CheckVerdict::Renamed: return Severity::Information;
-    case CheckVerdict::Mismatch: return entry.nameSet ? Severity::Notice : Severity::Warning;
-    default: return Severity::Error;
-  }
+  if (entry.verdict == CheckVerdict::Mismatch && entry.nameSet) return Severity::Notice;
+  return TermOf(entry.verdict).severity;
 }
 
 }  // namespace hw::report

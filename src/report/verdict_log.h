@@ -9,6 +9,7 @@
 
 #include "check/campus_policy.h"
 #include "check/form_load.h"
+#include "report/vocabulary.h"
 
 namespace hw::report {
 
@@ -65,9 +66,7 @@ std::string ForwardConfirmedValue(const VerdictEntry& entry);
 std::string PtrNamesValue(const VerdictEntry& entry);  // the names, one per line
 std::string InvalidPolicyValue(const VerdictEntry& entry);  // "" or "CampusDomains,..."
 
-// How much an entry asks of an administrator; each log has its own levels
-// (the Windows event log has no notice and shows it as information).
-enum class Severity { Information, Notice, Warning, Error };
+// How much an entry asks of an administrator (Severity, report/vocabulary.h).
 Severity SeverityOf(const VerdictEntry& entry);
 
 // The platform's system log. Writing must never delay or break the check:

@@ -84,7 +84,7 @@ std::vector<std::string> DnsReverseLookup(Os& os, const std::string& address, co
     // no query may go there, and with no server there is nobody to ask.
     const uint32_t serverAddress = os.inet_addr(server);
     if (serverAddress == kInaddrNone) {
-      why = LookupFailure::NoServer;
+      why = LookupFailure::NoDnsServer;
       return {};
     }
     const Ip4Array onlyThisServer{{serverAddress}};
@@ -97,7 +97,7 @@ std::vector<std::string> DnsReverseLookup(Os& os, const std::string& address, co
   std::vector<std::string> names = PtrNames(answer);
   answer.owner.reset();  // DnsRecordListFree, now that the names are copied out
   // An answer without a PTR record (a CNAME leading nowhere, say) is none.
-  if (names.empty()) why = LookupFailure::NoRecord;
+  if (names.empty()) why = LookupFailure::NoPtrRecord;
   return names;
 }
 

@@ -5,6 +5,7 @@
 
 #include "resolve/sockets.h"
 #include "resolve/sockets_held.h"
+#include "text/catalogue.h"
 #include "text/text.h"
 
 namespace hw {
@@ -15,7 +16,7 @@ namespace {
 std::string LookUpWhileSocketsHeld(Os& os, Forms& forms, const std::string& address, LookupFailure& failure) {
   const uint32_t value = os.inet_addr(address);
   if (value == kInaddrNone) {
-    forms.MsgBox("inet_addr Fehler: Ungültige IP-Adresse", kMbIconHand);
+    forms.MsgBox(std::string(Text(Msg::InvalidAddress)), kMbIconHand);
     return "";
   }
   std::array<uint8_t, 4> bytes;  // inet_addr's value is in network order in memory
@@ -24,7 +25,7 @@ std::string LookUpWhileSocketsHeld(Os& os, Forms& forms, const std::string& addr
   const auto answer = os.gethostbyaddr(bytes, static_cast<int>(bytes.size()), kAfInet);
   if (!answer) {
     failure = LookupFailureOfWinsockError(os.WSAGetLastError());  // read before anything else can change it
-    forms.MsgBox("Winsock-Fehler bei gethostbyaddr", kMbIconHand);
+    forms.MsgBox(std::string(Text(Msg::GetHostByAddrFailed)), kMbIconHand);
     return "";
   }
   // The name ends at its NUL; an empty one is no answer, but no error either.

@@ -6,6 +6,7 @@
 
 #include "resolve/sockets.h"
 #include "resolve/sockets_held.h"
+#include "text/catalogue.h"
 #include "text/text.h"
 
 namespace hw {
@@ -29,8 +30,7 @@ std::string AddressText(const std::vector<uint8_t>& address, int16_t length) {
 bool ListWhileSocketsHeld(Os& os, Forms& forms, Control& cbo_IP) {
   std::string buffer(kHostNameBufferLength, ' ');
   if (os.gethostname(buffer, kHostNameBufferLength) == kSocketError) {
-    // No blank between the number and "bei": the message is exact to the byte.
-    forms.MsgBox("Winsock-Fehler " + std::to_string(os.WSAGetLastError()) + "bei GetHostname", kMbIconHand);
+    forms.MsgBox(Text(Msg::GetHostnameFailed, {std::to_string(os.WSAGetLastError())}), kMbIconHand);
     return false;
   }
   const std::string hostName(TrimSpaces(TrimAtNul(buffer)));
@@ -39,7 +39,7 @@ bool ListWhileSocketsHeld(Os& os, Forms& forms, Control& cbo_IP) {
   // An answer without any address is as useless as none: there would be
   // nothing to select, and the box must stay unchanged on failure.
   if (!answer || answer->h_addr_list.empty()) {
-    forms.MsgBox("Winsock-Fehler bei GetHostByName", kMbIconHand);
+    forms.MsgBox(std::string(Text(Msg::GetHostByNameFailed)), kMbIconHand);
     return false;
   }
   for (const auto& address : answer->h_addr_list) cbo_IP.AddItem(AddressText(address, answer->h_length));

@@ -8,17 +8,17 @@ LookupFailure LookupFailureOfDnsStatus(int32_t status) {
   switch (status) {
     case 0:
     case kDnsErrorRcodeNameError:
-    case kDnsInfoNoRecords: return LookupFailure::NoRecord;
+    case kDnsInfoNoRecords: return LookupFailure::NoPtrRecord;
     case kDnsErrorRcodeFormatError:
     case kDnsErrorRcodeServerFailure:
     case kDnsErrorRcodeNotImplemented:
     case kDnsErrorRcodeRefused:
     case kDnsErrorBadPacket:
-    case kDnsErrorNoPacket: return LookupFailure::ServerFailure;
+    case kDnsErrorNoPacket: return LookupFailure::DnsServerFailure;
     case kWsaeConnRefused:
-    case kErrorConnectionRefused: return LookupFailure::Unreachable;
-    case kErrorTimeout: return LookupFailure::Timeout;
-    case kDnsErrorNoDnsServers: return LookupFailure::NoServer;
+    case kErrorConnectionRefused: return LookupFailure::DnsServerUnreachable;
+    case kErrorTimeout: return LookupFailure::DnsTimeout;
+    case kDnsErrorNoDnsServers: return LookupFailure::NoDnsServer;
     default: return LookupFailure::None;  // the program's own trouble, not the server's
   }
 }
@@ -26,9 +26,9 @@ LookupFailure LookupFailureOfDnsStatus(int32_t status) {
 LookupFailure LookupFailureOfWinsockError(int error) {
   switch (error) {
     case kWsaHostNotFound:
-    case kWsaNoData: return LookupFailure::NoRecord;
-    case kWsaTryAgain: return LookupFailure::Timeout;  // no authoritative answer in time
-    case kWsaNoRecovery: return LookupFailure::ServerFailure;
+    case kWsaNoData: return LookupFailure::NoPtrRecord;
+    case kWsaTryAgain: return LookupFailure::DnsTimeout;  // no authoritative answer in time
+    case kWsaNoRecovery: return LookupFailure::DnsServerFailure;
     default: return LookupFailure::None;
   }
 }

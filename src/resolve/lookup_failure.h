@@ -5,16 +5,14 @@
 
 #include <cstdint>
 
+#include "check/reason.h"
+
 namespace hw {
 
-enum class LookupFailure {
-  None,           // a name came back, or nothing says why none did
-  NoRecord,       // the server says the address has no PTR record
-  ServerFailure,  // the server failed, refused, or answered malformed
-  Unreachable,    // the server's address refused the query at once: nothing listens there
-  Timeout,        // no answer came
-  NoServer,       // no DNS server to ask: no query was sent
-};
+// A lookup's failure is the reason the check then gives: NoPtrRecord,
+// DnsServerFailure, DnsServerUnreachable, DnsTimeout or NoDnsServer; None
+// where a name came back, or nothing says why none did.
+using LookupFailure = NameCheckExemption;
 
 // The failure a DnsQuery_A status stands for; a success with no PTR record
 // in it is a missing record too.

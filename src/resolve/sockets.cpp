@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "text/catalogue.h"
 #include "text/text.h"
 
 namespace hw {
@@ -18,12 +19,11 @@ bool VersionTooOld(int major, int minor) {
 }
 
 std::string VersionRefused(int major, int minor) {
-  return "Fehler: Sockets Ver " + std::to_string(major) + "." + std::to_string(minor) +
-         " wird von WSOCK32.DLL nicht unterstützt.";
+  return Text(Msg::SocketsVersionRefused, {std::to_string(major), std::to_string(minor)});
 }
 
 std::string TooFewSockets() {
-  return "Fehler: Diese Anwendung benötigt mindestens " + std::to_string(kMinimumSockets) + " Sockets.";
+  return Text(Msg::SocketsTooFew, {std::to_string(kMinimumSockets)});
 }
 
 // WSAStartup succeeded but the stack was refused: give the start back so the
@@ -37,7 +37,7 @@ void ReleaseRefusedStack(Os& os) { os.WSACleanup(); }
 bool SocketsStartup(Os& os, Forms& forms) {
   WsaData data;
   if (os.WSAStartup(kRequestedVersion, data) != 0) {
-    forms.MsgBox("Fehler: Keine Antwort von WSOCK32.DLL", kMbIconHand);
+    forms.MsgBox(std::string(Text(Msg::SocketsNoAnswer)), kMbIconHand);
     return false;
   }
   // The version is tested first: a stack that fails both shows only this.
@@ -57,7 +57,7 @@ bool SocketsStartup(Os& os, Forms& forms) {
 void SocketsCleanup(Os& os, Forms& forms) {
   if (os.WSACleanup() == 0) return;
   // Ends the program at once, from whatever operation called us.
-  MsgBoxThenEnd(forms, "Fehler bei Socket-Cleanup", kMbIconHand);
+  MsgBoxThenEnd(forms, std::string(Text(Msg::SocketsCleanupFailed)), kMbIconHand);
 }
 
 }  // namespace hw

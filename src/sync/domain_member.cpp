@@ -1,14 +1,6 @@
 #include "sync/domain_member.h"
 
 namespace hw {
-namespace {
-
-constexpr const char* kDomainMember =
-    "Dieser PC ist Mitglied einer Windows-Domäne.\r\n"
-    "Den Computernamen eines Domänenmitglieds kann nur der Netzwerkadministrator ändern.\r\n"
-    "Bitte wenden Sie sich an den Netzwerkadministrator";
-
-}  // namespace
 
 bool IsDomainMember(Os& os) {
   NetApiBuffer name;  // freed on every path once the system filled it
@@ -20,7 +12,5 @@ bool IsDomainMember(Os& os) {
   }
   return status == kNetSetupDomainName;
 }
-
-std::string_view DomainMemberMessage() { return kDomainMember; }
 
 }  // namespace hw

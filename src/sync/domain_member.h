@@ -2,8 +2,6 @@
 // under the old name, and nobody can log on to the domain from it afterwards.
 #pragma once
 
-#include <string_view>
-
 #include "platform/forms.h"
 #include "platform/os.h"
 
@@ -13,9 +11,5 @@ namespace hw {
 // NetGetJoinInformation (Windows 9x, NT 4) or a failing call counts as not
 // joined.
 bool IsDomainMember(Os& os);
-
-// What a domain member's user is told: only the network administrator can
-// rename the PC.
-std::string_view DomainMemberMessage();
 
 }  // namespace hw

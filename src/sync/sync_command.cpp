@@ -8,6 +8,7 @@
 #include "sync/domain_member.h"
 #include "sync/elevated_copy.h"
 #include "sync/elevation.h"
+#include "text/catalogue.h"
 #include "text/names.h"
 #include "text/text.h"
 
@@ -21,32 +22,16 @@ bool UsableName(const std::string& name, SyncCaller caller) {
   return CanBeComputerName(name) && CharacterCount(name) <= kNetbiosNameLength;
 }
 
-std::string InvalidName(const std::string& name) {
-  return "Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
-         "Bitte wenden Sie sich an den Netzwerkadministrator";
-}
-
-constexpr const char* kRightsNeeded =
-    "Für diese Aktion sind administrative Rechte erforderlich,\r\n"
-    "bitte melden sie sich lokal als Administrator an\r\n"
-    "oder verständigen Sie Ihren Systemadministrator";
-constexpr const char* kNameSet =
-    "Der lokaler Computername wurde erfolgreich geändert.\r\n"
-    "Die Änderung wird erst beim nächsten Neustart wirksam";
-constexpr const char* kNameNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
+std::string InvalidName(const std::string& name) { return Text(Msg::NameUnusable, {name}); }
 
 std::string NotConfirmed(const ForwardLookup& lookup) {
-  return "Der DNS-Eintrag " + lookup.dnsName + " ist nicht bestätigt:\r\n"
-         "der Name verweist nicht auf die IP-Adresse " + lookup.address + ".\r\n"
-         "Der Computername wurde nicht geändert.\r\n"
-         "Bitte wenden Sie sich an den Netzwerkadministrator";
+  return Text(Msg::NotConfirmed, {lookup.dnsName, lookup.address});
 }
 
 std::string Ambiguous(const ForwardLookup& lookup) {
   std::string names;
   for (const auto& name : lookup.campusNames) names += (names.empty() ? "" : ", ") + name;
-  return "Das DNS nennt für die IP-Adresse " + lookup.address + " mehrere Namen (" + names +
-         "), von denen nicht genau einer auf diese Adresse verweist, daher wurde der Computername nicht geändert.";
+  return Text(Msg::AmbiguousPtr, {lookup.address, names});
 }
 
 // The name to set and the full DNS name it comes from: the full name
@@ -72,9 +57,9 @@ int SetComputerName(Os& os, const ChkVer& chkVer, const NameToSet& name) {
 
 // The outcome stands even when its message cannot be shown (the runtime
 // raises FormsError then).
-SyncOutcome Tell(Forms& forms, const std::string& text, int style, SyncOutcome outcome) {
+SyncOutcome Tell(Forms& forms, std::string_view text, int style, SyncOutcome outcome) {
   try {
-    forms.MsgBox(text, style);
+    forms.MsgBox(std::string(text), style);
   } catch (const std::exception&) {
   }
   return outcome;
@@ -83,7 +68,7 @@ SyncOutcome Tell(Forms& forms, const std::string& text, int style, SyncOutcome o
 // The rename is on record before its message is shown.
 SyncOutcome NameWasSet(Forms& forms, const std::function<void()>& nameSet) {
   if (nameSet) nameSet();
-  return Tell(forms, kNameSet, kMbIconInformation, SyncOutcome::Renamed);
+  return Tell(forms, Text(Msg::NameSet), kMbIconInformation, SyncOutcome::Renamed);
 }
 
 // The forward confirmation is asked only once everything else allows the
@@ -118,7 +103,7 @@ std::variant<NameToSet, SyncOutcome> ConfirmedName(Os& os, Forms& forms, const C
 SyncOutcome AsTheCopyEnded(Os& os, Forms& forms, const std::function<void()>& nameSet) {
   switch (os.LastElevatedCopyEnd()) {
     case ElevatedCopyEnd::NameSet: return NameWasSet(forms, nameSet);
-    case ElevatedCopyEnd::NameNotSet: return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);
+    case ElevatedCopyEnd::NameNotSet: return Tell(forms, Text(Msg::NameNotSet), kMbOk, SyncOutcome::RenameFailed);
     case ElevatedCopyEnd::ShowsItsOwnMessage: break;
   }
   return SyncOutcome::HandedToElevatedCopy;
@@ -136,7 +121,7 @@ SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const st
   if (!UsableName(dnsShortName, caller))
     return Tell(forms, InvalidName(dnsShortName), kMbIconHand, SyncOutcome::NameUnusable);
   if (IsDomainMember(os))
-    return Tell(forms, std::string(DomainMemberMessage()), kMbIconHand, SyncOutcome::DomainMember);
+    return Tell(forms, Text(Msg::DomainMember), kMbIconHand, SyncOutcome::DomainMember);
   // UAC: a limited administrator's full rights belong to an elevated copy,
   // which sets the name and reports; this program's part is then done.
   if (caller == SyncCaller::User && chkVer.CanStartElevatedCopy() && HasElevatedTwin(os)) {
@@ -145,10 +130,10 @@ SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const st
     if (auto* refused = std::get_if<SyncOutcome>(&confirmed)) return *refused;
     const auto& name = std::get<NameToSet>(confirmed);
     if (StartElevatedCopy(os, name.shortName, name.dnsName)) return AsTheCopyEnded(os, forms, nameSet);
-    return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
+    return Tell(forms, Text(Msg::RightsNeeded), kMbIconExclamation, SyncOutcome::RightsMissing);
   }
   // Windows 9x has no administrators to ask for.
-  if (chkVer.HasAdministrators() && !IsAdmin(os)) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
+  if (chkVer.HasAdministrators() && !IsAdmin(os)) return Tell(forms, Text(Msg::RightsNeeded), kMbIconExclamation, SyncOutcome::RightsMissing);
   NameToSet name = NameFrom(dnsShortName, lookup.dnsName);  // the elevated copy's, as it was given
   if (caller != SyncCaller::ElevatedCopy) {
     auto confirmed = ConfirmedName(os, forms, chkVer, dnsShortName, lookup, caller);
@@ -157,8 +142,8 @@ SyncOutcome SynchroniseName(Os& os, Forms& forms, const ChkVer& chkVer, const st
   }
   if (SetComputerName(os, chkVer, name) != 0) return NameWasSet(forms, nameSet);
   // Nothing was changed: the user may still ask an administrator to do it.
-  if (os.RenameRefusedForRights()) return Tell(forms, kRightsNeeded, kMbIconExclamation, SyncOutcome::RightsMissing);
-  return Tell(forms, kNameNotSet, kMbOk, SyncOutcome::RenameFailed);
+  if (os.RenameRefusedForRights()) return Tell(forms, Text(Msg::RightsNeeded), kMbIconExclamation, SyncOutcome::RightsMissing);
+  return Tell(forms, Text(Msg::NameNotSet), kMbOk, SyncOutcome::RenameFailed);
 }
 
 }  // namespace hw

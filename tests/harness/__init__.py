@@ -59,7 +59,7 @@ Addresses come from 192.0.2.0/24, 198.51.100.0/24, 203.0.113.0/24 and
 2001:db8::/32 only.
 """
 
-from .cases import expect, list_cases, main, registry, run_cases
+from .cases import english_locale, expect, list_cases, main, registry, run_cases
 from .dnsmasq import DnsmasqLog, udp_listening
 from .host import Host, SystemLog, runnable_by_everyone
 from .namespaces import (KINDS, OUTER_NS, REFUSED, SKIP, Skipped, TimedOut, end_with_parent, enter,

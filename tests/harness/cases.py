@@ -3,6 +3,7 @@
 namespaces of its own."""
 
 import argparse
+import os
 import sys
 
 from .namespaces import SKIP, Skipped, enter, require_own_namespaces
@@ -47,10 +48,29 @@ def main(cases, program_option):
     return run_cases(cases, program_option)
 
 
+# The locale variables the program chooses its language by (gettext's).
+LOCALE_VARIABLES = ("LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG")
+
+
+def use_german_locale():
+    """Every case starts as a user the program speaks German to, whatever
+    locale the machine running the tests has; a case for another language
+    passes its own variables (`english_locale`)."""
+    for name in LOCALE_VARIABLES:
+        os.environ.pop(name, None)
+    os.environ["LANG"] = "C.UTF-8"
+
+
+def english_locale():
+    """The variables of an English-speaking user, to add to the environment."""
+    return {"LANGUAGE": "", "LC_ALL": "", "LC_MESSAGES": "", "LANG": "en_US.UTF-8"}
+
+
 def run_cases(cases, program_option):
     """The inside half of a case script: refuses to run outside its own
     namespaces, then runs the case named on the command line."""
     require_own_namespaces()
+    use_german_locale()
     parser = argparse.ArgumentParser()
     parser.add_argument("--inside", action="store_true")
     parser.add_argument(program_option, required=True)

@@ -13,6 +13,10 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness import texts  # noqa: E402
+from harness.cases import LOCALE_VARIABLES  # noqa: E402
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -20,14 +24,17 @@ def main():
     parser.add_argument("--version", required=True, help="the project's version")
     args = parser.parse_args()
     version_line = f"hostwarden {args.version}\n"
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    # A German-speaking user, whatever the locale of the machine running this.
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", *LOCALE_VARIABLES)}
+    env["LANG"] = "C.UTF-8"
+    usage_start = texts.german("Usage").split("[", 1)[0]  # "Aufruf: hostwarden "
     failures = []
     for arguments, wanted in (
             (["--version"], lambda out: out == version_line),
-            (["--help"], lambda out: out.startswith("Aufruf: hostwarden") and all(
+            (["--help"], lambda out: out.startswith(usage_start) and all(
                 option in out for option in ("--report", "--json", "--sync", "-Q", "--version"))),
             (["-Q", "--version"], lambda out: out == version_line),
-            (["--report", "--help"], lambda out: out.startswith("Aufruf: hostwarden"))):
+            (["--report", "--help"], lambda out: out.startswith(usage_start))):
         done = subprocess.run([args.program, *arguments], capture_output=True, env=env, timeout=10)
         out = done.stdout.decode("utf-8", "replace")
         if done.returncode != 0 or done.stderr or not wanted(out):
@@ -40,7 +47,7 @@ def main():
         for arguments in ([switch], ["-Q", switch], [switch, "-Q"]):
             done = subprocess.run([*isolated, args.program, *arguments], capture_output=True, env=env, timeout=10)
             err = done.stderr.decode("utf-8", "replace")
-            if (done.returncode, done.stdout, err) != (2, b"", f"hostwarden: unbekannter Schalter {switch}\n"):
+            if (done.returncode, done.stdout, err) != (2, b"", texts.german("UnknownSwitch", switch) + "\n"):
                 failures.append(f"{arguments}: status {done.returncode}, out {done.stdout!r}, err {err!r}")
     for failure in failures:
         print(failure, file=sys.stderr)

@@ -12,7 +12,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import harness  # noqa: E402
-from harness import bind, dhcp_client, network  # noqa: E402
+from harness import bind, dhcp_client, network, texts  # noqa: E402
 from report_cases import NAME_SET, expect_report, read, run_program, write  # noqa: E402
 
 expect = harness.expect
@@ -88,8 +88,7 @@ def sync_runs(program, server, log):
     return seen
 
 
-AMBIGUOUS = (f"Das DNS nennt für die IP-Adresse {PC} mehrere Namen ({LABOR}, {RAUM}), von denen nicht genau "
-             "einer auf diese Adresse verweist, daher wurde der Computername nicht geändert.\n")
+AMBIGUOUS = texts.lines(texts.german("AmbiguousPtr", PC, f"{LABOR}, {RAUM}"))
 
 
 @case

@@ -11,6 +11,7 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import harness  # noqa: E402
 from harness import responder as dns  # noqa: E402
+from harness import texts  # noqa: E402
 
 PTR_NAME = "7.2.0.192.IN-ADDR.ARPA"  # what the program asks for 192.0.2.7
 PTR_KEY = PTR_NAME.lower()
@@ -101,9 +102,7 @@ def two_ptr_records_either_one_agrees(args):
                           ptrNames=["WS-17.uni-falkenau.de", "www.uni-falkenau.de"], forwardConfirmed=None)
 
 
-AMBIGUOUS = ("Das DNS nennt für die IP-Adresse 192.0.2.7 mehrere Namen (lab-2.uni-falkenau.de, "
-             "pc-9.uni-falkenau.de), von denen nicht genau einer auf diese Adresse verweist, daher wurde der "
-             "Computername nicht geändert.\n")
+AMBIGUOUS = texts.lines(texts.german("AmbiguousPtr", "192.0.2.7", "lab-2.uni-falkenau.de, pc-9.uni-falkenau.de"))
 
 
 def two_names_server(host, first, second, *lead_back, name="dnsmasq"):
@@ -310,15 +309,17 @@ def no_default_route_is_not_on_the_lan(args):
 
 # ---- hostwarden --sync, and the entry each run leaves in the system log ----
 
-NAME_SET = ("Der lokaler Computername wurde erfolgreich geändert.\n"
-            "Die Änderung wird erst beim nächsten Neustart wirksam\n")
-RIGHTS_NEEDED = ("Für diese Aktion sind administrative Rechte erforderlich,\n"
-                 "bitte melden sie sich lokal als Administrator an\n"
-                 "oder verständigen Sie Ihren Systemadministrator\n")
+NAME_SET = texts.lines(texts.german("NameSet"))
+RIGHTS_NEEDED = texts.lines(texts.german("RightsNeeded"))
 NOBODY = 65534
 
 
-def run_program(program, *arguments, uid=None):
+def report_line(language, label, value):
+    """A line of the text report: the label, blanks to column 17, the value."""
+    return language(label).ljust(16) + value + "\n"
+
+
+def run_program(program, *arguments, uid=None, env=None):
     """(exit code, stdout, stderr) of the program run with `arguments`."""
     def drop_rights():
         os.setgroups([])
@@ -327,6 +328,7 @@ def run_program(program, *arguments, uid=None):
     if uid is not None:
         program = harness.runnable_by_everyone(program)
     done = subprocess.run([program, *arguments], capture_output=True, timeout=30,
+                          env=dict(os.environ, **(env or {})),
                           preexec_fn=drop_rights if uid is not None else None)
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
 
@@ -376,22 +378,16 @@ def sync_refusals_leave_the_name(args):
         for ptr_name, uid, wanted in (
                 ("pc-99.uni-falkenau.de", NOBODY, RIGHTS_NEEDED),
                 ("abcdefghijklmnop.uni-falkenau.de", None,
-                 "Der DNS-Name abcdefghijklmnop kann nicht als Computername verwendet werden\n"
-                 "Bitte wenden Sie sich an den Netzwerkadministrator\n"),
+                 texts.lines(texts.german("NameUnusable", "abcdefghijklmnop"))),
                 ("pc-98.uni-falkenau.de", None,
-                 "Der DNS-Eintrag pc-98.uni-falkenau.de ist nicht bestätigt:\n"
-                 "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\n"
-                 "Der Computername wurde nicht geändert.\n"
-                 "Bitte wenden Sie sich an den Netzwerkadministrator\n")):
+                 texts.lines(texts.german("NotConfirmed", "pc-98.uni-falkenau.de", "192.0.2.7")))):
             with mismatch_host(ptr_name, confirmed=not ptr_name.startswith("pc-98")):
                 code, out, err = run_program(args.program, "--sync", uid=uid)
             expect((code, out, err) == (1, "", wanted), f"refused for {ptr_name}", code, out, err)
             expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
 
 
-DOMAIN_MEMBER = ("Dieser PC ist Mitglied einer Windows-Domäne.\n"
-                 "Den Computernamen eines Domänenmitglieds kann nur der Netzwerkadministrator ändern.\n"
-                 "Bitte wenden Sie sich an den Netzwerkadministrator\n")
+DOMAIN_MEMBER = texts.lines(texts.german("DomainMember"))
 # The files an Active Directory or FreeIPA join leaves, each placed in the
 # private /etc with its mode: (path, text, mode); who runs --sync (None:
 # root); whether the PC counts as a member. sssd's files and Samba's private
@@ -461,10 +457,10 @@ def refused_command_lines(args):
     # Refused before anything is looked up or changed: one line, status 2.
     with harness.Host() as host, mismatch_host("pc-99.uni-falkenau.de"):
         for arguments, line in (
-                (["--report", "--sync"], "hostwarden: --report und --sync gehen nicht zusammen"),
+                (["--report", "--sync"], texts.german("ReportWithSync", "--report", "--sync") + "\n"),
                 (["--sync", "--json"], None),  # --json alone is a report: the same pair
-                (["--report--json"], "hostwarden: unbekannter Schalter --report--json\n"),
-                (["--sync-now"], "hostwarden: unbekannter Schalter --sync-now\n")):
+                (["--report--json"], texts.german("UnknownSwitch", "--report--json") + "\n"),
+                (["--sync-now"], texts.german("UnknownSwitch", "--sync-now") + "\n")):
             code, out, err = run_program(args.program, *arguments)
             expect(code == 2 and out == "" and err.count("\n") == 1, f"{arguments} refused", code, out, err)
             if line:
@@ -552,7 +548,7 @@ def elevated_copy_takes_only_its_two_names(args):
                     expect(' computerName="ws-17" ' in entries[0] and entries[0].endswith(' newName="pc-99"'),
                            "naming the name it found and the one it set", entries)
                 else:
-                    expect(status != 2 or err.startswith("hostwarden: unbekannter Schalter "),
+                    expect(status != 2 or err.startswith(texts.german("UnknownSwitch", "")),
                            f"{arguments}: one line naming the refused argument", err)
                     expect(read("/etc/hostname") == "ws-17\n", f"{arguments}: the static name", read("/etc/hostname"))
                     expect(read("/etc/hosts") == DEBIAN_HOSTS, f"{arguments}: the hosts file", read("/etc/hosts"))
@@ -592,8 +588,8 @@ def report_verdicts_go_to_the_system_log(args):
 
 # ---- Campus networks as they are: long names, VPN tunnels, DNS failures ----
 
-INVALID_NAME = ("Der DNS-Name {} kann nicht als Computername verwendet werden\n"
-                "Bitte wenden Sie sich an den Netzwerkadministrator\n")
+def invalid_name(name):
+    return texts.lines(texts.german("NameUnusable", name))
 
 
 def rename_host(name):
@@ -624,7 +620,7 @@ def long_names_agree_in_both_comparisons(args):
 def long_name_sync_keeps_its_15_character_limit(args):
     with harness.Host(), mismatch_host("hoersaal-pc-0123.uni-falkenau.de"):
         code, out, err = run_program(args.program, "--sync")
-        expect((code, out, err) == (1, "", INVALID_NAME.format("hoersaal-pc-0123")), "refused", code, out, err)
+        expect((code, out, err) == (1, "", invalid_name("hoersaal-pc-0123")), "refused", code, out, err)
         expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
 
 
@@ -711,8 +707,9 @@ def each_dns_failure_has_its_reason(args):
         # The text report says it in German on its result line.
         with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: rcode_answer(2)})):
             code, out, _ = run_program(args.program, "--report")
-        expect(code == 0 and "Ergebnis:       Prüfung nicht anwendbar (Fehler des DNS-Servers)\n" in out,
-               "the text report's reason", code, out)
+        result = report_line(texts.german, "ReportResult",
+                             f'{texts.german("VerdictNotApplicable")} ({texts.german("ReasonDnsServerFailure")})')
+        expect(code == 0 and result in out, "the text report's reason", code, out)
 
 
 @case
@@ -772,7 +769,7 @@ def unusable_names_are_refused_before_any_rename(args):
         for ptr_name in ("ws_17.uni-falkenau.de", "-ws17.uni-falkenau.de"):
             with mismatch_host(ptr_name):
                 code, out, err = run_program(args.program, "--sync")
-            wanted = INVALID_NAME.format(ptr_name.split(".")[0])
+            wanted = invalid_name(ptr_name.split(".")[0])
             expect((code, out, err) == (1, "", wanted), f"refused for {ptr_name}", code, out, err)
             expect(read("/etc/hostname") == "ws-17\n", "the name is unchanged", read("/etc/hostname"))
 
@@ -893,7 +890,7 @@ def policy_file_another_could_write_is_ignored(args):
                        f"{mode:o}/{owner}: the entry says why", entries)
                 with dns.Responder("192.0.2.53", dns.host_table(HOSTS, {PTR_KEY: dns.ptr_names("op-3.x.de")})):
                     code, out, err = run_program(args.program, "--report")
-                expect(f"Ungültig:       {reason}\n" in out, f"{mode:o}/{owner}: the text report says why", out)
+                expect(report_line(texts.german, "ReportInvalid", reason) in out, f"{mode:o}/{owner}: the text report says why", out)
                 log.entries()
             write_policy(domains)
             code, report, _ = report_for(host, args.program, "op-3.klinikum-falkenau.de")
@@ -916,7 +913,8 @@ def thousands_of_ptr_names_leave_one_entry(args):
             expect(len(report["ptrNames"]) == 2500, "the report lists every name", len(report["ptrNames"]), err)
             entries = syslog.entries()
             expect(len(entries) == 1, "one syslog entry", code, len(entries), err)
-            listed = ",".join(f'"{name}"' for name in names[:10])
+            first_ten = sorted(names, key=lambda name: (name.lower(), name))[:10]  # the check's stable order
+            listed = ",".join(f'"{name}"' for name in first_ten)
             expect(f" ptrNames=[{listed}] version={VERSION} ptrNameCount=2500" in entries[0], "ten names, and the count",
                    entries[0][:2000])
             journal = Journal()
@@ -925,7 +923,7 @@ def thousands_of_ptr_names_leave_one_entry(args):
                 found = journal.entries()
                 expect(len(found) == 1, "one journal entry", len(found))
                 values = dict(found[0])
-                expect([v for n, v in found[0] if n == "HOSTWARDEN_PTR_NAME"] == names[:10], "ten name fields", values)
+                expect([v for n, v in found[0] if n == "HOSTWARDEN_PTR_NAME"] == first_ten, "ten name fields", values)
                 expect(values.get("HOSTWARDEN_PTR_NAME_COUNT") == "2500", "and the count", values)
             finally:
                 journal.close()
@@ -1039,6 +1037,38 @@ def journal_gets_the_entry_with_fields(args):
         finally:
             journal.close()
             syslog.close()
+
+
+@case
+def english_user_reads_the_report_in_english(args):
+    # The same check, its words in English for a user whose locale is
+    # English; the JSON, the exit status and the log entry stay as they are.
+    english = harness.english_locale()
+    with harness.Host() as host:
+        log = harness.SystemLog(host.tmp)
+        try:
+            with mismatch_host("pc-99.uni-falkenau.de", confirmed=False):
+                code, out, err = run_program(args.program, "--report", env=english)
+                json_code, report, _ = host.report(args.program, extra_env=english)
+            expect(code == 1 and err == "", "a mismatch, nothing on the error side", code, err)
+            for label, value in (("ReportComputerName", "ws-17"), ("ReportNetbiosName", "WS-17"),
+                                 ("ReportResult", texts.english("VerdictMismatch")),
+                                 ("ReportConfirmed", texts.english("ReportNo"))):
+                expect(report_line(texts.english, label, value) in out, f"the English {label} line", out)
+            expect(texts.german("ReportResult") not in out, "no German label left", out)
+            expect(json_code == 1, "the JSON run's exit status", json_code)
+            expect_report(report, verdict="mismatch", forwardConfirmed=False, notApplicableBecause=None)
+            entries = log.entries()
+            expect(len(entries) == 2 and all("verdict=mismatch " in e for e in entries),
+                   "the log entries keep their words", entries)
+            # The command line's refusals speak English too.
+            code, out, err = run_program(args.program, "--report", "--sync", env=english)
+            expect((code, out, err) == (2, "", texts.english("ReportWithSync", "--report", "--sync") + "\n"),
+                   "the refusal in English", code, out, err)
+            code, out, err = run_program(args.program, "--help", env=english)
+            expect((code, out) == (0, texts.english("Usage")), "the help in English", code, out)
+        finally:
+            log.close()
 
 
 if __name__ == "__main__":

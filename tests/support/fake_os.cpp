@@ -87,6 +87,13 @@ int FakeOs::SetComputerNameExA(int nameType, const std::string& name) {
   return setComputerNameResult;
 }
 
+// Not among the calls: the language is read once, before the run, and the
+// call order the tests compare is the run's.
+uint16_t FakeOs::GetUserDefaultUILanguage() {
+  if (missing.count("GetUserDefaultUILanguage")) throw MissingFunction("fake", "GetUserDefaultUILanguage");
+  return uiLanguage;
+}
+
 int FakeOs::SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) {
   renameDnsNames.push_back(dnsName);
   return SetComputerNameExA(nameType, name);

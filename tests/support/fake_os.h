@@ -52,6 +52,7 @@ class FakeOs : public Os {
   std::optional<std::string> dnsHostName = "ws-17";
   int setComputerNameResult = 1;
 
+  uint16_t uiLanguage = 0x0407;                            // German (Germany)
   std::optional<OsVersionInfo> version = WindowsXp();     // nullopt: GetVersionExA returns 0
   int getVersionExSuccess = 1;                            // what a successful call returns
   std::optional<DllVersionInfo> browser = DllVersionInfo{20, 6, 0, 2900, 1};  // nullopt: record untouched
@@ -134,6 +135,7 @@ class FakeOs : public Os {
   int GetComputerNameExA(int nameType, std::string& buffer, uint32_t& size) override;
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
+  uint16_t GetUserDefaultUILanguage() override;
   int SetComputerNameWithDnsName(int nameType, const std::string& name, const std::string& dnsName) override;
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;

@@ -14,6 +14,7 @@
 #include "support/fake_os.h"
 #include "support/startup_stage.h"
 #include "sync/sync_command.h"
+#include "text/catalogue.h"
 
 namespace hw {
 namespace {
@@ -114,16 +115,16 @@ TEST(DnsFailures, EachStatusGivesTheReasonAnAdministratorActsOn) {
   struct Case { int32_t status; std::vector<DnsRecord> answer; F failure; E exemption; const char* key; };
   const std::vector<DnsRecord> cnameOnly = {{kDnsTypeCname, "7.2.0.192.IN-ADDR.ARPA", "7.0-25.2.0.192.IN-ADDR.ARPA"}};
   for (const auto& c : {
-           Case{9003, {}, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},         // NXDOMAIN
-           Case{9501, {}, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},         // empty answer
-           Case{0, cnameOnly, F::NoRecord, E::NoPtrRecord, "no-ptr-record"},     // a CNAME leading nowhere
-           Case{9002, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // SERVFAIL
-           Case{9005, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // REFUSED
-           Case{9502, {}, F::ServerFailure, E::DnsServerFailure, "dns-server-failure"},  // malformed
-           Case{1460, {}, F::Timeout, E::DnsTimeout, "dns-timeout"},
-           Case{10061, {}, F::Unreachable, E::DnsServerUnreachable, "dns-server-unreachable"},  // WSAECONNREFUSED
-           Case{1225, {}, F::Unreachable, E::DnsServerUnreachable, "dns-server-unreachable"},   // ERROR_CONNECTION_REFUSED
-           Case{9852, {}, F::NoServer, E::NoDnsServer, "no-dns-server"},
+           Case{9003, {}, F::NoPtrRecord, E::NoPtrRecord, "no-ptr-record"},         // NXDOMAIN
+           Case{9501, {}, F::NoPtrRecord, E::NoPtrRecord, "no-ptr-record"},         // empty answer
+           Case{0, cnameOnly, F::NoPtrRecord, E::NoPtrRecord, "no-ptr-record"},     // a CNAME leading nowhere
+           Case{9002, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // SERVFAIL
+           Case{9005, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // REFUSED
+           Case{9502, {}, F::DnsServerFailure, E::DnsServerFailure, "dns-server-failure"},  // malformed
+           Case{1460, {}, F::DnsTimeout, E::DnsTimeout, "dns-timeout"},
+           Case{10061, {}, F::DnsServerUnreachable, E::DnsServerUnreachable, "dns-server-unreachable"},  // WSAECONNREFUSED
+           Case{1225, {}, F::DnsServerUnreachable, E::DnsServerUnreachable, "dns-server-unreachable"},   // ERROR_CONNECTION_REFUSED
+           Case{9852, {}, F::NoDnsServer, E::NoDnsServer, "no-dns-server"},
            Case{123, {}, F::None, E::NoDnsName, "no-dns-name"},  // the program's own trouble
        }) {
     SCOPED_TRACE(c.status);
@@ -171,7 +172,7 @@ TEST(DnsFailures, OnlyIpv6ServersStillCheckTheIpv4AddressAndNoServerIsItsOwnReas
     auto names = DnsReverseLookup(os, "192.0.2.7", c.server, &failure);
     if (c.server.empty()) {
       EXPECT_TRUE(os.queries.empty());
-      EXPECT_EQ(failure, LookupFailure::NoServer);
+      EXPECT_EQ(failure, LookupFailure::NoDnsServer);
       StartupStage s;
       s.op.DnsReverseLookup = test::PtrFailure(failure);
       s.Run();
@@ -201,8 +202,8 @@ TEST(DnsFailures, OnlyIpv6ServersStillCheckTheIpv4AddressAndNoServerIsItsOwnReas
 TEST(DnsFailures, OlderSystemsTakeTheReasonFromTheResolversError) {
   using F = LookupFailure;
   struct Case { int error; F failure; };
-  for (const auto& c : {Case{11001, F::NoRecord}, Case{11004, F::NoRecord}, Case{11002, F::Timeout},
-                        Case{11003, F::ServerFailure}, Case{10093, F::None}}) {
+  for (const auto& c : {Case{11001, F::NoPtrRecord}, Case{11004, F::NoPtrRecord}, Case{11002, F::DnsTimeout},
+                        Case{11003, F::DnsServerFailure}, Case{10093, F::None}}) {
     test::FakeOs os;
     HeadlessForms forms;
     os.hostByAddr.reset();
@@ -223,8 +224,10 @@ TEST(DnsFailures, TheReasonStandsInTheLogEntryAndTheTextReport) {
             R"(verdict=not-applicable computerName="ws-17" dnsName="" address="" dnsServer="" nameSet=no )"
             R"(reason=dns-timeout forwardConfirmed=- ptrNames=[] version=)" +
                 std::string(ProgramVersion()));
-  EXPECT_NE(report::ReportAsText(r).find("Ergebnis:       Prüfung nicht anwendbar (DNS-Server antwortet nicht)\n"),
-            std::string::npos);
+  const std::string result = std::string(Text(Msg::ReportResult)) + "       " +
+                             std::string(Text(Msg::VerdictNotApplicable)) + " (" +
+                             std::string(Text(Msg::ReasonDnsTimeout)) + ")\n";
+  EXPECT_NE(report::ReportAsText(r).find(result), std::string::npos);
   EXPECT_NE(report::ReportAsJson(r).find(R"("notApplicableBecause":"dns-timeout")"), std::string::npos);
   r.verdict = CheckVerdict::Agree;  // a reason only where the check did not apply
   EXPECT_NE(report::VerdictLogText(report::EntryOf(r, false)).find(" reason=- "), std::string::npos);

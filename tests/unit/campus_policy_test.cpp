@@ -6,6 +6,8 @@
 #include "check/campus_policy.h"
 #include "report/report.h"
 #include "support/fake_os.h"
+#include "text/catalogue.h"
+#include "text/text.h"
 
 namespace hw {
 namespace {
@@ -110,10 +112,17 @@ TEST(Report, ShowsTheListsInForceTheirSourcesAndTheIgnoredSettings) {
       << json;
   EXPECT_NE(json.find(R"("invalidPolicy":["DynamicPoolPrefixes"])"), std::string::npos) << json;
   std::string text = report::ReportAsText(report);
-  EXPECT_NE(text.find("Campus-Domänen: uni-falkenau.de, klinikum-falkenau.de (policy)\n"), std::string::npos)
+  // Each label is padded to 16 characters.
+  auto line = [](Msg label, std::string_view value) {
+    std::string row(Text(label));
+    row.append(16 - CharacterCount(row), ' ');
+    return row + std::string(value) + "\n";
+  };
+  EXPECT_NE(text.find(line(Msg::ReportCampusDomains, "uni-falkenau.de, klinikum-falkenau.de (policy)")),
+            std::string::npos)
       << text;
-  EXPECT_NE(text.find("Pool-Präfixe:   dhcp (built-in)\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("Ungültig:       DynamicPoolPrefixes\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(line(Msg::ReportPoolPrefixes, "dhcp (built-in)")), std::string::npos) << text;
+  EXPECT_NE(text.find(line(Msg::ReportInvalid, "DynamicPoolPrefixes")), std::string::npos) << text;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/headless/headless_forms.h"
 #include "resolve/host_by_address.h"
 #include "support/fake_os.h"
+#include "text/catalogue.h"
 
 using namespace hw;
 using namespace std::string_literals;
@@ -22,11 +23,11 @@ TEST(HostNameByAddress, ReturnsTheNameForTheAddressBytesInNetworkOrder) {
 }
 
 TEST(HostNameByAddress, EveryFailureGivesEmptyAfterReleasingWinsock) {
-  const std::string invalid = "inet_addr Fehler: Ungültige IP-Adresse";
+  const std::string invalid(Text(Msg::InvalidAddress));
   struct Case { std::string address; std::function<void(test::FakeOs&)> script; std::string text; };
   for (const Case& c : {Case{"255.255.255.255", [](auto&) {}, invalid}, Case{"", [](auto&) {}, invalid},
                         Case{"ws-17", [](auto&) {}, invalid},
-                        Case{"192.0.2.7", [](auto& os) { os.hostByAddr.reset(); }, "Winsock-Fehler bei gethostbyaddr"},
+                        Case{"192.0.2.7", [](auto& os) { os.hostByAddr.reset(); }, std::string(Text(Msg::GetHostByAddrFailed))},
                         Case{"192.0.2.7", [](auto& os) { os.hostByAddr->h_name = ""; }, ""}}) {
     test::FakeOs os;
     HeadlessForms forms;

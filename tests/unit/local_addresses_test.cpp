@@ -5,6 +5,7 @@
 #include "platform/headless/headless_forms.h"
 #include "resolve/local_addresses.h"
 #include "support/fake_os.h"
+#include "text/catalogue.h"
 
 using namespace hw;
 using namespace std::string_literals;
@@ -32,10 +33,11 @@ TEST(ListLocalAddresses, ListsAddressesInDeliveredOrderSelectsTheFirstAndResolve
 
 TEST(ListLocalAddresses, EachFailureIsShownReleasesWinsockAndLeavesTheBoxAlone) {
   struct Case { std::function<void(test::FakeOs&)> script; std::string text; };
-  for (const Case& c : {Case{[](auto& os) { os.localHostName.reset(); }, "Winsock-Fehler 10093bei GetHostname"},
-                        Case{[](auto& os) { os.hostByName.reset(); }, "Winsock-Fehler bei GetHostByName"},
-                        Case{[](auto& os) { os.hostByName->h_addr_list.clear(); }, "Winsock-Fehler bei GetHostByName"},
-                        Case{[](auto& os) { os.wsaStartupResult = 1; }, "Fehler: Keine Antwort von WSOCK32.DLL"}}) {
+  const std::string byName(Text(Msg::GetHostByNameFailed));
+  for (const Case& c : {Case{[](auto& os) { os.localHostName.reset(); }, Text(Msg::GetHostnameFailed, {"10093"})},
+                        Case{[](auto& os) { os.hostByName.reset(); }, byName},
+                        Case{[](auto& os) { os.hostByName->h_addr_list.clear(); }, byName},
+                        Case{[](auto& os) { os.wsaStartupResult = 1; }, std::string(Text(Msg::SocketsNoAnswer))}}) {
     test::FakeOs os;
     HeadlessForms forms;
     AddressBox box;

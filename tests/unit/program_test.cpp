@@ -8,6 +8,7 @@
 #include "support/fake_os.h"
 #include "text/names.h"
 #include "ui/program.h"
+#include "text/catalogue.h"
 
 namespace hw {
 namespace {
@@ -17,13 +18,8 @@ constexpr uint32_t kServerOnly = kDnsQueryBypassCache | kDnsQueryNoLocalName | k
 
 using test::FakeOs;
 
-const char* const kRightsNeeded =
-    "Für diese Aktion sind administrative Rechte erforderlich,\r\n"
-    "bitte melden sie sich lokal als Administrator an\r\n"
-    "oder verständigen Sie Ihren Systemadministrator";
-const char* const kSuccess =
-    "Der lokaler Computername wurde erfolgreich geändert.\r\n"
-    "Die Änderung wird erst beim nächsten Neustart wirksam";
+const std::string kRightsNeeded(Text(Msg::RightsNeeded));
+const std::string kSuccess(Text(Msg::NameSet));
 
 struct ProgramRun {
   FakeOs os;
@@ -199,8 +195,7 @@ TEST(Program, NormalMismatchSynchronisesFromTheMainWindow) {
 }
 
 std::string NotConfirmed(const std::string& name) {
-  return "Der DNS-Eintrag " + name + " ist nicht bestätigt:\r\nder Name verweist nicht auf die IP-Adresse 192.0.2.7."
-         "\r\nDer Computername wurde nicht geändert.\r\nBitte wenden Sie sich an den Netzwerkadministrator";
+  return Text(Msg::NotConfirmed, {name, "192.0.2.7"});
 }
 
 // Before a rename the PTR name must lead back to the address, asked of the
@@ -242,8 +237,7 @@ TEST(Program, RenamesOnlyWhenTheDnsNameLeadsBackToTheAddress) {
 }
 
 std::string Ambiguous(const std::string& names) {
-  return "Das DNS nennt für die IP-Adresse 192.0.2.7 mehrere Namen (" + names +
-         "), von denen nicht genau einer auf diese Adresse verweist, daher wurde der Computername nicht geändert.";
+  return Text(Msg::AmbiguousPtr, {"192.0.2.7", names});
 }
 
 // Several campus names, none of them the PC's: no server's order may pick
@@ -257,7 +251,7 @@ TEST(Program, OfSeveralCampusNamesOnlyTheOneThatLeadsBackIsSet) {
     Names ptr;         // the answer, in the server's order
     Names leadBack;    // the names whose A record is the PC's address
     const char* set;   // the short name set, "" for none
-    const char* message;
+    std::string message;  // after a rename; the refusal is the same for every case
   };
   const std::string twoNames = "Alias.Uni-Falkenau.de, pc-9.uni-falkenau.de";
   for (const auto& c : {
@@ -267,9 +261,9 @@ TEST(Program, OfSeveralCampusNamesOnlyTheOneThatLeadsBackIsSet) {
                 {"pc-9.uni-falkenau.de"}, "pc-9", kSuccess},
            Case{"the first of the order leads back", {"pc-9.uni-falkenau.de", "Alias.Uni-Falkenau.de"},
                 {"alias.uni-falkenau.de"}, "Alias", kSuccess},
-           Case{"none leads back", {"Alias.Uni-Falkenau.de", "pc-9.uni-falkenau.de"}, {}, "", nullptr},
+           Case{"none leads back", {"Alias.Uni-Falkenau.de", "pc-9.uni-falkenau.de"}, {}, "", ""},
            Case{"both lead back", {"pc-9.uni-falkenau.de", "Alias.Uni-Falkenau.de"},
-                {"pc-9.uni-falkenau.de", "alias.uni-falkenau.de"}, "", nullptr},
+                {"pc-9.uni-falkenau.de", "alias.uni-falkenau.de"}, "", ""},
            // A name outside the campus is no candidate: one campus name is the single-name case.
            Case{"one campus name beside a provider's", {"www.provider.example", "pc-9.uni-falkenau.de"},
                 {"pc-9.uni-falkenau.de"}, "pc-9", kSuccess},
@@ -342,7 +336,7 @@ TEST(Program, OlderSystemsConfirmThroughTheResolver) {
 TEST(Program, AFailingWinsockCleanupEndsTheProgramMidSequence) {
   ProgramRun run("", [](FakeOs& os) { os.wsaCleanupResult = 10093; });
   ASSERT_EQ(run.forms.Messages().size(), 1u);
-  EXPECT_EQ(run.forms.Messages()[0].text, "Fehler bei Socket-Cleanup");
+  EXPECT_EQ(run.forms.Messages()[0].text, Text(Msg::SocketsCleanupFailed));
   EXPECT_EQ(run.forms.Messages()[0].style, 16);
   EXPECT_TRUE(run.forms.Ended());
   EXPECT_EQ(run.os.CallCount("DnsQuery_A"), 0) << "nothing after the address list runs";
@@ -406,8 +400,7 @@ TEST(Program, TheElevatedCopySetsItsNameShowsNoWindowAndEnds) {
   struct Case { std::string commandLine; std::vector<std::pair<int, std::string>> namesSet; std::string text; };
   for (const Case& c : {Case{"/SetComputerName:WS-17", {{5, "WS-17"}}, kSuccess},
                         Case{"/SetComputerName:ws 17\" /Q", {},
-                             "Der DNS-Name ws 17\" /Q kann nicht als Computername verwendet werden\r\n"
-                             "Bitte wenden Sie sich an den Netzwerkadministrator"}}) {
+                             Text(Msg::NameUnusable, {"ws 17\" /Q"})}}) {
     FakeOs os;
     HeadlessForms forms(c.commandLine);
     os.version = test::Version(kPlatformWin32NT, 6, 1, 7601, "Service Pack 1");

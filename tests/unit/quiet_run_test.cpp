@@ -9,6 +9,7 @@
 #include "platform/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "ui/quiet_run.h"
+#include "text/catalogue.h"
 
 namespace hw {
 namespace {
@@ -92,7 +93,7 @@ TEST(QuietRun, EndsWithoutTheScreenWhenNothingIsToBeShown) {
 TEST(QuietRun, ShowsTheChecksMessageBoxesWhereTheyArise) {
   QuietRun run([](QuietRun& r) { r.os.localHostName.reset(); });
   ASSERT_EQ(run.screen.messages.size(), 1u);
-  EXPECT_EQ(run.screen.messages[0], (std::pair<std::string, int>{"Winsock-Fehler 10093bei GetHostname", 16}));
+  EXPECT_EQ(run.screen.messages[0], (std::pair<std::string, int>{Text(Msg::GetHostnameFailed, {"10093"}), 16}));
   EXPECT_FALSE(run.screen.continuedFrom) << "the address list ends the program";
   EXPECT_EQ(run.os.CallCount("DnsQuery_A"), 0);
   EXPECT_EQ(run.exitCode, 0);

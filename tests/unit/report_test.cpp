@@ -5,12 +5,21 @@
 #include <functional>
 
 #include "report/report.h"
+#include "text/catalogue.h"
+#include "text/text.h"
 #include "support/fake_os.h"
 
 using namespace std::string_literals;
 
 namespace hw::report {
 namespace {
+
+// A line of the text report: the label, blanks to column 17, the value.
+std::string Line(Msg label, std::string_view value) {
+  std::string line(Text(label));
+  line.append(16 - CharacterCount(line), ' ');
+  return line + std::string(value) + "\n";
+}
 
 TEST(JsonString, EscapesWhatJsonForbidsAndKeepsWellFormedUtf8) {
   struct Case { std::string in, out; };
@@ -72,9 +81,9 @@ TEST(RunStartupCheck, GivesTheVerdictAndExitCodeOfEachOutcome) {
       {"no PTR record", [](test::FakeOs& os) { os.dnsStatus = 9003; }, CheckVerdict::NotApplicable, 0, "", {}},
       {"no version", [](test::FakeOs& os) { os.version.reset(); }, CheckVerdict::Failed, 2, "", {}},
       {"no addresses", [](test::FakeOs& os) { os.hostByName.reset(); }, CheckVerdict::Failed, 2, "",
-       {{"Winsock-Fehler bei GetHostByName", 16}}},
+       {{std::string(Text(Msg::GetHostByNameFailed)), 16}}},
       {"failed clean-up", [](test::FakeOs& os) { os.wsaCleanupResult = 10093; }, CheckVerdict::Failed, 2, "",
-       {{"Fehler bei Socket-Cleanup", 16}}},
+       {{std::string(Text(Msg::SocketsCleanupFailed)), 16}}},
   };
   for (const auto& c : cases) {
     test::FakeOs os;
@@ -148,26 +157,27 @@ TEST(RunStartupCheck, ListsThePtrNamesTheReasonAndTheForwardConfirmation) {
       {"agree, second record", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("www.uni-falkenau.de"), ptr("WS-17.uni-falkenau.de")}; },
        {"WS-17.uni-falkenau.de", "www.uni-falkenau.de"},  // in stable order, not the answer's
        R"("verdict":"agree","notApplicableBecause":null,"forwardConfirmed":null,"renameRefusedBecause":null)",
-       "Ergebnis:       Namen stimmen überein\nRückbestätigt:  \n", 0},
+       Line(Msg::ReportResult, Text(Msg::VerdictAgree)) + Line(Msg::ReportConfirmed, ""), 0},
       {"provider", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("dslb-1.pools.example-isp.de")}; },
        {"dslb-1.pools.example-isp.de"},
        R"("verdict":"not-applicable","notApplicableBecause":"outside-campus","forwardConfirmed":null)",
-       "Ergebnis:       Prüfung nicht anwendbar (DNS-Name außerhalb der Campus-Domäne)\n", 0},
+       Line(Msg::ReportResult, std::string(Text(Msg::VerdictNotApplicable)) + " (" +
+                                   std::string(Text(Msg::ReasonOutsideCampus)) + ")"), 0},
       {"mismatch, confirmed", [&](test::FakeOs& os) {
          os.dnsAnswer = {ptr("pc-9.uni-falkenau.de"), ptr("www.uni-falkenau.de")};
          os.aRecords = {{"pc-9.uni-falkenau.de", {test::Ipv4(192, 0, 2, 7)}}};
        }, {"pc-9.uni-falkenau.de", "www.uni-falkenau.de"},
        R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":true,"renameRefusedBecause":null)",
-       "Ergebnis:       Namen weichen ab\nRückbestätigt:  ja\n", 2},  // each campus name is asked
+       Line(Msg::ReportResult, Text(Msg::VerdictMismatch)) + Line(Msg::ReportConfirmed, Text(Msg::ReportYes)), 2},  // each campus name is asked
       {"mismatch, two campus names, none leads back",
        [&](test::FakeOs& os) { os.dnsAnswer = {ptr("www.uni-falkenau.de"), ptr("pc-9.uni-falkenau.de")}; },
        {"pc-9.uni-falkenau.de", "www.uni-falkenau.de"},
        R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":false,)"
        R"("renameRefusedBecause":"ambiguous-ptr")",
-       "Ergebnis:       Namen weichen ab\nRückbestätigt:  nein (mehrere Namen, nicht genau einer verweist zurück)\n", 2},
+       Line(Msg::ReportResult, Text(Msg::VerdictMismatch)) + Line(Msg::ReportConfirmed, Text(Msg::ReportNotOneConfirmed)), 2},
       {"mismatch, not confirmed", [&](test::FakeOs& os) { os.dnsAnswer = {ptr("pc-9.uni-falkenau.de")}; },
        {"pc-9.uni-falkenau.de"}, R"("verdict":"mismatch","notApplicableBecause":null,"forwardConfirmed":false)",
-       "Ergebnis:       Namen weichen ab\nRückbestätigt:  nein\n", 1},
+       Line(Msg::ReportResult, Text(Msg::VerdictMismatch)) + Line(Msg::ReportConfirmed, Text(Msg::ReportNo)), 1},
   };
   for (const auto& c : cases) {
     test::FakeOs os;
@@ -192,17 +202,16 @@ TEST(RunReportMode, PrintsTheReportOnOutAndEachMessageLineOnErr) {
   StringWriter out, err;
   EXPECT_EQ(RunReportMode(os, true, out, err), 2);
   EXPECT_NE(out.Text().find(R"("verdict":"failed")"), std::string::npos) << out.Text();
-  EXPECT_NE(out.Text().find(R"({"text":"Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.","style":48})"),
-            std::string::npos)
-      << out.Text();
-  EXPECT_EQ(err.Text(), "hostwarden: Fehler: Sockets Ver 1.0 wird von WSOCK32.DLL nicht unterstützt.\n");
+  const std::string refused = Text(Msg::SocketsVersionRefused, {"1", "0"});
+  EXPECT_NE(out.Text().find(R"({"text":")" + refused + R"(","style":48})"), std::string::npos) << out.Text();
+  EXPECT_EQ(err.Text(), "hostwarden: " + refused + "\n");
 }
 
 TEST(RunReportMode, TextReportEndsWithTheVerdict) {
   test::FakeOs os;
   StringWriter out, err;
   EXPECT_EQ(RunReportMode(os, false, out, err), 0);
-  EXPECT_NE(out.Text().find("Ergebnis:       Namen stimmen überein\n"), std::string::npos) << out.Text();
+  EXPECT_NE(out.Text().find(Line(Msg::ReportResult, Text(Msg::VerdictAgree))), std::string::npos) << out.Text();
   EXPECT_EQ(err.Text(), "");
 }
 
@@ -224,22 +233,23 @@ TEST(FatalError, OnePrintableLineAndStatusTwo) {
   }
 }
 
-TEST(Verdict, GermanForPeopleAndUnchangedForScripts) {
+TEST(Verdict, WordsForPeopleAndUnchangedForScripts) {
   const struct {
     CheckVerdict verdict;
-    std::string_view text, name;
+    Msg text;
+    std::string_view name;
   } table[] = {
-      {CheckVerdict::Agree, "Namen stimmen überein", "agree"},
-      {CheckVerdict::Mismatch, "Namen weichen ab", "mismatch"},
-      {CheckVerdict::NotApplicable, "Prüfung nicht anwendbar", "not-applicable"},
-      {CheckVerdict::Failed, "Fehler", "failed"},
-      {CheckVerdict::Unfinished, "Fehler", "failed"},
+      {CheckVerdict::Agree, Msg::VerdictAgree, "agree"},
+      {CheckVerdict::Mismatch, Msg::VerdictMismatch, "mismatch"},
+      {CheckVerdict::NotApplicable, Msg::VerdictNotApplicable, "not-applicable"},
+      {CheckVerdict::Failed, Msg::VerdictFailed, "failed"},
+      {CheckVerdict::Unfinished, Msg::VerdictFailed, "failed"},
   };
   for (const auto& row : table) {
     Report report;
     report.verdict = row.verdict;
     std::string text = ReportAsText(report);
-    EXPECT_NE(text.find("Ergebnis:       " + std::string(row.text) + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(Line(Msg::ReportResult, Text(row.text))), std::string::npos) << text;
     std::string json = ReportAsJson(report);
     EXPECT_NE(json.find("\"verdict\":\"" + std::string(row.name) + "\""), std::string::npos) << json;
   }

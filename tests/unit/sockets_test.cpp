@@ -3,6 +3,7 @@
 #include "platform/headless/headless_forms.h"
 #include "resolve/sockets.h"
 #include "support/fake_os.h"
+#include "text/catalogue.h"
 
 using namespace hw;
 
@@ -16,13 +17,15 @@ std::string Shown(const HeadlessForms& forms) {
 }  // namespace
 
 TEST(SocketsStartup, AcceptsOneOneAndAboveAndGivesARefusedStackBackQuietly) {
-  const std::string old = " wird von WSOCK32.DLL nicht unterstützt.;";
+  auto old = [](const char* major, const char* minor) {
+    return "48:" + Text(Msg::SocketsVersionRefused, {major, minor}) + ";";
+  };
   struct Case { int startup; uint16_t version, sockets; int cleanup; std::string shown; };  // "": usable
-  for (const Case& c : {Case{10091, 0x0101, 1, 0, "16:Fehler: Keine Antwort von WSOCK32.DLL;"},
-                        Case{0, 0x0001, 1, 0, "48:Fehler: Sockets Ver 1.0" + old},
-                        Case{0, 0x0900, 1, 0, "48:Fehler: Sockets Ver 0.9" + old},
-                        Case{0, 0x0101, 0, 0, "48:Fehler: Diese Anwendung benötigt mindestens 1 Sockets.;"},
-                        Case{0, 0x0001, 0, 10093, "48:Fehler: Sockets Ver 1.0" + old},  // one message only
+  for (const Case& c : {Case{10091, 0x0101, 1, 0, "16:" + std::string(Text(Msg::SocketsNoAnswer)) + ";"},
+                        Case{0, 0x0001, 1, 0, old("1", "0")},
+                        Case{0, 0x0900, 1, 0, old("0", "9")},
+                        Case{0, 0x0101, 0, 0, "48:" + Text(Msg::SocketsTooFew, {"1"}) + ";"},
+                        Case{0, 0x0001, 0, 10093, old("1", "0")},  // one message only
                         Case{0, 0x0101, 1, 0, ""}, Case{0, 0x0201, 1, 0, ""}, Case{0, 0x0002, 1, 0, ""}}) {
     test::FakeOs os;
     HeadlessForms forms;
@@ -43,6 +46,6 @@ TEST(SocketsCleanup, SilentOnSuccessEndsTheProgramOnRefusal) {
   EXPECT_EQ(Shown(forms), "");
   os.wsaCleanupResult = 10093;
   EXPECT_THROW(SocketsCleanup(os, forms), EndProgram);
-  EXPECT_EQ(Shown(forms), "16:Fehler bei Socket-Cleanup;");
+  EXPECT_EQ(Shown(forms), "16:" + std::string(Text(Msg::SocketsCleanupFailed)) + ";");
   EXPECT_TRUE(forms.Ended());
 }

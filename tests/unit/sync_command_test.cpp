@@ -7,26 +7,17 @@
 #include "platform/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "sync/sync_command.h"
+#include "text/catalogue.h"
 
 using namespace hw;
 
 namespace {
-const std::string kRights =
-    "Für diese Aktion sind administrative Rechte erforderlich,\r\nbitte melden sie sich lokal als Administrator "
-    "an\r\noder verständigen Sie Ihren Systemadministrator";
-const std::string kSet =
-    "Der lokaler Computername wurde erfolgreich geändert.\r\nDie Änderung wird erst beim nächsten Neustart wirksam";
-const std::string kNotSet = "Fehler bei SetComputername(Ex), Name nicht geändert.";
-std::string Invalid(const std::string& name) {
-  return "Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
-         "Bitte wenden Sie sich an den Netzwerkadministrator";
-}
+const std::string kRights(Text(Msg::RightsNeeded));
+const std::string kSet(Text(Msg::NameSet));
+const std::string kNotSet(Text(Msg::NameNotSet));
+std::string Invalid(const std::string& name) { return Text(Msg::NameUnusable, {name}); }
 
-const std::string kNotConfirmed =
-    "Der DNS-Eintrag ws-17.uni-falkenau.de ist nicht bestätigt:\r\n"
-    "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\r\n"
-    "Der Computername wurde nicht geändert.\r\n"
-    "Bitte wenden Sie sich an den Netzwerkadministrator";
+const std::string kNotConfirmed = Text(Msg::NotConfirmed, {"ws-17.uni-falkenau.de", "192.0.2.7"});
 
 // A PTR name the fake DNS server confirms: its A record is the PC's address.
 const ForwardLookup kConfirmed{"ws-17.uni-falkenau.de", "192.0.2.7", "192.0.2.53"};
@@ -123,10 +114,7 @@ TEST(SynchroniseName, ARefusalForRightsAtTheCallShowsTheRightsMessage) {
 }
 
 namespace {
-const std::string kDomainMember =
-    "Dieser PC ist Mitglied einer Windows-Domäne.\r\n"
-    "Den Computernamen eines Domänenmitglieds kann nur der Netzwerkadministrator ändern.\r\n"
-    "Bitte wenden Sie sich an den Netzwerkadministrator";
+const std::string kDomainMember(Text(Msg::DomainMember));
 }  // namespace
 
 // Renaming a domain member locally would cut it off from its domain.
@@ -350,8 +338,7 @@ TEST(SynchroniseName, SeveralCampusNamesWithoutExactlyOneLeadingBackSetNothing) 
     ASSERT_EQ(forms.Messages().size(), 1u);
     EXPECT_EQ(forms.Messages()[0].style, kMbIconHand);
     EXPECT_EQ(forms.Messages()[0].text,
-              "Das DNS nennt für die IP-Adresse 192.0.2.7 mehrere Namen (lab-2.uni-falkenau.de, pc-9.uni-falkenau.de), "
-              "von denen nicht genau einer auf diese Adresse verweist, daher wurde der Computername nicht geändert.");
+              Text(Msg::AmbiguousPtr, {"192.0.2.7", "lab-2.uni-falkenau.de, pc-9.uni-falkenau.de"}));
     int forwardQueries = 0;
     for (const auto& query : os.queries) forwardQueries += query.type == kDnsTypeA;
     EXPECT_EQ(forwardQueries, 2) << "each campus name is asked";

@@ -16,11 +16,19 @@
 namespace hw::report {
 namespace {
 
-const std::string kNameSet =
-    "Der lokaler Computername wurde erfolgreich geändert.\nDie Änderung wird erst beim nächsten Neustart wirksam\n";
-const std::string kRightsNeeded =
-    "Für diese Aktion sind administrative Rechte erforderlich,\nbitte melden sie sich lokal als Administrator an\n"
-    "oder verständigen Sie Ihren Systemadministrator\n";
+// A message box's text as the script writes it: each line on a line of its own.
+std::string Lines(std::string_view text) {
+  std::string lines;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find("\r\n", start);
+    lines += std::string(text.substr(start, end - start)) + "\n";
+    if (end == std::string_view::npos) return lines;
+    start = end + 2;
+  }
+}
+
+const std::string kNameSet = Lines(Text(Msg::NameSet));
+const std::string kRightsNeeded = Lines(Text(Msg::RightsNeeded));
 
 void MakeAdmin(test::FakeOs& os) { os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"}); }
 // A mismatch whose name leads back to the address, as a rename needs.
@@ -61,12 +69,11 @@ TEST(RunSyncMode, SetsTheNameOnAMismatchOnlyAndExitsWithTheOutcome) {
        {}},
       {"mismatch, name of 16 characters",
        [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "abcdefghijklmnop.uni-falkenau.de"); }, 1, "",
-       "Der DNS-Name abcdefghijklmnop kann nicht als Computername verwendet werden\n"
-       "Bitte wenden Sie sich an den Netzwerkadministrator\n",
+       Lines(Text(Msg::NameUnusable, {"abcdefghijklmnop"})),
        {}},
       {"mismatch, the system refuses",
        [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "pc-99.uni-falkenau.de"); os.setComputerNameResult = 0; },
-       1, "", "Fehler bei SetComputername(Ex), Name nicht geändert.\n",
+       1, "", Lines(Text(Msg::NameNotSet)),
        {{kComputerNamePhysicalDnsHostname, "pc-99"}}},
       {"Windows 98 sets with the older call",
        [](test::FakeOs& os) {
@@ -75,12 +82,10 @@ TEST(RunSyncMode, SetsTheNameOnAMismatchOnlyAndExitsWithTheOutcome) {
        },
        0, kNameSet, "", {{-1, "pc-98"}}},
       {"the check fails", [](test::FakeOs& os) { MakeAdmin(os); os.hostByName.reset(); }, 2, "",
-       "Winsock-Fehler bei GetHostByName\n", {}},
+       Lines(Text(Msg::GetHostByNameFailed)), {}},
       {"mismatch, the name does not lead back to the address",
        [](test::FakeOs& os) { MakeAdmin(os); Mismatch(os, "pc-99.uni-falkenau.de"); os.aRecords.clear(); }, 1, "",
-       "Der DNS-Eintrag pc-99.uni-falkenau.de ist nicht bestätigt:\n"
-       "der Name verweist nicht auf die IP-Adresse 192.0.2.7.\nDer Computername wurde nicht geändert.\n"
-       "Bitte wenden Sie sich an den Netzwerkadministrator\n",
+       Lines(Text(Msg::NotConfirmed, {"pc-99.uni-falkenau.de", "192.0.2.7"})),
        {}},
       {"mismatch, an administrator limited by UAC: no elevated copy, no window",
        [](test::FakeOs& os) {
@@ -237,6 +242,7 @@ TEST(RunReportMode, TheEntryCarriesReasonConfirmationNamesVersionAndIgnoredSetti
 }  // namespace hw::report
 
 #include "report/mode_options.h"
+#include "text/catalogue.h"
 
 namespace hw::report {
 namespace {

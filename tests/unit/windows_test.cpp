@@ -6,6 +6,7 @@
 #include "check/guard.h"
 #include "platform/headless/headless_forms.h"
 #include "ui/windows.h"
+#include "text/catalogue.h"
 
 namespace hw {
 namespace {
@@ -13,7 +14,7 @@ namespace {
 struct Row {
   const char* name;
   ControlKind kind;
-  const char* caption;
+  std::string caption;
   int left, top, width, height, tab;
 };
 
@@ -30,6 +31,9 @@ void ExpectControls(const WindowData& w, const std::vector<Row>& rows) {
   }
 }
 
+// A control's caption from the catalogue, in the language in use.
+std::string T(Msg msg) { return std::string(Text(msg)); }
+
 TEST(MainWindow, ControlTableToTheTwip) {
   using K = ControlKind;
   const WindowData& w = Form1Window();
@@ -41,24 +45,24 @@ TEST(MainWindow, ControlTableToTheTwip) {
   EXPECT_EQ(w.icon, Picture::Network);
   // The line runs from (120, 600) to (4440, 600).
   ExpectControls(w, {
-      {"Label4", K::Label, "System:", 120, 120, 975, 255, 2},
+      {"Label4", K::Label, T(Msg::WindowSystem), 120, 120, 975, 255, 2},
       {"lbl_System", K::Label, "", 960, 120, 3615, 255, 4},
-      {"label6", K::Label, "IE-Version:", 120, 360, 975, 255, 3},
+      {"label6", K::Label, T(Msg::WindowIeVersion), 120, 360, 975, 255, 3},
       {"lbl_IE", K::Label, "", 960, 360, 975, 255, 5},
       {"Line1", K::Line, "", 120, 600, 4440 - 120, 0, -1},
-      {"Label5", K::Label, "Username:", 120, 720, 855, 255, 8},
+      {"Label5", K::Label, T(Msg::WindowUserName), 120, 720, 855, 255, 8},
       {"lbl_Username", K::Label, "", 960, 720, 1935, 255, 9},
-      {"Label1", K::Label, "Verbindung:", 2920, 720, 855, 255, 15},
+      {"Label1", K::Label, T(Msg::WindowConnection), 2920, 720, 855, 255, 15},
       {"lbl_Conn", K::Label, "", 3840, 720, 615, 255, 16},
-      {"Label7", K::Label, "Computername", 120, 1080, 1215, 255, 10},
-      {"lbl_NB", K::Label, "NetBIOS-Name", 2520, 1080, 1215, 255, 12},
+      {"Label7", K::Label, T(Msg::WindowComputerName), 120, 1080, 1215, 255, 10},
+      {"lbl_NB", K::Label, T(Msg::WindowNetbiosName), 2520, 1080, 1215, 255, 12},
       {"txt_CN", K::TextBox, "", 120, 1320, 2265, 285, 11},
       {"txt_NB", K::TextBox, "", 2520, 1320, 1935, 285, 13},
-      {"Label3", K::Label, "DNS-Hostname", 120, 1680, 1335, 255, 1},
+      {"Label3", K::Label, T(Msg::WindowDnsHostName), 120, 1680, 1335, 255, 1},
       {"txt_DNS", K::TextBox, "", 120, 1920, 4335, 285, 14},
-      {"Label2", K::Label, "IP-Addresse(n)", 120, 2280, 1095, 255, 6},
+      {"Label2", K::Label, T(Msg::WindowAddresses), 120, 2280, 1095, 255, 6},
       {"img_Warn", K::Image, "", 2160, 2400, 480, 480, -1},
-      {"cmd_Sync", K::Button, "Namen synchronisieren", 2640, 2480, 1815, 375, 0},
+      {"cmd_Sync", K::Button, T(Msg::WindowSyncButton), 2640, 2480, 1815, 375, 0},
       {"cbo_IP", K::ComboBox, "", 120, 2520, 1695, 315, 7},
   });
   const ControlData* warn = w.Find("img_Warn");
@@ -66,7 +70,7 @@ TEST(MainWindow, ControlTableToTheTwip) {
   EXPECT_EQ(warn->picture, Picture::Warning);
   const ControlData* sync = w.Find("cmd_Sync");
   EXPECT_FALSE(sync->enabled);
-  EXPECT_EQ(sync->tooltip, "DNS-Kurzname wird Computer- und NetBios-Name");
+  EXPECT_EQ(sync->tooltip, T(Msg::WindowSyncTooltip));
 }
 
 TEST(WarningDialog, ControlTableToTheTwip) {
@@ -79,17 +83,16 @@ TEST(WarningDialog, ControlTableToTheTwip) {
   EXPECT_FALSE(w.showInTaskbar);
   EXPECT_EQ(w.icon, Picture::Warning);
   ExpectControls(w, {
-      {"Label1", K::Label, "Warnung", 1440, 120, 855, 255, 2},
+      {"Label1", K::Label, T(Msg::DialogHeading), 1440, 120, 855, 255, 2},
       {"Line1", K::Line, "", 240, 360, 3600 - 240, 0, -1},
-      {"Label2", K::Label, "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
+      {"Label2", K::Label, T(Msg::DialogNamesDiffer),
        240, 480, 3495, 495, 3},
-      {"Label3", K::Label,
-       "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.",
+      {"Label3", K::Label, T(Msg::DialogAgainstRules),
        240, 960, 3615, 495, 4},
-      {"Label4", K::Label, "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu synchronisieren.",
+      {"Label4", K::Label, T(Msg::DialogClickOk),
        240, 1440, 3495, 375, 5},
-      {"OKButton", K::Button, "OK", 600, 2040, 1215, 375, 0},
-      {"CancelButton", K::Button, "Details >>", 2040, 2040, 1215, 375, 1},
+      {"OKButton", K::Button, T(Msg::ButtonOk), 600, 2040, 1215, 375, 0},
+      {"CancelButton", K::Button, T(Msg::DialogDetails), 2040, 2040, 1215, 375, 1},
   });
   const ControlData* heading = w.Find("Label1");
   EXPECT_TRUE(heading->bold);

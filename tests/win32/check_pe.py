@@ -15,8 +15,8 @@
       needs, is not linked.
 
   check_pe.py resources EXE --icons DIR --version X.Y.Z.W
-      The version block (the project's version X.Y.Z.W, German, Unicode,
-      with the text "X.0Y"), the two icons in their order, and a manifest
+      The version block (the project's version X.Y.Z.W, German and English,
+      Unicode, its texts from the catalogue, with the text "X.0Y"), the two icons in their order, and a manifest
       Windows will accept that names the same version.
 """
 
@@ -28,6 +28,8 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness import texts  # noqa: E402
 from pe_image import (MACHINE_AMD64, MACHINE_I386, RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_VERSION, PeImage,
                       group_icon_ids, icon_file_images, parse_version_node)
 
@@ -43,6 +45,7 @@ BOUND_AT_RUN_TIME = {
     "SetDefaultDllDirectories", "SetDllDirectoryW", "NetGetJoinInformation", "NetApiBufferFree",
     "GetModuleFileNameW", "ShellExecuteExW",
     "AttachConsole", "RegisterEventSourceW", "ReportEventW", "DeregisterEventSource",
+    "GetUserDefaultUILanguage",
 }
 
 # The window system: loaded only for a window or a message box, never when
@@ -82,13 +85,16 @@ NEWER_THAN_XP = {
 }
 
 VERSION_ENTRIES = {
-    "FileDescription": "Hostwarden \u2013 Abgleich von Computername und DNS-Name",
     "OriginalFilename": "hostwarden.exe",
     "ProductName": "Hostwarden",
+    "InternalName": "hostwarden",
 }
-VERSION_ENTRIES_PRESENT = ("CompanyName", "InternalName", "LegalCopyright")
-GERMAN = 0x0407
+# Each string table's language, and where its texts come from.
+GERMAN, ENGLISH = 0x0407, 0x0409
 UNICODE = 1200
+VERSION_TABLES = {"040704B0": texts.german, "040904B0": texts.english}
+CATALOGUE_ENTRIES = {"CompanyName": "VersionCompany", "FileDescription": "VersionDescription",
+                     "LegalCopyright": "VersionCopyright"}
 
 
 class Findings:
@@ -206,20 +212,25 @@ def check_version(image, expected_version, findings):
 
     blocks = {name: (value, grandchildren) for name, value, grandchildren in children}
     tables = blocks.get("StringFileInfo", (None, []))[1]
-    findings.expect([name.upper() for name, _, _ in tables] == ["040704B0"],
-                    "string tables %r, not one German Unicode table 040704B0" % [name for name, _, _ in tables])
-    strings = {name: value for name, value, _ in tables[0][2]} if tables else {}
-    entries = dict(VERSION_ENTRIES, FileVersion=version_text(expected_version),
-                   ProductVersion=version_text(expected_version))
-    for name, expected in entries.items():
-        findings.expect(strings.get(name) == expected, "%s is %r, not %r" % (name, strings.get(name), expected))
-    for name in VERSION_ENTRIES_PRESENT:
-        findings.expect(bool(strings.get(name)), "%s is missing or empty" % name)
+    findings.expect([name.upper() for name, _, _ in tables] == list(VERSION_TABLES),
+                    "string tables %r, not %r" % ([name for name, _, _ in tables], list(VERSION_TABLES)))
+    for table, _, table_strings in tables:
+        language = VERSION_TABLES.get(table.upper())
+        if not language:
+            continue
+        strings = {name: value for name, value, _ in table_strings}
+        entries = dict(VERSION_ENTRIES, FileVersion=version_text(expected_version),
+                       ProductVersion=version_text(expected_version),
+                       **{name: language(text) for name, text in CATALOGUE_ENTRIES.items()})
+        for name, expected in entries.items():
+            findings.expect(strings.get(name) == expected,
+                            "%s %s is %r, not %r" % (table, name, strings.get(name), expected))
 
     variables = {name: value for name, value, _ in blocks.get("VarFileInfo", (None, []))[1]}
     translation = variables.get("Translation", b"")
     pairs = [tuple(struct.unpack_from("<HH", translation, i)) for i in range(0, len(translation), 4)]
-    findings.expect(pairs == [(GERMAN, UNICODE)], "Translation %r, not [(0x0407, 1200)]" % pairs)
+    findings.expect(pairs == [(GERMAN, UNICODE), (ENGLISH, UNICODE)],
+                    "Translation %r, not [(0x0407, 1200), (0x0409, 1200)]" % pairs)
 
 
 def check_icons(image, icons_dir, findings):
@@ -328,7 +339,7 @@ def main():
     check_icons(image, arguments.icons, findings)
     check_manifest(image, expected_version, findings)
     check_message_table(image, findings)
-    return findings.report("resources: version %s (German, Unicode), both icons in order, manifest, message table"
+    return findings.report("resources: version %s (German and English, Unicode), both icons in order, manifest, message table"
                            % arguments.version)
 
 

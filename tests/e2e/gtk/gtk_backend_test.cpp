@@ -19,6 +19,7 @@
 #include "platform/posix/gtk/look.h"
 #include "platform/posix/gtk/message_box.h"
 #include "platform/posix/gtk/runtime.h"
+#include "text/catalogue.h"
 #include "ui/windows.h"
 
 namespace hw::gtk {
@@ -175,11 +176,11 @@ TEST_F(GtkRuntime, StartsWithTheTablesInitialStates) {
   EXPECT_FALSE(form1.Visible());
   EXPECT_FALSE(gtk_widget_get_visible(WidgetOf(form1, "img_Warn")));
   EXPECT_FALSE(gtk_widget_get_sensitive(WidgetOf(form1, "cmd_Sync")));
-  EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(WidgetOf(form1, "cmd_Sync"))), "Namen synchronisieren");
+  EXPECT_EQ(gtk_button_get_label(GTK_BUTTON(WidgetOf(form1, "cmd_Sync"))), Text(Msg::WindowSyncButton));
   gchar* tip = gtk_widget_get_tooltip_text(WidgetOf(form1, "cmd_Sync"));
-  EXPECT_STREQ(tip, "DNS-Kurzname wird Computer- und NetBios-Name");
+  EXPECT_EQ(std::string(tip ? tip : ""), Text(Msg::WindowSyncTooltip));
   g_free(tip);
-  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(WidgetOf(form1, "Label2"))), "IP-Addresse(n)");
+  EXPECT_EQ(gtk_label_get_text(GTK_LABEL(WidgetOf(form1, "Label2"))), Text(Msg::WindowAddresses));
   EXPECT_TRUE(gtk_widget_get_visible(WidgetOf(form1, "lbl_NB")));
   EXPECT_EQ(form1["txt_DNS"].Text(), "");
 
@@ -191,8 +192,7 @@ TEST_F(GtkRuntime, StartsWithTheTablesInitialStates) {
   ASSERT_NE(weight, nullptr);
   EXPECT_EQ(weight->value, PANGO_WEIGHT_BOLD);
   pango_attr_iterator_destroy(it);
-  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(WidgetOf(dialog, "Label3"))),
-               "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.");
+  EXPECT_EQ(gtk_label_get_text(GTK_LABEL(WidgetOf(dialog, "Label3"))), Text(Msg::DialogAgainstRules));
 }
 
 // The font of a widget's text, in Pango units.
@@ -434,6 +434,7 @@ struct BoxSeen {
   std::string title, text, role;
   bool modal = false, okHasFocus = false, hasImage = false;
   AtkRole atkRole = ATK_ROLE_INVALID;
+  std::string okLabel;
 };
 
 struct BoxCase { int style; guint closingKey; bool image; };
@@ -453,12 +454,14 @@ TEST_P(MessageBoxes, AreModalTitledAndReturnWhenClosed) {
             image && gtk_widget_get_visible(image) && GTK_IS_IMAGE(image) &&
                 gtk_image_get_storage_type(GTK_IMAGE(image)) == GTK_IMAGE_PIXBUF,
             atk_object_get_role(gtk_widget_get_accessible(box))};
+    if (ok) seen.okLabel = gtk_button_get_label(GTK_BUTTON(ok));
     g_free(text);
     PressKey(box, GetParam().closingKey);
   });
   EXPECT_EQ(seen.title, "Hostwarden");
   EXPECT_EQ(seen.text, "Der DNS-Name  kann nicht\nBitte wenden Sie sich");
   EXPECT_EQ(seen.role, "MsgBox");
+  EXPECT_EQ(seen.okLabel, Text(Msg::ButtonOk));  // the catalogue's, not GTK's stock "_OK"
   EXPECT_TRUE(seen.modal);
   EXPECT_TRUE(seen.okHasFocus);
   EXPECT_EQ(seen.hasImage, GetParam().image);
@@ -495,30 +498,31 @@ TEST_F(GtkRuntime, EveryControlHasItsRoleAndNameAndCaptionsNameTheirFields) {
   FormWindow& form1 = LoadForm1();
   Fill(form1);
   form1.Show();
-  struct Expected { const char* control; AtkRole role; const char* name; const char* caption; };
+  struct Expected { const char* control; AtkRole role; std::string name; const char* caption; };
+  const std::string computerName(Text(Msg::WindowComputerName)), addresses(Text(Msg::WindowAddresses));
   for (const Expected& e : {
-           Expected{"txt_CN", ATK_ROLE_TEXT, "Computername", "Label7"},
-           Expected{"txt_NB", ATK_ROLE_TEXT, "NetBIOS-Name", "lbl_NB"},
-           Expected{"txt_DNS", ATK_ROLE_TEXT, "DNS-Hostname", "Label3"},
-           Expected{"cbo_IP", ATK_ROLE_COMBO_BOX, "IP-Addresse(n)", "Label2"},
+           Expected{"txt_CN", ATK_ROLE_TEXT, computerName, "Label7"},
+           Expected{"txt_NB", ATK_ROLE_TEXT, std::string(Text(Msg::WindowNetbiosName)), "lbl_NB"},
+           Expected{"txt_DNS", ATK_ROLE_TEXT, std::string(Text(Msg::WindowDnsHostName)), "Label3"},
+           Expected{"cbo_IP", ATK_ROLE_COMBO_BOX, addresses, "Label2"},
            Expected{"lbl_System", ATK_ROLE_LABEL, "Linux 6.1.0-28-amd64 (Debian GNU/Linux 12 (bookworm))", "Label4"},
            Expected{"lbl_Username", ATK_ROLE_LABEL, "hildegard.muster", "Label5"},
            Expected{"lbl_Conn", ATK_ROLE_LABEL, "LAN", "Label1"},
-           Expected{"cmd_Sync", ATK_ROLE_PUSH_BUTTON, "Namen synchronisieren", nullptr},
-           Expected{"img_Warn", ATK_ROLE_ICON, "Warnung: Computername und DNS-Hostname stimmen nicht überein", nullptr},
-           Expected{"Label7", ATK_ROLE_LABEL, "Computername", nullptr},
+           Expected{"cmd_Sync", ATK_ROLE_PUSH_BUTTON, std::string(Text(Msg::WindowSyncButton)), nullptr},
+           Expected{"img_Warn", ATK_ROLE_ICON, std::string(Text(Msg::WindowWarningPicture)), nullptr},
+           Expected{"Label7", ATK_ROLE_LABEL, computerName, nullptr},
        }) {
     SCOPED_TRACE(e.control);
     AtkObject* accessible = gtk_widget_get_accessible(WidgetOf(form1, e.control));
     EXPECT_EQ(atk_object_get_role(accessible), e.role);
-    EXPECT_STREQ(atk_object_get_name(accessible), e.name);
+    EXPECT_EQ(atk_object_get_name(accessible), e.name);
     if (!e.caption) continue;
     AtkObject* caption = gtk_widget_get_accessible(WidgetOf(form1, e.caption));
     EXPECT_THAT(Related(accessible, ATK_RELATION_LABELLED_BY), ElementsAre(caption));
     EXPECT_THAT(Related(caption, ATK_RELATION_LABEL_FOR), ::testing::Contains(accessible));
   }
   AtkObject* field = gtk_widget_get_accessible(gtk_bin_get_child(GTK_BIN(WidgetOf(form1, "cbo_IP"))));
-  EXPECT_STREQ(atk_object_get_name(field), "IP-Addresse(n)");
+  EXPECT_EQ(atk_object_get_name(field), addresses);
   EXPECT_EQ(atk_object_get_role(gtk_widget_get_accessible(form1.GtkWindowWidget())), ATK_ROLE_FRAME);
 }
 
@@ -541,13 +545,8 @@ TEST_F(GtkRuntime, TheWarningDialogIsAnAlertReadTopToBottom) {
     }
   };
   walk(window);
-  EXPECT_THAT(read, ElementsAre("Warnung",
-                                "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
-                                "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität "
-                                "Falkenau.",
-                                "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu "
-                                "synchronisieren.",
-                                "OK", "Details >>"));
+  EXPECT_THAT(read, ElementsAre(Text(Msg::DialogHeading), Text(Msg::DialogNamesDiffer), Text(Msg::DialogAgainstRules),
+                                Text(Msg::DialogClickOk), Text(Msg::ButtonOk), Text(Msg::DialogDetails)));
 }
 
 // ---- The heading's colour on the theme -----------------------------------------------

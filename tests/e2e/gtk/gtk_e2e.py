@@ -34,6 +34,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 import harness  # noqa: E402
+from harness import texts  # noqa: E402
 
 HOST_NAME = "ws-17"
 DNS_NAME = "labor-pc3.uni-falkenau.de"
@@ -241,16 +242,40 @@ def message_ok(box):
 NO_DISPLAY = ":99"
 
 
+# The user's locale for each language the program speaks: C (no language
+# named) gets German, as a German one would.
+LOCALES = {"de": "C.UTF-8", "en": "en_US.UTF-8"}
+
+
+def compiled_locale(work, name):
+    """The folder (for LOCPATH) holding locale `name`, compiled from the C
+    library's sources (package locales): GTK sets the user's locale and
+    warns on standard error where the machine lacks it, which would
+    muddle what the program itself says there."""
+    folder = os.path.join(work, "locales")
+    if not os.path.isdir(os.path.join(folder, name)):
+        os.makedirs(folder, mode=0o755, exist_ok=True)
+        source, charset = name.split(".")
+        subprocess.run(["localedef", "-i", source, "-f", charset, os.path.join(folder, name)],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        check(os.path.isdir(os.path.join(folder, name)), f"localedef made no {name} (package locales)")
+    return folder
+
+
 class Program:
-    def __init__(self, path, arguments, work, display, as_nobody, trace_loading=False, desktop=None):
+    def __init__(self, path, arguments, work, display, as_nobody, trace_loading=False, desktop=None, language="de"):
         """`desktop`: what the desktop session adds to the environment (its
-        scale, theme, session bus, Wayland display); a None value unsets."""
-        self.path, self.work, self.as_nobody = path, work, as_nobody
+        scale, theme, session bus, Wayland display); a None value unsets.
+        `language`: the user's (LOCALES)."""
+        self.path, self.work, self.as_nobody, self.language = path, work, as_nobody, language
         self.desktop = desktop or {}
         self.output = tempfile.mktemp(prefix="program-", suffix=".out", dir=work)
         home = tempfile.mkdtemp(dir=work)
         os.chmod(home, 0o777)
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home, "LANG": "C.UTF-8"}
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": display, "HOME": home,
+               "LANG": LOCALES[language]}
+        if language != "de":
+            env["LOCPATH"] = compiled_locale(work, LOCALES[language])
         env.update(self.desktop)
         env = {key: value for key, value in env.items() if value is not None}
         command = [path] + arguments
@@ -279,9 +304,11 @@ class Program:
     def running(self):
         return self.process.poll() is None
 
-    def another(self, arguments, display, trace_loading=False):
-        """A second start of the same program, as the same user."""
-        return Program(self.path, arguments, self.work, display, self.as_nobody, trace_loading, self.desktop)
+    def another(self, arguments, display, trace_loading=False, language=None):
+        """A second start of the same program, as the same user on the same
+        desktop (in the same language, unless told another)."""
+        return Program(self.path, arguments, self.work, display, self.as_nobody, trace_loading, self.desktop,
+                       language or self.language)
 
     def libraries_loaded(self):
         """The libraries the loader mapped (with trace_loading)."""
@@ -502,13 +529,13 @@ def hostnamed_without_rights(screen, program, shot, service):
 
 def quiet_mismatch_without_display(screen, program, shot):
     """A quiet log-on that finds a mismatch and cannot open its display:
-    the verdict's exit status, one German line, and the entry in the system
-    log, which says nothing was shown."""
+    the verdict's exit status, one line in the user's language, and the
+    entry in the system log, which says nothing was shown."""
     status = program.exit_status()
     output = open(program.output).read()
     check(status == 1, f"ended with {status}, not the mismatch's 1:\n{output[-2000:]}")
-    check(output.splitlines() == ["hostwarden: Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)"],
-          f"standard error: {output!r}")
+    said = texts.english("NoDisplay") if program.language == "en" else texts.german("NoDisplay")
+    check(output.splitlines() == ["hostwarden: " + said], f"standard error: {output!r}")
     entry = program.log.wait_for_entries(1)[0]
     check(" hostwarden[" in entry and "verdict=mismatch" in entry and " nameSet=no " in entry
           and entry.endswith(" shown=no"),
@@ -643,6 +670,46 @@ def start_squatter():
     return squatter
 
 
+# The warning dialog's texts as a reader meets them: the heading, the three
+# sentences, the two buttons.
+DIALOG_TEXTS = ("DialogHeading", "DialogNamesDiffer", "DialogAgainstRules", "DialogClickOk", "ButtonOk",
+                "DialogDetails")
+
+
+def read_dialog(bus):
+    """The texts of the shown warning dialog, in the order a reader meets them."""
+    tree = bus.read()
+    check([(w["role"], w["showing"]) for w in tree] == [("alert", True)], f"windows: {tree}")
+    return [n["name"] for n in walk(tree[0]) if n["role"] in ("label", "push button")]
+
+
+def dialog_follows_the_users_language(screen, program, shot, bus):
+    """The warning dialog of a German user, then of an English one: every
+    text in the user's language, as the catalogue has it; OK then renames
+    and says so in English, on an OK button of the catalogue's."""
+    screen.wait_for_windows({"frm_Info"})
+    german = read_dialog(bus)
+    check(german == [texts.german(name) for name in DIALOG_TEXTS], f"the German user's dialog reads {german}")
+    shot("dialog-german")
+    program.stop()
+    english_program = program.another(["-Q"], screen.env["DISPLAY"], language="en")
+    try:
+        dialog = screen.wait_for_windows({"frm_Info"})["frm_Info"]
+        english = read_dialog(bus)
+        check(english == [texts.english(name) for name in DIALOG_TEXTS], f"the English user's dialog reads {english}")
+        shot("dialog-english")
+        screen.click(dialog, centre(dialog_place(dialog, DIALOG_OK)))
+        screen.wait_for_windows({"frm_Info", "MsgBox"})
+        said = texts.english("NameSet").split("\r\n")
+        boxes = [[n["name"] for n in walk(w) if n["role"] in ("label", "push button")]
+                 for w in bus.read() if w["role"] == "alert"]
+        check(any(said[0] in " ".join(names) and texts.english("ButtonOk") in names for names in boxes),
+              f"no English success message: {boxes}")
+        confirm_success_and_end(screen, english_program, shot, "dialog-english", "frm_Info")
+    finally:
+        english_program.stop()
+
+
 def another_user_cannot_stop_the_check(screen, program, shot):
     """Root's quiet check runs and shows its dialog although another user's
     process holds what root's instance used to hold."""
@@ -715,19 +782,24 @@ def screen_reader_main_window(screen, program, shot, bus):
     screen.wait_for_windows({"Form1"})
     tree = bus.read()
     check([w["role"] for w in tree] == ["frame"] and tree[0]["name"] == "Hostwarden", f"windows: {tree}")
-    for caption in ("System:", "IE-Version:", "Username:", "Verbindung:", "Computername", "NetBIOS-Name",
-                    "DNS-Hostname", "IP-Addresse(n)"):
-        found(tree, "label", caption)
-    for role, name, caption in (("text", "Computername", "Computername"), ("text", "NetBIOS-Name", "NetBIOS-Name"),
-                                ("text", "DNS-Hostname", "DNS-Hostname"),
-                                ("combo box", "IP-Addresse(n)", "IP-Addresse(n)"),
-                                ("label", "root", "Username:"), ("label", "LAN", "Verbindung:")):
+    caption = {name: texts.german(name) for name in (
+        "WindowSystem", "WindowIeVersion", "WindowUserName", "WindowConnection", "WindowComputerName",
+        "WindowNetbiosName", "WindowDnsHostName", "WindowAddresses")}
+    for text in caption.values():
+        found(tree, "label", text)
+    for role, name, label in (("text", caption["WindowComputerName"], caption["WindowComputerName"]),
+                              ("text", caption["WindowNetbiosName"], caption["WindowNetbiosName"]),
+                              ("text", caption["WindowDnsHostName"], caption["WindowDnsHostName"]),
+                              ("combo box", caption["WindowAddresses"], caption["WindowAddresses"]),
+                              ("label", "root", caption["WindowUserName"]),
+                              ("label", "LAN", caption["WindowConnection"])):
         node = found(tree, role, name)
-        check(node["labelled_by"] == [caption], f"{role} {name!r} is labelled by {node['labelled_by']}")
-    check(found(tree, "text", "Computername")["text"] == HOST_NAME, "the computer name's field does not read ws-17")
-    check(found(tree, "text", "DNS-Hostname")["text"] == DNS_NAME, "the DNS name's field")
-    check(found(tree, "push button", "Namen synchronisieren")["focusable"], "the button cannot take the focus")
-    found(tree, "icon", "Warnung: Computername und DNS-Hostname stimmen nicht überein")
+        check(node["labelled_by"] == [label], f"{role} {name!r} is labelled by {node['labelled_by']}")
+    check(found(tree, "text", caption["WindowComputerName"])["text"] == HOST_NAME,
+          "the computer name's field does not read ws-17")
+    check(found(tree, "text", caption["WindowDnsHostName"])["text"] == DNS_NAME, "the DNS name's field")
+    check(found(tree, "push button", texts.german("WindowSyncButton"))["focusable"], "the button cannot take the focus")
+    found(tree, "icon", texts.german("WindowWarningPicture"))
 
 
 def screen_reader_warning_dialog(screen, program, shot, bus):
@@ -738,14 +810,11 @@ def screen_reader_warning_dialog(screen, program, shot, bus):
     tree = bus.read()
     check([(w["role"], w["name"], w["showing"]) for w in tree] == [("alert", "Hostwarden", True)], f"windows: {tree}")
     read = [n["name"] for n in walk(tree[0]) if n["role"] in ("label", "push button")]
-    check(read == ["Warnung", "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
-                   "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.",
-                   "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu synchronisieren.",
-                   "OK", "Details >>"], f"read in the order {read}")
+    check(read == [texts.german(name) for name in DIALOG_TEXTS], f"read in the order {read}")
     screen.click(dialog, centre(dialog_place(dialog, DIALOG_OK)))
     screen.wait_for_windows({"frm_Info", "MsgBox"})
     boxes = [w for w in bus.read() if w["role"] == "alert" and any(
-        n["name"].startswith("Der lokaler Computername") for n in walk(w))]
+        n["name"].startswith(texts.german("NameSet").split("\r\n")[0]) for n in walk(w))]
     check(boxes, "the success message is not an alert with its text")
     confirm_success_and_end(screen, program, shot, "screen-reader", "frm_Info")
 
@@ -877,6 +946,10 @@ SCENARIOS = {
     "heading_default_theme": (heading_default_theme, ["-Q"], HOST_NAME, False),
     "high_contrast_theme": (high_contrast_theme, ["-Q"], HOST_NAME, False),
     "wayland_dialog": (wayland_dialog, ["-Q"], HOST_NAME, False, {"wayland"}),
+    "quiet_mismatch_without_display_english": (quiet_mismatch_without_display, ["-Q"], HOST_NAME, False,
+                                               {"absent display", "system log", "english"}),
+    "dialog_follows_the_users_language": (dialog_follows_the_users_language, ["-Q"], HOST_NAME, False,
+                                          {"accessibility"}),
 }
 # What the desktop session sets for the program.
 DESKTOPS = {
@@ -1012,7 +1085,8 @@ def run_on_screen(name, scenario, arguments, as_nobody, options, host, service, 
         if "xft dpi 192" in options:  # the X resource desktops set for their text scale
             subprocess.run(["xrdb", "-merge"], input="Xft.dpi: 192\n", text=True, env=screen.env, check=True)
         program = Program(program_path, arguments, host.tmp, NO_DISPLAY if absent else x.display, as_nobody,
-                          trace_loading=no_display, desktop=desktop)
+                          trace_loading=no_display, desktop=desktop,
+                          language="en" if "english" in options else "de")
         program.log = log
 
         def shot(step):

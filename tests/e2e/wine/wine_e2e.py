@@ -32,6 +32,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 import harness  # noqa: E402
 import wine_host  # noqa: E402
+from harness import texts  # noqa: E402
 from wine_host import Automation, TestHost, control  # noqa: E402
 
 FORM1 = "Hostwarden_Form1"
@@ -64,22 +65,20 @@ FRM_INFO_TWIPS = {
     "Label4": (240, 1440, 3495, 375), "OKButton": (600, 2040, 1215, 375),
     "CancelButton": (2040, 2040, 1215, 375),
 }
-FRM_INFO_TEXTS = {
-    "Label1": "Warnung",
-    "Label2": "Der Computername Ihres PCs stimmt nicht mit dem zugeteilten IP-Hostnamen überein.",
-    "Label3": "Sie verstossen damit gegen  die Betriebsregelung für das Datennetz der Universität Falkenau.",
-    "Label4": "Bitte klicken Sie auf die Schaltfläche OK, um Ihren Computernamen zu synchronisieren.",
-    "OKButton": "OK",
-    "CancelButton": "Details >>",
-}
+# Each control's text in the catalogue.
+FRM_INFO_TEXTS = {"Label1": "DialogHeading", "Label2": "DialogNamesDiffer", "Label3": "DialogAgainstRules",
+                  "Label4": "DialogClickOk", "OKButton": "ButtonOk", "CancelButton": "DialogDetails"}
+FORM1_TEXTS = {"Label4": "WindowSystem", "label6": "WindowIeVersion", "Label5": "WindowUserName",
+               "Label1": "WindowConnection", "Label7": "WindowComputerName", "lbl_NB": "WindowNetbiosName",
+               "Label3": "WindowDnsHostName", "Label2": "WindowAddresses", "cmd_Sync": "WindowSyncButton"}
 
 
 # What a screen reader says of the main window's fields and picture: MSAA and
 # UI Automation name a field after the static just before it in Z order (the
 # order of "controls" in hwauto's answer), a picture after its window text.
-FIELD_CAPTIONS = {"cbo_IP": "IP-Addresse(n)", "txt_CN": "Computername", "txt_NB": "NetBIOS-Name",
-                  "txt_DNS": "DNS-Hostname"}
-WARNING_PICTURE_NAME = "Warnung: Computername und DNS-Hostname stimmen nicht überein"
+FIELD_CAPTIONS = {"cbo_IP": texts.german("WindowAddresses"), "txt_CN": texts.german("WindowComputerName"),
+                  "txt_NB": texts.german("WindowNetbiosName"), "txt_DNS": texts.german("WindowDnsHostName")}
+WARNING_PICTURE_NAME = texts.german("WindowWarningPicture")
 FULL_HD = (1920, 1080)
 
 
@@ -133,12 +132,9 @@ def check_form1_frame(f, form1):
     check_layout(f, form1, FORM1_TWIPS)
     f.check(control(form1, "txt_CN")["exStyle"] & WS_EX_CLIENTEDGE, "txt_CN has no sunken border")
     f.equal(control(form1, "cbo_IP")["style"] & 0x3, CBS_DROPDOWN_TYPE, "cbo_IP is not a drop-down combo box")
-    f.equal(control(form1, "cmd_Sync")["text"], "Namen synchronisieren", "cmd_Sync caption")
     f.equal(form1["tooltips"] and len(form1["tooltips"]), 1, "tooltip windows of Form1")
-    for name, text in {"Label4": "System:", "label6": "IE-Version:", "Label5": "Username:",
-                       "Label1": "Verbindung:", "Label7": "Computername", "lbl_NB": "NetBIOS-Name",
-                       "Label3": "DNS-Hostname", "Label2": "IP-Addresse(n)"}.items():
-        f.equal(control(form1, name)["text"], text, f"caption of {name}")
+    for name, text in FORM1_TEXTS.items():
+        f.equal(control(form1, name)["text"], texts.german(text), f"caption of {name}")
 
 
 def check_only_address(f, form1):
@@ -300,8 +296,7 @@ def ptr_queries(host):
 # The message the synchronise command shows under Wine: Wine accepts the
 # name, through SetComputerNameA before Windows 2000 and SetComputerNameExA
 # from then on, in its registry.
-SYNC_MESSAGE = ("Der lokaler Computername wurde erfolgreich geändert.\r\n"
-                "Die Änderung wird erst beim nächsten Neustart wirksam")
+SYNC_MESSAGE = texts.german("NameSet")
 
 
 def check_dns_asked(f, host, mode):
@@ -409,7 +404,7 @@ def case_mismatch_sync(host, auto, exe, f, mode):
     check_dns_asked(f, host, mode)
     host.rest_pointer_on(form1, control(form1, "cmd_Sync")["rect"])
     tips = auto.wait_tooltip(FORM1)
-    f.check(any(t["visible"] and t["text"] == "DNS-Kurzname wird Computer- und NetBios-Name" for t in tips),
+    f.check(any(t["visible"] and t["text"] == texts.german("WindowSyncTooltip") for t in tips),
             f"no tooltip while the pointer rests on Namen synchronisieren: {tips}")
     host.screenshot(f"form1_mismatch_{mode.name}")
     check_tab_order(f, host, auto, FORM1, focus_order(mode, "cmd_Sync"))
@@ -443,7 +438,7 @@ def case_quiet_details(host, auto, exe, f, mode):
             "frm_Info would get a taskbar button")
     check_layout(f, dialog, FRM_INFO_TWIPS)
     for name, text in FRM_INFO_TEXTS.items():
-        f.equal(control(dialog, name)["text"], text, f"frm_Info {name} text")
+        f.equal(control(dialog, name)["text"], texts.german(text), f"frm_Info {name} text")
     f.equal(dialog["focus"], "OKButton", "focus in frm_Info")
     host.keys(dialog, "Escape")
     f.check(auto.window(FRM_INFO).get("visible"), "Escape closed the dialog")
@@ -637,7 +632,8 @@ def case_report_script(host, auto, exe, f, mode):
         f.equal(report.get(key), wanted, key)
     code, out, _ = run_script(host, exe, "-report")
     f.equal(code, 1, "exit status of -report")
-    f.check("Ergebnis:       Namen weichen ab\r\n" in out, f"the text report's verdict line: {out!r}")
+    verdict = texts.german("ReportResult").ljust(16) + texts.german("VerdictMismatch") + "\r\n"
+    f.check(verdict in out, f"the text report's verdict line: {out!r}")
     f.equal(auto.window(FORM1), {"exists": False}, "a window after the report")
     f.equal(names_in_registry(host), before, "the computer name after the report")
 
@@ -777,8 +773,7 @@ def case_logoff_leaves_the_entry(host, auto, exe, f, mode):
 
 # ---- command lines as scripts write them -------------------------------------------------
 
-INVALID_NAME_MESSAGE = ("Der DNS-Name -bad- kann nicht als Computername verwendet werden\r\n"
-                        "Bitte wenden Sie sich an den Netzwerkadministrator")
+INVALID_NAME_MESSAGE = texts.german("NameUnusable", "-bad-")
 
 
 def launch(host, hwauto, line):
@@ -818,10 +813,10 @@ def case_command_lines(host, auto, exe, f, mode):
         f.equal(json.loads(out).get("verdict"), "mismatch", "the quoted switches' report")
     except ValueError as error:
         f.check(False, f"quoted switches gave no JSON ({error}): {out!r} {err!r}")
-    for line, wanted in ((f"{program} /REPORT/JSON", "hostwarden: unbekannter Schalter /REPORT/JSON\r\n"),
-                         (f'{program} "/REPORT /JSON"', "hostwarden: unbekannter Schalter /REPORT /JSON\r\n"),
-                         (f"{program} /REPORT /SYNC", "hostwarden: /REPORT und /SYNC gehen nicht zusammen"),
-                         (f"{program} -sync /json", "hostwarden: /json und -sync gehen nicht zusammen")):
+    for line, wanted in ((f"{program} /REPORT/JSON", texts.german("UnknownSwitch", "/REPORT/JSON") + "\r\n"),
+                         (f'{program} "/REPORT /JSON"', texts.german("UnknownSwitch", "/REPORT /JSON") + "\r\n"),
+                         (f"{program} /REPORT /SYNC", texts.german("ReportWithSync", "/REPORT", "/SYNC") + "\r\n"),
+                         (f"{program} -sync /json", texts.german("ReportWithSync", "/json", "-sync") + "\r\n")):
         code, out, err = launched(host, auto.hwauto, line)
         f.equal((code, out), (2, ""), f"{line}: refused ({err!r})")
         f.check(err.startswith(wanted) and err.count("\n") == 1, f"{line}: one line saying why: {err!r}")
@@ -1256,10 +1251,7 @@ def case_planted_libraries(host, auto, exe, f, mode):
 
 
 PROVIDER_NAME = "dslb-092-075-123-045.pools.example-isp.de"
-NOT_CONFIRMED_MESSAGE = ("Der DNS-Eintrag " + MISMATCH_NAME + " ist nicht bestätigt:\r\n"
-                         "der Name verweist nicht auf die IP-Adresse " + wine_host.HOST_ADDRESS + ".\r\n"
-                         "Der Computername wurde nicht geändert.\r\n"
-                         "Bitte wenden Sie sich an den Netzwerkadministrator")
+NOT_CONFIRMED_MESSAGE = texts.german("NotConfirmed", MISMATCH_NAME, wine_host.HOST_ADDRESS)
 
 
 def case_not_confirmed(host, auto, exe, f, mode):
@@ -1339,8 +1331,7 @@ def case_failing_server(host, auto, exe, f, mode):
 
 
 def invalid_name_message(name):
-    return ("Der DNS-Name " + name + " kann nicht als Computername verwendet werden\r\n"
-            "Bitte wenden Sie sich an den Netzwerkadministrator")
+    return texts.german("NameUnusable", name)
 
 
 def short_name_of(dns):
@@ -1378,6 +1369,30 @@ def case_button_refuses_unusable_name(host, auto, exe, f, mode):
     auto.close(FORM1)
     wait_for_exit(program, 10, f, "closing the main window")
     f.equal(names_in_registry(host), before, "the computer name after the refusal")
+
+
+def case_english_user(host, auto, exe, f, mode):
+    """A user whose Windows speaks English: the warning dialog, the main
+    window behind "Details >>" and the message after the rename in English;
+    the log entry keeps its words."""
+    program = host.start_wine(exe, "/Q")
+    dialog = auto.wait_window(FRM_INFO)
+    host.screenshot(f"frm_info_english_{mode.name}")
+    for name, text in FRM_INFO_TEXTS.items():
+        f.equal(control(dialog, name)["text"], texts.english(text), f"frm_Info {name} text in English")
+    auto.click(FRM_INFO, "CancelButton")
+    form1 = auto.wait_window(FORM1)
+    host.screenshot(f"form1_english_{mode.name}")
+    for name, text in FORM1_TEXTS.items():
+        f.equal(control(form1, name)["text"], texts.english(text), f"caption of {name} in English")
+    auto.click(FORM1, "cmd_Sync")
+    box = auto.wait_message_box()
+    f.equal(box.get("text"), texts.english("NameSet"), "the message after the rename in English")
+    auto.press_message_box_ok()
+    wait_for_exit(program, 15, f, "after the English message")
+
+
+case_english_user.language = "en"
 
 
 def _cases():
@@ -1428,6 +1443,7 @@ def _cases():
     cases["long_host_name_win10"] = (case_long_host_name, WIN10,
                                      Dns.confirmed(f"{LONG_HOST_NAME}.{CAMPUS}", host_name=LONG_HOST_NAME))
     cases["failing_server_win10"] = (case_failing_server, WIN10, Dns.failing(2))
+    cases["english_user_win10"] = (case_english_user, WIN10, Dns.confirmed(MISMATCH_NAME))
     for what, name in (("blank", "a b"), ("quote", 'lab"pc'), ("control", "lab\npc")):
         unusable = Dns.confirmed(f"{name}.{CAMPUS}", responder=True)
         cases[f"sync_refuses_{what}_win10"] = (case_sync_refuses_unusable_name, WIN10, unusable)
@@ -1494,9 +1510,10 @@ def run_case(args):
     f = Failures()
     started = time.monotonic()
     artifacts = os.path.join(args.artifacts, args.arch)
+    language = getattr(case, "language", "de")  # the user's, German unless the case says otherwise
     screen = "x".join(map(str, getattr(case, "screen", (1024, 768))))
     with TestHost(wine_host.WINES[args.arch], args.prefix, artifacts, mode.winecfg[args.arch], dns,
-                  screen_size=screen) as host:
+                  language, screen_size=screen) as host:
         try:
             case(host, Automation(host, args.hwauto), args.exe, f, mode)
         except (KeyError, RuntimeError, subprocess.SubprocessError) as error:

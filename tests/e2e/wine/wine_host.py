@@ -40,6 +40,35 @@ PTR_NAME = "7.2.0.192.in-addr.arpa"
 RESOLV_OPTIONS = "timeout:1 attempts:1 edns0"
 COMMON_WINE_ENV = {"WINEDEBUG": "-all", "USER": "root", "LANG": "C.UTF-8"}
 
+# The user's language. Wine 8 takes the user's interface language
+# (GetUserDefaultUILanguage) from LANG only where the C library can load that
+# locale; one it cannot load (or C.UTF-8) makes every user English, 0x0409.
+# The machine need not have the locales: they are compiled beside the base
+# prefix and found through LOCPATH.
+USER_LOCALES = {"de": "de_DE.UTF-8", "en": "en_US.UTF-8"}
+
+
+def locales_dir(base_prefix):
+    return base_prefix + "-locales"
+
+
+def compile_locales(base_prefix):
+    """The users' locales, from the C library's sources (package locales)."""
+    folder = locales_dir(base_prefix)
+    if os.path.isdir(folder):
+        shutil.rmtree(folder)
+    os.makedirs(folder)
+    for name in USER_LOCALES.values():
+        language, charset = name.split(".")
+        run("localedef", "-i", language, "-f", charset, os.path.join(folder, name),
+            stdout=subprocess.DEVNULL)
+
+
+def user_locale_env(base_prefix, language):
+    """The environment of a user the program should speak `language` to."""
+    return {"LOCPATH": locales_dir(base_prefix), "LANG": USER_LOCALES[language], "LANGUAGE": "", "LC_ALL": "",
+            "LC_MESSAGES": ""}
+
 
 class Wine:
     """The Wine that runs one architecture's programs: its loader, its server
@@ -101,6 +130,7 @@ def create_base_prefix(prefix, wine):
     if os.path.isdir(prefix):
         shutil.rmtree(prefix)
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
+    compile_locales(prefix)
     env = dict(os.environ, WINEPREFIX=prefix, **wine.env)
     env.pop("DISPLAY", None)
     run("unshare", "-n", "sh", "-c", f'"{wine.loader}" wineboot -i && "{wine.server}" -w', env=env, timeout=600,
@@ -142,9 +172,10 @@ class TestHost:
     """Use as a context manager inside the namespace; everything it starts is
     stopped on the way out, the Wine server included."""
 
-    def __init__(self, wine, base_prefix, artifacts, windows_version, dns, screen_size="1024x768"):
+    def __init__(self, wine, base_prefix, artifacts, windows_version, dns, language="de", screen_size="1024x768"):
         self.screen_size = screen_size
         self.wine_kind = wine
+        self.language = language
         self.base_prefix = base_prefix
         self.artifacts = artifacts
         self.windows_version = windows_version
@@ -227,6 +258,7 @@ class TestHost:
             f"lowerdir={self.base_prefix},upperdir={upper},workdir={scratch}", merged)
         self.prefix = merged
         self.env = dict(os.environ, WINEPREFIX=merged, DISPLAY=self.display, **self.wine_kind.env)
+        self.env.update(user_locale_env(self.base_prefix, self.language))
         self.wine("winecfg", "-v", self.windows_version)
 
     # ---- clean-up ------------------------------------------------------------

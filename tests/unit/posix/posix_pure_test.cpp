@@ -10,6 +10,7 @@
 #include <ares.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <map>
 #include <optional>
@@ -105,7 +106,7 @@ TEST(ProgramStateRecord, CarriesTheWholeStateIntoTheModuleUnchanged) {
   full.version = {148, 6, 1, 0, 3, "Debian\0"s + std::string(121, '\0')};
   hw::StartupValues& v = full.values;
   v = {0x12, true, true, "LABOR-PC3", "labor-pc3", "192.0.2.53", {"pc-1.uni-falkenau.de", "Pc-2.uni-falkenau.de"},
-       "pc-1.uni-falkenau.de", "192.0.2.7", true, hw::LookupFailure::ServerFailure,
+       "pc-1.uni-falkenau.de", "192.0.2.7", true, hw::LookupFailure::DnsServerFailure,
        hw::NameCheckExemption::DynamicPoolName, hw::CheckVerdict::Mismatch, true};
   v.ipv6 = {true, {"2001:db8::7", "2001:db8::8"}, "2001:db8::7", "2001:db8::53", true, {"pc-alt.uni-falkenau.de"},
             "pc-alt.uni-falkenau.de", true, hw::NameCheckExemption::NoLan, hw::CheckVerdict::Agree, true};
@@ -693,6 +694,32 @@ TEST(JournalDatagram, AValueWithALineBreakGoesWithItsLength) {
   std::string datagram = JournalDatagram({{"MESSAGE", "one line"}, {"HOSTWARDEN_DNS_NAME", "pc\nPRIORITY=0"}});
   std::string length("\x0d\0\0\0\0\0\0\0", 8);
   EXPECT_EQ(datagram, "MESSAGE=one line\nHOSTWARDEN_DNS_NAME\n" + length + "pc\nPRIORITY=0\n");
+}
+
+// The messages' language comes from the locale variables of the program's
+// own environment, by name; the rule itself is the core's.
+TEST(UserLanguage, ReadsTheLocaleVariablesOfTheEnvironment) {
+  const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+  std::map<std::string, std::optional<std::string>> saved;
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    saved[name] = value ? std::optional<std::string>(value) : std::nullopt;
+    ::unsetenv(name);
+  }
+  PosixOs os;
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0);  // nothing set: C
+  ::setenv("LANG", "en_US.UTF-8", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0x0409);
+  ::setenv("LC_MESSAGES", "de_DE.UTF-8", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0x0407);
+  ::setenv("LANGUAGE", "en", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0x0409);
+  ::setenv("LC_ALL", "C", 1);
+  EXPECT_EQ(os.GetUserDefaultUILanguage(), 0);
+  for (const auto& [name, value] : saved) {
+    if (value) ::setenv(name.c_str(), value->c_str(), 1);
+    else ::unsetenv(name.c_str());
+  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "platform/win32/os/dns_record_data.h"
 #include "platform/win32/os/multi_string.h"
 #include "platform/win32/os/token_groups_layout.h"
+#include "text/catalogue.h"
 #include "ui/windows.h"
 
 namespace hw::win32 {
@@ -145,12 +146,12 @@ std::vector<std::string> ZOrderNames(const WindowData& window) {
 TEST(ZOrder, EachFieldOfTheMainWindowFollowsItsCaption) {
   const WindowData& form1 = hw::Form1Window();
   std::vector<std::string> order = ZOrderNames(form1);
-  for (auto [field, caption] : {std::pair{"cbo_IP", "IP-Addresse(n)"}, {"txt_CN", "Computername"},
-                                {"txt_NB", "NetBIOS-Name"}, {"txt_DNS", "DNS-Hostname"}}) {
+  for (auto [field, caption] : {std::pair{"cbo_IP", hw::Msg::WindowAddresses}, {"txt_CN", hw::Msg::WindowComputerName},
+                                {"txt_NB", hw::Msg::WindowNetbiosName}, {"txt_DNS", hw::Msg::WindowDnsHostName}}) {
     auto at = std::find(order.begin(), order.end(), field);
     ASSERT_NE(at, order.end()) << field;
     ASSERT_NE(at, order.begin()) << field;
-    EXPECT_EQ(form1.controls[IndexOf(form1, *(at - 1))].caption, caption) << field;
+    EXPECT_EQ(form1.controls[IndexOf(form1, *(at - 1))].caption, hw::Text(caption)) << field;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/posix/gtk/event_guard.h"
 #include "platform/posix/gtk/message_box.h"
 #include "platform/posix/gtk/runtime.h"
+#include "text/catalogue.h"
 
 namespace hw::gtk {
 
@@ -61,7 +62,7 @@ bool OpenDisplay() {
 }
 
 std::unique_ptr<Forms> MakeGtkForms(std::string commandLine) {
-  if (!OpenDisplay()) throw FormsError("Die Anzeige lässt sich nicht öffnen (ist DISPLAY gesetzt?)");
+  if (!OpenDisplay()) throw FormsError(std::string(Text(Msg::NoDisplay)));
   return std::make_unique<GtkForms>(std::move(commandLine));
 }
 

@@ -6,6 +6,7 @@
 #include "platform/posix/gtk/look.h"
 #include "platform/posix/gtk/message_lines.h"
 #include "platform/posix/gtk/pictures.h"
+#include "text/catalogue.h"
 
 namespace hw::gtk {
 namespace {
@@ -41,7 +42,10 @@ void RunMessageBox(const std::string& text, int style, const std::function<void(
   InstallCompactStyle();
   const MessageIcon icon = IconForStyle(style);
   const std::string shown = MessageDisplayText(text);
-  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, TypeOf(icon), GTK_BUTTONS_OK, "%s", shown.c_str());
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, TypeOf(icon), GTK_BUTTONS_NONE, "%s", shown.c_str());
+  // The button says the catalogue's OK in the run's language, not GTK's
+  // stock label in the locale's.
+  gtk_dialog_add_button(GTK_DIALOG(box), std::string(Text(Msg::ButtonOk)).c_str(), GTK_RESPONSE_OK);
   gtk_window_set_title(GTK_WINDOW(box), std::string(kApplicationTitle).c_str());
   gtk_window_set_role(GTK_WINDOW(box), "MsgBox");
   gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);

@@ -55,6 +55,7 @@ class PosixOs : public Os {
   // administrator's password; a script's never ask.
   void AllowInteractiveAuthorization() { interactiveAuthorization_ = true; }
 
+  uint16_t GetUserDefaultUILanguage() override;
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;

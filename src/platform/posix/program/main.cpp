@@ -24,6 +24,7 @@
 #include "platform/posix/program/stdio_writer.h"
 #include "platform/posix/program/system_log.h"
 #include "report/mode_options.h"
+#include "text/language.h"
 #include "report/report.h"
 #include "report/sync_run.h"
 #include "sync/elevated_copy.h"
@@ -77,6 +78,10 @@ Options ParseOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  {
+    hw::posix::PosixOs os;  // the run's language, before any text is made
+    hw::ChooseLanguage(os);
+  }
   if (auto status = hw::posix::AnswerInformationOption({argv + 1, argv + argc}, std::cout)) return *status;
   hw::posix::StdioWriter out(stdout), err(stderr);
   Options options = ParseOptions(argc, argv);

@@ -13,6 +13,7 @@
 #include "platform/posix/program/window_module.h"
 #include "app/program_run.h"
 #include "report/report.h"
+#include "text/language.h"
 
 namespace hw::posix {
 namespace {
@@ -39,9 +40,13 @@ int RunProgram(Forms& forms, const ProgramState* continued) {
   return app::ContinueWindowProgram(os, forms, *continued, &log, moment);
 }
 
+// The module keeps its own copy of the catalogue, so it chooses the
+// language for itself, by the same rule as the program.
 template <class Work>
 int Guarded(Work&& work) {
   try {
+    PosixOs os;
+    ChooseLanguage(os);
     return work();
   } catch (const std::exception& error) {
     StdioWriter err(stderr);

@@ -41,6 +41,9 @@ struct SystemFunctions {
   BoundFunction<decltype(&::GetComputerNameA)> GetComputerNameA{libraries, "kernel32.dll", "GetComputerNameA"};
   BoundFunction<decltype(&::GetComputerNameExA)> GetComputerNameExA{libraries, "kernel32.dll", "GetComputerNameExA"};
   BoundFunction<decltype(&::GetVersionExA)> GetVersionExA{libraries, "kernel32.dll", "GetVersionExA"};
+  // Windows 2000 and later
+  BoundFunction<decltype(&::GetUserDefaultUILanguage)> GetUserDefaultUILanguage{libraries, "kernel32.dll",
+                                                                               "GetUserDefaultUILanguage"};
   BoundFunction<decltype(&::SetComputerNameA)> SetComputerNameA{libraries, "kernel32.dll", "SetComputerNameA"};
   BoundFunction<decltype(&::SetComputerNameExA)> SetComputerNameExA{libraries, "kernel32.dll", "SetComputerNameExA"};
   BoundFunction<decltype(&::GetCurrentProcess)> GetCurrentProcess{libraries, "kernel32.dll", "GetCurrentProcess"};

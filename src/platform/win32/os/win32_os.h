@@ -23,6 +23,7 @@ class Win32Os : public Os {
   int SetComputerNameA(const std::string& name) override;
   int SetComputerNameExA(int nameType, const std::string& name) override;
 
+  uint16_t GetUserDefaultUILanguage() override;
   int GetVersionExA(OsVersionInfo& info) override;
   int32_t DllGetVersion(DllVersionInfo& info) override;
   int InternetGetConnectedState(uint32_t& flags, uint32_t reserved) override;

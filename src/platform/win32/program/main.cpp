@@ -15,6 +15,8 @@
 #include "platform/win32/forms/forms.h"
 #include "platform/win32/os/win32_os.h"
 #include "app/program_run.h"
+#include "text/catalogue.h"
+#include "text/language.h"
 
 namespace {
 
@@ -74,6 +76,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything else can load a library. Loaded libraries stay loaded.
   hw::win32::SystemLibraries libraries;
   hw::win32::RestrictLibrarySearch(libraries);
+  {
+    hw::win32::Win32Os os;  // the run's language, before any text is made
+    hw::ChooseLanguage(os);
+  }
   hw::report::ModeOptions options = hw::report::ParseModeOptions(ArgumentText());
   if (options.mode != hw::report::Mode::Window) return hw::win32::RunScriptMode(options);
   try {
@@ -83,8 +89,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   } catch (const std::exception& error) {
     // Nothing the program expects; say so plainly instead of crashing.
-    std::wstring text = L"Hostwarden wurde wegen eines unerwarteten Fehlers beendet:\r\n" +
-                        hw::win32::Utf8ToWide(error.what());
+    std::wstring text = hw::win32::Utf8ToWide(hw::Text(hw::Msg::UnexpectedError)) + hw::win32::Utf8ToWide(error.what());
     hw::win32::ShowFatalMessage(text);
     return 1;
   }

@@ -15,8 +15,11 @@ DWORD EventIdOf(CheckVerdict verdict) {
     case CheckVerdict::Mismatch: return kEventMismatch;
     case CheckVerdict::AlreadyRunning: return kEventAlreadyRunning;
     case CheckVerdict::Renamed: return kEventRenamed;
-    default: return kEventFailed;
+    case CheckVerdict::Unfinished:
+    case CheckVerdict::Failed:
+    case CheckVerdict::Count: break;
   }
+  return kEventFailed;  // and a value outside the enumeration
 }
 
 // The event log has no notice: a mismatch whose name was set is information.
