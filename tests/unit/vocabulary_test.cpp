@@ -2,11 +2,13 @@
 // and values outside the enumerations read as a failure, not as a crash.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 
 #include "report/report.h"
 #include "report/verdict_log.h"
 #include "report/vocabulary.h"
+#include "text/catalogue.h"
 
 namespace hw::report {
 namespace {
@@ -59,6 +61,35 @@ TEST(Vocabulary, EveryReasonHasItsOwnKeyAndWords) {
   EXPECT_EQ(TermOf(NameCheckExemption::None), nullptr);
   EXPECT_EQ(TermOf(NameCheckExemption::Count), nullptr);
   EXPECT_EQ(ExemptionName(static_cast<NameCheckExemption>(99)), "");
+}
+
+// The key scripts read and the words people read belong to the same
+// reason: a row that slipped would tell a missing server as an unreachable one.
+TEST(Vocabulary, EachReasonsKeyAndText) {
+  using R = NameCheckExemption;
+  const struct {
+    R reason;
+    std::string_view key;
+    Msg text;
+  } table[] = {
+      {R::NoLan, "no-lan", Msg::ReasonNoLan},
+      {R::Vpn, "vpn", Msg::ReasonVpn},
+      {R::NoDnsServer, "no-dns-server", Msg::ReasonNoDnsServer},
+      {R::NoPtrRecord, "no-ptr-record", Msg::ReasonNoPtrRecord},
+      {R::DnsServerFailure, "dns-server-failure", Msg::ReasonDnsServerFailure},
+      {R::DnsServerUnreachable, "dns-server-unreachable", Msg::ReasonDnsServerUnreachable},
+      {R::DnsTimeout, "dns-timeout", Msg::ReasonDnsTimeout},
+      {R::NoDnsName, "no-dns-name", Msg::ReasonNoDnsName},
+      {R::LoopbackAddress, "loopback-address", Msg::ReasonLoopbackAddress},
+      {R::LocalHost, "localhost", Msg::ReasonLocalHost},
+      {R::DynamicPoolName, "dynamic-pool", Msg::ReasonDynamicPool},
+      {R::OutsideCampus, "outside-campus", Msg::ReasonOutsideCampus},
+  };
+  static_assert(std::size(table) == static_cast<std::size_t>(R::Count) - 1, "a reason is missing here");
+  for (const auto& row : table) {
+    EXPECT_EQ(ExemptionName(row.reason), row.key);
+    EXPECT_EQ(ExemptionText(row.reason), Text(row.text)) << row.key;
+  }
 }
 
 }  // namespace
