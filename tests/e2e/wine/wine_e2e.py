@@ -1305,6 +1305,29 @@ def run_report(host, exe, f):
         return code, None
 
 
+# Two campus names for the address, neither the PC's and both leading back to
+# it, from a server that rotates their order between answers.
+ROTATING_NAMES = ["pc-lab-9." + CAMPUS, "Pc-Lab-1." + CAMPUS]
+
+
+def case_rotating_ptr_names(host, auto, exe, f, mode):
+    """The order a server rotates PTR records in changes nothing: every
+    report names the same one (the first by name, letter case ignored) and
+    lists them alike, and /SYNC, finding both confirmed, sets neither."""
+    seen = set()
+    for _ in range(3):
+        code, report = run_report(host, exe, f)
+        if report is None:
+            return
+        seen.add((report["dnsName"], tuple(report["ptrNames"]), report["renameRefusedBecause"]))
+    f.equal(seen, {(ROTATING_NAMES[1], tuple(reversed(ROTATING_NAMES)), "ambiguous-ptr")},
+            "what three reports made of the rotating answers")
+    code, out, err = run_script(host, exe, "/SYNC")
+    f.equal(code, 1, f"exit status of /SYNC with two confirmed names ({out!r} {err!r})")
+    registry = names_in_registry(host).lower()
+    f.check("pc-lab" not in registry, f"a name was set though neither name is sure: {registry}")
+
+
 def case_long_host_name(host, auto, exe, f, mode):
     """A PC correctly named with 16 characters: Wine cuts its NetBIOS name to
     15, as Windows does, and the names still agree."""
@@ -1427,6 +1450,8 @@ def _cases():
     cases["not_confirmed_win10"] = (case_not_confirmed, WIN10, Dns([MISMATCH_NAME]))
     cases["provider_name_win10"] = (case_provider_name, WIN10, Dns.confirmed(PROVIDER_NAME))
     cases["either_ptr_agrees_winxp"] = (case_either_ptr_agrees, WINXP, Dns([MISMATCH_NAME, AGREEING_NAME]))
+    cases["rotating_ptr_names_win10"] = (case_rotating_ptr_names, WIN10,
+                                         Dns(ROTATING_NAMES, [n.lower() for n in ROTATING_NAMES], rotating=True))
     cases["normal_window_winxp"] = (case_normal_window, WINXP, Dns())
     cases["second_instance_winxp"] = (case_second_instance, WINXP, Dns())
     cases["scaled_dpi_winxp"] = (case_scaled_dpi, WINXP, Dns())

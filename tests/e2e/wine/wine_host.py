@@ -150,10 +150,13 @@ class Dns:
     has, which dnsmasq never does: then a responder of ours serves it."""
 
     def __init__(self, ptr_names=(), pointing_back=(), host_name=HOST_NAME, ptr_rcode=None, responder=False,
-                 ipv6_address=None, ipv6_ptr_names=()):
+                 ipv6_address=None, ipv6_ptr_names=(), rotating=False):
         self.ptr_names, self.pointing_back = list(ptr_names), list(pointing_back)
         self.host_name, self.ptr_rcode = host_name, ptr_rcode
-        self.responder = responder or ptr_rcode is not None
+        # `rotating`: each PTR answer starts one record further on, as BIND
+        # and Unbound rotate an RRset; only our responder does that.
+        self.rotating = rotating
+        self.responder = responder or ptr_rcode is not None or rotating
         # With `ipv6_address` the host is dual-stack: the address on its
         # interface, an IPv6 default route, and these PTR records for it.
         self.ipv6_address, self.ipv6_ptr_names = ipv6_address, list(ipv6_ptr_names)
@@ -235,6 +238,15 @@ class TestHost:
             opt = b"\0" + struct.pack("!HHIH", 41, 1232, 0, 0)
             return reply[:10] + struct.pack("!H", 1) + reply[12:] + opt
 
+        ptr_answers = [0]
+
+        def ptr_names_in_answer_order():
+            names, turn = self.dns.ptr_names, ptr_answers[0]
+            ptr_answers[0] += 1
+            if not self.dns.rotating or not names:
+                return names
+            return names[turn % len(names):] + names[:turn % len(names)]
+
         def handle(query):
             name = query.name.lower()
             if query.qtype == dns.TYPE_A and (name == self.dns.host_name or name in self.dns.pointing_back):
@@ -242,7 +254,7 @@ class TestHost:
             if query.qtype == dns.TYPE_PTR and name == PTR_NAME:
                 if self.dns.ptr_rcode is not None:
                     return [with_opt(query, rcode=self.dns.ptr_rcode)]
-                labels = [[label.encode("latin-1") for label in n.split(".")] for n in self.dns.ptr_names]
+                labels = [[label.encode("latin-1") for label in n.split(".")] for n in ptr_names_in_answer_order()]
                 return [with_opt(query, [(dns.TYPE_PTR, dns.encode_name(n)) for n in labels])]
             return [with_opt(query, rcode=3)]
 
