@@ -348,9 +348,12 @@ void Win32Window::Show() {
   std::string first = FirstFocusable(*this);
   if (!first.empty()) savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
   Gui().ShowWindow(hwnd_, SW_SHOW);
+  // At once, before it is brought forward and painted: a key pressed the
+  // moment the window shows goes to that control (Enter presses OK).
+  if (!first.empty()) FocusControl(savedFocus_);
   Gui().SetForegroundWindow(hwnd_);
   Gui().UpdateWindow(hwnd_);
-  if (!first.empty()) FocusControl(savedFocus_);
+  if (!first.empty()) RestoreFocus();
 }
 
 void Win32Window::Hide() {
@@ -526,6 +529,11 @@ LRESULT Win32Window::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         RememberFocus();
         return 0;
       }
+      if (RestoreFocus()) return 0;
+      break;
+    case WM_SETFOCUS:
+      // The focus given to the window itself (by an activation that came
+      // late) goes on to its control, as a dialog's does.
       if (RestoreFocus()) return 0;
       break;
     case DM_GETDEFID:
