@@ -95,8 +95,9 @@ void CheckNameRules(const Texts& t) {
   if (hw::ToLower(t.dnsHostName) != hw::ToLower(shortName)) Require(differs);
   Require(!hw::NamesDiffer(shortName, hw::NetbiosNameOf(shortName), shortName));
   std::string_view address = t.addresses.empty() ? std::string_view() : std::string_view(t.addresses.front());
-  bool applies = hw::NameCheckApplies({true, t.reverseAnswer, address, t.campusDomain});
-  Require(!hw::NameCheckApplies({false, t.reverseAnswer, address, t.campusDomain}));
+  bool applies = hw::NameCheckExemptionOf({true, t.reverseAnswer, address, t.campusDomain}) ==
+                 hw::NameCheckExemption::None;
+  Require(hw::NameCheckExemptionOf({false, t.reverseAnswer, address, t.campusDomain}) == hw::NameCheckExemption::NoLan);
   if (t.reverseAnswer.empty()) Require(!applies);
 }
 
@@ -108,7 +109,7 @@ void RunLoadSequence(uint8_t failing, uint8_t switches, const Texts& t) {
     if (failing & (1u << bit)) throw hw::test::Failure();
   };
   auto& op = stage.op;
-  op.OsVersionText = [&](hw::OsVersionDetails&) { return fails(0), t.osVersion; };
+  op.OsVersionText = [&]() { return fails(0), t.osVersion; };
   op.IeVersionText = [&] { return fails(1), t.ieVersion; };
   op.InternetGetConnectedState = [&](uint32_t& flags, uint32_t) {
     fails(2);

@@ -70,8 +70,7 @@ class StartupCheck {
 
   void ShowSystem() {
     attempt([&] {
-      OsVersionDetails details;  // filled for its own sake; nothing reads it
-      form1_[kLblSystem].SetText(op_.OsVersionText(details));
+      form1_[kLblSystem].SetText(op_.OsVersionText());
     });
     if (passes([&] { return form1_[kLblSystem].Text().empty(); })) EndBecause(CheckVerdict::Failed);
   }

@@ -86,10 +86,6 @@ NameCheckExemption NameCheckExemptionOf(const NameCheckInput& input) {
   return NameCheckExemption::None;
 }
 
-bool NameCheckApplies(const NameCheckInput& input) {
-  return NameCheckExemptionOf(input) == NameCheckExemption::None;
-}
-
 bool NamesDiffer(std::string_view hostName, std::string_view computerName, std::string_view dnsShortName) {
   return ToLower(hostName) != ToLower(dnsShortName) || ToLower(computerName) != ToLower(NetbiosNameOf(dnsShortName));
 }

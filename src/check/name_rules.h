@@ -53,12 +53,6 @@ struct NameCheckInput {
 // The first reason, in the order above, not to compare the names.
 NameCheckExemption NameCheckExemptionOf(const NameCheckInput& input);
 
-// Whether the names are to be compared at all: a LAN connection, a DNS name
-// that is neither empty, nor a dynamic-pool (dhcp) name of the campus domain,
-// nor "localhost", that lies within the campus domain, and an address other
-// than the loop-back address.
-bool NameCheckApplies(const NameCheckInput& input);
-
 // The domain itself or a name ending in "." and the domain, letter case
 // ignored; one closing root dot is allowed. `campusDomain` is lower case.
 bool IsWithinCampusDomain(std::string_view dnsName, std::string_view campusDomain);

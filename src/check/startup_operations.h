@@ -17,7 +17,7 @@ namespace hw {
 struct StartupOperations {
   // The Windows version line ("" when unreadable); keeps the version data
   // that HasDnsClient reads.
-  std::function<std::string(OsVersionDetails&)> OsVersionText;
+  std::function<std::string()> OsVersionText;
   // "major.minor.build"; an error when the reporting library is missing.
   std::function<std::string()> IeVersionText;
   // Nonzero when connected; bit 0x01 modem, bit 0x02 LAN.

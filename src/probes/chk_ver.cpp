@@ -5,9 +5,9 @@
 namespace hw {
 namespace {
 
-// The Windows name for a version record; `unchanged` for a platform this
-// table does not know.
-std::string WindowsName(const OsVersionInfo& v, const std::string& unchanged) {
+// The Windows name for a version record; empty for a platform this table
+// does not know.
+std::string WindowsName(const OsVersionInfo& v) {
   switch (v.dwPlatformId) {
     case kPlatformWin32s:
       return "Win32s";
@@ -22,30 +22,23 @@ std::string WindowsName(const OsVersionInfo& v, const std::string& unchanged) {
     case kPlatformLinux:
       return "Linux";
     default:
-      return unchanged;
+      return "";
   }
 }
 
 }  // namespace
 
-std::string ChkVer::OsVersionText(OsVersionDetails& details) {
+std::string ChkVer::OsVersionText() {
   OsVersionInfo read;  // kept only when the system filled it, so a failure leaves the zeros
   read.dwOSVersionInfoSize = kOsVersionInfoSize;
   if (os_.GetVersionExA(read) != 1) return "";
   OsVersionInfo_ = read;
 
-  details.PlatformId = static_cast<int32_t>(read.dwPlatformId);
-  details.Name = WindowsName(read, details.Name);
-  details.Version = std::to_string(read.dwMajorVersion) + "." + std::to_string(read.dwMinorVersion);
-  // The Windows 95 family keeps the version in the high 16 bits.
-  details.Build = std::to_string(read.dwBuildNumber & 0xFFFF);
-
-  std::string line = details.Name + " " + details.Version + " build " + details.Build;
+  // The Windows 95 family keeps the version in the high 16 bits of the build.
+  std::string line = WindowsName(read) + " " + std::to_string(read.dwMajorVersion) + "." +
+                     std::to_string(read.dwMinorVersion) + " build " + std::to_string(read.dwBuildNumber & 0xFFFF);
   std::string servicePack = read.szCSDVersion.substr(0, 128);
-  if (servicePack.find('\0') != std::string::npos) {
-    details.ServicePack = TrimAtNul(servicePack);
-    line += " (" + details.ServicePack + ")";
-  }
+  if (servicePack.find('\0') != std::string::npos) line += " (" + TrimAtNul(servicePack) + ")";
   return line;
 }
 

@@ -9,22 +9,13 @@
 
 namespace hw {
 
-// The pieces of the Windows version line.
-struct OsVersionDetails {
-  int32_t PlatformId = 0;
-  std::string Name;
-  std::string Version;
-  std::string ServicePack;
-  std::string Build;
-};
-
 class ChkVer {
  public:
   explicit ChkVer(Os& os) : os_(os) {}
 
   // Reads the version once (GetVersionExA) and describes it in one line;
-  // "" when it cannot be read. Fills `details` on success.
-  std::string OsVersionText(OsVersionDetails& details);
+  // "" when it cannot be read.
+  std::string OsVersionText();
   // Accounts with and without administrator's rights: the NT platform and
   // Linux. On Windows 9x everyone may do everything.
   bool HasAdministrators() const;

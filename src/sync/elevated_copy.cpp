@@ -37,8 +37,7 @@ bool IsValidComputerName(std::string_view name) {
 
 SyncOutcome RunElevatedCopy(Os& os, Forms& forms, ChkVer& chkVer, const std::string& name,
                             const std::string& dnsName, const std::function<void()>& nameSet) {
-  OsVersionDetails details;
-  chkVer.OsVersionText(details);  // which call sets the name depends on it
+  chkVer.OsVersionText();  // which call sets the name depends on it
   // Nothing is confirmed again: the full name only carries the domain.
   return SynchroniseName(os, forms, chkVer, name, ForwardLookup{dnsName, "", "", {}}, SyncCaller::ElevatedCopy,
                          nameSet);

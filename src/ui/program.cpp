@@ -106,7 +106,7 @@ bool Program::NeedsElevation() {
 
 StartupOperations Program::RealOperations() {
   StartupOperations op;
-  op.OsVersionText = [this](OsVersionDetails& details) { return chkVer_.OsVersionText(details); };
+  op.OsVersionText = [this] { return chkVer_.OsVersionText(); };
   op.IeVersionText = [this] { return chkVer_.IeVersionText(); };
   op.InternetGetConnectedState = [this](uint32_t& flags, uint32_t reserved) {
     return os_.InternetGetConnectedState(flags, reserved);

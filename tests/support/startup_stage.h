@@ -41,7 +41,7 @@ struct StartupStage {
 
   explicit StartupStage(std::string commandLine = "", bool prevInstance = false)
       : forms(std::move(commandLine), prevInstance), form1(forms.Load(Form1Window())) {
-    op.OsVersionText = [](OsVersionDetails&) { return std::string("Windows XP 5.1 build 2600 (Service Pack 3)"); };
+    op.OsVersionText = []() { return std::string("Windows XP 5.1 build 2600 (Service Pack 3)"); };
     op.IeVersionText = [] { return std::string("6.0.2900.5512"); };
     op.InternetGetConnectedState = [this](uint32_t& flags, uint32_t) {
       ++connectionQueries;

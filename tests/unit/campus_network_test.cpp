@@ -57,8 +57,7 @@ TEST(UsableNames, RefusedForEveryCallerBeforeAnyRightsCheckOrSystemCall) {
       HeadlessForms forms;
       os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
       ChkVer chkVer(os);
-      OsVersionDetails details;
-      chkVer.OsVersionText(details);
+      chkVer.OsVersionText();
       std::size_t callsBefore = os.calls.size();
       EXPECT_EQ(SynchroniseName(os, forms, chkVer, name, {"x.uni-falkenau.de", "192.0.2.7", "192.0.2.53"}, caller),
                 SyncOutcome::NameUnusable);

@@ -32,9 +32,8 @@ TEST(OsVersionText, NamesEveryWindows) {
     FakeOs os;
     os.version = Version(c.platform, c.major, c.minor, c.build, "SP");
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    EXPECT_EQ(chkVer.OsVersionText(details), c.line);
-    EXPECT_EQ(details.PlatformId, static_cast<int32_t>(c.platform));
+    EXPECT_EQ(chkVer.OsVersionText(), c.line);
+    EXPECT_EQ(chkVer.Info().dwPlatformId, c.platform);
   }
 }
 
@@ -42,25 +41,17 @@ TEST(OsVersionText, KeepsOnlyTheLow16BitsOfTheBuild) {
   FakeOs os;
   os.version = Version(kPlatformWin32Windows, 4, 10, (4u << 24) | (10u << 16) | 2222u, " A ");
   ChkVer chkVer(os);
-  OsVersionDetails details;
-  EXPECT_EQ(chkVer.OsVersionText(details), "Windows 98 4.10 build 2222 ( A )");
-  EXPECT_EQ(details.Build, "2222");
-  EXPECT_EQ(details.Version, "4.10");
-  EXPECT_EQ(details.ServicePack, " A ");
+  EXPECT_EQ(chkVer.OsVersionText(), "Windows 98 4.10 build 2222 ( A )");
 }
 
 TEST(OsVersionText, ServicePackParenthesesDependOnANul) {
   FakeOs os;
   os.version = Version(kPlatformWin32NT, 5, 0, 2195, "");
-  OsVersionDetails details;
-  EXPECT_EQ(ChkVer(os).OsVersionText(details), "Windows 2000 5.0 build 2195 ()");
+  EXPECT_EQ(ChkVer(os).OsVersionText(), "Windows 2000 5.0 build 2195 ()");
 
-  // A field of 128 characters without a NUL: no parentheses, the service
-  // pack is left as it was.
+  // A field of 128 characters without a NUL: no parentheses.
   os.version->szCSDVersion = std::string(128, 'x');
-  details.ServicePack = "before";
-  EXPECT_EQ(ChkVer(os).OsVersionText(details), "Windows 2000 5.0 build 2195");
-  EXPECT_EQ(details.ServicePack, "before");
+  EXPECT_EQ(ChkVer(os).OsVersionText(), "Windows 2000 5.0 build 2195");
 }
 
 TEST(OsVersionText, AFailedReadGivesNothingAndBothTestsAnswerFalse) {
@@ -69,10 +60,7 @@ TEST(OsVersionText, AFailedReadGivesNothingAndBothTestsAnswerFalse) {
     if (failure == 0) os.version.reset();
     else os.getVersionExSuccess = failure;
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    details.Name = "untouched";
-    EXPECT_EQ(chkVer.OsVersionText(details), "");
-    EXPECT_EQ(details.Name, "untouched");
+    EXPECT_EQ(chkVer.OsVersionText(), "");
     EXPECT_FALSE(chkVer.HasAdministrators());
     EXPECT_FALSE(chkVer.HasDnsClient());
   }
@@ -86,8 +74,7 @@ TEST(PlatformTests, AnswerFromTheVersionRead) {
     os.version = Version(c.platform, c.major, 0, 1, "");
     ChkVer chkVer(os);
     EXPECT_FALSE(chkVer.HasAdministrators()) << "before the version is read";
-    OsVersionDetails details;
-    chkVer.OsVersionText(details);
+    chkVer.OsVersionText();
     EXPECT_EQ(chkVer.HasAdministrators(), c.administrators) << c.platform << "/" << c.major;
     EXPECT_EQ(chkVer.HasDnsClient(), c.dnsClient) << c.platform << "/" << c.major;
     EXPECT_EQ(chkVer.HasSetComputerNameEx(), c.dnsClient) << c.platform << "/" << c.major;  // both came with 2000
@@ -102,8 +89,7 @@ TEST(PlatformTests, UacComesWithVistaAndNeverToLinuxWhichHasPkexec) {
     FakeOs os;
     os.version = Version(c.platform, c.major, 0, 1, "");
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    chkVer.OsVersionText(details);
+    chkVer.OsVersionText();
     EXPECT_EQ(chkVer.HasUac(), c.uac) << c.platform << "/" << c.major;
     EXPECT_EQ(chkVer.CanStartElevatedCopy(), c.copy) << c.platform << "/" << c.major;
   }

@@ -37,7 +37,7 @@ TEST(StartupCheck, EveryOutcomeInBothModes) {
          s.op.DnsReverseLookup = test::PtrAnswer({});
        }, Shown::Nothing, Shown::MainWindow, CheckVerdict::NotApplicable},
       {"version text empty", [](StartupStage& s) {
-         s.op.OsVersionText = [](OsVersionDetails&) { return std::string(); };
+         s.op.OsVersionText = []() { return std::string(); };
        }, Shown::Nothing, Shown::Nothing, CheckVerdict::Failed},
       {"address list failed", [](StartupStage& s) { s.op.ListLocalAddresses = [] { return false; }; },
        Shown::Nothing, Shown::Nothing, CheckVerdict::Failed},
@@ -102,7 +102,7 @@ TEST(StartupCheck, EveryPtrRecordCountsAndEitherOrderGivesTheSameRun) {
 TEST(StartupCheck, AnotherInstanceEndsBeforeAnythingIsRead) {
   bool versionRead = false;
   StartupStage s("", /*prevInstance=*/true);
-  s.op.OsVersionText = [&](OsVersionDetails&) {
+  s.op.OsVersionText = [&]() {
     versionRead = true;
     return std::string("Windows XP");
   };
@@ -259,7 +259,7 @@ TEST(StartupCheck, SkipsFailingActions) {
   {
     SCOPED_TRACE("version read fails: the caption stays empty and the program ends");
     StartupStage s;
-    s.op.OsVersionText = [](OsVersionDetails&) -> std::string { throw Failure(); };
+    s.op.OsVersionText = []() -> std::string { throw Failure(); };
     s.Run();
     EXPECT_TRUE(s.ended);
     EXPECT_EQ(s.values.verdict, CheckVerdict::Failed);

@@ -52,8 +52,7 @@ TEST(SynchroniseName, ChecksNameAndRightsSetsTheNameAndEndsAfterEveryAttempt) {
     if (c.admin) os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
     os.setComputerNameResult = c.setResult;
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    ASSERT_NE(chkVer.OsVersionText(details), "");
+    ASSERT_NE(chkVer.OsVersionText(), "");
     std::optional<SyncOutcome> outcome;
     try {
       outcome = SynchroniseName(os, forms, chkVer, c.name, kConfirmed);
@@ -81,8 +80,7 @@ TEST(SynchroniseName, EndsAfterSettingTheNameEvenWhenTheMessageCannotBeShown) {
     os.setComputerNameResult = setResult;
     forms.onMessage = [](const ShownMessage&) { throw FormsError("cannot show the message box"); };
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    chkVer.OsVersionText(details);
+    chkVer.OsVersionText();
     EXPECT_THROW(Press(os, forms, chkVer, "ws-17", kConfirmed), EndProgram) << setResult;
     EXPECT_TRUE(forms.Ended()) << setResult;
   }
@@ -100,8 +98,7 @@ TEST(SynchroniseName, ARefusalForRightsAtTheCallShowsTheRightsMessage) {
     os.setComputerNameResult = 0;
     os.renameRefusedForRights = refusedForRights;
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    chkVer.OsVersionText(details);
+    chkVer.OsVersionText();
     try {
       Press(os, forms, chkVer, "ws-17", kConfirmed);
     } catch (EndProgram) {
@@ -137,8 +134,7 @@ TEST(SynchroniseName, LeavesDomainMembersAlone) {
     HeadlessForms forms;
     c.script(os);
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    ASSERT_NE(chkVer.OsVersionText(details), "");
+    ASSERT_NE(chkVer.OsVersionText(), "");
     try {
       Press(os, forms, chkVer, "ws-17", kConfirmed);
     } catch (EndProgram) {
@@ -203,8 +199,7 @@ TEST(SynchroniseName, LetsAnElevatedCopySetTheNameOfALimitedAdministrator) {
     HeadlessForms forms;
     c.script(os);
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    ASSERT_NE(chkVer.OsVersionText(details), "");
+    ASSERT_NE(chkVer.OsVersionText(), "");
     try {
       Press(os, forms, chkVer, c.name, kConfirmed, c.caller);
     } catch (EndProgram) {
@@ -251,8 +246,7 @@ TEST(SynchroniseName, ShowsWhatAWaitedForCopyMadeOfTheRename) {
     os.shellExecuteResult = c.shellResult;
     os.copyEnd = c.end;
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    ASSERT_NE(chkVer.OsVersionText(details), "");
+    ASSERT_NE(chkVer.OsVersionText(), "");
     try {
       Press(os, forms, chkVer, "ws-17", kConfirmed, c.caller);
     } catch (EndProgram) {
@@ -301,8 +295,7 @@ TEST(SynchroniseName, HandsTheSystemTheConfirmedFullNameOnEveryPath) {
     HeadlessForms forms;
     c.script(os);
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    ASSERT_NE(chkVer.OsVersionText(details), "");
+    ASSERT_NE(chkVer.OsVersionText(), "");
     try {
       Press(os, forms, chkVer, c.name, c.lookup, c.caller);
     } catch (EndProgram) {
@@ -328,8 +321,7 @@ TEST(SynchroniseName, SeveralCampusNamesWithoutExactlyOneLeadingBackSetNothing) 
     os.tokenGroups.push_back({"Administratoren", "VORDEFINIERT"});
     os.aRecords = c.aRecords;
     ChkVer chkVer(os);
-    OsVersionDetails details;
-    chkVer.OsVersionText(details);
+    chkVer.OsVersionText();
     const ForwardLookup lookup{"lab-2.uni-falkenau.de", "192.0.2.7", "192.0.2.53",
                                {"lab-2.uni-falkenau.de", "pc-9.uni-falkenau.de"}};
     EXPECT_EQ(SynchroniseName(os, forms, chkVer, "lab-2", lookup, SyncCaller::Script), SyncOutcome::AmbiguousPtr);
