@@ -1,6 +1,6 @@
 // The Windows layer against a real Windows API (Wine in the tests): binding by
 // name, the ANSI boundary, the buffers the system writes and the records it
-// owns. run_layer_test.sh starts it in a namespace of its own, where the host
+// owns. run_layer_test.py starts it in a namespace of its own, where the host
 // is "ws-17" (192.0.2.7), the DNS servers are 192.0.2.53 then 198.51.100.53,
 // and 192.0.2.53 answers alias.example.test with a CNAME to
 // target.example.test (192.0.2.9) and 192.0.2.7 with the PTR record
