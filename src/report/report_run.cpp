@@ -3,7 +3,7 @@
 #include "platform/headless/headless_forms.h"
 #include "report/report.h"
 #include "report/verdict_log.h"
-#include "ui/control_names.h"
+#include "text/control_names.h"
 #include "ui/program.h"
 
 namespace hw::report {

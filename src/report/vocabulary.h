@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "check/form_load.h"
-#include "check/reason.h"
+#include "text/reason.h"
 #include "text/catalogue.h"
 
 namespace hw::report {

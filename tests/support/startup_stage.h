@@ -10,7 +10,7 @@
 
 #include "check/form_load.h"
 #include "platform/headless/headless_forms.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw::test {
 

@@ -8,7 +8,7 @@
 #include "support/fake_os.h"
 #include "text/catalogue.h"
 #include "text/language.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw {
 namespace {

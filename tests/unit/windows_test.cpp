@@ -5,7 +5,7 @@
 
 #include "check/guard.h"
 #include "platform/headless/headless_forms.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 #include "text/catalogue.h"
 
 namespace hw {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/forms.h"
-#include "ui/control_names.h"
+#include "text/control_names.h"
 
 namespace hw {
 
