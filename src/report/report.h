@@ -9,7 +9,7 @@
 
 #include "check/campus_policy.h"
 #include "check/form_load.h"
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "report/text_writer.h"
 
 namespace hw {

@@ -1,6 +1,6 @@
 #include <exception>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "report/report.h"
 #include "report/verdict_log.h"
 #include "text/control_names.h"

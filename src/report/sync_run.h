@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "report/report.h"
 #include "report/text_writer.h"
 #include "report/verdict_log.h"

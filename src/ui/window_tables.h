@@ -1,7 +1,7 @@
 // The program's two windows as data.
 #pragma once
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 #include "text/control_names.h"
 
 namespace hw {

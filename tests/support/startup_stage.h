@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "check/form_load.h"
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "ui/window_tables.h"
 
 namespace hw::test {

@@ -6,7 +6,7 @@
 #include "resolve/ipv6_configuration.h"
 #include "resolve/ipv6_reverse_query.h"
 #include "support/fake_os.h"
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "ui/program.h"
 
 namespace hw {

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "check/guard.h"
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "ui/window_tables.h"
 #include "text/catalogue.h"
 

@@ -1,6 +1,6 @@
 #include "platform/posix/program/elevated_copy_mode.h"
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "platform/posix/os/pkexec_copy.h"
 #include "report/mode_options.h"
 #include "app/program_run.h"
