@@ -2,6 +2,9 @@
 
 #include "interfaces/headless/headless_forms.h"
 #include "report/report.h"
+#include "report/vocabulary.h"
+#include "report/escaping.h"
+#include "report/report_mode.h"
 #include "report/verdict_log.h"
 #include "text/control_names.h"
 #include "ui/program.h"

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "interfaces/headless/headless_forms.h"
+#include "report/report_mode.h"
 #include "sync/sync_command.h"
 #include "ui/program.h"
 

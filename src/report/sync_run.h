@@ -7,6 +7,7 @@
 
 #include "interfaces/os.h"
 #include "report/report.h"
+#include "report/vocabulary.h"
 #include "report/text_writer.h"
 #include "report/verdict_log.h"
 

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "report/report.h"
+#include "report/report_mode.h"
 #include "support/fake_os.h"
 #include "text/catalogue.h"
 #include "text/language.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "report/report.h"
+#include "report/report_mode.h"
 #include "report/verdict_log.h"
 #include "resolve/ip_address_text.h"
 #include "resolve/ipv6_configuration.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "interfaces/headless/headless_forms.h"
+#include "report/report_mode.h"
 #include "report/sync_run.h"
 #include "report/verdict_log.h"
 #include "support/fake_os.h"

@@ -4,7 +4,8 @@
 #include "platform/posix/os/pkexec_copy.h"
 #include "report/mode_options.h"
 #include "app/program_run.h"
-#include "report/report.h"
+#include "report/escaping.h"
+#include "report/report_mode.h"
 #include "sync/elevated_copy.h"
 #include "ui/program.h"
 
