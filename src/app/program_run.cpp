@@ -3,6 +3,7 @@
 #include <functional>
 #include <utility>
 
+#include "report/vocabulary.h"
 #include "report/report.h"
 
 namespace hw::app {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "check/name_rules.h"
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

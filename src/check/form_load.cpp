@@ -3,7 +3,7 @@
 #include "check/guard.h"
 #include "check/name_rules.h"
 #include "text/text.h"
-#include "ui/control_names.h"
+#include "text/control_names.h"
 
 namespace hw {
 namespace {

@@ -9,7 +9,7 @@
 #include "check/ipv6_check.h"
 #include "check/name_rules.h"
 #include "check/startup_operations.h"
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 namespace hw {
 

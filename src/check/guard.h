@@ -9,7 +9,7 @@
 #include <exception>
 #include <utility>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 namespace hw {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "check/reason.h"
+#include "text/reason.h"
 #include "resolve/lookup_failure.h"
 #include "text/names.h"
 

@@ -1,4 +1,5 @@
 #include "report/report.h"
+#include "report/escaping.h"
 
 #include <algorithm>
 

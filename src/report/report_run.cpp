@@ -1,9 +1,12 @@
 #include <exception>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "report/report.h"
+#include "report/vocabulary.h"
+#include "report/escaping.h"
+#include "report/report_mode.h"
 #include "report/verdict_log.h"
-#include "ui/control_names.h"
+#include "text/control_names.h"
 #include "ui/program.h"
 
 namespace hw::report {

@@ -2,7 +2,8 @@
 
 #include <exception>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
+#include "report/report_mode.h"
 #include "sync/sync_command.h"
 #include "ui/program.h"
 

@@ -5,8 +5,9 @@
 
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "report/report.h"
+#include "report/vocabulary.h"
 #include "report/text_writer.h"
 #include "report/verdict_log.h"
 

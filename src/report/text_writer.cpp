@@ -1,6 +1,6 @@
 #include "report/text_writer.h"
 
-#include "report/report.h"
+#include "report/escaping.h"
 
 namespace hw::report {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "report/report.h"
+#include "report/vocabulary.h"
+#include "report/escaping.h"
 #include "sync/sync_command.h"
 
 namespace hw::report {

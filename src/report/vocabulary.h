@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "check/form_load.h"
-#include "check/reason.h"
+#include "text/reason.h"
 #include "text/catalogue.h"
 
 namespace hw::report {
@@ -28,5 +28,21 @@ struct Term {
 const Term& TermOf(CheckVerdict verdict);
 // The reason's row; None and values outside the enumeration have none.
 const Term* TermOf(NameCheckExemption reason);
+
+// "agree", "mismatch", "not-applicable", "failed", "already-running" or
+// "renamed"; a check that never reached its decision counts as failed.
+std::string_view VerdictName(CheckVerdict verdict);
+
+// Why the check did not apply, as a key ("outside-campus", ...) and as
+// words for people; "" for None.
+std::string_view ExemptionName(NameCheckExemption exemption);
+std::string_view ExemptionText(NameCheckExemption exemption);
+// The verdict in the run's language, for the text report that people read;
+// the JSON keeps VerdictName for scripts.
+std::string_view VerdictText(CheckVerdict verdict);
+
+// 0 for agree or not applicable, 1 for a mismatch, 2 when the program would
+// have ended for a failure.
+int ExitCodeOf(CheckVerdict verdict);
 
 }  // namespace hw::report

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "resolve/lookup_failure.h"
 
 namespace hw {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 #include "resolve/lookup_failure.h"
 
 namespace hw {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

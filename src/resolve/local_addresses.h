@@ -1,8 +1,8 @@
 // The PC's IPv4 addresses, as the resolver gives them for its own host name.
 #pragma once
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

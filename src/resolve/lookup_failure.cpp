@@ -1,6 +1,6 @@
 #include "resolve/lookup_failure.h"
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "check/reason.h"
+#include "text/reason.h"
 
 namespace hw {
 

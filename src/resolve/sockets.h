@@ -1,8 +1,8 @@
 // Windows Sockets 1.1, started and stopped around each resolver call.
 #pragma once
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

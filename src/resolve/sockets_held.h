@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

@@ -1,7 +1,7 @@
 // ChkAdmin: is the user a member of the local Administrators group?
 #pragma once
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

@@ -2,8 +2,8 @@
 // under the old name, and nobody can log on to the domain from it afterwards.
 #pragma once
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

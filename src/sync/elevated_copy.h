@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 #include "probes/chk_ver.h"
 #include "sync/sync_command.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw {
 

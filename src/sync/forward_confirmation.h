@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 #include "probes/chk_ver.h"
 
 namespace hw {

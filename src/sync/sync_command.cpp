@@ -3,7 +3,6 @@
 #include <exception>
 #include <variant>
 
-#include "check/name_rules.h"
 #include "sync/chk_admin.h"
 #include "sync/domain_member.h"
 #include "sync/elevated_copy.h"

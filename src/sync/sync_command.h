@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 #include "probes/chk_ver.h"
 #include "sync/forward_confirmation.h"
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw {
 namespace {

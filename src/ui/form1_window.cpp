@@ -1,7 +1,7 @@
 // The main window: what the startup check found, the warning picture and the
 // button that makes the DNS short name the computer name.
 #include "text/catalogue.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw {
 

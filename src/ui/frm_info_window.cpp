@@ -1,6 +1,6 @@
 // The warning dialog of the quiet mode.
 #include "text/catalogue.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw {
 

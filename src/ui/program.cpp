@@ -12,7 +12,7 @@
 #include "sync/elevated_copy.h"
 #include "sync/elevation.h"
 #include "sync/sync_command.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw {
 

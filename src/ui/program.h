@@ -9,9 +9,9 @@
 
 #include "check/campus_policy.h"
 #include "check/form_load.h"
-#include "platform/control_state.h"
-#include "platform/forms.h"
-#include "platform/os.h"
+#include "interfaces/control_state.h"
+#include "interfaces/forms.h"
+#include "interfaces/os.h"
 #include "probes/chk_ver.h"
 #include "sync/forward_confirmation.h"
 #include "sync/sync_command.h"

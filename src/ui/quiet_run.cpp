@@ -1,6 +1,6 @@
 #include "ui/quiet_run.h"
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 
 namespace hw {
 namespace {

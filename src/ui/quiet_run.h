@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "ui/program.h"
 
 namespace hw {

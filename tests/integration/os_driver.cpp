@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/posix/os/posix_os.h"
-#include "report/report.h"
+#include "report/escaping.h"
 
 namespace {
 

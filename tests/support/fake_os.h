@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw::test {
 

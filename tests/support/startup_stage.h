@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "check/form_load.h"
-#include "platform/headless/headless_forms.h"
-#include "ui/windows.h"
+#include "interfaces/headless/headless_forms.h"
+#include "ui/window_tables.h"
 
 namespace hw::test {
 

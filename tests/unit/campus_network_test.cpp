@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "check/name_rules.h"
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "report/report.h"
+#include "report/vocabulary.h"
 #include "report/verdict_log.h"
 #include "resolve/dns_reverse_query.h"
 #include "resolve/forward_lookup.h"

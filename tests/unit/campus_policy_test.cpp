@@ -5,6 +5,7 @@
 
 #include "check/campus_policy.h"
 #include "report/report.h"
+#include "report/report_mode.h"
 #include "support/fake_os.h"
 #include "text/catalogue.h"
 #include "text/text.h"

@@ -4,11 +4,11 @@
 
 #include <set>
 
-#include "report/report.h"
+#include "report/report_mode.h"
 #include "support/fake_os.h"
 #include "text/catalogue.h"
 #include "text/language.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw {
 namespace {

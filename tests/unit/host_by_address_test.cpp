@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "resolve/host_by_address.h"
 #include "support/fake_os.h"
 #include "text/catalogue.h"

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "report/report.h"
+#include "report/report_mode.h"
 #include "report/verdict_log.h"
 #include "resolve/ip_address_text.h"
 #include "resolve/ipv6_configuration.h"
 #include "resolve/ipv6_reverse_query.h"
 #include "support/fake_os.h"
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "ui/program.h"
 
 namespace hw {

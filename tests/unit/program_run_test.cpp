@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "app/program_run.h"
 #include "support/fake_os.h"
 

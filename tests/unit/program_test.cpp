@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "text/names.h"
 #include "ui/program.h"

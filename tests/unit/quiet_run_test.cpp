@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "ui/quiet_run.h"
 #include "text/catalogue.h"

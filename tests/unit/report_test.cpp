@@ -5,6 +5,9 @@
 #include <functional>
 
 #include "report/report.h"
+#include "report/vocabulary.h"
+#include "report/escaping.h"
+#include "report/report_mode.h"
 #include "text/catalogue.h"
 #include "text/text.h"
 #include "support/fake_os.h"

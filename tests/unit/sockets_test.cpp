@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "resolve/sockets.h"
 #include "support/fake_os.h"
 #include "text/catalogue.h"

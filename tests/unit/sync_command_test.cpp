@@ -4,7 +4,7 @@
 #include <map>
 #include <optional>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "support/fake_os.h"
 #include "sync/sync_command.h"
 #include "text/catalogue.h"

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
+#include "report/report_mode.h"
 #include "report/sync_run.h"
 #include "report/verdict_log.h"
 #include "support/fake_os.h"

@@ -4,8 +4,8 @@
 #include <set>
 
 #include "check/guard.h"
-#include "platform/headless/headless_forms.h"
-#include "ui/windows.h"
+#include "interfaces/headless/headless_forms.h"
+#include "ui/window_tables.h"
 #include "text/catalogue.h"
 
 namespace hw {

@@ -20,7 +20,7 @@
 #include "platform/posix/gtk/message_box.h"
 #include "platform/posix/gtk/runtime.h"
 #include "text/catalogue.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw::gtk {
 namespace {

@@ -21,7 +21,7 @@
 #include "platform/posix/gtk/look.h"
 #include "platform/posix/gtk/message_lines.h"
 #include "platform/posix/gtk/pictures.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw::gtk {
 namespace {

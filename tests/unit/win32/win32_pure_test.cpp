@@ -22,7 +22,7 @@
 #include "platform/win32/os/multi_string.h"
 #include "platform/win32/os/token_groups_layout.h"
 #include "text/catalogue.h"
-#include "ui/windows.h"
+#include "ui/window_tables.h"
 
 namespace hw::win32 {
 void PrintTo(const PixelRect& r, std::ostream* out) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 typedef struct _GtkWidget GtkWidget;
 

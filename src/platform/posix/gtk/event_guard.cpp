@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 namespace hw::gtk {
 

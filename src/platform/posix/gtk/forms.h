@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 namespace hw::gtk {
 

@@ -2,7 +2,7 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 #include "platform/posix/gtk/look.h"
 #include "platform/posix/gtk/message_lines.h"
 #include "platform/posix/gtk/pictures.h"

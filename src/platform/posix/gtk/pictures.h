@@ -3,7 +3,7 @@
 #pragma once
 
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 typedef struct _GdkPixbuf GdkPixbuf;
 

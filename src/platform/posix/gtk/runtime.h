@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 #include "platform/posix/gtk/window.h"
 #include "platform/posix/program/single_instance.h"
 

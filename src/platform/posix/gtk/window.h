@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 #include "platform/posix/gtk/control.h"
 
 typedef struct _GtkWidget GtkWidget;

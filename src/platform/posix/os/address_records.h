@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw::posix {
 

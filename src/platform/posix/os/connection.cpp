@@ -8,7 +8,7 @@
 #include <cstring>
 #include <map>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "platform/posix/os/files.h"
 #include "platform/posix/os/own_ipv6_addresses.h"
 #include "platform/posix/os/posix_os.h"

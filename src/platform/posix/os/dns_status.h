@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw::posix {
 

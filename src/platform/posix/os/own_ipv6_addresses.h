@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "platform/posix/os/ipv6_default_route.h"
 
 namespace hw::posix {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw::posix {
 

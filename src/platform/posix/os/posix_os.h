@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "platform/posix/os/own_addresses.h"
 
 namespace hw::posix {

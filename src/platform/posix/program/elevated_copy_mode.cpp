@@ -1,10 +1,11 @@
 #include "platform/posix/program/elevated_copy_mode.h"
 
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 #include "platform/posix/os/pkexec_copy.h"
 #include "report/mode_options.h"
 #include "app/program_run.h"
-#include "report/report.h"
+#include "report/escaping.h"
+#include "report/report_mode.h"
 #include "sync/elevated_copy.h"
 #include "ui/program.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "report/report.h"
+#include "report/vocabulary.h"
 
 namespace hw::posix {
 

@@ -12,7 +12,7 @@
 #include "platform/posix/program/system_log.h"
 #include "platform/posix/program/window_module.h"
 #include "app/program_run.h"
-#include "report/report.h"
+#include "report/text_writer.h"
 #include "text/language.h"
 
 namespace hw::posix {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "platform/win32/os/system_functions.h"
 
 namespace hw::win32 {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <map>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "platform/win32/program/console_output.h"
 #include "platform/win32/os/system_functions.h"
 #include "platform/win32/os/system_libraries.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 namespace hw::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 #include "platform/win32/os/system_functions.h"
 
 namespace hw::win32 {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 #include "platform/win32/forms/pictures.h"
 
 namespace hw::win32 {

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 namespace hw::win32 {
 

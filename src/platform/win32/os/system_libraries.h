@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 
 namespace hw::win32 {
 

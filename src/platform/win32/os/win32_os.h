@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/os.h"
+#include "interfaces/os.h"
 #include "platform/win32/os/system_functions.h"
 
 namespace hw::win32 {

@@ -7,7 +7,7 @@
 #include "platform/win32/program/console_output.h"
 #include "platform/win32/program/system_log.h"
 #include "platform/win32/os/win32_os.h"
-#include "report/report.h"
+#include "report/report_mode.h"
 #include "report/sync_run.h"
 #include "report/text_writer.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/win32/os/text_encoding.h"
-#include "report/report.h"
+#include "report/vocabulary.h"
 
 namespace hw::win32 {
 namespace {

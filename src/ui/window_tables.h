@@ -1,8 +1,8 @@
 // The program's two windows as data.
 #pragma once
 
-#include "platform/forms.h"
-#include "ui/control_names.h"
+#include "interfaces/forms.h"
+#include "text/control_names.h"
 
 namespace hw {
 

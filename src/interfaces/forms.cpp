@@ -1,4 +1,4 @@
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
+#include "interfaces/forms.h"
 
 namespace hw {
 

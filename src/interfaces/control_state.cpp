@@ -1,4 +1,4 @@
-#include "platform/control_state.h"
+#include "interfaces/control_state.h"
 
 namespace hw {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_forms.h"
+#include "interfaces/headless/headless_forms.h"
 
 namespace hw {
 
