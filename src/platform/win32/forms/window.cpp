@@ -340,19 +340,21 @@ void Win32Window::AddTooltip(HWND control, const std::string& text) {
   Gui().SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-// The first control is chosen before the window shows: ShowWindow activates
-// it, and the activation gives that control the focus, so the window is
-// never on screen without it.
+// The first control takes the focus while the window is still hidden, as a
+// dialog's controls do in WM_INITDIALOG: the window is never visible
+// without it, not even for the moment ShowWindow takes to activate it, and
+// a key pressed as soon as it shows goes to that control (Enter presses OK).
 void Win32Window::Show() {
   Create();
   std::string first = FirstFocusable(*this);
-  if (!first.empty()) savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
+  if (!first.empty()) {
+    savedFocus_ = static_cast<Win32Control&>((*this)[first]).Handle();
+    FocusControl(savedFocus_);
+  }
   Gui().ShowWindow(hwnd_, SW_SHOW);
-  // At once, before it is brought forward and painted: a key pressed the
-  // moment the window shows goes to that control (Enter presses OK).
-  if (!first.empty()) FocusControl(savedFocus_);
   Gui().SetForegroundWindow(hwnd_);
   Gui().UpdateWindow(hwnd_);
+  // An activation that took the focus elsewhere on the way gives it back.
   if (!first.empty()) RestoreFocus();
 }
 
