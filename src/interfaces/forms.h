@@ -4,10 +4,11 @@
 // window data; the program never sees a toolkit.
 #pragma once
 
+#include "interfaces/error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,9 @@ namespace hw {
 struct EndProgram {};
 
 // A window or control operation that failed.
-class FormsError : public std::runtime_error {
+class FormsError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // A control name that the window's table lacks: a fault in the program, not

@@ -12,13 +12,14 @@
 // handle) are released by the `Released` the layer hands back with them.
 #pragma once
 
+#include "interfaces/error.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,10 +27,10 @@
 namespace hw {
 
 // A function of the operating system that could not be bound by name.
-class MissingFunction : public std::runtime_error {
+class MissingFunction : public Error {
  public:
   MissingFunction(const std::string& library, const std::string& function)
-      : std::runtime_error(library + "!" + function + " is not available"),
+      : Error(library + "!" + function + " is not available"),
         library_(library), function_(function) {}
   const std::string& library() const { return library_; }
   const std::string& function() const { return function_; }

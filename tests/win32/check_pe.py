@@ -12,7 +12,8 @@
       too, at the first window or message box, so nothing of it is imported;
       no object of ours uses the stream library (iostreams); and the C++
       library's name demangler, which only its verbose terminate handler
-      needs, is not linked.
+      needs, is not linked, nor its logic_error family, which only its own
+      throwing functions need.
 
   check_pe.py resources EXE --icons DIR --version X.Y.Z.W
       The version block (the project's version X.Y.Z.W, German and English,
@@ -144,6 +145,11 @@ def check_imports(image, arch, findings):
                                 "%s!%s does not exist on Windows XP" % (dll, function))
 
 
+# The type name of std::logic_error: where it is in the program, the
+# library's own throwing functions came back, and with them its second string
+# implementation.
+LOGIC_ERROR_TYPE_NAME = b"St11logic_error"
+
 # A text only the C++ library's demangler holds.
 DEMANGLER_TEXT = b"typeinfo name for "
 
@@ -153,6 +159,14 @@ def check_no_demangler(data, findings):
     verbose one, which alone pulls in the demangler (a tenth of the program)."""
     findings.expect(DEMANGLER_TEXT not in data,
                     "the C++ library's demangler is linked: the verbose terminate handler came back")
+
+
+def check_no_logic_errors(data, findings):
+    """The program's own versions of the library's throwing functions take the
+    place of the library's, whose logic_error family holds its messages in a
+    second string implementation (a fifth of the program)."""
+    findings.expect(LOGIC_ERROR_TYPE_NAME not in data,
+                    "the C++ library's logic_error family is linked: its throwing functions came back")
 
 
 def imported_name(symbol, arch):
@@ -328,6 +342,7 @@ def main():
     if arguments.check == "imports":
         check_imports(image, arguments.arch, findings)
         check_no_demangler(data, findings)
+        check_no_logic_errors(data, findings)
         if not (arguments.objects and arguments.nm):
             parser.error("imports needs --objects and --nm")
         check_objects(arguments.objects, arguments.nm, arguments.arch, findings)

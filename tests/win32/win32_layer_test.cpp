@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <optional>
 #include <source_location>
 #include <string>
@@ -413,6 +414,30 @@ void LibrarySearchKeepsToTheSystemDirectory() {
          "iphlpapi is loaded from the system directory: " + WideToUtf8(loaded));
 }
 
+// The program's own versions of the C++ library's throwing functions: a
+// misused string or container still throws what the program's guards catch:
+// a std::exception naming the library function.
+void LibraryFailuresAreCaughtAsStdExceptions() {
+  auto message = [](const std::function<void()>& misuse) -> std::string {
+    try {
+      misuse();
+    } catch (const std::bad_alloc&) {
+      return "bad_alloc";
+    } catch (const std::exception& error) {
+      return error.what();
+    }
+    return "nothing thrown";
+  };
+  std::string text = "ab";
+  std::vector<int> empty;
+  Expect(message([&] { (void)text.substr(5); }).find("basic_string::substr") != std::string::npos,
+         "substr past the end: " + message([&] { (void)text.substr(5); }));
+  Expect(message([&] { (void)empty.at(1); }).find("vector") != std::string::npos,
+         "at() past the end: " + message([&] { (void)empty.at(1); }));
+  Expect(message([&] { text.reserve(text.max_size() + 1); }).find("basic_string") != std::string::npos,
+         "reserve beyond max_size: " + message([&] { text.reserve(text.max_size() + 1); }));
+}
+
 }  // namespace
 
 int main() {
@@ -433,6 +458,7 @@ int main() {
   ElevationKindOfTheToken();
   DomainMembershipAndOwnFile();
   LibrarySearchKeepsToTheSystemDirectory();
+  LibraryFailuresAreCaughtAsStdExceptions();
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
 }
