@@ -16,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/posix/program/command_line.h"
@@ -33,6 +34,7 @@
 #include "platform/posix/os/pkexec_copy.h"
 #include "platform/posix/os/posix_os.h"
 #include "platform/posix/program/program_state_abi.h"
+#include "platform/posix/program/record_fields.h"
 #include "platform/posix/os/resolv_conf.h"
 #include "platform/posix/os/static_hostname.h"
 #include "text/names.h"
@@ -119,6 +121,36 @@ TEST(ProgramStateRecord, CarriesTheWholeStateIntoTheModuleUnchanged) {
   }
   HostwardenProgramState empty{};  // no bytes at all: the empty state, no crash
   EXPECT_EQ(hw::posix::StateOf(empty), hw::ProgramState{});
+}
+
+// The walk that carries the state needs no list of fields: each field of a
+// record it has never seen is visited once, in order, whatever its kind
+// (texts and lists, which brace initialisation could count twice, included).
+TEST(ForEachField, VisitsEveryFieldOfAPlainRecordOnceInOrder) {
+  struct Inner {
+    int n = 7;
+  };
+  struct Record {
+    bool flag = true;
+    std::string text = "pc-1";
+    std::vector<std::string> names{"a", "b"};
+    hw::CheckVerdict verdict = hw::CheckVerdict::Agree;
+    Inner inner;
+    uint32_t last = 9;
+  } record;
+  std::vector<std::string> seen;
+  hw::posix::ForEachField(record, [&](auto& field) {
+    using Field = std::remove_cvref_t<decltype(field)>;
+    if constexpr (std::is_same_v<Field, std::string>)
+      seen.push_back("text " + field);
+    else if constexpr (std::is_same_v<Field, std::vector<std::string>>)
+      seen.push_back("list of " + std::to_string(field.size()));
+    else if constexpr (std::is_same_v<Field, Inner>)
+      seen.push_back("record " + std::to_string(field.n));
+    else
+      seen.push_back("number " + std::to_string(static_cast<long long>(field)));
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"number 1", "text pc-1", "list of 2", "number 3", "record 7", "number 9"}));
 }
 
 // Bytes from another build are refused with a message, never misread.

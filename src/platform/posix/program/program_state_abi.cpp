@@ -1,5 +1,7 @@
 #include "platform/posix/program/program_state_abi.h"
 
+#include "platform/posix/program/record_fields.h"
+
 #include <cstdint>
 #include <type_traits>
 #include <vector>
@@ -7,43 +9,24 @@
 namespace hw::posix {
 namespace {
 
-// Every field of the state, in one order, for the writer and the reader
-// alike: a field added to one of these records needs its line here only.
+// Every record of the state is walked field by field in the order it
+// declares them (ForEachField), for the writer and the reader alike: a
+// field added to one of them crosses with no edit here. The campus lists
+// alone have constructors of their own, so their fields cannot be counted:
+// they are named, and a field added to them makes this binding fail to
+// compile instead of being left behind.
 template <class Io>
-void Fields(Io& io, ControlState& c) {
-  io(c.name), io(c.text), io(c.items), io(c.listIndex), io(c.visible), io(c.enabled);
+void Fields(Io& io, CampusLists& lists) {
+  auto& [domains, poolPrefixes] = lists;
+  io(domains), io(poolPrefixes);
 }
-template <class Io>
-void Fields(Io& io, Form1Members& m) {
-  io(m.QuietMode), io(m.DnsShortName);
-}
-template <class Io>
-void Fields(Io& io, OsVersionInfo& v) {
-  io(v.dwOSVersionInfoSize), io(v.dwMajorVersion), io(v.dwMinorVersion), io(v.dwBuildNumber), io(v.dwPlatformId);
-  io(v.szCSDVersion);
-}
-template <class Io>
-void Fields(Io& io, Ipv6Values& v) {
-  io(v.lookedUp), io(v.addresses), io(v.selectedAddress), io(v.dnsServer), io(v.defaultRoute), io(v.ptrNames);
-  io(v.dnsName), io(v.noAddress), io(v.exemption), io(v.verdict), io(v.decides);
-}
-template <class Io>
-void Fields(Io& io, StartupValues& v) {
-  io(v.connectionFlags), io(v.isDialUp), io(v.isLan), io(v.computerName), io(v.hostName), io(v.dnsServer);
-  io(v.ptrNames), io(v.dnsName), io(v.selectedAddress), io(v.onlyTunnelAddresses), io(v.lookupFailure);
-  io(v.exemption), io(v.verdict), io(v.mainWindowHidden), io(v.ipv6);
-}
-template <class Io>
-void Fields(Io& io, CampusLists& l) {
-  io(l.domains), io(l.poolPrefixes);
-}
-template <class Io>
-void Fields(Io& io, CampusPolicy& p) {
-  io(p.lists), io(p.domainsSource), io(p.prefixesSource), io(p.invalid);
-}
-template <class Io>
-void Fields(Io& io, ProgramState& s) {
-  io(s.form1), io(s.form1Visible), io(s.warningShown), io(s.members), io(s.version), io(s.values), io(s.policy);
+
+template <class Io, class Record>
+void Walk(Io& io, Record& record) {
+  if constexpr (std::is_aggregate_v<Record>)
+    ForEachField(record, io);
+  else
+    Fields(io, record);
 }
 
 // Numbers, truth values and enumerations as 8 bytes, little-endian; texts
@@ -63,7 +46,7 @@ class Writer {
       Number(value.size());
       for (auto& item : value) (*this)(item);
     } else {
-      Fields(*this, value);
+      Walk(*this, value);
     }
   }
   std::string Bytes() && { return std::move(bytes_); }
@@ -91,7 +74,7 @@ class Reader {
       value.clear();
       for (std::size_t n = Count(); n > 0; --n) (*this)(value.emplace_back());
     } else {
-      Fields(*this, value);
+      Walk(*this, value);
     }
   }
   bool AtTheEnd() const { return bytes_.empty(); }

@@ -1,6 +1,7 @@
 // hw::ProgramState to and from the byte string that crosses into the window
-// module. One list of the state's fields (program_state_abi.cpp) serves
-// both directions, so what goes in always comes out.
+// module. Both directions walk the same fields of the same records
+// (record_fields.h), so what goes in always comes out, a field added later
+// included.
 #pragma once
 
 #include <stdexcept>
