@@ -11,9 +11,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 
 #include "platform/posix/gtk/embedded_icons.h"
 #include "platform/posix/gtk/ico_image.h"
@@ -121,12 +123,13 @@ std::vector<unsigned char> MakeIco(int width, int height, int bits, const std::v
   return file;
 }
 
-struct DepthCase { int bits, width, height; };
+struct DepthCase { const char* name; int bits, width, height; };
+void PrintTo(const DepthCase& c, std::ostream* out) { *out << c.name; }
 class IcoDepths : public ::testing::TestWithParam<DepthCase> {};
 
 // Odd widths need row padding; the first row is stored last.
 TEST_P(IcoDepths, DecodesEveryPixelAndTheMask) {
-  auto [bits, width, height] = GetParam();
+  auto [name, bits, width, height] = GetParam();
   std::vector<int> indices;
   std::vector<bool> transparent;
   for (int i = 0; i < width * height; ++i) {
@@ -149,10 +152,15 @@ TEST_P(IcoDepths, DecodesEveryPixelAndTheMask) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, IcoDepths,
-                         ::testing::Values(DepthCase{1, 9, 3}, DepthCase{4, 5, 4}, DepthCase{4, 32, 32},
-                                           DepthCase{8, 3, 2}, DepthCase{1, 33, 2}));
+                         ::testing::Values(DepthCase{"OneBitRowsPadded", 1, 9, 3},
+                                           DepthCase{"FourBitsOddWidth", 4, 5, 4},
+                                           DepthCase{"FourBitsFullSize", 4, 32, 32},
+                                           DepthCase{"EightBitsOddWidth", 8, 3, 2},
+                                           DepthCase{"OneBitPastAWord", 1, 33, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct BrokenCase { const char* what; std::function<void(std::vector<unsigned char>&)> damage; };
+void PrintTo(const BrokenCase& c, std::ostream* out) { *out << c.what; }
 class BrokenIco : public ::testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenIco, IsRefusedWithIcoError) {
@@ -257,15 +265,20 @@ TEST(NamingLabel, PairsEveryValueControlOfTheMainWindowWithItsCaption) {
 
 // ---- Message texts ----------------------------------------------------------------
 
-struct LinesCase { const char* text; std::vector<std::string> lines; };
+struct LinesCase { const char* name; const char* text; std::vector<std::string> lines; };
+void PrintTo(const LinesCase& c, std::ostream* out) { *out << c.name; }
 class MessageLinesCases : public ::testing::TestWithParam<LinesCase> {};
 TEST_P(MessageLinesCases, BreakAtCrLfAndLoneBreaks) { EXPECT_EQ(MessageLines(GetParam().text), GetParam().lines); }
 INSTANTIATE_TEST_SUITE_P(
     Texts, MessageLinesCases,
-    ::testing::Values(LinesCase{"", {""}}, LinesCase{"one", {"one"}}, LinesCase{"a\r\nb", {"a", "b"}},
-                      LinesCase{"a\r\n", {"a", ""}}, LinesCase{"\r\nb", {"", "b"}},
-                      LinesCase{"a\r\n\r\nb", {"a", "", "b"}}, LinesCase{"a\rb\nc", {"a", "b", "c"}},
-                      LinesCase{"a\n\rb", {"a", "", "b"}}, LinesCase{"Der DNS-Name  kann", {"Der DNS-Name  kann"}}));
+    ::testing::Values(LinesCase{"Empty", "", {""}}, LinesCase{"OneLine", "one", {"one"}},
+                      LinesCase{"CrLf", "a\r\nb", {"a", "b"}}, LinesCase{"TrailingCrLf", "a\r\n", {"a", ""}},
+                      LinesCase{"LeadingCrLf", "\r\nb", {"", "b"}},
+                      LinesCase{"DoubledCrLf", "a\r\n\r\nb", {"a", "", "b"}},
+                      LinesCase{"LoneCrAndLoneLf", "a\rb\nc", {"a", "b", "c"}},
+                      LinesCase{"LfThenCr", "a\n\rb", {"a", "", "b"}},
+                      LinesCase{"DoubledBlanksKept", "Der DNS-Name  kann", {"Der DNS-Name  kann"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MessageDisplayText, KeepsLeadingAndDoubledBreaks) {
   EXPECT_EQ(MessageDisplayText("\r\nx\r\n\r\ny"), "\nx\n\ny");
@@ -295,6 +308,7 @@ TEST(Contrast, MeasuresAsTheGuidelinesDo) {
 }
 
 struct ReadableCase { const char* what; Colour background; };
+void PrintTo(const ReadableCase& c, std::ostream* out) { *out << c.what; }
 class Readable : public ::testing::TestWithParam<ReadableCase> {};
 
 // The colour stands out enough, stays as near the wanted one as it can,
