@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
 #include <array>
 #include <cmath>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/posix/gtk/embedded_icons.h"
 #include "platform/posix/gtk/ico_image.h"
@@ -291,6 +294,31 @@ TEST(Pictures, StylesPickTheirIcons) {
   EXPECT_EQ(IconForStyle(kMbIconExclamation), MessageIcon::Warning);
   EXPECT_EQ(IconForStyle(kMbIconInformation), MessageIcon::Information);
   for (int style : {kMbOk, 1, 32, 80}) EXPECT_EQ(IconForStyle(style), MessageIcon::NoIcon) << style;
+}
+
+// The drawn message icons: a disc of their colour, their mark in the
+// middle, and the corners left clear for the dialog's background.
+TEST(Pictures, DrawnMessageIconsAreDiscsWithTheirMark) {
+  using Rgba = std::array<int, 4>;
+  struct Case {
+    MessageIcon icon;
+    Rgba disc, mark;
+  };
+  const Rgba red{204, 0, 0, 255}, white{255, 255, 255, 255}, blue{0, 0, 204, 255}, clear{0, 0, 0, 0};
+  for (const Case& c : {Case{MessageIcon::Stop, red, white}, Case{MessageIcon::Information, white, blue}}) {
+    GdkPixbuf* icon = MessageIconPixbuf(c.icon);
+    ASSERT_NE(icon, nullptr);
+    ASSERT_EQ(gdk_pixbuf_get_width(icon), 32);
+    ASSERT_TRUE(gdk_pixbuf_get_has_alpha(icon));
+    const auto pixel = [&](int x, int y) {
+      const guint8* p = gdk_pixbuf_read_pixels(icon) + y * gdk_pixbuf_get_rowstride(icon) + x * 4;
+      return Rgba{p[0], p[1], p[2], p[3]};
+    };
+    EXPECT_EQ(pixel(6, 16), c.disc) << static_cast<int>(c.icon);
+    EXPECT_EQ(pixel(16, 16), c.mark) << static_cast<int>(c.icon);
+    for (auto [x, y] : {std::pair{0, 0}, {31, 0}, {0, 31}, {31, 31}}) EXPECT_EQ(pixel(x, y), clear) << x << "," << y;
+    g_object_unref(icon);
+  }
 }
 
 // ---- Contrast ---------------------------------------------------------------------------
