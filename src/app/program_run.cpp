@@ -56,7 +56,7 @@ VerdictEntry EntryOfValues(const StartupValues& values, const CampusPolicy& poli
 // `logged`: the verdict is on record already, so only a name set adds one.
 class LoggedRun {
  public:
-  LoggedRun(Os& os, Forms& forms, VerdictLog* log, LogMoment moment, bool logged)
+  LoggedRun(Os& os, Forms& forms, VerdictLog* log, bool logged)
       : log_(log), logged_(logged), forms_(forms, [this] { LastWord(); }), program_(os, forms_) {
     // The rename goes on record at once, before its message: a log-off while
     // the message is up ends the process there.
@@ -64,12 +64,10 @@ class LoggedRun {
       WriteQuietly(log_, EntryOf(program_, true));
       nameLogged_ = true;
     });
-    if (moment == LogMoment::AsSoonAsDecided) {
-      program_.OnCheckDecided([this] {
-        WriteQuietly(log_, EntryOf(program_, false));
-        logged_ = true;
-      });
-    }
+    program_.OnCheckDecided([this] {
+      WriteQuietly(log_, EntryOf(program_, false));
+      logged_ = true;
+    });
   }
 
   // Runs `work` on the program, then says the last word, however it ended.
@@ -99,11 +97,10 @@ class LoggedRun {
 
 // The quiet run's screen, noting for the run's entry whether what was due
 // could be shown, and putting the verdict on record before the warning
-// dialog where the platform writes as soon as the check has decided.
+// dialog.
 class ScreenOnRecord : public ScreenOnDemand {
  public:
-  ScreenOnRecord(ScreenOnDemand& screen, VerdictLog* log, LogMoment moment)
-      : screen_(screen), log_(log), moment_(moment) {}
+  ScreenOnRecord(ScreenOnDemand& screen, VerdictLog* log) : screen_(screen), log_(log) {}
 
   bool PrevInstance() override { return screen_.PrevInstance(); }
   void MsgBox(const std::string& text, int style) override {
@@ -117,7 +114,7 @@ class ScreenOnRecord : public ScreenOnDemand {
   bool Open() override { return screen_.Open(); }
   int Continue(const ProgramState& state) override {
     shown_ = screen_.Open();
-    if (!shown_ || moment_ == LogMoment::AsSoonAsDecided) Write(EntryOfValues(state.values, state.policy, false));
+    Write(EntryOfValues(state.values, state.policy, false));
     if (!shown_) return ExitCodeOf(state.values.verdict);
     return screen_.Continue(state);
   }
@@ -130,14 +127,13 @@ class ScreenOnRecord : public ScreenOnDemand {
  private:
   ScreenOnDemand& screen_;
   VerdictLog* log_;
-  LogMoment moment_;
   bool shown_ = true;
 };
 
 }  // namespace
 
-int RunWindowProgram(Os& os, Forms& forms, VerdictLog* log, LogMoment moment) {
-  LoggedRun run(os, forms, log, moment, false);
+int RunWindowProgram(Os& os, Forms& forms, VerdictLog* log) {
+  LoggedRun run(os, forms, log, false);
   run.Run([](Program& program, Forms&) { program.Run(); });
   // The elevated copy ends at once after its one message; whoever started
   // it (a script, say) learns from the status whether the name was set.
@@ -145,8 +141,8 @@ int RunWindowProgram(Os& os, Forms& forms, VerdictLog* log, LogMoment moment) {
   return 0;
 }
 
-int ContinueWindowProgram(Os& os, Forms& forms, const ProgramState& state, VerdictLog* log, LogMoment moment) {
-  LoggedRun run(os, forms, log, moment, moment == LogMoment::AsSoonAsDecided);
+int ContinueWindowProgram(Os& os, Forms& forms, const ProgramState& state, VerdictLog* log) {
+  LoggedRun run(os, forms, log, true);
   run.Run([&](Program& program, Forms& watched) {
     program.Continue(state);
     watched.Run();
@@ -154,9 +150,8 @@ int ContinueWindowProgram(Os& os, Forms& forms, const ProgramState& state, Verdi
   return 0;
 }
 
-int RunQuietProgram(Os& os, const std::string& commandLine, ScreenOnDemand& screen, VerdictLog* log,
-                    LogMoment moment) {
-  ScreenOnRecord recorded(screen, log, moment);
+int RunQuietProgram(Os& os, const std::string& commandLine, ScreenOnDemand& screen, VerdictLog* log) {
+  ScreenOnRecord recorded(screen, log);
   return RunQuietMode(os, commandLine, recorded,
                       [&](const Program& program) { recorded.Write(EntryOf(program, false)); });
 }

@@ -44,8 +44,7 @@ class RecordingLog : public VerdictLog {
 // headless forms the user then drives.
 class Screen : public ScreenOnDemand {
  public:
-  Screen(Os& os, UsedForms& forms, VerdictLog& log, LogMoment moment)
-      : os_(os), forms_(forms), log_(log), moment_(moment) {}
+  Screen(Os& os, UsedForms& forms, VerdictLog& log) : os_(os), forms_(forms), log_(log) {}
   bool opens = true, boxesShown = true;
   bool PrevInstance() override { return false; }
   void MsgBox(const std::string& text, int style) override {
@@ -53,13 +52,12 @@ class Screen : public ScreenOnDemand {
     forms_.MsgBox(text, style);
   }
   bool Open() override { return opens; }
-  int Continue(const ProgramState& state) override { return ContinueWindowProgram(os_, forms_, state, &log_, moment_); }
+  int Continue(const ProgramState& state) override { return ContinueWindowProgram(os_, forms_, state, &log_); }
 
  private:
   Os& os_;
   UsedForms& forms_;
   VerdictLog& log_;
-  LogMoment moment_;
 };
 
 void Press(HeadlessForms& forms, const char* window, const char* button) { forms.Find(window)->Click(button); }
@@ -73,8 +71,7 @@ void Renamable(test::FakeOs& os) {
 
 constexpr auto kAgree = CheckVerdict::Agree, kMismatch = CheckVerdict::Mismatch, kFailed = CheckVerdict::Failed;
 
-TEST(ProgramRun, WritesTheEntriesOfEachKindOfRunWhenThePlatformDoes) {
-  constexpr auto kAtTheEnd = LogMoment::AtTheEnd, kDecided = LogMoment::AsSoonAsDecided;
+TEST(ProgramRun, WritesTheVerdictAsSoonAsDecidedAndARenameAfterIt) {
   const auto renamable = Renamable;
   const auto refused = [](test::FakeOs& os) { Renamable(os); os.setComputerNameResult = 0; };
   const auto withoutRights = [](test::FakeOs& os) { Renamable(os); os.tokenGroups.clear(); };
@@ -83,7 +80,6 @@ TEST(ProgramRun, WritesTheEntriesOfEachKindOfRunWhenThePlatformDoes) {
   struct Case {
     const char* name;
     std::string command;
-    LogMoment moment;
     std::function<void(test::FakeOs&)> arrange;
     std::function<void(HeadlessForms&)> user;
     std::function<void(Screen&)> screen;
@@ -91,37 +87,25 @@ TEST(ProgramRun, WritesTheEntriesOfEachKindOfRunWhenThePlatformDoes) {
     int exitCode;
   };
   const std::vector<Case> cases = {
-      {"agree, Linux", "", kDecided, {}, {}, {}, {{kAgree, false, true}}, 0},
-      {"agree, at the end", "", kAtTheEnd, {}, {}, {}, {{kAgree, false, true}}, 0},
-      {"rename from the window, Linux: the verdict first", "", kDecided, renamable, clickSync, {},
+      {"agree", "", {}, {}, {}, {{kAgree, false, true}}, 0},
+      {"rename from the window: the verdict first", "", renamable, clickSync, {},
        {{kMismatch, false, true}, {kMismatch, true, true}}, 0},
-      {"rename from the window, at the end: once, at the end", "", kAtTheEnd, renamable, clickSync, {},
-       {{kMismatch, true, true}}, 0},
-      {"the system refuses the name, Linux", "", kDecided, refused, clickSync, {}, {{kMismatch, false, true}}, 0},
-      {"the system refuses the name, at the end", "", kAtTheEnd, refused, clickSync, {}, {{kMismatch, false, true}}, 0},
-      {"no rights: the window stays, the entry at its end", "", kAtTheEnd, withoutRights, clickSync, {},
+      {"the system refuses the name", "", refused, clickSync, {}, {{kMismatch, false, true}}, 0},
+      {"no rights: the window stays, only the verdict", "", withoutRights, clickSync, {},
        {{kMismatch, false, true}}, 0},
-      {"ended at once before the check decided, Linux", "", kDecided,
+      {"ended at once before the check decided: the entry as it ends", "",
        [](test::FakeOs& os) { os.version.reset(); }, {}, {}, {{kFailed, false, true}}, 0},
-      {"ended at once before the check decided, at the end", "", kAtTheEnd,
-       [](test::FakeOs& os) { os.version.reset(); }, {}, {}, {{kFailed, false, true}}, 0},
-      {"the elevated copy set the name", "/SetComputerName:pc-99", kAtTheEnd, renamable, {}, {},
+      {"the elevated copy set the name", "/SetComputerName:pc-99", renamable, {}, {},
        {{CheckVerdict::Renamed, true, true}}, 0},
-      {"the elevated copy could not", "/SetComputerName:pc-99", kAtTheEnd, withoutRights, {}, {},
-       {{kFailed, false, true}}, 1},
-      {"quiet, agree", "/Q", kDecided, {}, {}, {}, {{kAgree, false, true}}, 0},
-      {"quiet, a box that cannot be shown", "/Q", kDecided,
-       [](test::FakeOs& os) { os.localHostName.reset(); }, {}, [](Screen& s) { s.boxesShown = false; },
-       {{kFailed, false, false}}, 2},
-      {"quiet, no screen for the warning", "/Q", kDecided, renamable, {}, [](Screen& s) { s.opens = false; },
+      {"the elevated copy could not", "/SetComputerName:pc-99", withoutRights, {}, {}, {{kFailed, false, true}}, 1},
+      {"quiet, agree", "/Q", {}, {}, {}, {{kAgree, false, true}}, 0},
+      {"quiet, a box that cannot be shown", "/Q", [](test::FakeOs& os) { os.localHostName.reset(); }, {},
+       [](Screen& s) { s.boxesShown = false; }, {{kFailed, false, false}}, 2},
+      {"quiet, no screen for the warning", "/Q", renamable, {}, [](Screen& s) { s.opens = false; },
        {{kMismatch, false, false}}, 1},
-      {"quiet, no screen for the warning, at the end", "/Q", kAtTheEnd, renamable, {},
-       [](Screen& s) { s.opens = false; }, {{kMismatch, false, false}}, 1},
-      {"quiet, renamed from the dialog, Linux: the verdict before the dialog", "/Q", kDecided, renamable, dialogOk,
-       {}, {{kMismatch, false, true}, {kMismatch, true, true}}, 0},
-      {"quiet, renamed from the dialog, at the end", "/Q", kAtTheEnd, renamable, dialogOk, {},
-       {{kMismatch, true, true}}, 0},
-      {"quiet, dialog closed without a rename, Linux", "/Q", kDecided, renamable,
+      {"quiet, renamed from the dialog: the verdict before the dialog", "/Q", renamable, dialogOk, {},
+       {{kMismatch, false, true}, {kMismatch, true, true}}, 0},
+      {"quiet, dialog closed without a rename", "/Q", renamable,
        [](HeadlessForms& f) { Press(f, "frm_Info", "CancelButton"); }, {}, {{kMismatch, false, true}}, 0},
   };
   for (const auto& c : cases) {
@@ -135,19 +119,19 @@ TEST(ProgramRun, WritesTheEntriesOfEachKindOfRunWhenThePlatformDoes) {
     if (c.command == "/Q") {
       UsedForms screenForms("", false);
       screenForms.user = c.user;
-      Screen screen(os, screenForms, log, c.moment);
+      Screen screen(os, screenForms, log);
       if (c.screen) c.screen(screen);
-      exitCode = RunQuietProgram(os, c.command, screen, &log, c.moment);
+      exitCode = RunQuietProgram(os, c.command, screen, &log);
     } else {
-      exitCode = RunWindowProgram(os, forms, &log, c.moment);
+      exitCode = RunWindowProgram(os, forms, &log);
     }
     EXPECT_EQ(log.entries, c.entries);
     EXPECT_EQ(exitCode, c.exitCode);
   }
 }
 
-// The entry's names come from the check, and the entry of a window run is
-// written once, however the run ends.
+// The entries' names come from the check: the verdict's, and the rename's
+// after it.
 TEST(ProgramRun, TheEntrySaysWhatTheCheckFound) {
   test::FakeOs os;
   Renamable(os);
@@ -158,14 +142,16 @@ TEST(ProgramRun, TheEntrySaysWhatTheCheckFound) {
     void Write(const VerdictEntry& entry) override { entries.push_back(entry); }
     std::vector<VerdictEntry> entries;
   } log;
-  RunWindowProgram(os, forms, &log, LogMoment::AtTheEnd);
-  ASSERT_EQ(log.entries.size(), 1u);
-  const VerdictEntry& entry = log.entries[0];
-  EXPECT_EQ(entry.computerName, "ws-17");
-  EXPECT_EQ(entry.dnsName, "pc-99.uni-falkenau.de");
-  EXPECT_EQ(entry.address, "192.0.2.7");
-  EXPECT_EQ(entry.dnsServer, "192.0.2.53");
-  EXPECT_TRUE(entry.nameSet);
+  RunWindowProgram(os, forms, &log);
+  ASSERT_EQ(log.entries.size(), 2u);
+  for (const VerdictEntry& entry : log.entries) {
+    EXPECT_EQ(entry.computerName, "ws-17");
+    EXPECT_EQ(entry.dnsName, "pc-99.uni-falkenau.de");
+    EXPECT_EQ(entry.address, "192.0.2.7");
+    EXPECT_EQ(entry.dnsServer, "192.0.2.53");
+  }
+  EXPECT_FALSE(log.entries[0].nameSet);
+  EXPECT_TRUE(log.entries[1].nameSet);
   EXPECT_EQ(forms.Messages().size(), 1u) << "the command's message reaches the real runtime";
 }
 
@@ -173,14 +159,12 @@ TEST(ProgramRun, TheEntrySaysWhatTheCheckFound) {
 // the PTR names, the reason, and the settings the check ignored; the
 // elevated copy's names the name it found and the one it set.
 TEST(ProgramRun, EveryEntryCarriesThePolicyThePtrNamesAndTheReason) {
-  constexpr auto kAtTheEnd = LogMoment::AtTheEnd, kDecided = LogMoment::AsSoonAsDecided;
   const auto outside = [](test::FakeOs& os) { os.dnsAnswer[0].pNameHost = "pc-99.example.org"; };
   const auto dialogOk = [](HeadlessForms& f) { Press(f, "frm_Info", "OKButton"); };
   const auto clickSync = [](HeadlessForms& f) { Press(f, "Form1", "cmd_Sync"); };
   struct Case {
     const char* name;
     std::string command;
-    LogMoment moment;
     std::function<void(test::FakeOs&)> arrange;
     std::function<void(HeadlessForms&)> user;
     std::string everyEntry;            // in the text of each entry
@@ -189,14 +173,13 @@ TEST(ProgramRun, EveryEntryCarriesThePolicyThePtrNamesAndTheReason) {
   const std::string policy = " policy=invalid:CampusDomains";
   const std::string mismatch = R"(ptrNames=["pc-99.uni-falkenau.de"])";
   const std::vector<Case> cases = {
-      {"quiet log-on, nothing to show", "/Q", kDecided, outside, {}, policy,
+      {"quiet log-on, nothing to show", "/Q", outside, {}, policy,
        {R"(reason=outside-campus forwardConfirmed=- ptrNames=["pc-99.example.org"])"}},
-      {"quiet log-on, the verdict before the dialog, then the rename", "/Q", kDecided, Renamable, dialogOk, policy,
+      {"quiet log-on, the verdict before the dialog, then the rename", "/Q", Renamable, dialogOk, policy,
        {mismatch + " version=", mismatch + " version="}},
-      {"quiet log-on, at the end: one entry at the end", "/Q", kAtTheEnd, Renamable, dialogOk, policy, {mismatch}},
-      {"window, Linux", "", kDecided, Renamable, clickSync, policy, {mismatch, mismatch}},
-      {"window, at the end", "", kAtTheEnd, outside, {}, policy, {"reason=outside-campus"}},
-      {"the elevated copy", "/SetComputerName:pc-99", kAtTheEnd, Renamable, {}, R"( newName="pc-99")",
+      {"window, the verdict, then the rename", "", Renamable, clickSync, policy, {mismatch, mismatch}},
+      {"window, outside the campus", "", outside, {}, policy, {"reason=outside-campus"}},
+      {"the elevated copy", "/SetComputerName:pc-99", Renamable, {}, R"( newName="pc-99")",
        {R"(verdict=renamed computerName="ws-17")"}},
   };
   for (const auto& c : cases) {
@@ -213,10 +196,10 @@ TEST(ProgramRun, EveryEntryCarriesThePolicyThePtrNamesAndTheReason) {
     UsedForms forms(c.command, false);
     forms.user = c.user;
     if (c.command == "/Q") {
-      Screen screen(os, forms, log, c.moment);
-      RunQuietProgram(os, c.command, screen, &log, c.moment);
+      Screen screen(os, forms, log);
+      RunQuietProgram(os, c.command, screen, &log);
     } else {
-      RunWindowProgram(os, forms, &log, c.moment);
+      RunWindowProgram(os, forms, &log);
     }
     ASSERT_EQ(log.texts.size(), c.entries.size());
     for (std::size_t i = 0; i < log.texts.size(); ++i) {
@@ -232,19 +215,14 @@ TEST(ProgramRun, TheRenameIsOnRecordBeforeItsMessage) {
   struct Case {
     const char* name;
     std::string command;
-    LogMoment moment;
     const char* window;
     const char* button;
     std::vector<Logged> entries;
   };
   const std::vector<Case> cases = {
-      {"window", "", LogMoment::AsSoonAsDecided, "Form1", "cmd_Sync",
-       {{kMismatch, false, true}, {kMismatch, true, true}}},
-      {"window, at the end", "", LogMoment::AtTheEnd, "Form1", "cmd_Sync", {{kMismatch, true, true}}},
-      {"the quiet run's dialog", "/Q", LogMoment::AsSoonAsDecided, "frm_Info", "OKButton",
-       {{kMismatch, false, true}, {kMismatch, true, true}}},
-      {"the elevated copy", "/SetComputerName:pc-99", LogMoment::AsSoonAsDecided, nullptr, nullptr,
-       {{CheckVerdict::Renamed, true, true}}},
+      {"window", "", "Form1", "cmd_Sync", {{kMismatch, false, true}, {kMismatch, true, true}}},
+      {"the quiet run's dialog", "/Q", "frm_Info", "OKButton", {{kMismatch, false, true}, {kMismatch, true, true}}},
+      {"the elevated copy", "/SetComputerName:pc-99", nullptr, nullptr, {{CheckVerdict::Renamed, true, true}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -264,10 +242,10 @@ TEST(ProgramRun, TheRenameIsOnRecordBeforeItsMessage) {
     forms.log = &log;
     if (c.window) forms.user = [&](HeadlessForms& f) { Press(f, c.window, c.button); };
     if (c.command == "/Q") {
-      Screen screen(os, forms, log, c.moment);
-      RunQuietProgram(os, c.command, screen, &log, c.moment);
+      Screen screen(os, forms, log);
+      RunQuietProgram(os, c.command, screen, &log);
     } else {
-      RunWindowProgram(os, forms, &log, c.moment);
+      RunWindowProgram(os, forms, &log);
     }
     EXPECT_EQ(forms.atTheMessage, c.entries);
     EXPECT_EQ(log.entries, c.entries);

@@ -13,6 +13,8 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <ostream>
+#include <string>
 
 #include "platform/posix/gtk/forms.h"
 #include "platform/posix/gtk/layout.h"
@@ -437,7 +439,8 @@ struct BoxSeen {
   std::string okLabel;
 };
 
-struct BoxCase { int style; guint closingKey; bool image; };
+struct BoxCase { const char* name; int style; guint closingKey; bool image; };
+void PrintTo(const BoxCase& c, std::ostream* out) { *out << c.name; }
 class MessageBoxes : public GtkRuntime, public ::testing::WithParamInterface<BoxCase> {};
 
 TEST_P(MessageBoxes, AreModalTitledAndReturnWhenClosed) {
@@ -469,8 +472,11 @@ TEST_P(MessageBoxes, AreModalTitledAndReturnWhenClosed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StylesAndKeys, MessageBoxes,
-                         ::testing::Values(BoxCase{0, GDK_KEY_Return, false}, BoxCase{16, GDK_KEY_space, true},
-                                           BoxCase{48, GDK_KEY_Escape, true}, BoxCase{64, GDK_KEY_Return, true}));
+                         ::testing::Values(BoxCase{"NoIconClosedWithReturn", 0, GDK_KEY_Return, false},
+                                           BoxCase{"StopClosedWithSpace", 16, GDK_KEY_space, true},
+                                           BoxCase{"WarningClosedWithEscape", 48, GDK_KEY_Escape, true},
+                                           BoxCase{"InformationClosedWithReturn", 64, GDK_KEY_Return, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GtkRuntime, ReportsTheCommandLineAndOneInstancePerName) {
   EXPECT_EQ(forms_->Command(), "-Q extra");
@@ -564,6 +570,9 @@ Colour ThemeColour(GtkWidget* widget, const char* name) {
 }
 
 struct ThemeCase { const char* theme; bool dark; bool highContrast; };
+// The case's name: the theme's, with "Dark" for its dark variant.
+std::string NameOf(const ThemeCase& c) { return std::string(c.theme) + (c.dark ? "Dark" : ""); }
+void PrintTo(const ThemeCase& c, std::ostream* out) { *out << NameOf(c); }
 class Themes : public GtkRuntime, public ::testing::WithParamInterface<ThemeCase> {};
 
 TEST_P(Themes, TheHeadingStaysReadable) {
@@ -591,7 +600,8 @@ TEST_P(Themes, TheHeadingStaysReadable) {
 INSTANTIATE_TEST_SUITE_P(Named, Themes,
                          ::testing::Values(ThemeCase{"Adwaita", false, false}, ThemeCase{"Adwaita", true, false},
                                            ThemeCase{"HighContrast", false, true},
-                                           ThemeCase{"HighContrastInverse", false, true}));
+                                           ThemeCase{"HighContrastInverse", false, true}),
+                         [](const auto& info) { return NameOf(info.param); });
 
 }  // namespace
 }  // namespace hw::gtk

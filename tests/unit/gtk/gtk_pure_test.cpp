@@ -6,14 +6,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
 #include <array>
 #include <cmath>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 #include "platform/posix/gtk/embedded_icons.h"
 #include "platform/posix/gtk/ico_image.h"
@@ -121,12 +126,13 @@ std::vector<unsigned char> MakeIco(int width, int height, int bits, const std::v
   return file;
 }
 
-struct DepthCase { int bits, width, height; };
+struct DepthCase { const char* name; int bits, width, height; };
+void PrintTo(const DepthCase& c, std::ostream* out) { *out << c.name; }
 class IcoDepths : public ::testing::TestWithParam<DepthCase> {};
 
 // Odd widths need row padding; the first row is stored last.
 TEST_P(IcoDepths, DecodesEveryPixelAndTheMask) {
-  auto [bits, width, height] = GetParam();
+  auto [name, bits, width, height] = GetParam();
   std::vector<int> indices;
   std::vector<bool> transparent;
   for (int i = 0; i < width * height; ++i) {
@@ -149,10 +155,15 @@ TEST_P(IcoDepths, DecodesEveryPixelAndTheMask) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, IcoDepths,
-                         ::testing::Values(DepthCase{1, 9, 3}, DepthCase{4, 5, 4}, DepthCase{4, 32, 32},
-                                           DepthCase{8, 3, 2}, DepthCase{1, 33, 2}));
+                         ::testing::Values(DepthCase{"OneBitRowsPadded", 1, 9, 3},
+                                           DepthCase{"FourBitsOddWidth", 4, 5, 4},
+                                           DepthCase{"FourBitsFullSize", 4, 32, 32},
+                                           DepthCase{"EightBitsOddWidth", 8, 3, 2},
+                                           DepthCase{"OneBitPastAWord", 1, 33, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct BrokenCase { const char* what; std::function<void(std::vector<unsigned char>&)> damage; };
+void PrintTo(const BrokenCase& c, std::ostream* out) { *out << c.what; }
 class BrokenIco : public ::testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenIco, IsRefusedWithIcoError) {
@@ -257,15 +268,20 @@ TEST(NamingLabel, PairsEveryValueControlOfTheMainWindowWithItsCaption) {
 
 // ---- Message texts ----------------------------------------------------------------
 
-struct LinesCase { const char* text; std::vector<std::string> lines; };
+struct LinesCase { const char* name; const char* text; std::vector<std::string> lines; };
+void PrintTo(const LinesCase& c, std::ostream* out) { *out << c.name; }
 class MessageLinesCases : public ::testing::TestWithParam<LinesCase> {};
 TEST_P(MessageLinesCases, BreakAtCrLfAndLoneBreaks) { EXPECT_EQ(MessageLines(GetParam().text), GetParam().lines); }
 INSTANTIATE_TEST_SUITE_P(
     Texts, MessageLinesCases,
-    ::testing::Values(LinesCase{"", {""}}, LinesCase{"one", {"one"}}, LinesCase{"a\r\nb", {"a", "b"}},
-                      LinesCase{"a\r\n", {"a", ""}}, LinesCase{"\r\nb", {"", "b"}},
-                      LinesCase{"a\r\n\r\nb", {"a", "", "b"}}, LinesCase{"a\rb\nc", {"a", "b", "c"}},
-                      LinesCase{"a\n\rb", {"a", "", "b"}}, LinesCase{"Der DNS-Name  kann", {"Der DNS-Name  kann"}}));
+    ::testing::Values(LinesCase{"Empty", "", {""}}, LinesCase{"OneLine", "one", {"one"}},
+                      LinesCase{"CrLf", "a\r\nb", {"a", "b"}}, LinesCase{"TrailingCrLf", "a\r\n", {"a", ""}},
+                      LinesCase{"LeadingCrLf", "\r\nb", {"", "b"}},
+                      LinesCase{"DoubledCrLf", "a\r\n\r\nb", {"a", "", "b"}},
+                      LinesCase{"LoneCrAndLoneLf", "a\rb\nc", {"a", "b", "c"}},
+                      LinesCase{"LfThenCr", "a\n\rb", {"a", "", "b"}},
+                      LinesCase{"DoubledBlanksKept", "Der DNS-Name  kann", {"Der DNS-Name  kann"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MessageDisplayText, KeepsLeadingAndDoubledBreaks) {
   EXPECT_EQ(MessageDisplayText("\r\nx\r\n\r\ny"), "\nx\n\ny");
@@ -278,6 +294,31 @@ TEST(Pictures, StylesPickTheirIcons) {
   EXPECT_EQ(IconForStyle(kMbIconExclamation), MessageIcon::Warning);
   EXPECT_EQ(IconForStyle(kMbIconInformation), MessageIcon::Information);
   for (int style : {kMbOk, 1, 32, 80}) EXPECT_EQ(IconForStyle(style), MessageIcon::NoIcon) << style;
+}
+
+// The drawn message icons: a disc of their colour, their mark in the
+// middle, and the corners left clear for the dialog's background.
+TEST(Pictures, DrawnMessageIconsAreDiscsWithTheirMark) {
+  using Rgba = std::array<int, 4>;
+  struct Case {
+    MessageIcon icon;
+    Rgba disc, mark;
+  };
+  const Rgba red{204, 0, 0, 255}, white{255, 255, 255, 255}, blue{0, 0, 204, 255}, clear{0, 0, 0, 0};
+  for (const Case& c : {Case{MessageIcon::Stop, red, white}, Case{MessageIcon::Information, white, blue}}) {
+    GdkPixbuf* icon = MessageIconPixbuf(c.icon);
+    ASSERT_NE(icon, nullptr);
+    ASSERT_EQ(gdk_pixbuf_get_width(icon), 32);
+    ASSERT_TRUE(gdk_pixbuf_get_has_alpha(icon));
+    const auto pixel = [&](int x, int y) {
+      const guint8* p = gdk_pixbuf_read_pixels(icon) + y * gdk_pixbuf_get_rowstride(icon) + x * 4;
+      return Rgba{p[0], p[1], p[2], p[3]};
+    };
+    EXPECT_EQ(pixel(6, 16), c.disc) << static_cast<int>(c.icon);
+    EXPECT_EQ(pixel(16, 16), c.mark) << static_cast<int>(c.icon);
+    for (auto [x, y] : {std::pair{0, 0}, {31, 0}, {0, 31}, {31, 31}}) EXPECT_EQ(pixel(x, y), clear) << x << "," << y;
+    g_object_unref(icon);
+  }
 }
 
 // ---- Contrast ---------------------------------------------------------------------------
@@ -295,6 +336,7 @@ TEST(Contrast, MeasuresAsTheGuidelinesDo) {
 }
 
 struct ReadableCase { const char* what; Colour background; };
+void PrintTo(const ReadableCase& c, std::ostream* out) { *out << c.what; }
 class Readable : public ::testing::TestWithParam<ReadableCase> {};
 
 // The colour stands out enough, stays as near the wanted one as it can,

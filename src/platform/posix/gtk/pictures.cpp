@@ -8,6 +8,7 @@
 
 #include "platform/posix/gtk/embedded_icons.h"
 #include "platform/posix/gtk/ico_image.h"
+#include "platform/posix/gtk/look.h"
 
 namespace hw::gtk {
 namespace {
@@ -27,15 +28,21 @@ GdkPixbuf* PixbufOf(IconImage icon) {
                                   pixels);
 }
 
-// A red disc with a white cross.
-void DrawStop(cairo_t* cr) {
+// The disc both drawn icons stand on: the whole icon, filled, with a
+// one-pixel edge.
+void DrawDisc(cairo_t* cr, const Colour& fill, const Colour& edge) {
   const double c = kMessageIconSize / 2.0;
   cairo_arc(cr, c, c, c - 1, 0, 2 * M_PI);
-  cairo_set_source_rgb(cr, 0.8, 0, 0);
+  cairo_set_source_rgb(cr, fill.r, fill.g, fill.b);
   cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 0.5, 0, 0);
+  cairo_set_source_rgb(cr, edge.r, edge.g, edge.b);
   cairo_set_line_width(cr, 1);
   cairo_stroke(cr);
+}
+
+// A red disc with a white cross.
+void DrawStop(cairo_t* cr) {
+  DrawDisc(cr, {0.8, 0, 0}, {0.5, 0, 0});
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_set_line_width(cr, 4);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
@@ -48,13 +55,7 @@ void DrawStop(cairo_t* cr) {
 
 // A white disc with a blue "i".
 void DrawInformation(cairo_t* cr) {
-  const double c = kMessageIconSize / 2.0;
-  cairo_arc(cr, c, c, c - 1, 0, 2 * M_PI);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
+  DrawDisc(cr, {1, 1, 1}, {0.5, 0.5, 0.5});
   cairo_set_source_rgb(cr, 0, 0, 0.8);
   cairo_rectangle(cr, 14, 6, 4, 4);    // the dot
   cairo_rectangle(cr, 12, 12, 6, 2);   // the stem, with a serif on top

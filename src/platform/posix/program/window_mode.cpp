@@ -63,7 +63,7 @@ int RunQuietMode(const std::string& commandLine) {
   PosixOs os;
   ModuleScreen screen;
   SyslogVerdictLog log;
-  return app::RunQuietProgram(os, commandLine, screen, &log, app::LogMoment::AsSoonAsDecided);
+  return app::RunQuietProgram(os, commandLine, screen, &log);
 }
 
 }  // namespace hw::posix

@@ -35,9 +35,8 @@ int RunProgram(Forms& forms, const ProgramState* continued) {
   PosixOs os;
   os.AllowInteractiveAuthorization();
   SyslogVerdictLog log;
-  constexpr auto moment = app::LogMoment::AsSoonAsDecided;
-  if (!continued) return app::RunWindowProgram(os, forms, &log, moment);
-  return app::ContinueWindowProgram(os, forms, *continued, &log, moment);
+  if (!continued) return app::RunWindowProgram(os, forms, &log);
+  return app::ContinueWindowProgram(os, forms, *continued, &log);
 }
 
 // The module keeps its own copy of the catalogue, so it chooses the

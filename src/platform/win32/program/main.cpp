@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr auto kLogMoment = hw::app::LogMoment::AsSoonAsDecided;
-
 // What the program's Command() gives: the arguments without the program's path.
 std::string ArgumentText() {
   return hw::win32::WideToUtf8(hw::win32::ArgumentsAfterProgramPath(GetCommandLineW()));
@@ -43,7 +41,7 @@ class Win32Screen : public hw::ScreenOnDemand {
   void MsgBox(const std::string& text, int style) override { forms_.MsgBox(text, style); }
   bool Open() override { return true; }
   int Continue(const hw::ProgramState& state) override {
-    return hw::app::ContinueWindowProgram(os_, forms_, state, &log_, kLogMoment);
+    return hw::app::ContinueWindowProgram(os_, forms_, state, &log_);
   }
 
  private:
@@ -65,9 +63,9 @@ int RunProgram() {
   EventLog log;
   if (hw::IsQuietSwitch(arguments)) {
     Win32Screen screen(os, *forms, log);
-    return hw::app::RunQuietProgram(os, arguments, screen, &log, kLogMoment);
+    return hw::app::RunQuietProgram(os, arguments, screen, &log);
   }
-  return hw::app::RunWindowProgram(os, *forms, &log, kLogMoment);
+  return hw::app::RunWindowProgram(os, *forms, &log);
 }
 
 }  // namespace
