@@ -1,7 +1,6 @@
 // The IP configuration (iphlpapi) and the DNS query (Dnsapi), to a server
 // of either family.
 #include <algorithm>
-#include <cstring>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -50,6 +49,23 @@ class ServerList {
 // A text field of fixed size, up to its first NUL.
 std::string FixedText(const char* field, std::size_t size) {
   return win32::FromAnsi(std::string_view(field, strnlen(field, size)));
+}
+
+// Copies a record list the system owns into records of ours. `nameOf` makes
+// its names UTF-8: DnsQuery_A answers in the ANSI code page, DnsQueryEx in
+// wide characters.
+template <class Record, class NameOf>
+void CopyRecords(const Record* record, NameOf nameOf, std::vector<DnsRecord>& records) {
+  for (; record; record = record->pNext) {
+    DnsRecord copy;
+    copy.wType = record->wType;
+    copy.Section = static_cast<uint8_t>(record->Flags.S.Section);
+    copy.pName = nameOf(record->pName);
+    if (win32::RecordDataIsName(record->wType)) copy.pNameHost = nameOf(record->Data.PTR.pNameHost);
+    if (record->wType == DNS_TYPE_A) copy.IpAddress = record->Data.A.IpAddress;
+    if (record->wType == DNS_TYPE_AAAA) std::memcpy(copy.Ip6Address.data(), &record->Data.AAAA.Ip6Address, 16);
+    records.push_back(std::move(copy));
+  }
 }
 
 }  // namespace
@@ -117,17 +133,8 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
   if (!list) return status;
   // The owner first, so the list is freed even if copying fails half-way.
   results.owner = Released([freeList, list] { freeList(list, DnsFreeRecordList); });
-  for (const DNS_RECORDA* record = reinterpret_cast<const DNS_RECORDA*>(list); record;
-       record = record->pNext) {
-    DnsRecord copy;
-    copy.wType = record->wType;
-    copy.Section = static_cast<uint8_t>(record->Flags.S.Section);
-    copy.pName = CopyName(record->pName);
-    if (win32::RecordDataIsName(record->wType)) copy.pNameHost = CopyName(record->Data.PTR.pNameHost);
-    if (record->wType == DNS_TYPE_A) copy.IpAddress = record->Data.A.IpAddress;
-    if (record->wType == DNS_TYPE_AAAA) std::memcpy(copy.Ip6Address.data(), &record->Data.AAAA.Ip6Address, 16);
-    results.records.push_back(std::move(copy));
-  }
+  CopyRecords(reinterpret_cast<const DNS_RECORDA*>(list), [this](const char* name) { return CopyName(name); },
+              results.records);
   return status;
 }
 
@@ -163,18 +170,8 @@ int32_t Win32Os::DnsQuery_A(const std::string& name, uint16_t type, uint32_t opt
   PDNS_RECORD list = answer.pQueryRecords;
   if (!list) return status;
   results.owner = Released([freeList, list] { freeList(list, DnsFreeRecordList); });
-  // DnsQueryEx answers in wide characters.
-  auto copyName = [](const wchar_t* text) { return text ? win32::WideToUtf8(std::wstring_view(text)) : ""; };
-  for (const DNS_RECORDW* record = reinterpret_cast<const DNS_RECORDW*>(list); record; record = record->pNext) {
-    DnsRecord copy;
-    copy.wType = record->wType;
-    copy.Section = static_cast<uint8_t>(record->Flags.S.Section);
-    copy.pName = copyName(record->pName);
-    if (win32::RecordDataIsName(record->wType)) copy.pNameHost = copyName(record->Data.PTR.pNameHost);
-    if (record->wType == DNS_TYPE_A) copy.IpAddress = record->Data.A.IpAddress;
-    if (record->wType == DNS_TYPE_AAAA) std::memcpy(copy.Ip6Address.data(), &record->Data.AAAA.Ip6Address, 16);
-    results.records.push_back(std::move(copy));
-  }
+  auto utf8Of = [](const wchar_t* text) { return text ? win32::WideToUtf8(std::wstring_view(text)) : std::string(); };
+  CopyRecords(reinterpret_cast<const DNS_RECORDW*>(list), utf8Of, results.records);
   return status;
 }
 
