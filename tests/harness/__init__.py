@@ -38,6 +38,7 @@ The parts:
               .interface(name, address, default_route, address6), .tmp,
               .close(); a context manager; runnable_by_everyone(program,
               work): a path to the program that any user may run
+  server_log  ServerLog(path).text(): a server's log, the base of both below
   dnsmasq     DnsmasqLog(path).queries(qtype), udp_listening(address, port)
   bind        BIND 9 from a table of zones: start, BindLog, dig, ptr_names,
               orders_seen(server, address, names)

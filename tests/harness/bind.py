@@ -9,6 +9,7 @@ import re
 import subprocess
 
 from .namespaces import end_with_parent, require_own_namespaces, stop, wait_until
+from .server_log import ServerLog
 
 SERIAL = 2026120901
 
@@ -117,20 +118,10 @@ def orders_seen(server, address, names, tries=32):
     return seen
 
 
-class BindLog:
+class BindLog(ServerLog):
     """named's query log."""
 
     QUERY = re.compile(r" query: (\S+) IN (\S+) ")
-
-    def __init__(self, path):
-        self.path = path
-
-    def text(self):
-        try:
-            with open(self.path, errors="replace") as log:
-                return log.read()
-        except FileNotFoundError:
-            return ""
 
     def queries(self, qtype=None):
         """(type, name) of every query received, in order."""

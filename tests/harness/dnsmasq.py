@@ -6,6 +6,7 @@ import socket
 import subprocess
 
 from .namespaces import end_with_parent, wait_until
+from .server_log import ServerLog
 
 
 def start(address, log, *options):
@@ -36,29 +37,14 @@ def udp_listening(address, port):
         return any(line.split()[1] == wanted for line in lines.readlines()[1:])
 
 
-class DnsmasqLog:
-    def __init__(self, path):
-        self.path = path
-
+class DnsmasqLog(ServerLog):
     def queries(self, qtype=None):
         """(type, name) of every query received, in order."""
         found = []
-        try:
-            with open(self.path, errors="replace") as log:
-                lines = log.readlines()
-        except FileNotFoundError:
-            return found
-        for line in lines:
+        for line in self.text().splitlines():
             if " query[" not in line:
                 continue
             kind, _, rest = line.split(" query[", 1)[1].partition("] ")
             if qtype is None or kind == qtype:
                 found.append((kind, rest.split(" from ")[0]))
         return found
-
-    def text(self):
-        try:
-            with open(self.path, errors="replace") as log:
-                return log.read()
-        except FileNotFoundError:
-            return ""
