@@ -116,6 +116,19 @@ def check_layout(f, window, table, dpi=96):
                 f"cbo_IP position and width at {dpi} dpi")
 
 
+# Each window's client area in twips, as its window table gives it, and
+# its controls'.
+CLIENT_TWIPS = {FORM1: (4650, 3015), FRM_INFO: (3900, 2520)}
+CONTROL_TWIPS = {FORM1: FORM1_TWIPS, FRM_INFO: FRM_INFO_TWIPS}
+
+
+def check_scaled(f, window, dpi, when):
+    """The client area and every control scaled from their twips to `dpi`."""
+    width, height = CLIENT_TWIPS[window["class"]]
+    f.equal(window["client"], [pixels(width, dpi), pixels(height, dpi)], f"{window['class']} client area {when}")
+    check_layout(f, window, CONTROL_TWIPS[window["class"]], dpi)
+
+
 def check_fixed_frame(f, window):
     style = window["style"]
     f.check(style & WS_SYSMENU, f"{window['class']} has no close button")
@@ -473,8 +486,7 @@ def case_scaled_dpi(host, auto, exe, f, mode):
     program = host.start_wine(exe)
     form1 = auto.wait_window(FORM1)
     host.screenshot(f"form1_120dpi_{mode.name}")
-    f.equal(form1["client"], [pixels(4650, 120), pixels(3015, 120)], "Form1 client area at 120 dpi")
-    check_layout(f, form1, FORM1_TWIPS, 120)
+    check_scaled(f, form1, 120, "at 120 dpi")
     auto.close(FORM1)
     wait_for_exit(program, 10, f, "closing the main window")
 
@@ -511,14 +523,12 @@ def high_dpi_case(dpi):
         dialog = auto.wait_window(FRM_INFO)
         host.screenshot(f"frm_info_{dpi}dpi_{mode.name}")
         check_on_screen(f, dialog["rect"], f"frm_Info at {dpi} dpi")
-        f.equal(dialog["client"], [pixels(3900, dpi), pixels(2520, dpi)], f"frm_Info client area at {dpi} dpi")
-        check_layout(f, dialog, FRM_INFO_TWIPS, dpi)
+        check_scaled(f, dialog, dpi, f"at {dpi} dpi")
         auto.click(FRM_INFO, "CancelButton")
         form1 = auto.wait_window(FORM1)
         host.screenshot(f"form1_{dpi}dpi_{mode.name}")
         check_on_screen(f, form1["rect"], f"Form1 at {dpi} dpi")
-        f.equal(form1["client"], [pixels(4650, dpi), pixels(3015, dpi)], f"Form1 client area at {dpi} dpi")
-        check_layout(f, form1, FORM1_TWIPS, dpi)
+        check_scaled(f, form1, dpi, f"at {dpi} dpi")
         auto.click(FORM1, "cmd_Sync")
         box = auto.wait_message_box()
         host.screenshot(f"message_box_{dpi}dpi_{mode.name}")
@@ -541,8 +551,7 @@ def case_dpi_changed(host, auto, exe, f, mode):
     form1 = auto.window(FORM1)
     host.screenshot(f"form1_dpi_changed_{mode.name}")
     f.equal(form1["rect"][:2], [x + 40, y + 30], "Form1's place after WM_DPICHANGED (the suggested one)")
-    f.equal(form1["client"], [pixels(4650, 192), pixels(3015, 192)], "Form1 client area after WM_DPICHANGED")
-    check_layout(f, form1, FORM1_TWIPS, 192)
+    check_scaled(f, form1, 192, "after WM_DPICHANGED")
     f.check(control(form1, "img_Warn")["hasIcon"], "the warning picture is gone after WM_DPICHANGED")
     check_field_names(f, form1)
     f.equal(form1["focus"], "cmd_Sync", "focus after WM_DPICHANGED")
